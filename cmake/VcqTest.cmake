@@ -1,0 +1,22 @@
+# vcq_add_test(NAME <name> SOURCES <files...> LIBS <targets...>)
+# A Qt Test executable run by CTest offscreen, in its own scratch folder with
+# its own XDG folders, so no test touches the user's files or settings.
+function(vcq_add_test)
+    cmake_parse_arguments(T "" "NAME;TIMEOUT" "SOURCES;LIBS" ${ARGN})
+    add_executable(${T_NAME} ${T_SOURCES})
+    target_link_libraries(${T_NAME} PRIVATE Qt6::Test ${T_LIBS})
+    set(scratch ${CMAKE_CURRENT_BINARY_DIR}/${T_NAME}.home)
+    add_test(NAME ${T_NAME}
+             COMMAND ${CMAKE_COMMAND} -E env
+                     QT_QPA_PLATFORM=offscreen
+                     XDG_CONFIG_HOME=${scratch}/config
+                     XDG_DATA_HOME=${scratch}/data
+                     HOME=${scratch}
+                     $<TARGET_FILE:${T_NAME}>
+             WORKING_DIRECTORY ${scratch})
+    if(NOT T_TIMEOUT)
+        set(T_TIMEOUT 300)
+    endif()
+    set_tests_properties(${T_NAME} PROPERTIES TIMEOUT ${T_TIMEOUT})
+    file(MAKE_DIRECTORY ${scratch}/config ${scratch}/data)
+endfunction()
