@@ -1,0 +1,101 @@
+#include "filter_entries.h"
+
+#include "cp1252.h"
+
+#include <fstream>
+
+namespace vcq
+{
+
+namespace
+{
+
+// Splits text fed in pieces into lines, keeping the first non-empty ones.
+class LineCollector
+{
+public:
+    void feed(std::string_view chunk)
+    {
+        for (char c : chunk) {
+            if (full())
+                return;
+            if (c == '\n' && m_afterCr) {
+                m_afterCr = false;
+                continue;
+            }
+            m_afterCr = c == '\r';
+            if (c == '\r' || c == '\n') {
+                endLine();
+                continue;
+            }
+            m_lineNonEmpty = true;
+            if (m_line.size() < kMaxFilterLineLength)
+                m_line += c;
+        }
+    }
+    FilterEntries finish()
+    {
+        endLine();
+        return std::move(m_entries);
+    }
+    bool full() const { return m_entries.size() >= kMaxFilterEntries; }
+
+private:
+    void endLine()
+    {
+        if (m_lineNonEmpty && !full())
+            m_entries.push_back(m_line);
+        m_line.clear();
+        m_lineNonEmpty = false;
+    }
+
+    FilterEntries m_entries;
+    std::string m_line;
+    bool m_lineNonEmpty = false;
+    bool m_afterCr = false;
+};
+
+} // namespace
+
+FilterEntries parseFilterEntries(std::string_view content)
+{
+    LineCollector lines;
+    lines.feed(content);
+    return lines.finish();
+}
+
+FilterEntries LoadFilter(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return {};
+    LineCollector lines;
+    char buffer[4096];
+    while (!lines.full() && in.read(buffer, sizeof buffer).gcount() > 0)
+        lines.feed(std::string_view(buffer, static_cast<std::size_t>(in.gcount())));
+    return lines.finish();
+}
+
+QStringList statusItems(const FilterEntries &entries, int language)
+{
+    QStringList items;
+    for (const std::string &entry : entries) {
+        if (entry.empty())
+            continue;
+        const std::size_t comma = entry.find(',');
+        std::string_view side = entry;
+        if (language == 1)
+            side = comma == std::string::npos ? std::string_view() : side.substr(0, comma);
+        else if (comma != std::string::npos)
+            side = side.substr(comma + 1);
+        QString item;
+        for (QChar c : fromCp1252(side)) {
+            if (c.category() != QChar::Other_Control)
+                item += c;
+        }
+        items.append(item.left(kMaxStatusLength));
+    }
+    return items;
+}
+
+} // namespace vcq

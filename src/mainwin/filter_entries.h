@@ -1,0 +1,35 @@
+// The status list: up to 30 lines of "Filter.txt", each a French text, a comma
+// and an English text, and the items the status combo box shows for a language.
+#pragma once
+
+#include <QStringList>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vcq
+{
+
+inline constexpr const char *kFilterFileName = "Filter.txt";
+inline constexpr std::size_t kMaxFilterEntries = 30;
+// A status line is kept up to the length of a short string.
+inline constexpr std::size_t kMaxFilterLineLength = 255;
+// A status item is cut to what the status field can hold.
+inline constexpr qsizetype kMaxStatusLength = 15;
+
+// The non-empty lines in file order, at most kMaxFilterEntries, each cut to
+// kMaxFilterLineLength bytes. Lines end at LF, CR LF or CR.
+using FilterEntries = std::vector<std::string>;
+
+FilterEntries parseFilterEntries(std::string_view content);
+// Reads the file; a missing or unreadable file gives an empty list.
+FilterEntries LoadFilter(const std::string &path = kFilterFileName);
+
+// The combo box items for a language (1 French, else English), unsorted: the
+// text before the first comma in French, after it in English (the whole line
+// when there is none). Control characters are dropped and each item is cut to
+// kMaxStatusLength characters.
+QStringList statusItems(const FilterEntries &entries, int language);
+
+} // namespace vcq

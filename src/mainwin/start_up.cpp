@@ -1,0 +1,41 @@
+#include "start_up.h"
+
+#include "placeholder_windows.h"
+#include "vcq_application.h"
+
+namespace vcq
+{
+
+ProgramWindows createProgramWindows()
+{
+    ProgramWindows w;
+    w.main = std::make_unique<TfrmMain>();
+    TfrmMain *main = w.main.get();
+    // The other windows, in this order; each line is where its own window goes.
+    w.about = new placeholder::TfrmAbout(main);
+    w.options = new placeholder::TfrmOptions(main);
+    w.print = new placeholder::TfrmPrint(main);
+    w.tapiCall = new placeholder::TfrmTAPICall(main);
+    w.passwordDlg = new placeholder::TfrmPasswordDlg(main);
+
+    main->setOptionsDialog(w.options);
+    main->setPrintDialog(w.print);
+    // Until the password check exists every file counts as unprotected.
+    main->setPasswordCheck([](const ContactRecord &) { return true; });
+    // Until the settings can be written the position is not kept.
+    main->setPositionWriter([](int, int) {});
+    return w;
+}
+
+int runProgram(int argc, char **argv)
+{
+    VcqApplication app(argc, argv);
+    ProgramWindows windows = createProgramWindows();
+    // Queued, so that an end asked for before the loop runs still ends it.
+    QObject::connect(windows.main.get(), &TfrmMain::exitRequested, &app, &QCoreApplication::quit,
+                     Qt::QueuedConnection);
+    windows.main->show();
+    return VcqApplication::exec();
+}
+
+} // namespace vcq

@@ -1,0 +1,24 @@
+#include "svg_pictures.h"
+
+#include <QPainter>
+#include <QSvgRenderer>
+
+namespace vcq
+{
+
+QPixmap svgPixmap(const QString &resource, QSize size)
+{
+    QPixmap pixmap(size);
+    pixmap.fill(Qt::transparent);
+    QSvgRenderer renderer(resource);
+    QPainter painter(&pixmap);
+    renderer.render(&painter);
+    return pixmap;
+}
+
+QIcon svgIcon(const QString &resource, QSize size)
+{
+    return QIcon(svgPixmap(resource, size));
+}
+
+} // namespace vcq

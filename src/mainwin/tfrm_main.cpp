@@ -1,0 +1,329 @@
+// Construction of the main window: its controls, pictures, texts and place.
+#include "tfrm_main.h"
+
+#include "birth_date_edit.h"
+#include "svg_pictures.h"
+#include "upper_case_validator.h"
+
+#include <QCollator>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QSvgRenderer>
+#include <QToolButton>
+
+#include <algorithm>
+
+namespace vcq
+{
+
+namespace
+{
+
+constexpr int kClientWidth = 632;
+constexpr int kClientHeight = 453;
+constexpr int kButtonWidth = 61;
+constexpr int kButtonHeight = 74;
+constexpr int kLastButtonHeight = 76;
+// The right page's columns.
+constexpr int kLabelLeft = 378;
+constexpr int kLabelWidth = 74;
+constexpr int kFieldLeft = 454;
+constexpr int kFieldWidth = 168;
+constexpr int kPhoneWidth = 146;
+constexpr int kDialLeft = 600;
+constexpr int kDialSize = 21;
+constexpr int kRowHeight = 21;
+// The seam's three rings: their top edges, and the ring picture's place.
+constexpr int kRingTops[3] = {24, 224, 424};
+constexpr int kRingLeft = 326;
+constexpr int kRingWidth = 40;
+constexpr int kRingHeight = 5;
+
+template <typename W> W *makeNamed(QWidget *parent, const char *name)
+{
+    auto *w = new W(parent);
+    w->setObjectName(QString::fromLatin1(name));
+    return w;
+}
+
+} // namespace
+
+TfrmMain::TfrmMain(QWidget *parent) : QWidget(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("TfrmMain"));
+    setWindowTitle(applicationTitle());
+    // Fixed size: a single border, a system menu and a minimize box, no maximize box.
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
+    setFixedSize(kClientWidth, kClientHeight);
+    setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+    setWindowIcon(QIcon(svgPixmap(QStringLiteral(":/mainwin/window_icon.svg"), QSize(32, 32))));
+    m_pages = new QSvgRenderer(QStringLiteral(":/mainwin/notebook.svg"), this);
+    m_ring = new QSvgRenderer(QStringLiteral(":/mainwin/ring.svg"), this);
+    m_passwordCheck = [](const ContactRecord &) { return true; };
+
+    buildControls();
+    // The texts of the design, shown only when the language cannot be applied.
+    MainTexts design = mainTexts(1);
+    design.lblEmail = QStringLiteral("Email");
+    design.MsgLastNameRequired.clear();
+    design.MsgWrongFileFormat.clear();
+    design.MsgDeletePrefix.clear();
+    design.MsgReservedLastName.clear();
+    applyTexts(design);
+
+    // FormCreate.
+    setSaveEnabled(false);
+    setDeleteEnabled(false);
+    setPrintEnabled(false);
+    guarded([this] {
+        ReadVcqReg();
+        m_state.filterEntries = LoadFilter();
+        ChooseLanguage(m_state.ProgramSettings.Language);
+    });
+}
+
+TfrmMain::~TfrmMain() = default;
+
+void TfrmMain::buildControls()
+{
+    buildCommandColumn();
+
+    m_listModel = new ContactListModel(this);
+    lstList = makeNamed<QListView>(this, "lstList");
+    lstList->setModel(m_listModel);
+    lstList->setUniformItemSizes(true);
+    lstList->setSelectionMode(QAbstractItemView::SingleSelection);
+    lstList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lstList->setGeometry(78, 12, 236, 429);
+    connect(lstList, &QListView::clicked, this, [this] { lstListClick(); });
+    connect(lstList->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] {
+        if (!m_selectingByProgram)
+            lstListClick();
+    });
+
+    buildForm();
+    setTabOrder();
+}
+
+void TfrmMain::buildCommandColumn()
+{
+    Panel2 = makeNamed<QWidget>(this, "Panel2");
+    Panel2->setGeometry(0, 0, kButtonWidth + 4, kClientHeight);
+    struct Spec {
+        QToolButton **button;
+        const char *name;
+        const char *icon;
+        void (TfrmMain::*click)();
+    };
+    const Spec specs[] = {
+        {&NewBut, "NewBut", "new.svg", &TfrmMain::NewButClick},
+        {&SaveBut, "SaveBut", "save.svg", &TfrmMain::SaveButClick},
+        {&TrashBut, "TrashBut", "trash.svg", &TfrmMain::TrashButClick},
+        {&PrintBut, "PrintBut", "print.svg", &TfrmMain::PrintButClick},
+        {&ConfigBut, "ConfigBut", "options.svg", &TfrmMain::ConfigButClick},
+        {&ExitBut, "ExitBut", "quit.svg", &TfrmMain::ExitVcq97},
+    };
+    int top = 2;
+    for (std::size_t i = 0; i < std::size(specs); ++i) {
+        const Spec &s = specs[i];
+        auto *b = makeNamed<QToolButton>(Panel2, s.name);
+        const int height = i + 1 == std::size(specs) ? kLastButtonHeight : kButtonHeight;
+        b->setGeometry(2, top, kButtonWidth, height);
+        top += height;
+        b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+        b->setAutoRaise(true);
+        b->setFocusPolicy(Qt::NoFocus);
+        b->setIconSize(QSize(32, 32));
+        b->setIcon(
+            svgIcon(QStringLiteral(":/mainwin/") + QString::fromLatin1(s.icon), QSize(32, 32)));
+        const auto click = s.click;
+        connect(b, &QToolButton::clicked, this,
+                [this, click] { guarded([&] { (this->*click)(); }); });
+        *s.button = b;
+    }
+}
+
+void TfrmMain::buildForm()
+{
+    auto label = [this](QLabel *&l, const char *name, int top) {
+        l = makeNamed<QLabel>(this, name);
+        l->setGeometry(kLabelLeft, top, kLabelWidth, kRowHeight);
+    };
+    auto edit = [this](QLineEdit *&e, const char *name, int top, int maxLength, int width) {
+        e = makeNamed<QLineEdit>(this, name);
+        e->setGeometry(kFieldLeft, top, width, kRowHeight);
+        e->setMaxLength(maxLength);
+    };
+    label(lblName, "lblName", 8);
+    edit(txtLastName, "txtLastName", 8, 30, kFieldWidth);
+    label(lblFirst, "lblFirst", 34);
+    edit(txtFirstName, "txtFirstName", 34, 30, kFieldWidth);
+    label(lblOrganisation, "lblOrganisation", 60);
+    edit(txtOrganisation, "txtOrganisation", 60, 50, kFieldWidth);
+    label(lblAddress, "lblAddress", 86);
+    edit(txtAddress1, "txtAddress1", 86, 60, kFieldWidth);
+    label(lblCity, "lblCity", 112);
+    edit(txtCity, "txtCity", 112, 30, kFieldWidth);
+    label(lblZip, "lblZip", 138);
+    edit(txtZip, "txtZip", 138, 12, kFieldWidth);
+    txtZip->setValidator(new UpperCaseValidator(txtZip));
+    label(lblState, "lblState", 164);
+    edit(txtState, "txtState", 164, 30, kFieldWidth);
+    label(lblCountry, "lblCountry", 190);
+    edit(txtCountry, "txtCountry", 190, 30, kFieldWidth);
+
+    // The four telephone fields, each with its quick-dial button at its right.
+    struct Phone {
+        QLabel **label;
+        const char *labelName;
+        QLineEdit **edit;
+        const char *editName;
+        QToolButton **dial;
+        const char *dialName;
+        int top;
+    };
+    const Phone phones[] = {
+        {&lblPhone1, "lblPhone1", &txtPhone1, "txtPhone1", &cmdDial1, "cmdDial1", 215},
+        {&lblPhone2, "lblPhone2", &txtPhone2, "txtPhone2", &cmdDial2, "cmdDial2", 241},
+        {&lblFax, "lblFax", &txtPhone3, "txtPhone3", &cmdDial3, "cmdDial3", 267},
+        {&lblCell, "lblCell", &txtCell, "txtCell", &cmdDial4, "cmdDial4", 293},
+    };
+    const QIcon dialIcon = svgIcon(QStringLiteral(":/mainwin/dial.svg"), QSize(16, 16));
+    for (const Phone &p : phones) {
+        label(*p.label, p.labelName, p.top);
+        edit(*p.edit, p.editName, p.top, 30, kPhoneWidth);
+        auto *dial = makeNamed<QToolButton>(this, p.dialName);
+        dial->setGeometry(kDialLeft, p.top, kDialSize, kDialSize);
+        dial->setFocusPolicy(Qt::NoFocus);
+        dial->setAutoRaise(true);
+        dial->setIcon(dialIcon);
+        dial->setEnabled(false);
+        *p.dial = dial;
+    }
+
+    label(lblEmail, "lblEmail", 319);
+    edit(txtEmail, "txtEmail", 319, 40, kFieldWidth);
+
+    label(lblFilter, "lblFilter", 345);
+    cboFilter = makeNamed<QComboBox>(this, "cboFilter");
+    cboFilter->setGeometry(kFieldLeft, 345, kFieldWidth, kRowHeight);
+    cboFilter->setEditable(true);
+    cboFilter->setInsertPolicy(QComboBox::NoInsert);
+    cboFilter->lineEdit()->setMaxLength(static_cast<int>(kMaxStatusLength));
+
+    label(lblComment, "lblComment", 371);
+    txtComment = makeNamed<QPlainTextEdit>(this, "txtComment");
+    txtComment->setGeometry(kFieldLeft, 371, kFieldWidth, 50);
+    txtComment->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    txtComment->setTabChangesFocus(true);
+    connect(txtComment, &QPlainTextEdit::textChanged, this, [this] { limitCommentLength(); });
+
+    label(lblBirth, "lblBirth", 425);
+    txtBirth = makeNamed<BirthDateEdit>(this, "txtBirth");
+    txtBirth->setGeometry(kFieldLeft, 425, 70, kRowHeight);
+}
+
+void TfrmMain::setTabOrder()
+{
+    QWidget *const order[] = {lstList,    txtLastName, txtFirstName, txtOrganisation, txtAddress1,
+                              txtCity,    txtZip,      txtState,     txtCountry,      txtPhone1,
+                              txtPhone2,  txtPhone3,   txtCell,      txtEmail,        cboFilter,
+                              txtComment, txtBirth};
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i)
+        QWidget::setTabOrder(order[i], order[i + 1]);
+}
+
+void TfrmMain::applyTexts(const MainTexts &t)
+{
+    m_texts = t;
+    const std::pair<QLabel *, const QString *> labels[] = {
+        {lblName, &t.lblName},       {lblFirst, &t.lblFirst},
+        {lblAddress, &t.lblAddress}, {lblCity, &t.lblCity},
+        {lblZip, &t.lblZip},         {lblState, &t.lblState},
+        {lblCountry, &t.lblCountry}, {lblPhone1, &t.lblPhone1},
+        {lblPhone2, &t.lblPhone2},   {lblCell, &t.lblCell},
+        {lblFax, &t.lblFax},         {lblOrganisation, &t.lblOrganisation},
+        {lblEmail, &t.lblEmail},     {lblComment, &t.lblComment},
+        {lblBirth, &t.lblBirth},     {lblFilter, &t.lblFilter},
+    };
+    for (const auto &[l, text] : labels)
+        l->setText(*text);
+    NewBut->setText(t.NewBut);
+    SaveBut->setText(t.SaveBut);
+    TrashBut->setText(t.TrashBut);
+    PrintBut->setText(t.PrintBut);
+    ConfigBut->setText(t.ConfigBut);
+    ExitBut->setText(t.ExitBut);
+    for (QToolButton *dial : {cmdDial1, cmdDial2, cmdDial3, cmdDial4})
+        dial->setToolTip(t.quickDialHint);
+}
+
+void TfrmMain::ChooseLanguage(int language)
+{
+    const int selected = selectedStatusIndex();
+    cboFilter->clear();
+    cboFilter->clearEditText();
+    applyTexts(mainTexts(language));
+    rebuildStatusList(language);
+    cboFilter->setCurrentIndex(selected < cboFilter->count() ? selected : -1);
+}
+
+void TfrmMain::rebuildStatusList(int language)
+{
+    QStringList items = statusItems(m_state.filterEntries, language);
+    // The list keeps its items sorted the way the desktop sorts them.
+    QCollator collator;
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::stable_sort(items.begin(), items.end(), [&collator](const QString &a, const QString &b) {
+        return collator.compare(a, b) < 0;
+    });
+    cboFilter->addItems(items);
+    // Adding items to an empty list selects the first; nothing is selected yet.
+    cboFilter->setCurrentIndex(-1);
+}
+
+int TfrmMain::selectedStatusIndex() const
+{
+    const int index = cboFilter->currentIndex();
+    // Text typed over a chosen item means no item is selected any more.
+    if (index < 0 || cboFilter->itemText(index) != cboFilter->currentText())
+        return -1;
+    return index;
+}
+
+void TfrmMain::ReadVcqReg()
+{
+    // The settings keep their defaults until they are read from their store.
+    placeWindow();
+}
+
+void TfrmMain::placeWindow()
+{
+    const MainSettings &s = m_state.ProgramSettings;
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const QRect area = screen ? screen->geometry() : QRect(0, 0, kClientWidth, kClientHeight);
+    QPoint at(s.ScreenPosX, s.ScreenPosY);
+    // A stored place that is no longer on any screen is not used.
+    const bool onScreen = QGuiApplication::screenAt(at + QPoint(8, 8)) != nullptr;
+    if (!s.ScreenPos || !onScreen)
+        at = QPoint(area.width() / 2 - width() / 2, area.height() / 2 - height() / 2);
+    move(at);
+}
+
+void TfrmMain::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    m_pages->render(&painter, QRectF(0, 0, kClientWidth, kClientHeight));
+    for (int top : kRingTops)
+        m_ring->render(&painter, QRectF(kRingLeft, top, kRingWidth, kRingHeight));
+}
+
+} // namespace vcq

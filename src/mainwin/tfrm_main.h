@@ -1,0 +1,159 @@
+// The main window: the contact list on the left page, the editing form of one
+// contact on the right page and the column of command buttons. It owns the open
+// data file and runs start-up, the editing commands and the ways the program ends.
+#pragma once
+
+#include "contact_list_model.h"
+#include "main_state.h"
+#include "main_texts.h"
+#include "store/contact_store.h"
+
+#include <QWidget>
+
+#include <exception>
+#include <functional>
+
+class QComboBox;
+class QDialog;
+class QLabel;
+class QLineEdit;
+class QListView;
+class QPlainTextEdit;
+class QSvgRenderer;
+class QToolButton;
+
+namespace vcq
+{
+
+class BirthDateEdit;
+
+class TfrmMain : public QWidget
+{
+    Q_OBJECT
+public:
+    // Runs FormCreate: the flags, the settings, the status list, the language.
+    explicit TfrmMain(QWidget *parent = nullptr);
+    ~TfrmMain() override;
+
+    // Connections to the other windows and services.
+    // Asked after the header is read when access may be protected; answers
+    // whether the user may go on (false: cancelled, the program ends).
+    using PasswordCheck = std::function<bool(const ContactRecord &header)>;
+    void setPasswordCheck(PasswordCheck check) { m_passwordCheck = std::move(check); }
+    // Stores the window's left and top edges at the end; may throw.
+    using PositionWriter = std::function<void(int left, int top)>;
+    void setPositionWriter(PositionWriter writer) { m_positionWriter = std::move(writer); }
+    void setOptionsDialog(QDialog *dialog) { m_optionsDialog = dialog; }
+    void setPrintDialog(QDialog *dialog) { m_printDialog = dialog; }
+    // Where the data file is; the working directory's "VCQ97.NAM" by default.
+    void setDataFileName(std::string name) { m_dataFileName = std::move(name); }
+
+    MainState &state() { return m_state; }
+    const MainState &state() const { return m_state; }
+    const ContactStore &store() const { return m_store; }
+    const ContactListModel &listModel() const { return *m_listModel; }
+    const MainTexts &texts() const { return m_texts; }
+
+    // Operations of the window.
+    void ReadVcqReg();
+    void ChooseLanguage(int language);
+    void FormShow();
+    void OpenFile(const std::string &name);
+    void WriteFirstRecord();
+    void CloseAll();
+    void ExitVcq97();
+    ContactRecord StoreInData() const;
+    void FillTextBox();
+    void NewButClick();
+    void SaveButClick();
+    void TrashButClick();
+    void ConfigButClick();
+    void PrintButClick();
+    void AddItem();
+    void ModifyItem();
+    void RemoveItem(bool writeTombstone);
+    void SetPosListe(int row);
+    // The row of the selected list entry, or -1.
+    int selectedRow() const;
+
+    // Shows the message for an error that ended a command, in the window's language.
+    void reportError(std::exception_ptr error);
+
+signals:
+    // The program is to end: Quit, closing the window, or a cancelled password.
+    void exitRequested();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    void buildControls();
+    void buildCommandColumn();
+    void buildForm();
+    void setTabOrder();
+    void applyTexts(const MainTexts &texts);
+    void rebuildStatusList(int language);
+    void placeWindow();
+
+    void setSaveEnabled(bool on);
+    void setDeleteEnabled(bool on);
+    void setPrintEnabled(bool on);
+    void showLoadedList();
+    void fillListFromStore();
+    void showRecord(const ContactRecord &record);
+    void clearControls();
+    void setStatusText(const QString &text);
+    int selectedStatusIndex() const;
+    void limitCommentLength();
+    void savePosition();
+    void lstListClick();
+
+    // Runs a command as an event handler: an error ends it and is reported.
+    template <typename F> void guarded(F &&command)
+    {
+        try {
+            command();
+        } catch (...) {
+            reportError(std::current_exception());
+        }
+    }
+
+    MainState m_state;
+    MainTexts m_texts;
+    ContactStore m_store;
+    std::string m_dataFileName = kDataFileName;
+    PasswordCheck m_passwordCheck;
+    PositionWriter m_positionWriter;
+    QDialog *m_optionsDialog = nullptr;
+    QDialog *m_printDialog = nullptr;
+    bool m_shownOnce = false;
+    bool m_ended = false;
+    bool m_selectingByProgram = false;
+
+    ContactListModel *m_listModel = nullptr;
+    QSvgRenderer *m_pages = nullptr;
+    QSvgRenderer *m_ring = nullptr;
+
+public:
+    // The controls, by the names the rest of the program knows them by.
+    QListView *lstList = nullptr;
+    QLineEdit *txtLastName = nullptr, *txtFirstName = nullptr, *txtOrganisation = nullptr,
+              *txtAddress1 = nullptr, *txtCity = nullptr, *txtZip = nullptr, *txtState = nullptr,
+              *txtCountry = nullptr, *txtPhone1 = nullptr, *txtPhone2 = nullptr,
+              *txtPhone3 = nullptr, *txtCell = nullptr, *txtEmail = nullptr;
+    QComboBox *cboFilter = nullptr;
+    QPlainTextEdit *txtComment = nullptr;
+    BirthDateEdit *txtBirth = nullptr;
+    QWidget *Panel2 = nullptr;
+    QToolButton *NewBut = nullptr, *SaveBut = nullptr, *TrashBut = nullptr, *PrintBut = nullptr,
+                *ConfigBut = nullptr, *ExitBut = nullptr;
+    QToolButton *cmdDial1 = nullptr, *cmdDial2 = nullptr, *cmdDial3 = nullptr, *cmdDial4 = nullptr;
+    QLabel *lblName = nullptr, *lblFirst = nullptr, *lblAddress = nullptr, *lblCity = nullptr,
+           *lblZip = nullptr, *lblState = nullptr, *lblCountry = nullptr, *lblPhone1 = nullptr,
+           *lblPhone2 = nullptr, *lblCell = nullptr, *lblFax = nullptr, *lblOrganisation = nullptr,
+           *lblEmail = nullptr, *lblComment = nullptr, *lblBirth = nullptr, *lblFilter = nullptr;
+};
+
+} // namespace vcq

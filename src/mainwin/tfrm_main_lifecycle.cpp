@@ -1,0 +1,159 @@
+// The main window's life: opening and loading the data file when it is first
+// shown, the Options and Print commands, and the ways the program ends.
+#include "tfrm_main.h"
+
+#include "cp1252.h"
+#include "message_boxes.h"
+
+#include <QCloseEvent>
+#include <QDialog>
+#include <QLineEdit>
+#include <QListView>
+
+namespace vcq
+{
+
+void TfrmMain::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (m_shownOnce)
+        return;
+    m_shownOnce = true;
+    FormShow();
+}
+
+void TfrmMain::FormShow()
+{
+    m_listModel->clear();
+    try {
+        OpenFile(m_dataFileName);
+    } catch (...) {
+        reportError(std::current_exception());
+        // The program goes on without a data file, with an empty list.
+        showLoadedList();
+    }
+}
+
+void TfrmMain::OpenFile(const std::string &name)
+{
+    m_listModel->clear();
+    const ContactStore::OpenResult opened = m_store.open(name);
+    m_state.FileOpen = true;
+    // A new file already holds the header of a new file.
+    m_state.headerImage = m_store.header();
+    m_state.PasswordDialogCancelled = false;
+    if (opened == ContactStore::OpenResult::Opened) {
+        m_state.PasswordDialogCancelled = !m_passwordCheck(m_state.headerImage);
+        if (!m_state.PasswordDialogCancelled) {
+            m_store.loadContacts();
+            fillListFromStore();
+        }
+    }
+    showLoadedList();
+    if (m_state.PasswordDialogCancelled)
+        ExitVcq97();
+}
+
+void TfrmMain::fillListFromStore()
+{
+    std::vector<ContactListModel::Entry> entries;
+    entries.reserve(m_store.list().size());
+    for (const ContactNode &node : m_store.list())
+        entries.push_back({fromCp1252(node.DisplayKey), node.RecordNumber});
+    m_listModel->setEntries(std::move(entries));
+}
+
+void TfrmMain::showLoadedList()
+{
+    if (m_listModel->count() > 0) {
+        setPrintEnabled(true);
+        lstList->setEnabled(true);
+        SetPosListe(0);
+        lstList->setFocus();
+        FillTextBox();
+    } else {
+        lstList->setEnabled(false);
+        txtLastName->setFocus();
+    }
+}
+
+void TfrmMain::WriteFirstRecord()
+{
+    m_store.writeHeader(m_state.headerImage);
+}
+
+void TfrmMain::ConfigButClick()
+{
+    const std::int32_t language = m_state.ProgramSettings.Language;
+    if (m_optionsDialog)
+        m_optionsDialog->exec();
+    // Written whatever was done in the dialog; without a data file there is nowhere to write.
+    if (m_state.FileOpen)
+        WriteFirstRecord();
+    if (m_state.ProgramSettings.Language != language)
+        ChooseLanguage(m_state.ProgramSettings.Language);
+}
+
+void TfrmMain::PrintButClick()
+{
+    if (m_printDialog)
+        m_printDialog->exec();
+}
+
+void TfrmMain::CloseAll()
+{
+    if (m_state.FileOpen) {
+        m_state.FileOpen = false;
+        m_store.close();
+    }
+    m_listModel->clear();
+    clearControls();
+}
+
+void TfrmMain::savePosition()
+{
+    if (m_positionWriter)
+        m_positionWriter(x(), y());
+}
+
+void TfrmMain::ExitVcq97()
+{
+    // Each step is reported on its own: the file is closed and the program
+    // ends even when the position cannot be written.
+    guarded([this] { savePosition(); });
+    guarded([this] { CloseAll(); });
+    m_ended = true;
+    emit exitRequested();
+}
+
+void TfrmMain::closeEvent(QCloseEvent *event)
+{
+    event->accept();
+    if (m_ended)
+        return;
+    // FormClose.
+    guarded([this] { savePosition(); });
+    guarded([this] { CloseAll(); });
+    m_ended = true;
+    emit exitRequested();
+}
+
+void TfrmMain::reportError(std::exception_ptr error)
+{
+    QString message;
+    try {
+        std::rethrow_exception(error);
+    } catch (const StoreError &e) {
+        if (e.kind() == StoreErrc::WrongFileFormat)
+            message = m_texts.MsgWrongFileFormat;
+        else if (e.kind() == StoreErrc::ReservedLastName)
+            message = m_texts.MsgReservedLastName;
+        if (message.isEmpty())
+            message = exceptionMessage(error);
+    } catch (...) {
+        message = exceptionMessage(error);
+    }
+    showPlainMessage(this, message);
+}
+
+} // namespace vcq

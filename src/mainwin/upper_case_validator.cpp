@@ -1,0 +1,14 @@
+#include "upper_case_validator.h"
+
+#include "cp1252.h"
+
+namespace vcq
+{
+
+QValidator::State UpperCaseValidator::validate(QString &input, int &) const
+{
+    input = toUpperCp1252(input);
+    return Acceptable;
+}
+
+} // namespace vcq

@@ -1,0 +1,24 @@
+#include "vcq_application.h"
+
+#include "main_texts.h"
+#include "message_boxes.h"
+
+namespace vcq
+{
+
+VcqApplication::VcqApplication(int &argc, char **argv) : QApplication(argc, argv)
+{
+    setApplicationName(applicationTitle());
+}
+
+bool VcqApplication::notify(QObject *receiver, QEvent *event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (...) {
+        showPlainMessage(activeWindow(), exceptionMessage(std::current_exception()));
+        return false;
+    }
+}
+
+} // namespace vcq
