@@ -39,14 +39,16 @@ QString BirthDateEdit::maskedText() const
 
 void BirthDateEdit::setMaskedText(const QString &text)
 {
-    QString shown(kLength, kMaskBlank);
-    for (int i = 0; i < kLength; ++i) {
-        if (isSeparator(i))
-            shown[i] = u'-';
-        else if (i < text.size() && text[i].isDigit() && text[i].unicode() < 128)
-            shown[i] = text[i];
+    // Start blank, then write each digit into its own place: a text with
+    // blanks between digits would otherwise be pushed together.
+    setText(QString());
+    for (int i = 0; i < kLength && i < text.size(); ++i) {
+        if (!isSeparator(i) && text[i].isDigit() && text[i].unicode() < 128) {
+            setCursorPosition(i);
+            insert(QString(text[i]));
+        }
     }
-    setText(shown);
+    setCursorPosition(0);
     setModified(false);
     m_textBeforeEditing = maskedText();
 }

@@ -1,0 +1,462 @@
+// The contact editing commands of the main window, driven as a user drives
+// them, with the data file checked after each command.
+#include "window_fixture.h"
+
+#include "mainwin/birth_date_edit.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListView>
+#include <QPlainTextEdit>
+#include <QToolButton>
+
+using namespace testutil;
+using vcq::TfrmMain;
+
+class TestMainWindowEditing : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<ModalWatcher> m_watcher;
+
+    static QToolButton *button(TfrmMain &w, const char *name)
+    {
+        return w.findChild<QToolButton *>(QString::fromLatin1(name));
+    }
+    static QLineEdit *edit(TfrmMain &w, const char *name)
+    {
+        return w.findChild<QLineEdit *>(QString::fromLatin1(name));
+    }
+    static void click(TfrmMain &w, const char *name)
+    {
+        QTest::mouseClick(button(w, name), Qt::LeftButton);
+    }
+    static QStringList listTexts(const TfrmMain &w)
+    {
+        QStringList texts;
+        for (int i = 0; i < w.listModel().count(); ++i)
+            texts << w.listModel().at(i).text;
+        return texts;
+    }
+    // Clicks a list entry as the user would.
+    static void clickEntry(TfrmMain &w, int row)
+    {
+        const QRect rect = w.lstList->visualRect(w.lstList->model()->index(row, 0));
+        QTest::mouseClick(w.lstList->viewport(), Qt::LeftButton, {}, rect.center());
+    }
+    static void typeInto(TfrmMain &w, const char *name, const QString &text)
+    {
+        QLineEdit *e = edit(w, name);
+        e->setFocus();
+        e->selectAll();
+        QTest::keyClicks(e, text);
+    }
+    // The enabled states of Save, Delete, Print, the flags agreeing with them.
+    static QString commandStates(TfrmMain &w)
+    {
+        const bool save = button(w, "SaveBut")->isEnabled();
+        const bool del = button(w, "TrashBut")->isEnabled();
+        const bool print = button(w, "PrintBut")->isEnabled();
+        if (save != w.state().SaveEnabled || del != w.state().DeleteEnabled ||
+            print != w.state().PrintEnabled)
+            return QStringLiteral("flags disagree with buttons");
+        QString states;
+        for (bool on : {save, del, print})
+            states += on ? u'E' : u'D';
+        return states;
+    }
+
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+        QVERIFY(QDir::setCurrent(m_dir->path()));
+        m_watcher = std::make_unique<ModalWatcher>();
+    }
+    void cleanup()
+    {
+        m_watcher.reset();
+        QDir::setCurrent(QDir::tempPath());
+        m_dir.reset();
+    }
+
+    void newThenSaveWithOnlyALastName()
+    {
+        writeDataFile({contact("Zola", "Emile")});
+        auto w = startWindow();
+        w->state().ProgramSettings.DefCity = QStringLiteral("Montréal");
+        w->state().ProgramSettings.DefState = QStringLiteral("QC");
+        w->state().ProgramSettings.DefCountry = QStringLiteral("Canada");
+        click(*w, "NewBut");
+        QCOMPARE(commandStates(*w), QStringLiteral("EDE"));
+        QVERIFY(w->state().AddingNew);
+        QCOMPARE(w->focusWidget(), edit(*w, "txtLastName"));
+        QCOMPARE(edit(*w, "txtFirstName")->text(), QString());
+        QCOMPARE(edit(*w, "txtCity")->text(), QStringLiteral("Montréal"));
+
+        QTest::keyClicks(edit(*w, "txtLastName"), QStringLiteral("Adams"));
+        click(*w, "SaveBut");
+        QVERIFY(m_watcher->boxes.isEmpty());
+        QCOMPARE(fileBytes().size(), 3 * 764);
+        const vcq::ContactRecord saved = recordAt(2);
+        QCOMPARE(saved.get(Field::LastName), std::string("Adams"));
+        QCOMPARE(saved.get(Field::FirstName), std::string());
+        QCOMPARE(saved.get(Field::City), std::string("Montr\xE9"
+                                                     "al"));
+        QCOMPARE(saved.get(Field::State), std::string("QC"));
+        QCOMPARE(saved.get(Field::Country), std::string("Canada"));
+        QCOMPARE(saved.get(Field::Birth), std::string("  -  -  "));
+        QCOMPARE(listTexts(*w), QStringList({"Adams ", "Zola Emile"}));
+        QCOMPARE(w->selectedRow(), 0);
+        QCOMPARE(w->listModel().at(0).record, 2);
+        QCOMPARE(commandStates(*w), QStringLiteral("EEE"));
+        QVERIFY(!w->state().AddingNew);
+        QVERIFY(w->lstList->isEnabled());
+    }
+
+    void newIntoAnEmptyFileEnablesTheList()
+    {
+        auto w = startWindow();
+        click(*w, "NewBut");
+        QCOMPARE(commandStates(*w), QStringLiteral("EDD"));
+        typeInto(*w, "txtLastName", QStringLiteral("Lee"));
+        click(*w, "SaveBut");
+        QCOMPARE(commandStates(*w), QStringLiteral("EEE"));
+        QVERIFY(w->lstList->isEnabled());
+        QCOMPARE(listTexts(*w), QStringList({"Lee "}));
+        QCOMPARE(recordAt(1).get(Field::LastName), std::string("Lee"));
+    }
+
+    void clickingAListedContactDropsTheNewOne()
+    {
+        writeDataFile({contact("Smith", "John", {{Field::Phone1, "555-0101"}})});
+        auto w = startWindow();
+        click(*w, "NewBut");
+        typeInto(*w, "txtLastName", QStringLiteral("Unsaved"));
+        clickEntry(*w, 0);
+        QCOMPARE(edit(*w, "txtLastName")->text(), QStringLiteral("Smith"));
+        QCOMPARE(edit(*w, "txtPhone1")->text(), QStringLiteral("555-0101"));
+        QVERIFY(!w->state().AddingNew);
+        QCOMPARE(commandStates(*w), QStringLiteral("EEE"));
+        click(*w, "SaveBut");
+        QCOMPARE(fileBytes().size(), 2 * 764);
+    }
+
+    void lastNameRefused_data()
+    {
+        QTest::addColumn<QString>("lastName");
+        QTest::addColumn<int>("language");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("empty") << "" << 0 << "The last name is required !";
+        QTest::newRow("blanks") << "   " << 0 << "The last name is required !";
+        QTest::newRow("blanks, French") << "  " << 1 << "Le nom est requis !";
+        QTest::newRow("reserved") << "@~" << 0 << "This last name is reserved !";
+        QTest::newRow("reserved in blanks") << "  @~ " << 0 << "This last name is reserved !";
+        QTest::newRow("reserved, French") << "@~" << 1 << "Ce nom est réservé !";
+    }
+    void lastNameRefused()
+    {
+        QFETCH(QString, lastName);
+        QFETCH(int, language);
+        writeDataFile({contact("Smith", "John")});
+        auto w = startWindow();
+        w->ChooseLanguage(language);
+        const QByteArray before = fileBytes();
+        for (bool adding : {true, false}) {
+            if (adding)
+                click(*w, "NewBut");
+            else
+                clickEntry(*w, 0);
+            edit(*w, "txtLastName")->setText(lastName);
+            const QString states = commandStates(*w);
+            click(*w, "SaveBut");
+            QCOMPARE(m_watcher->boxes.size(), 1);
+            QTEST(m_watcher->boxes.takeFirst().text, "message");
+            QCOMPARE(fileBytes(), before);
+            QCOMPARE(listTexts(*w), QStringList({"Smith John"}));
+            QCOMPARE(commandStates(*w), states);
+            QCOMPARE(w->state().AddingNew, adding);
+        }
+    }
+
+    void leadingBlanksAreKept()
+    {
+        writeDataFile({contact("Baker", "Al")});
+        auto w = startWindow();
+        click(*w, "NewBut");
+        typeInto(*w, "txtLastName", QStringLiteral("  Zed"));
+        click(*w, "SaveBut");
+        QCOMPARE(recordAt(2).get(Field::LastName), std::string("  Zed"));
+        QVERIFY(listTexts(*w).contains(QStringLiteral("  Zed ")));
+    }
+
+    void savingKeepsOrMovesTheEntry()
+    {
+        writeDataFile(
+            {contact("Adams", "Ann"), contact("Miller", "Max"), contact("Young", "Yves")});
+        auto w = startWindow();
+        // Only the phone changes: the entry stays where it is, still selected.
+        clickEntry(*w, 1);
+        typeInto(*w, "txtPhone2", QStringLiteral("555-0199"));
+        click(*w, "SaveBut");
+        QCOMPARE(listTexts(*w), QStringList({"Adams Ann", "Miller Max", "Young Yves"}));
+        QCOMPARE(w->selectedRow(), 1);
+        QCOMPARE(recordAt(2).get(Field::Phone2), std::string("555-0199"));
+
+        // The last name changes: the entry moves to its new place and is selected there.
+        clickEntry(*w, 0);
+        typeInto(*w, "txtLastName", QStringLiteral("Zimmer"));
+        click(*w, "SaveBut");
+        QCOMPARE(listTexts(*w), QStringList({"Miller Max", "Young Yves", "Zimmer Ann"}));
+        QCOMPARE(w->selectedRow(), 2);
+        QCOMPARE(w->listModel().at(2).record, 1);
+        QCOMPARE(recordAt(1).get(Field::LastName), std::string("Zimmer"));
+        QCOMPARE(fileBytes().size(), 4 * 764);
+        QCOMPARE(edit(*w, "txtLastName")->text(), QStringLiteral("Zimmer"));
+        QCOMPARE(commandStates(*w), QStringLiteral("EEE"));
+        // The moved entry still shows its own contact.
+        clickEntry(*w, 0);
+        clickEntry(*w, 2);
+        QCOMPARE(edit(*w, "txtFirstName")->text(), QStringLiteral("Ann"));
+    }
+
+    void deleteSelectsTheNeighbour_data()
+    {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QStringList>("left");
+        QTest::addColumn<int>("selected");
+        QTest::addColumn<int>("tombstone");
+        QTest::newRow("first") << 0 << QStringList({"Brown Bo", "Clark Cy"}) << 0 << 3;
+        QTest::newRow("middle") << 1 << QStringList({"Adams Al", "Clark Cy"}) << 0 << 1;
+        QTest::newRow("last") << 2 << QStringList({"Adams Al", "Brown Bo"}) << 1 << 2;
+    }
+    void deleteSelectsTheNeighbour()
+    {
+        QFETCH(int, row);
+        QFETCH(int, selected);
+        QFETCH(int, tombstone);
+        writeDataFile({contact("Brown", "Bo"), contact("Clark", "Cy"), contact("Adams", "Al")});
+        auto w = startWindow();
+        clickEntry(*w, row);
+        const QString shown = listTexts(*w)[row];
+        click(*w, "TrashBut");
+        QCOMPARE(m_watcher->boxes.size(), 1);
+        const SeenBox question = m_watcher->boxes[0];
+        QCOMPARE(question.title, QStringLiteral("Confirm"));
+        QCOMPARE(question.text, QStringLiteral("Delete \"") + shown + u'"');
+        QCOMPARE(question.buttons.size(), 2);
+        QVERIFY(question.buttons.contains("OK") && question.buttons.contains("Cancel"));
+        QTEST(listTexts(*w), "left");
+        QCOMPARE(w->selectedRow(), selected);
+        QCOMPARE(edit(*w, "txtLastName")->text() + u' ' + edit(*w, "txtFirstName")->text(),
+                 listTexts(*w)[selected]);
+        QCOMPARE(recordAt(tombstone), vcq::ContactRecord::tombstone());
+        QCOMPARE(fileBytes().size(), 4 * 764);
+        QCOMPARE(commandStates(*w), QStringLiteral("EEE"));
+
+        // The freed slot is the next one taken.
+        click(*w, "NewBut");
+        typeInto(*w, "txtLastName", QStringLiteral("Dunn"));
+        click(*w, "SaveBut");
+        QCOMPARE(recordAt(tombstone).get(Field::LastName), std::string("Dunn"));
+        QCOMPARE(fileBytes().size(), 4 * 764);
+    }
+
+    void deletingTheOnlyContact()
+    {
+        writeDataFile({contact("Smith", "John", {{Field::City, "Laval"}})});
+        auto w = startWindow();
+        click(*w, "TrashBut");
+        QCOMPARE(listTexts(*w), QStringList());
+        QCOMPARE(commandStates(*w), QStringLiteral("DDD"));
+        QVERIFY(!w->lstList->isEnabled());
+        QCOMPARE(edit(*w, "txtCity")->text(), QString());
+        QCOMPARE(w->txtBirth->maskedText(), QStringLiteral("  -  -  "));
+        QCOMPARE(recordAt(1), vcq::ContactRecord::tombstone());
+        // Save and Delete are inert now.
+        click(*w, "SaveBut");
+        click(*w, "TrashBut");
+        QCOMPARE(m_watcher->boxes.size(), 1);
+    }
+
+    void cancelInTheDeleteQuestion()
+    {
+        writeDataFile({contact("Smith", "John"), contact("Doe", "Jane")});
+        auto w = startWindow();
+        w->ChooseLanguage(1);
+        const QByteArray before = fileBytes();
+        m_watcher->answers << QStringLiteral("Cancel");
+        click(*w, "TrashBut");
+        QCOMPARE(m_watcher->boxes.size(), 1);
+        QCOMPARE(m_watcher->boxes[0].text, QStringLiteral("Supprimer \"Doe Jane\""));
+        QCOMPARE(fileBytes(), before);
+        QCOMPARE(listTexts(*w), QStringList({"Doe Jane", "Smith John"}));
+        QCOMPARE(edit(*w, "txtFirstName")->text(), QStringLiteral("Jane"));
+        QCOMPARE(commandStates(*w), QStringLiteral("EEE"));
+    }
+
+    void sameNameContactsEachKeepTheirOwn()
+    {
+        writeDataFile({contact("Smith", "John", {{Field::Phone1, "111"}}),
+                       contact("Smith", "John", {{Field::Phone1, "222"}})});
+        auto w = startWindow();
+        QCOMPARE(listTexts(*w), QStringList({"Smith John", "Smith John"}));
+        QStringList phones;
+        for (int row : {0, 1}) {
+            clickEntry(*w, row);
+            phones << edit(*w, "txtPhone1")->text();
+        }
+        phones.sort();
+        QCOMPARE(phones, QStringList({"111", "222"}));
+
+        // Change the one holding 111; the other record stays as it was.
+        const int row111 = w->listModel().at(0).record == 1 ? 0 : 1;
+        clickEntry(*w, row111);
+        typeInto(*w, "txtPhone1", QStringLiteral("333"));
+        click(*w, "SaveBut");
+        QCOMPARE(recordAt(1).get(Field::Phone1), std::string("333"));
+        QCOMPARE(recordAt(2).get(Field::Phone1), std::string("222"));
+
+        // Delete the other; the changed one is left and shown.
+        clickEntry(*w, 1 - row111);
+        QCOMPARE(edit(*w, "txtPhone1")->text(), QStringLiteral("222"));
+        click(*w, "TrashBut");
+        QCOMPARE(recordAt(2), vcq::ContactRecord::tombstone());
+        QCOMPARE(recordAt(1).get(Field::Phone1), std::string("333"));
+        QCOMPARE(listTexts(*w), QStringList({"Smith John"}));
+        QCOMPARE(edit(*w, "txtPhone1")->text(), QStringLiteral("333"));
+    }
+
+    void everyFieldAndByteRoundTrips()
+    {
+        std::string allBytes;
+        for (int b = 1; b < 256; ++b)
+            if (b != '\r' && b != '\n')
+                allBytes += static_cast<char>(b);
+        const vcq::ContactRecord original = contact("Gr\xFC\xDF"
+                                                    "e\x80\x81\x8D\x8F\x90\x9D",
+                                                    "\xC9lo\xEFse",
+                                                    {{Field::Organisation, allBytes.substr(0, 50)},
+                                                     {Field::Address1, allBytes.substr(50, 60)},
+                                                     {Field::City, allBytes.substr(110, 30)},
+                                                     {Field::Zip, "H2X 1Y4"},
+                                                     {Field::State, allBytes.substr(140, 30)},
+                                                     {Field::Country, allBytes.substr(170, 30)},
+                                                     {Field::Phone1, allBytes.substr(200, 30)},
+                                                     {Field::Phone2, allBytes.substr(230, 23)},
+                                                     {Field::Cell, "cell"},
+                                                     {Field::Phone3, "fax"},
+                                                     {Field::Email, "a@b.c"},
+                                                     {Field::Comment, "line one\r\nline two"},
+                                                     {Field::Birth, "1 -05-97"},
+                                                     {Field::Status, "Ami"}});
+        writeDataFile({original});
+        auto w = startWindow();
+        click(*w, "SaveBut");
+        const vcq::ContactRecord saved = recordAt(1);
+        for (Field f : vcq::kContactFields)
+            QCOMPARE(QByteArray::fromStdString(saved.get(f)),
+                     QByteArray::fromStdString(original.get(f)));
+        QCOMPARE(w->txtComment->toPlainText(), QStringLiteral("line one\nline two"));
+    }
+
+    void statusListFollowsTheLanguage()
+    {
+        QFile filter(QStringLiteral("Filter.txt"));
+        QVERIFY(filter.open(QIODevice::WriteOnly));
+        filter.write("Famille,Family\r\n\r\nAmi,Friend\r\nTravail,Business,Work\r\nClient\r\n");
+        filter.close();
+        auto w = startWindow();
+        QComboBox *cbo = w->cboFilter;
+        auto items = [cbo] {
+            QStringList l;
+            for (int i = 0; i < cbo->count(); ++i)
+                l << cbo->itemText(i);
+            return l;
+        };
+        QCOMPARE(items(), QStringList({"Business,Work", "Client", "Family", "Friend"}));
+        cbo->setCurrentIndex(2);
+        w->ChooseLanguage(1);
+        QCOMPARE(items(), QStringList({"", "Ami", "Famille", "Travail"}));
+        // The index is kept, not the status.
+        QCOMPARE(cbo->currentIndex(), 2);
+        QCOMPARE(cbo->currentText(), QStringLiteral("Famille"));
+
+        // A status typed freely is not an item: a change of language clears it.
+        cbo->setFocus();
+        cbo->lineEdit()->selectAll();
+        QTest::keyClicks(cbo->lineEdit(), QStringLiteral("Voisin"));
+        w->ChooseLanguage(0);
+        QCOMPARE(cbo->currentIndex(), -1);
+        QCOMPARE(cbo->currentText(), QString());
+    }
+
+    void statusIsSavedAsItsText()
+    {
+        QFile filter(QStringLiteral("Filter.txt"));
+        QVERIFY(filter.open(QIODevice::WriteOnly));
+        filter.write("Ami,Friend\n");
+        filter.close();
+        writeDataFile({contact("Smith", "John", {{Field::Status, "Old status"}})});
+        auto w = startWindow();
+        QCOMPARE(w->cboFilter->currentText(), QStringLiteral("Old status"));
+        w->cboFilter->setCurrentIndex(0);
+        click(*w, "SaveBut");
+        QCOMPARE(recordAt(1).get(Field::Status), std::string("Friend"));
+    }
+
+    void postalCodeIsUpperCase()
+    {
+        auto w = startWindow();
+        click(*w, "NewBut");
+        typeInto(*w, "txtZip", QStringLiteral("h2x 1y4"));
+        edit(*w, "txtZip")->insert(QStringLiteral("é")); // as pasted
+        QCOMPARE(edit(*w, "txtZip")->text(), QStringLiteral("H2X 1Y4É"));
+    }
+
+    void birthDateMask()
+    {
+        writeDataFile({contact("Smith", "John", {{Field::Birth, "12-05-97"}})});
+        auto w = startWindow();
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        vcq::BirthDateEdit *birth = w->txtBirth;
+        QCOMPARE(birth->maskedText(), QStringLiteral("12-05-97"));
+
+        // Leaving with the year missing is refused with the field's message.
+        birth->setFocus();
+        birth->selectAll();
+        QTest::keyClick(birth, Qt::Key_Delete);
+        QTest::keyClicks(birth, QStringLiteral("0101"));
+        QCOMPARE(birth->maskedText(), QStringLiteral("01-01-  "));
+        QTest::mouseClick(edit(*w, "txtEmail"), Qt::LeftButton);
+        QTRY_COMPARE(m_watcher->boxes.size(), 1);
+        QCOMPARE(m_watcher->boxes[0].text,
+                 QStringLiteral("Invalid input value.  Use escape key to abandon changes"));
+        QTRY_COMPARE(w->focusWidget(), birth);
+        QCOMPARE(m_watcher->boxes.size(), 1);
+
+        // Escape abandons the changes; then the field can be left.
+        QTest::keyClick(birth, Qt::Key_Escape);
+        QCOMPARE(birth->maskedText(), QStringLiteral("12-05-97"));
+        QTest::keyClick(birth, Qt::Key_Tab);
+        QVERIFY(w->focusWidget() != birth);
+
+        // Only the year is required; a complete date is stored with its dashes.
+        birth->setFocus();
+        birth->selectAll();
+        QTest::keyClick(birth, Qt::Key_Delete);
+        birth->setCursorPosition(6);
+        QTest::keyClicks(birth, QStringLiteral("84"));
+        QCOMPARE(birth->maskedText(), QStringLiteral("  -  -84"));
+        QVERIFY(birth->fitsMask());
+        click(*w, "SaveBut");
+        QCOMPARE(recordAt(1).get(Field::Birth), std::string("  -  -84"));
+        QCOMPARE(m_watcher->boxes.size(), 1);
+    }
+};
+
+VCQ_WINDOW_TEST_MAIN(TestMainWindowEditing)
+#include "tst_main_window_editing.moc"

@@ -1,0 +1,154 @@
+// Helpers for driving the main window in tests: data files built record by
+// record, a watcher that answers every modal box and dialog and remembers what
+// it saw, and a started window in a temporary working directory.
+#pragma once
+
+#include "mainwin/tfrm_main.h"
+#include "mainwin/vcq_application.h"
+#include "store/contact_record.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLocale>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace testutil
+{
+
+using vcq::ContactRecord;
+using vcq::Field;
+
+inline ContactRecord contact(const std::string &last, const std::string &first,
+                             std::map<Field, std::string> more = {})
+{
+    ContactRecord r;
+    r.set(Field::LastName, last);
+    r.set(Field::FirstName, first);
+    for (const auto &[f, v] : more)
+        r.set(f, v);
+    return r;
+}
+
+inline QByteArray recordBytes(const ContactRecord &r)
+{
+    return QByteArray(reinterpret_cast<const char *>(r.data()),
+                      static_cast<qsizetype>(vcq::kRecordSize));
+}
+
+// Header first, then the records in file order.
+inline void writeDataFile(const std::vector<ContactRecord> &records,
+                          const QString &name = QStringLiteral("VCQ97.NAM"))
+{
+    QFile f(name);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(recordBytes(ContactRecord::newHeader()));
+    for (const ContactRecord &r : records)
+        f.write(recordBytes(r));
+}
+
+inline QByteArray fileBytes(const QString &name = QStringLiteral("VCQ97.NAM"))
+{
+    QFile f(name);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Record n of the data file.
+inline ContactRecord recordAt(int n, const QString &name = QStringLiteral("VCQ97.NAM"))
+{
+    const QByteArray all = fileBytes(name);
+    const auto size = static_cast<qsizetype>(vcq::kRecordSize);
+    if (all.size() < (n + 1) * size)
+        return ContactRecord();
+    return ContactRecord::fromBytes(
+        reinterpret_cast<const unsigned char *>(all.constData() + n * size));
+}
+
+struct SeenBox {
+    QString title;
+    QString text;
+    QStringList buttons;
+};
+
+inline QString plainButtonText(const QAbstractButton *b)
+{
+    return b->text().remove(u'&');
+}
+
+// Answers modal boxes as they come up: each QMessageBox with the next queued
+// button text (else "OK"), each other dialog by running the queued action and
+// closing it.
+class ModalWatcher : public QObject
+{
+public:
+    ModalWatcher()
+    {
+        m_timer.setInterval(5);
+        connect(&m_timer, &QTimer::timeout, this, [this] { poll(); });
+        m_timer.start();
+    }
+    QList<SeenBox> boxes;
+    QStringList answers;
+    QStringList dialogsSeen;
+    std::function<void(QDialog *)> onDialog;
+
+private:
+    void poll()
+    {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal || !modal->isVisible())
+            return;
+        if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+            SeenBox seen{box->windowTitle(), box->text(), {}};
+            for (QAbstractButton *b : box->buttons())
+                seen.buttons << plainButtonText(b);
+            boxes << seen;
+            const QString answer = answers.isEmpty() ? QStringLiteral("OK") : answers.takeFirst();
+            for (QAbstractButton *b : box->buttons()) {
+                if (plainButtonText(b) == answer) {
+                    b->click();
+                    return;
+                }
+            }
+            box->reject();
+        } else if (auto *dialog = qobject_cast<QDialog *>(modal)) {
+            dialogsSeen << dialog->objectName();
+            if (onDialog)
+                onDialog(dialog);
+            dialog->reject();
+        }
+    }
+    QTimer m_timer;
+};
+
+// A main window in the current directory, shown (so that it has loaded the data file).
+inline std::unique_ptr<vcq::TfrmMain> startWindow(std::function<void(vcq::TfrmMain &)> before = {})
+{
+    auto w = std::make_unique<vcq::TfrmMain>();
+    if (before)
+        before(*w);
+    w->show();
+    return w;
+}
+
+} // namespace testutil
+
+// Each test program runs under the application object that reports errors.
+#define VCQ_WINDOW_TEST_MAIN(TestClass)                                                            \
+    int main(int argc, char *argv[])                                                               \
+    {                                                                                              \
+        vcq::VcqApplication app(argc, argv);                                                       \
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));                     \
+        TestClass test;                                                                            \
+        return QTest::qExec(&test, argc, argv);                                                    \
+    }
