@@ -31,8 +31,8 @@ constexpr int kButtonWidth = 61;
 constexpr int kButtonHeight = 74;
 constexpr int kLastButtonHeight = 76;
 // The right page's columns.
-constexpr int kLabelLeft = 378;
-constexpr int kLabelWidth = 74;
+constexpr int kLabelLeft = 352;
+constexpr int kLabelWidth = 100;
 constexpr int kFieldLeft = 454;
 constexpr int kFieldWidth = 168;
 constexpr int kPhoneWidth = 146;
@@ -41,7 +41,7 @@ constexpr int kDialSize = 21;
 constexpr int kRowHeight = 21;
 // The seam's three rings: their top edges, and the ring picture's place.
 constexpr int kRingTops[3] = {24, 224, 424};
-constexpr int kRingLeft = 326;
+constexpr int kRingLeft = 302;
 constexpr int kRingWidth = 40;
 constexpr int kRingHeight = 5;
 
@@ -102,7 +102,7 @@ void TfrmMain::buildControls()
     lstList->setUniformItemSizes(true);
     lstList->setSelectionMode(QAbstractItemView::SingleSelection);
     lstList->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    lstList->setGeometry(78, 12, 236, 429);
+    lstList->setGeometry(76, 12, 218, 429);
     connect(lstList, &QListView::clicked, this, [this] { lstListClick(); });
     connect(lstList->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] {
         if (!m_selectingByProgram)
@@ -117,6 +117,10 @@ void TfrmMain::buildCommandColumn()
 {
     Panel2 = makeNamed<QWidget>(this, "Panel2");
     Panel2->setGeometry(0, 0, kButtonWidth + 4, kClientHeight);
+    // The longest caption, "&Enregistrer", has to fit the button's width.
+    QFont captions = font();
+    captions.setPointSize(7);
+    Panel2->setFont(captions);
     struct Spec {
         QToolButton **button;
         const char *name;
