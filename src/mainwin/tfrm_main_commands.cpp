@@ -261,9 +261,9 @@ void TfrmMain::RemoveItem(bool writeTombstone)
             return;
         clearControls();
     }
+    // The view moves its current entry off the removed one; that is no click.
     m_selectingByProgram = true;
     m_listModel->removeAt(row);
-    lstList->selectionModel()->clear();
     m_selectingByProgram = false;
     if (!writeTombstone)
         return;
