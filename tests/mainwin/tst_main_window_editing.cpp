@@ -360,6 +360,16 @@ private slots:
             QCOMPARE(QByteArray::fromStdString(saved.get(f)),
                      QByteArray::fromStdString(original.get(f)));
         QCOMPARE(w->txtComment->toPlainText(), QStringLiteral("line one\nline two"));
+
+        // The remarks hold 200 bytes, a line break counting as CR LF.
+        w->txtComment->clear();
+        w->txtComment->setFocus();
+        QTest::keyClicks(w->txtComment, QString(99, u'a'));
+        QTest::keyClick(w->txtComment, Qt::Key_Return);
+        QTest::keyClicks(w->txtComment, QString(150, u'b'));
+        click(*w, "SaveBut");
+        QCOMPARE(recordAt(1).get(Field::Comment),
+                 std::string(99, 'a') + "\r\n" + std::string(99, 'b'));
     }
 
     void statusListFollowsTheLanguage()

@@ -2,7 +2,7 @@
 // cannot use, driven as a user drives it.
 #include "window_fixture.h"
 
-#include "mainwin/birth_date_edit.h"
+#include "mainwin/start_up.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -96,6 +96,10 @@ private slots:
         QCOMPARE(w->selectedRow(), 0);
         QCOMPARE(w->findChild<QLineEdit *>("txtLastName")->text(), QStringLiteral("Émond"));
         QCOMPARE(w->focusWidget(), w->lstList);
+        QTest::keyClick(w->lstList, Qt::Key_Down);
+        QCOMPARE(w->findChild<QLineEdit *>("txtFirstName")->text(), QStringLiteral("Anna"));
+        QCOMPARE(w->findChild<QLineEdit *>("txtPhone1")->text(), QStringLiteral("555-0101"));
+        QTest::keyClick(w->lstList, Qt::Key_Up);
         QVERIFY(w->lstList->isEnabled());
         QVERIFY(button(*w, "SaveBut")->isEnabled() && w->state().SaveEnabled);
         QVERIFY(button(*w, "TrashBut")->isEnabled() && w->state().DeleteEnabled);
@@ -146,6 +150,26 @@ private slots:
                 focus = focus->parentWidget();
             QVERIFY2(focus && focus->objectName() == QLatin1String(order[i]), order[i]);
         }
+    }
+
+    void startUpCreatesTheOtherWindowsInOrder()
+    {
+        writeDataFile({contact("Smith", "John")});
+        vcq::ProgramWindows windows = vcq::createProgramWindows();
+        QStringList order;
+        for (QDialog *d : windows.main->findChildren<QDialog *>(Qt::FindDirectChildrenOnly)) {
+            order << d->objectName();
+            QVERIFY(!d->isVisible());
+        }
+        QCOMPARE(order, QStringList({"TfrmAbout", "TfrmOptions", "TfrmPrint", "TfrmTAPICall",
+                                     "TfrmPasswordDlg"}));
+        // Nothing is read before the window is shown.
+        QVERIFY(!windows.main->state().FileOpen);
+        windows.main->show();
+        QCOMPARE(windows.main->listModel().count(), 1);
+        QTest::mouseClick(button(*windows.main, "ConfigBut"), Qt::LeftButton);
+        QTest::mouseClick(button(*windows.main, "PrintBut"), Qt::LeftButton);
+        QCOMPARE(m_watcher->dialogsSeen, QStringList({"TfrmOptions", "TfrmPrint"}));
     }
 
     void languageTexts_data()
