@@ -3,7 +3,7 @@
 // Plain C++: the windows use it, it knows nothing of them.
 #pragma once
 
-#include "contact_record.h"
+#include "store/contact_record.h"
 
 #include <functional>
 #include <string>
