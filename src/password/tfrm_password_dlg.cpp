@@ -156,6 +156,7 @@ void TfrmPasswordDlg::cmdOkClick()
     QMessageBox box(QMessageBox::Critical, QStringLiteral("Error"), QString::fromUtf8(t.invalid),
                     QMessageBox::Ok, this);
     box.exec();
+    activateWindow();
     txtPwd->setFocus();
 }
 
