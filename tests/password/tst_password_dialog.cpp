@@ -2,6 +2,8 @@
 // and the close box, with the error box answered by the test.
 #include "tfrm_password_dlg.h"
 
+#include "modal_answer.h"
+
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,54 +15,7 @@
 
 #include <functional>
 
-namespace
-{
-
-// Runs action on the modal widget of type W as soon as it is the active modal
-// one; used before starting a nested exec() that the test must answer.
-template <typename W> void whenModal(std::function<void(W *)> action)
-{
-    auto *poll = new QTimer;
-    poll->setInterval(5);
-    QObject::connect(poll, &QTimer::timeout, [poll, action] {
-        auto *w = qobject_cast<W *>(QApplication::activeModalWidget());
-        if (!w || !w->isVisible())
-            return;
-        poll->stop();
-        poll->deleteLater();
-        action(w);
-    });
-    poll->start();
-}
-
-// Types text that may hold characters beyond ASCII, as a keyboard would.
-void typeText(QWidget *w, const QString &text)
-{
-    for (const QChar c : text)
-        QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
-}
-
-struct ErrorBoxSeen {
-    QString caption;
-    QString text;
-    QStringList buttons;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-};
-
-// Answers the next error box with its OK button, recording what it showed.
-void answerErrorBox(ErrorBoxSeen &seen)
-{
-    whenModal<QMessageBox>([&seen](QMessageBox *box) {
-        seen.caption = box->windowTitle();
-        seen.text = box->text();
-        seen.icon = box->icon();
-        for (QAbstractButton *b : box->buttons())
-            seen.buttons << b->text();
-        box->button(QMessageBox::Ok)->click();
-    });
-}
-
-} // namespace
+using namespace vcq::test;
 
 class TestPasswordDialog : public QObject
 {
@@ -73,19 +28,12 @@ class TestPasswordDialog : public QObject
     {
         return std::make_unique<TfrmPasswordDlg>(state, [this] { return language; });
     }
-    template <typename T> static T *child(QWidget *dlg, const char *name)
-    {
-        auto *w = dlg->findChild<T *>(QLatin1String(name));
-        if (!w)
-            qFatal("no child %s", name);
-        return w;
-    }
 
     // Shows the dialog with exec() and lets the user act once it is up; a
     // failed check inside the action closes the dialog so the test ends.
     int run(TfrmPasswordDlg &dlg, std::function<void(TfrmPasswordDlg *)> user)
     {
-        whenModal<TfrmPasswordDlg>([user](TfrmPasswordDlg *d) {
+        const auto answer = whenModal<TfrmPasswordDlg>([user](TfrmPasswordDlg *d) {
             user(d);
             if (QTest::currentTestFailed() && d->isVisible())
                 d->reject();
@@ -255,7 +203,7 @@ private slots:
         run(*dlg, [&](TfrmPasswordDlg *d) {
             auto *edit = child<QLineEdit>(d, "txtPwd");
             QTest::keyClicks(edit, wrong);
-            answerErrorBox(seen);
+            const auto box = answerErrorBox(seen);
             QTest::keyClick(edit, Qt::Key_Return); // returns once the box is answered
             QCOMPARE(seen.caption, QStringLiteral("Error"));
             QCOMPARE(seen.text, message);
@@ -314,8 +262,7 @@ private slots:
         run(*dlg, [&](TfrmPasswordDlg *d) {
             auto *edit = child<QLineEdit>(d, "txtPwd");
             typeText(edit, typed);
-            if (!accepted)
-                answerErrorBox(seen);
+            const auto box = answerErrorBox(seen);
             QTest::keyClick(edit, Qt::Key_Return);
             if (d->isVisible())
                 d->reject();
