@@ -52,7 +52,8 @@ void ContactRecord::set(Field f, std::string_view text)
     unsigned char *field = &m_bytes[l.offset];
     std::memset(field, 0, l.maxLength + 1);
     field[0] = static_cast<unsigned char>(length);
-    std::memcpy(field + 1, text.data(), length);
+    if (length > 0) // an empty view may carry no pointer at all
+        std::memcpy(field + 1, text.data(), length);
 }
 
 bool ContactRecord::isTombstone() const
