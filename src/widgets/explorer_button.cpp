@@ -540,6 +540,12 @@ void TExplorerButton::mouseReleaseEvent(QMouseEvent *e)
     e->accept();
 }
 
+void TExplorerButton::mouseDoubleClickEvent(QMouseEvent *e)
+{
+    // The second press of a double click has already arrived as a press.
+    e->accept();
+}
+
 void TExplorerButton::contextMenuEvent(QContextMenuEvent *e)
 {
     if (!m_popupMenu) {
