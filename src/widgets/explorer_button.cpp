@@ -542,7 +542,10 @@ void TExplorerButton::mouseReleaseEvent(QMouseEvent *e)
 
 void TExplorerButton::mouseDoubleClickEvent(QMouseEvent *e)
 {
-    // The second press of a double click has already arrived as a press.
+    // The second press of a double click comes as this event: it is an
+    // ordinary press, so a double click gives two clicks.
+    if (e->button() == Qt::LeftButton && !m_pressed)
+        leftButtonDown();
     e->accept();
 }
 
