@@ -41,7 +41,8 @@ void TstCommandPictures::pictures_data()
     QTest::newRow("Quit") << CommandPicture::Quit;
 }
 
-namespace {
+namespace
+{
 
 int opaquePixels(const QImage &img)
 {
@@ -80,8 +81,8 @@ void TstCommandPictures::pictures()
 
 void TstCommandPictures::commandsLookDifferent()
 {
-    const QList<CommandPicture> all{CommandPicture::New,   CommandPicture::Save,
-                                    CommandPicture::Delete, CommandPicture::Print,
+    const QList<CommandPicture> all{CommandPicture::New,     CommandPicture::Save,
+                                    CommandPicture::Delete,  CommandPicture::Print,
                                     CommandPicture::Options, CommandPicture::Quit};
     for (qsizetype i = 0; i < all.size(); ++i) {
         for (qsizetype j = i + 1; j < all.size(); ++j)
