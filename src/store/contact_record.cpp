@@ -38,11 +38,11 @@ ContactRecord ContactRecord::tombstone()
     return r;
 }
 
-std::string ContactRecord::get(Field f) const
+std::string_view ContactRecord::view(Field f) const
 {
     const FieldLayout l = fieldLayout(f);
     const std::size_t length = std::min<std::size_t>(m_bytes[l.offset], l.maxLength);
-    return std::string(reinterpret_cast<const char *>(&m_bytes[l.offset + 1]), length);
+    return std::string_view(reinterpret_cast<const char *>(&m_bytes[l.offset + 1]), length);
 }
 
 void ContactRecord::set(Field f, std::string_view text)
@@ -52,12 +52,13 @@ void ContactRecord::set(Field f, std::string_view text)
     unsigned char *field = &m_bytes[l.offset];
     std::memset(field, 0, l.maxLength + 1);
     field[0] = static_cast<unsigned char>(length);
-    std::memcpy(field + 1, text.data(), length);
+    if (length > 0) // an empty view may carry no pointer at all
+        std::memcpy(field + 1, text.data(), length);
 }
 
 bool ContactRecord::isTombstone() const
 {
-    return isReservedLastName(get(Field::LastName));
+    return isReservedLastName(view(Field::LastName));
 }
 
 bool isReservedLastName(std::string_view lastName)
@@ -67,19 +68,19 @@ bool isReservedLastName(std::string_view lastName)
 
 std::string displayKey(std::string_view lastName, std::string_view firstName)
 {
-    std::string key(lastName);
-    key += ' ';
-    if (key.size() > 31)
-        key.resize(31);
-    key += firstName;
-    if (key.size() > kDisplayKeyMax)
-        key.resize(kDisplayKeyMax);
+    // The last name and its blank are cut to 31 together, then the whole to 61.
+    std::string key;
+    key.reserve(kDisplayKeyMax);
+    key.append(lastName.substr(0, 31));
+    if (key.size() < 31)
+        key += ' ';
+    key.append(firstName.substr(0, kDisplayKeyMax - key.size()));
     return key;
 }
 
 std::string displayKey(const ContactRecord &record)
 {
-    return displayKey(record.get(Field::LastName), record.get(Field::FirstName));
+    return displayKey(record.view(Field::LastName), record.view(Field::FirstName));
 }
 
 } // namespace vcq

@@ -130,36 +130,38 @@ void ContactStore::loadContacts()
 void ContactStore::scanRecords(bool listContacts)
 {
     if (listContacts)
-        m_list.clear();
+        m_list.beginLoad();
     m_freeSlots.clear();
-    std::vector<unsigned char> buffer(kChunkRecords * kRecordSize);
-    auto take = [&](std::int32_t slot, const unsigned char *bytes) {
-        const ContactRecord record = ContactRecord::fromBytes(bytes);
+    // Records are read straight into record objects, a chunk per system call.
+    std::vector<ContactRecord> buffer(kChunkRecords);
+    auto *raw = reinterpret_cast<unsigned char *>(buffer.data());
+    auto take = [&](std::int32_t slot, const ContactRecord &record) {
         if (record.isTombstone())
             m_freeSlots.insert(slot);
         else if (listContacts)
-            m_list.InsertNode(slot, contactOnly(record));
+            m_list.loadRecord(slot, record);
     };
     for (std::int32_t first = 1; first < m_recordCount;) {
         const auto count =
             static_cast<std::int32_t>(std::min<std::int64_t>(kChunkRecords, m_recordCount - first));
         const off_t offset = static_cast<off_t>(first) * static_cast<off_t>(kRecordSize);
         const std::size_t bytes = static_cast<std::size_t>(count) * kRecordSize;
-        if (preadFully(m_fd, buffer.data(), bytes, offset) == static_cast<ssize_t>(bytes)) {
+        if (preadFully(m_fd, raw, bytes, offset) == static_cast<ssize_t>(bytes)) {
             for (std::int32_t i = 0; i < count; ++i)
-                take(first + i, buffer.data() + static_cast<std::size_t>(i) * kRecordSize);
+                take(first + i, buffer[static_cast<std::size_t>(i)]);
         } else {
             // Something in this stretch cannot be read: take what can be read
             // record by record; an unreadable record is skipped but keeps its slot.
             for (std::int32_t i = 0; i < count; ++i) {
                 const off_t at = offset + static_cast<off_t>(i) * static_cast<off_t>(kRecordSize);
-                if (preadFully(m_fd, buffer.data(), kRecordSize, at) ==
-                    static_cast<ssize_t>(kRecordSize))
-                    take(first + i, buffer.data());
+                if (preadFully(m_fd, raw, kRecordSize, at) == static_cast<ssize_t>(kRecordSize))
+                    take(first + i, buffer[0]);
             }
         }
         first += count;
     }
+    if (listContacts)
+        m_list.endLoad();
     m_slotsKnown = true;
 }
 
