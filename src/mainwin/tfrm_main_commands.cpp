@@ -71,7 +71,7 @@ void TfrmMain::FillTextBox()
     const ContactNode *node = m_store.list().findRecord(m_listModel->at(row).record);
     if (!node)
         return;
-    showRecord(node->Record);
+    showRecord(node->record());
     m_state.AddingNew = false;
     setSaveEnabled(true);
     setDeleteEnabled(true);
