@@ -1,6 +1,9 @@
 // Construction of the main window: its controls, pictures, texts and place.
 #include "tfrm_main.h"
 
+#include "widgets/command_pictures.h"
+#include "widgets/explorer_button.h"
+
 #include "birth_date_edit.h"
 #include "svg_pictures.h"
 #include "upper_case_validator.h"
@@ -117,39 +120,36 @@ void TfrmMain::buildCommandColumn()
 {
     Panel2 = makeNamed<QWidget>(this, "Panel2");
     Panel2->setGeometry(0, 0, kButtonWidth + 4, kClientHeight);
-    // The longest caption, "&Enregistrer", has to fit the button's width.
+    // The longest caption, "&Enregistrer", has to fit the button's width; the
+    // condensed face fits it at the window's own 8 points.
     QFont captions = font();
-    captions.setPointSize(7);
+    captions.setFamily(QStringLiteral("DejaVu Sans Condensed"));
+    captions.setPointSize(8);
     Panel2->setFont(captions);
     struct Spec {
-        QToolButton **button;
+        TExplorerButton **button;
         const char *name;
-        const char *icon;
+        CommandPicture picture;
         void (TfrmMain::*click)();
     };
     const Spec specs[] = {
-        {&NewBut, "NewBut", "new.svg", &TfrmMain::NewButClick},
-        {&SaveBut, "SaveBut", "save.svg", &TfrmMain::SaveButClick},
-        {&TrashBut, "TrashBut", "trash.svg", &TfrmMain::TrashButClick},
-        {&PrintBut, "PrintBut", "print.svg", &TfrmMain::PrintButClick},
-        {&ConfigBut, "ConfigBut", "options.svg", &TfrmMain::ConfigButClick},
-        {&ExitBut, "ExitBut", "quit.svg", &TfrmMain::ExitVcq97},
+        {&NewBut, "NewBut", CommandPicture::New, &TfrmMain::NewButClick},
+        {&SaveBut, "SaveBut", CommandPicture::Save, &TfrmMain::SaveButClick},
+        {&TrashBut, "TrashBut", CommandPicture::Delete, &TfrmMain::TrashButClick},
+        {&PrintBut, "PrintBut", CommandPicture::Print, &TfrmMain::PrintButClick},
+        {&ConfigBut, "ConfigBut", CommandPicture::Options, &TfrmMain::ConfigButClick},
+        {&ExitBut, "ExitBut", CommandPicture::Quit, &TfrmMain::ExitVcq97},
     };
     int top = 2;
     for (std::size_t i = 0; i < std::size(specs); ++i) {
         const Spec &s = specs[i];
-        auto *b = makeNamed<QToolButton>(Panel2, s.name);
+        auto *b = makeNamed<TExplorerButton>(Panel2, s.name);
         const int height = i + 1 == std::size(specs) ? kLastButtonHeight : kButtonHeight;
         b->setGeometry(2, top, kButtonWidth, height);
         top += height;
-        b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-        b->setAutoRaise(true);
-        b->setFocusPolicy(Qt::NoFocus);
-        b->setIconSize(QSize(32, 32));
-        b->setIcon(
-            svgIcon(QStringLiteral(":/mainwin/") + QString::fromLatin1(s.icon), QSize(32, 32)));
+        setCommandPictures(b, s.picture);
         const auto click = s.click;
-        connect(b, &QToolButton::clicked, this,
+        connect(b, &TExplorerButton::clicked, this,
                 [this, click] { guarded([&] { (this->*click)(); }); });
         *s.button = b;
     }
@@ -260,12 +260,12 @@ void TfrmMain::applyTexts(const MainTexts &t)
     };
     for (const auto &[l, text] : labels)
         l->setText(*text);
-    NewBut->setText(t.NewBut);
-    SaveBut->setText(t.SaveBut);
-    TrashBut->setText(t.TrashBut);
-    PrintBut->setText(t.PrintBut);
-    ConfigBut->setText(t.ConfigBut);
-    ExitBut->setText(t.ExitBut);
+    NewBut->setCaption(t.NewBut);
+    SaveBut->setCaption(t.SaveBut);
+    TrashBut->setCaption(t.TrashBut);
+    PrintBut->setCaption(t.PrintBut);
+    ConfigBut->setCaption(t.ConfigBut);
+    ExitBut->setCaption(t.ExitBut);
     for (QToolButton *dial : {cmdDial1, cmdDial2, cmdDial3, cmdDial4})
         dial->setToolTip(t.quickDialHint);
 }

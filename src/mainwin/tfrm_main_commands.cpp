@@ -11,6 +11,8 @@
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QTextCursor>
+#include "widgets/explorer_button.h"
+
 #include <QToolButton>
 
 namespace vcq

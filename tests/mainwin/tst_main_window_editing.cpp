@@ -20,10 +20,6 @@ class TestMainWindowEditing : public QObject
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<ModalWatcher> m_watcher;
 
-    static QToolButton *button(TfrmMain &w, const char *name)
-    {
-        return w.findChild<QToolButton *>(QString::fromLatin1(name));
-    }
     static QLineEdit *edit(TfrmMain &w, const char *name)
     {
         return w.findChild<QLineEdit *>(QString::fromLatin1(name));

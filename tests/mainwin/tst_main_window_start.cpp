@@ -26,10 +26,6 @@ class TestMainWindowStart : public QObject
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<ModalWatcher> m_watcher;
 
-    static QToolButton *button(TfrmMain &w, const char *name)
-    {
-        return w.findChild<QToolButton *>(QString::fromLatin1(name));
-    }
     static QStringList listTexts(const TfrmMain &w)
     {
         QStringList texts;
@@ -197,7 +193,7 @@ private slots:
         auto w = startWindow();
         w->ChooseLanguage(language);
         QTEST(w->findChild<QLabel *>("lblName")->text(), "name");
-        QTEST(button(*w, "NewBut")->text(), "newButton");
+        QTEST(w->NewBut->Caption(), "newButton");
         QTEST(button(*w, "cmdDial3")->toolTip(), "dialHint");
         QCOMPARE(w->findChild<QLabel *>("lblEmail")->text(), QStringLiteral("E-Mail"));
     }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "mainwin/tfrm_main.h"
+#include "widgets/explorer_button.h"
 #include "mainwin/vcq_application.h"
 #include "store/contact_record.h"
 
@@ -139,6 +140,12 @@ inline std::unique_ptr<vcq::TfrmMain> startWindow(std::function<void(vcq::TfrmMa
         before(*w);
     w->show();
     return w;
+}
+
+// A command or dial button of the window by its name.
+inline QWidget *button(vcq::TfrmMain &w, const char *name)
+{
+    return w.findChild<QWidget *>(QString::fromLatin1(name));
 }
 
 } // namespace testutil
