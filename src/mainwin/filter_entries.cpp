@@ -1,6 +1,6 @@
 #include "filter_entries.h"
 
-#include "cp1252.h"
+#include "widgets/cp1252.h"
 
 #include <fstream>
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "filter_entries.h"
+#include "password_state.h"
 #include "store/contact_record.h"
 
 #include <QString>
@@ -35,8 +36,8 @@ struct MainState {
     bool FileOpen = false;
     // The form holds a new contact that Save must add.
     bool AddingNew = false;
-    // No matching password was given at start-up.
-    bool PasswordDialogCancelled = false;
+    // The access password values, shared with the Options and password dialogs.
+    PasswordState Password;
 
     MainSettings ProgramSettings;
     FilterEntries filterEntries;

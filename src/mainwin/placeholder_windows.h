@@ -49,11 +49,4 @@ public:
     explicit TfrmTAPICall(QWidget *parent) : PlaceholderDialog("TfrmTAPICall", parent) {}
 };
 
-class TfrmPasswordDlg : public PlaceholderDialog
-{
-    Q_OBJECT
-public:
-    explicit TfrmPasswordDlg(QWidget *parent) : PlaceholderDialog("TfrmPasswordDlg", parent) {}
-};
-
 } // namespace vcq::placeholder

@@ -1,6 +1,8 @@
 #include "start_up.h"
 
+#include "password_check.h"
 #include "placeholder_windows.h"
+#include "tfrm_password_dlg.h"
 #include "vcq_application.h"
 
 namespace vcq
@@ -16,12 +18,15 @@ ProgramWindows createProgramWindows()
     w.options = new placeholder::TfrmOptions(main);
     w.print = new placeholder::TfrmPrint(main);
     w.tapiCall = new placeholder::TfrmTAPICall(main);
-    w.passwordDlg = new placeholder::TfrmPasswordDlg(main);
+    auto *passwordDlg = new TfrmPasswordDlg(
+        main->state().Password, [main] { return main->state().ProgramSettings.Language; }, main);
+    w.passwordDlg = passwordDlg;
 
     main->setOptionsDialog(w.options);
     main->setPrintDialog(w.print);
-    // Until the password check exists every file counts as unprotected.
-    main->setPasswordCheck([](const ContactRecord &) { return true; });
+    main->setPasswordCheck([main, passwordDlg](const ContactRecord &header) {
+        return passwordCheckPasses(main->state().Password, header, *passwordDlg);
+    });
     // Until the settings can be written the position is not kept.
     main->setPositionWriter([](int, int) {});
     return w;

@@ -148,8 +148,8 @@ public:
     QPlainTextEdit *txtComment = nullptr;
     BirthDateEdit *txtBirth = nullptr;
     QWidget *Panel2 = nullptr;
-    TExplorerButton *NewBut = nullptr, *SaveBut = nullptr, *TrashBut = nullptr,
-                    *PrintBut = nullptr, *ConfigBut = nullptr, *ExitBut = nullptr;
+    TExplorerButton *NewBut = nullptr, *SaveBut = nullptr, *TrashBut = nullptr, *PrintBut = nullptr,
+                    *ConfigBut = nullptr, *ExitBut = nullptr;
     QToolButton *cmdDial1 = nullptr, *cmdDial2 = nullptr, *cmdDial3 = nullptr, *cmdDial4 = nullptr;
     QLabel *lblName = nullptr, *lblFirst = nullptr, *lblAddress = nullptr, *lblCity = nullptr,
            *lblZip = nullptr, *lblState = nullptr, *lblCountry = nullptr, *lblPhone1 = nullptr,

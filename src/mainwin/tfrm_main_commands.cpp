@@ -3,15 +3,15 @@
 #include "tfrm_main.h"
 
 #include "birth_date_edit.h"
-#include "cp1252.h"
 #include "message_boxes.h"
+#include "widgets/cp1252.h"
 
+#include "widgets/explorer_button.h"
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QTextCursor>
-#include "widgets/explorer_button.h"
 
 #include <QToolButton>
 

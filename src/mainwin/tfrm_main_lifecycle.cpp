@@ -2,8 +2,8 @@
 // shown, the Options and Print commands, and the ways the program ends.
 #include "tfrm_main.h"
 
-#include "cp1252.h"
 #include "message_boxes.h"
+#include "widgets/cp1252.h"
 
 #include <QCloseEvent>
 #include <QDialog>
@@ -41,16 +41,18 @@ void TfrmMain::OpenFile(const std::string &name)
     m_state.FileOpen = true;
     // A new file already holds the header of a new file.
     m_state.headerImage = m_store.header();
-    m_state.PasswordDialogCancelled = false;
+    PasswordState &password = m_state.Password;
+    readPasswordHeader(password, m_state.headerImage);
+    password.PasswordDialogCancelled = false;
     if (opened == ContactStore::OpenResult::Opened) {
-        m_state.PasswordDialogCancelled = !m_passwordCheck(m_state.headerImage);
-        if (!m_state.PasswordDialogCancelled) {
+        password.PasswordDialogCancelled = !m_passwordCheck(m_state.headerImage);
+        if (!password.PasswordDialogCancelled) {
             m_store.loadContacts();
             fillListFromStore();
         }
     }
     showLoadedList();
-    if (m_state.PasswordDialogCancelled)
+    if (password.PasswordDialogCancelled)
         ExitVcq97();
 }
 

@@ -1,6 +1,6 @@
 #include "tfrm_password_dlg.h"
 
-#include "cp1252_text.h"
+#include "cp1252.h"
 
 #include <QGuiApplication>
 #include <QLabel>

@@ -265,7 +265,7 @@ private slots:
         QVERIFY(asked);
         QCOMPARE(ends.count(), 1);
         QCOMPARE(positionWrites, 1);
-        QVERIFY(w->state().PasswordDialogCancelled);
+        QVERIFY(w->state().Password.PasswordDialogCancelled);
         QCOMPARE(w->listModel().count(), 0);
         QVERIFY(w->findChild<QLineEdit *>("txtLastName")->text().isEmpty());
         QVERIFY(!w->store().isOpen());

@@ -4,9 +4,9 @@
 #pragma once
 
 #include "mainwin/tfrm_main.h"
-#include "widgets/explorer_button.h"
 #include "mainwin/vcq_application.h"
 #include "store/contact_record.h"
+#include "widgets/explorer_button.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -1,5 +1,5 @@
 // The crossing between the data file's cp1252 bytes and the window's text.
-#include "mainwin/cp1252.h"
+#include "cp1252.h"
 
 #include <QTest>
 
