@@ -1,0 +1,76 @@
+// The data file "VCQ97.NAM": fixed 764-byte records, the header first. Opens
+// or creates it, loads the contacts into a ContactList, and adds, rewrites and
+// deletes contacts so that the file and the list always agree: a write that
+// fails throws and leaves the list as it was. The file is locked while open,
+// so a second running copy cannot write to it, and every write reaches the
+// disk before the call returns.
+#pragma once
+
+#include "contact_list.h"
+#include "contact_record.h"
+#include "io_error.h"
+
+#include <cstdint>
+#include <set>
+#include <string>
+
+namespace vcq {
+
+inline constexpr const char *kDataFileName = "VCQ97.NAM";
+
+class ContactStore
+{
+public:
+    enum class OpenResult { Opened, Created };
+
+    ContactStore() = default;
+    ~ContactStore();
+    ContactStore(const ContactStore &) = delete;
+    ContactStore &operator=(const ContactStore &) = delete;
+
+    // Opens the file and reads its header, or creates it with a new header
+    // when it does not exist (or is empty). An existing file that cannot be
+    // opened for writing, is locked by another copy, or is too short to hold
+    // a header is never written: StoreError is thrown and nothing stays open.
+    OpenResult open(const std::string &path = kDataFileName);
+
+    // Reads every record after the header into the list (cleared first);
+    // tombstones and unreadable records are skipped but keep their slot.
+    void loadContacts();
+
+    bool isOpen() const { return m_fd >= 0; }
+    const ContactList &list() const { return m_list; }
+    // The header image: as read, or as written last.
+    const ContactRecord &header() const { return m_header; }
+    // Number of whole records in the file, the header included.
+    std::int32_t recordCount() const { return m_recordCount; }
+
+    // Writes a new contact into the lowest tombstone slot, else at the end,
+    // and lists it. Returns its record number.
+    std::int32_t add(const ContactRecord &contact);
+    // Rewrites a listed contact in place; a changed name moves it in the list.
+    void rewrite(std::int32_t recordNumber, const ContactRecord &contact);
+    // Writes a tombstone over a listed contact and unlists it.
+    void remove(std::int32_t recordNumber);
+    // Writes the header image to record 0.
+    void writeHeader(const ContactRecord &header);
+
+    // Closes the file; the list is emptied.
+    void close();
+
+private:
+    void writeRecord(std::int32_t slot, const ContactRecord &record);
+    bool readRecord(std::int32_t slot, ContactRecord &out) const;
+    void requireOpen() const;
+    static ContactRecord contactOnly(const ContactRecord &contact);
+
+    int m_fd = -1;
+    std::string m_path;
+    ContactRecord m_header;
+    ContactList m_list;
+    std::int32_t m_recordCount = 0;
+    std::set<std::int32_t> m_freeSlots; // tombstones, reused lowest first
+    bool m_slotsKnown = false;          // m_freeSlots reflects the whole file
+};
+
+} // namespace vcq
