@@ -11,7 +11,8 @@
 #include <string>
 #include <unordered_map>
 
-namespace vcq {
+namespace vcq
+{
 
 struct ContactNode {
     std::int32_t RecordNumber = 0;

@@ -9,7 +9,8 @@
 #include <string>
 #include <string_view>
 
-namespace vcq {
+namespace vcq
+{
 
 // The fields in file order. The first 16 are a contact's data; the last
 // three are used by the header record only.
