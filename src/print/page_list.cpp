@@ -1,7 +1,7 @@
 #include "page_list.h"
 
-#include "contact_list.h"
 #include "flow_printer.h"
+#include "store/contact_list.h"
 #include "wallet_book.h"
 
 #include <string>

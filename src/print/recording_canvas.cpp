@@ -17,6 +17,8 @@ std::string describe(const CanvasOp &op)
         s += " \"" + op.text + '"';
     s += " [" + op.font.name + ' ' + std::to_string(op.font.size) + (op.font.bold ? " bold" : "") +
          (op.font.color == kWhite ? " white" : "") + "]";
+    if (op.kind == CanvasOp::Kind::Rectangle && op.brush.color == kBlack)
+        s += " filled";
     return s;
 }
 
@@ -68,7 +70,7 @@ int RecordingCanvas::textWidth(std::string_view text) const
 
 int RecordingCanvas::textHeight(std::string_view) const
 {
-    return font().size * 10;
+    return font().size * m_heightAt8 / 8;
 }
 
 void RecordingCanvas::drawText(int x, int y, std::string_view text)

@@ -26,9 +26,13 @@ std::string describe(const CanvasOp &op);
 class RecordingCanvas : public PrintCanvas
 {
 public:
-    // Metrics: a text is size x 10 pixels high (whatever the text) and each
-    // character size x 6 pixels wide, so "N" in 8 points is 80 x 48.
-    explicit RecordingCanvas(int pageHeight = 6400) : m_pageHeight(pageHeight) {}
+    // Metrics: a text is size x heightAt8 / 8 pixels high (whatever the text)
+    // and each character size x 6 pixels wide, so "N" in 8 points is 80 x 48
+    // by default.
+    explicit RecordingCanvas(int pageHeight = 6400, int heightAt8 = 80)
+        : m_pageHeight(pageHeight), m_heightAt8(heightAt8)
+    {
+    }
 
     int pageHeight() const override { return m_pageHeight; }
     void setPageHeight(int height) { m_pageHeight = height; }
@@ -62,6 +66,7 @@ private:
                 std::string_view text = {});
 
     int m_pageHeight;
+    int m_heightAt8;
     bool m_inJob = false;
     int m_beginCalls = 0, m_newPageCalls = 0;
     int m_failBegin = 0, m_failNewPage = 0;

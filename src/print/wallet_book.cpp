@@ -1,6 +1,6 @@
 #include "wallet_book.h"
 
-#include "contact_list.h"
+#include "store/contact_list.h"
 
 #include <optional>
 #include <string>
