@@ -13,7 +13,7 @@ std::string describe(const CanvasOp &op)
     s += ' ' + std::to_string(op.x) + ',' + std::to_string(op.y);
     if (op.kind == CanvasOp::Kind::Rectangle)
         s += ' ' + std::to_string(op.x2) + ',' + std::to_string(op.y2);
-    if (!op.text.empty())
+    if (op.kind == CanvasOp::Kind::Text || op.kind == CanvasOp::Kind::Title)
         s += " \"" + op.text + '"';
     s += " [" + op.font.name + ' ' + std::to_string(op.font.size) + (op.font.bold ? " bold" : "") +
          (op.font.color == kWhite ? " white" : "") + "]";
