@@ -78,11 +78,11 @@ void FlowPrinter::EndBlock()
 {
     m_buffering = false;
     m_curY = m_blockStartY;
-    // The items are drawn from a copy: drawing never adds to the buffer, but
-    // the reader must not see it change underneath.
-    const std::string buffer = std::move(m_blockBuffer);
-    m_blockBuffer.clear();
-    if (!buffer.empty() && buffer.front() == '<') {
+    // The items are drawn from the taken buffer: drawing never adds to it,
+    // but the reader must not see it change underneath.
+    std::string buffer;
+    buffer.swap(m_blockBuffer);
+    if (buffer.starts_with('<')) {
         ItemReader reader(buffer);
         while (!reader.atEnd() && !m_failed) {
             const auto tag = reader.takeTag();
