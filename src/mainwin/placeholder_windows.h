@@ -35,13 +35,6 @@ public:
     explicit TfrmOptions(QWidget *parent) : PlaceholderDialog("TfrmOptions", parent) {}
 };
 
-class TfrmPrint : public PlaceholderDialog
-{
-    Q_OBJECT
-public:
-    explicit TfrmPrint(QWidget *parent) : PlaceholderDialog("TfrmPrint", parent) {}
-};
-
 class TfrmTAPICall : public PlaceholderDialog
 {
     Q_OBJECT

@@ -1,5 +1,6 @@
 #include "start_up.h"
 
+#include "frm_print.h"
 #include "password_check.h"
 #include "placeholder_windows.h"
 #include "tfrm_password_dlg.h"
@@ -16,7 +17,9 @@ ProgramWindows createProgramWindows()
     // The other windows, in this order; each line is where its own window goes.
     w.about = new placeholder::TfrmAbout(main);
     w.options = new placeholder::TfrmOptions(main);
-    w.print = new placeholder::TfrmPrint(main);
+    w.print = new print::TfrmPrint(
+        main->store().list(), [main] { return main->state().PrintEnabled; },
+        [main] { return main->state().ProgramSettings.Language; }, main);
     w.tapiCall = new placeholder::TfrmTAPICall(main);
     auto *passwordDlg = new TfrmPasswordDlg(
         main->state().Password, [main] { return main->state().ProgramSettings.Language; }, main);

@@ -91,6 +91,9 @@ public:
     ContactList() = default;
     ContactList(const ContactList &) = delete;
     ContactList &operator=(const ContactList &) = delete;
+    // Nodes stay where they are when the list moves, so moving is safe.
+    ContactList(ContactList &&) = default;
+    ContactList &operator=(ContactList &&) = default;
 
     const_iterator begin() const { return const_iterator(m_order.begin()); }
     const_iterator end() const { return const_iterator(m_order.end()); }

@@ -154,7 +154,8 @@ private slots:
         vcq::ProgramWindows windows = vcq::createProgramWindows();
         QStringList order;
         for (QDialog *d : windows.main->findChildren<QDialog *>(Qt::FindDirectChildrenOnly)) {
-            order << d->objectName();
+            // The class name, without its namespaces.
+            order << QString::fromLatin1(d->metaObject()->className()).section("::", -1);
             QVERIFY(!d->isVisible());
         }
         QCOMPARE(order, QStringList({"TfrmAbout", "TfrmOptions", "TfrmPrint", "TfrmTAPICall",

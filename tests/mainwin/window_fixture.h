@@ -123,7 +123,10 @@ private:
             }
             box->reject();
         } else if (auto *dialog = qobject_cast<QDialog *>(modal)) {
-            dialogsSeen << dialog->objectName();
+            // By class name without its namespaces; a plain stand-in by its object name.
+            const QString className =
+                QString::fromLatin1(dialog->metaObject()->className()).section("::", -1);
+            dialogsSeen << (className == u"QDialog" ? dialog->objectName() : className);
             if (onDialog)
                 onDialog(dialog);
             dialog->reject();

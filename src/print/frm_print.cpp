@@ -1,0 +1,252 @@
+#include "frm_print.h"
+
+#include "page_list.h"
+#include "print_texts.h"
+#include "qt_printer_canvas.h"
+#include "wallet_book.h"
+#include "wingdings.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFrame>
+#include <QLabel>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinterInfo>
+#include <QPushButton>
+#include <QTabWidget>
+
+namespace vcq::print
+{
+
+namespace
+{
+
+const QString kAppTitle = QStringLiteral("Vellora Carnetique 97");
+
+// The confirmation box: "Confirm", a question, "OK" (default) and "Cancel".
+bool confirm(const QString &question)
+{
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm"), question);
+    QPushButton *ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    box.addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+    box.setDefaultButton(ok);
+    box.exec();
+    return box.clickedButton() == ok;
+}
+
+void plainMessage(QWidget *parent, const QString &text)
+{
+    QMessageBox box(QMessageBox::NoIcon, kAppTitle, text, QMessageBox::NoButton, parent);
+    box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    box.exec();
+}
+
+// The hourglass for the whole application while the layout runs, taken
+// down again however the run ends.
+class BusyCursor
+{
+public:
+    BusyCursor()
+    {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        QCoreApplication::processEvents();
+    }
+    ~BusyCursor()
+    {
+        QApplication::restoreOverrideCursor();
+        QCoreApplication::processEvents();
+    }
+    BusyCursor(const BusyCursor &) = delete;
+    BusyCursor &operator=(const BusyCursor &) = delete;
+};
+
+QLabel *label(QWidget *parent, const QString &text, const QRect &place, const char *name)
+{
+    auto *l = new QLabel(text, parent);
+    l->setObjectName(QLatin1String(name));
+    l->setGeometry(place);
+    return l;
+}
+
+// One symbol-font character as an arrow of the size sketch.
+QLabel *arrow(QWidget *parent, unsigned char symbol, const QRect &place, const char *name)
+{
+    const char32_t c = wingdingsSymbol(symbol);
+    QLabel *l = label(parent, QString::fromUcs4(&c, 1), place, name);
+    QFont f(QStringLiteral("DejaVu Sans"));
+    f.setPixelSize(11);
+    l->setFont(f);
+    l->setAlignment(Qt::AlignCenter);
+    l->setEnabled(false);
+    return l;
+}
+
+QFrame *shape(QWidget *parent, const QRect &place, const char *name)
+{
+    auto *f = new QFrame(parent);
+    f->setObjectName(QLatin1String(name));
+    f->setFrameShape(QFrame::Box);
+    f->setGeometry(place);
+    f->setEnabled(false);
+    return f;
+}
+
+} // namespace
+
+TfrmPrint::TfrmPrint(const ContactList &list, std::function<bool()> printEnabled,
+                     std::function<int()> language, QWidget *mainWindow)
+    : QDialog(mainWindow, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                              Qt::WindowCloseButtonHint | Qt::WindowContextHelpButtonHint),
+      m_list(list), m_printEnabled(std::move(printEnabled)), m_language(std::move(language)),
+      m_mainWindow(mainWindow), m_printer(QPrinter::HighResolution)
+{
+    setObjectName(QStringLiteral("frmPrint"));
+    setWindowTitle(kAppTitle);
+    QFont f(QStringLiteral("MS Sans Serif"));
+    f.setPixelSize(11);
+    setFont(f);
+    setFixedSize(401, 188);
+    buildControls();
+    ChooseLanguage(m_language ? m_language() : 0);
+
+    if (QPrinterInfo::defaultPrinter().isNull()) {
+        m_printer.setOutputFormat(QPrinter::PdfFormat);
+        m_printer.setOutputFileName(
+            QDir::current().absoluteFilePath(QLatin1String(kFallbackPdfName)));
+        m_fallbackPdf = true;
+    } else {
+        m_printer.setPrinterName(QPrinterInfo::defaultPrinter().printerName());
+    }
+}
+
+void TfrmPrint::buildControls()
+{
+    btnPrint = new QPushButton(this);
+    btnPrint->setObjectName(QStringLiteral("btnPrint"));
+    btnPrint->setGeometry(4, 160, 129, 25);
+    btnPrintConfig = new QPushButton(this);
+    btnPrintConfig->setObjectName(QStringLiteral("btnPrintConfig"));
+    btnPrintConfig->setGeometry(136, 160, 129, 25);
+    btnCancel = new QPushButton(this);
+    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    btnCancel->setGeometry(268, 160, 129, 25);
+    btnCancel->setDefault(true);
+
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    PageControl1->setGeometry(4, 4, 393, 153);
+    PageControl1->setFocusPolicy(Qt::NoFocus);
+    TabSheet1 = new QWidget;
+    TabSheet1->setObjectName(QStringLiteral("TabSheet1"));
+    PageControl1->addTab(TabSheet1, QString());
+
+    lblSelect = label(TabSheet1, QString(), QRect(6, 8, 197, 15), "lblSelect");
+    lblSelect->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    lstPrint = new QListWidget(TabSheet1);
+    lstPrint->setObjectName(QStringLiteral("lstPrint"));
+    lstPrint->setGeometry(6, 24, 197, 93);
+    lstPrint->addItems({QStringLiteral("Wallet Book"), QStringLiteral("Page List")});
+    lstPrint->setSelectionMode(QAbstractItemView::SingleSelection);
+
+    // The static size sketch of a card: 4 1/2 by 3 1/2 inches, with its fold.
+    shape(TabSheet1, QRect(256, 28, 85, 57), "Shape1");
+    shape(TabSheet1, QRect(298, 28, 1, 57), "Shape2");
+    QLabel *width = label(TabSheet1, QStringLiteral("4 ½ \""), QRect(262, 7, 73, 13), "lblWidth");
+    QFont widthFont(QStringLiteral("MS Sans Serif"));
+    widthFont.setPixelSize(13);
+    width->setFont(widthFont);
+    width->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    width->setEnabled(false);
+    arrow(TabSheet1, 0xDF, QRect(255, 9, 12, 13), "Label3");
+    arrow(TabSheet1, 0xE0, QRect(331, 9, 12, 13), "Label1");
+    arrow(TabSheet1, 0xE1, QRect(237, 27, 12, 13), "Label2");
+    arrow(TabSheet1, 0xE2, QRect(236, 74, 12, 13), "Label4");
+    QLabel *height = label(TabSheet1, QStringLiteral("3 ½\""), QRect(226, 50, 29, 15), "lblHeight");
+    height->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    height->setEnabled(false);
+    QLabel *desc =
+        label(TabSheet1, QStringLiteral("Description"), QRect(214, 88, 169, 15), "lblDesc");
+    desc->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    desc->setWordWrap(true);
+    desc->setEnabled(false);
+
+    setTabOrder(btnCancel, btnPrint);
+    setTabOrder(btnPrint, btnPrintConfig);
+    setTabOrder(btnPrintConfig, lstPrint);
+    btnCancel->setFocus();
+
+    connect(btnPrint, &QPushButton::clicked, this, &TfrmPrint::btnPrintClick);
+    connect(btnPrintConfig, &QPushButton::clicked, this, &TfrmPrint::btnPrintConfigClick);
+    connect(btnCancel, &QPushButton::clicked, this, &TfrmPrint::btnCancelClick);
+}
+
+void TfrmPrint::ChooseLanguage(int language)
+{
+    const PrintTexts t = printTexts(language);
+    lblSelect->setText(t.select);
+    btnPrint->setText(t.print);
+    btnCancel->setText(t.cancel);
+    btnPrintConfig->setText(t.printerSetup);
+    PageControl1->setTabText(0, t.tabSheet);
+    MsgConfirmPrint = t.confirmPrint;
+    m_msgSavedAsPdf = t.savedAsPdf;
+    m_msgPrintFailed = t.printFailed;
+}
+
+void TfrmPrint::showEvent(QShowEvent *event)
+{
+    FormShow();
+    QDialog::showEvent(event);
+}
+
+void TfrmPrint::FormShow()
+{
+    if (m_mainWindow) {
+        const QRect main = m_mainWindow->frameGeometry();
+        const QRect own = frameGeometry();
+        move(main.left() + main.width() / 2 - own.width() / 2,
+             main.top() + main.height() / 2 - own.height() / 2);
+    }
+    ChooseLanguage(m_language ? m_language() : 0);
+    btnCancel->setFocus();
+}
+
+void TfrmPrint::btnPrintClick()
+{
+    if (m_printEnabled && !m_printEnabled())
+        return;
+    if (!confirm(MsgConfirmPrint))
+        return;
+    const QList<QListWidgetItem *> selected = lstPrint->selectedItems();
+    if (selected.isEmpty())
+        return;
+    const int layout = lstPrint->row(selected.front());
+
+    PrintResult result = PrintResult::NothingToPrint;
+    {
+        BusyCursor busy;
+        QtPrinterCanvas canvas(m_printer);
+        result = layout == 0 ? PrintWalletBook(canvas, m_list) : PrintPageList(canvas, m_list);
+    }
+    if (result == PrintResult::Failed)
+        plainMessage(this, m_msgPrintFailed);
+    else if (result == PrintResult::Printed && m_fallbackPdf)
+        plainMessage(this,
+                     m_msgSavedAsPdf.arg(QDir::toNativeSeparators(m_printer.outputFileName())));
+}
+
+void TfrmPrint::btnPrintConfigClick()
+{
+    QPrintDialog dialog(&m_printer, this);
+    if (dialog.exec() == QDialog::Accepted)
+        m_fallbackPdf = false;
+}
+
+void TfrmPrint::btnCancelClick()
+{
+    reject();
+}
+
+} // namespace vcq::print

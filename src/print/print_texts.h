@@ -1,0 +1,23 @@
+// The print dialog's language-dependent texts, French and English.
+#pragma once
+
+#include <QString>
+
+namespace vcq::print
+{
+
+struct PrintTexts {
+    QString tabSheet;
+    QString select;
+    QString print;
+    QString cancel;
+    QString printerSetup;
+    QString confirmPrint;
+    QString savedAsPdf; // %1 is the file's path
+    QString printFailed;
+};
+
+// 1 is French, every other code English.
+PrintTexts printTexts(int language);
+
+} // namespace vcq::print
