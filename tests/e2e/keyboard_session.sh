@@ -1,0 +1,89 @@
+#!/bin/bash
+# End-to-end: installs the program into a scratch prefix, starts it as its own
+# process under Xvfb in an empty folder, drives a short session with the
+# keyboard alone, then checks the data file's bytes and the stored position.
+#   keyboard_session.sh <build dir>
+set -euo pipefail
+build="$1"
+scratch="$(mktemp -d)"
+xvfb_pid=""
+app_pid=""
+cleanup() {
+    [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+    rm -rf "$scratch"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+cmake --install "$build" --prefix "$scratch/prefix" >/dev/null
+mkdir -p "$scratch/work" "$scratch/config"
+
+# A display of our own; Xvfb writes the number it chose.
+exec 3<> <(:)
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+read -r -t 20 display <&3 || fail "Xvfb did not start"
+export DISPLAY=":$display"
+export XDG_CONFIG_HOME="$scratch/config"
+export QT_QPA_PLATFORM=xcb
+unset WAYLAND_DISPLAY
+
+cd "$scratch/work"
+"$scratch/prefix/bin/vellora-carnetique-97" >"$scratch/app.log" 2>&1 &
+app_pid=$!
+
+window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Vellora Carnetique 97$' | head -1) ||
+    fail "the main window did not appear"
+xdotool windowfocus --sync "$window"
+sleep_until_idle() { xdotool sleep 0.4; }
+key() { xdotool key --clearmodifiers "$@"; sleep_until_idle; }
+type_text() { xdotool type --delay 20 "$1"; sleep_until_idle; }
+
+sleep_until_idle
+key alt+n
+type_text "Smith"
+key Tab
+type_text "John"
+key alt+s
+key alt+n
+type_text "Adams"
+key Tab
+type_text "Ann"
+key alt+s
+# "Adams Ann" is now the first entry and selected: delete it, confirm with Enter.
+key alt+d
+# Without a window manager the keyboard follows the window we focus.
+confirm=$(timeout 10 xdotool search --sync --onlyvisible --name '^Confirm$' | head -1) ||
+    fail "no delete confirmation"
+xdotool windowfocus --sync "$confirm"
+key Return
+xdotool windowfocus --sync "$window"
+key alt+q
+
+for _ in $(seq 1 100); do
+    kill -0 "$app_pid" 2>/dev/null || break
+    xdotool sleep 0.1
+done
+kill -0 "$app_pid" 2>/dev/null && fail "the program did not end after Quit"
+wait "$app_pid" || fail "the program ended with an error: $(cat "$scratch/app.log")"
+app_pid=""
+
+python3 - "$scratch/work/VCQ97.NAM" <<'PY' || fail "data file"
+import sys
+data = open(sys.argv[1], 'rb').read()
+assert len(data) == 3 * 764, f"size {len(data)}"
+def field(rec, off, max_len):
+    n = min(rec[off], max_len)
+    return rec[off + 1: off + 1 + n]
+header, first, second = (data[i * 764:(i + 1) * 764] for i in range(3))
+assert field(header, 0, 30) == b"Beta3" and field(header, 31, 30) == b"Vellora Softwares"
+assert field(first, 31, 30) == b"Smith" and field(first, 0, 30) == b"John", first[:64]
+assert field(second, 31, 30) == b"@~", second[:64]
+PY
+
+registry="$XDG_CONFIG_HOME/vellora-carnetique-97/registry.reg"
+[ -f "$registry" ] || fail "no registry file"
+grep -q '"ScreenPosX"=dword:' "$registry" || fail "no ScreenPosX in the registry"
+grep -q '"ScreenPosY"=dword:' "$registry" || fail "no ScreenPosY in the registry"
+echo "keyboard session: data file and window position as expected"
