@@ -1,41 +1,55 @@
 // The in-memory list of all contacts that are not deleted, in ascending byte
 // order of their display key; among equal keys the most recently inserted
 // comes first. Each node is also reachable by its record number, so two
-// contacts with the same name stay two distinct contacts.
+// contacts with the same name stay two distinct contacts. Nodes keep only the
+// text of their fields, so a large list costs a fraction of its file.
 #pragma once
 
 #include "contact_record.h"
 
 #include <cstdint>
-#include <map>
+#include <deque>
+#include <set>
 #include <string>
-#include <unordered_map>
+#include <string_view>
+#include <vector>
 
-namespace vcq {
+namespace vcq
+{
 
-struct ContactNode {
+class ContactList;
+
+class ContactNode
+{
+public:
     std::int32_t RecordNumber = 0;
     std::string DisplayKey;
-    ContactRecord Record; // the 16 contact fields; header-only fields are empty
-    // Scratch values of the Wallet Book layout.
+    // Scratch values of the Wallet Book layout; 0 when the node is created.
     mutable std::int32_t PrintHeight = 0;
     mutable std::int32_t PrintPanel = 0;
 
-    std::string field(Field f) const { return Record.get(f); }
+    // One of the 16 contact fields.
+    std::string field(Field f) const;
+    // The contact as a record; the header-only fields are empty.
+    ContactRecord record() const;
+
+private:
+    friend class ContactList;
+    void assign(std::int32_t recordNumber, const ContactRecord &record, std::uint64_t sequence);
+
+    std::string m_fields;         // per contact field: a length byte, then the text
+    std::uint64_t m_sequence = 0; // insertion order: higher sorts first among equal keys
 };
 
 class ContactList
 {
-    struct OrderKey {
-        std::string key;
-        std::uint64_t sequence; // higher = inserted later, sorts first among equals
-        bool operator<(const OrderKey &o) const
-        {
-            const int c = key.compare(o.key); // byte order, as unsigned chars
-            return c != 0 ? c < 0 : sequence > o.sequence;
-        }
+    struct Less {
+        using is_transparent = void;
+        bool operator()(const ContactNode *a, const ContactNode *b) const;
+        bool operator()(const ContactNode *a, std::string_view key) const;
+        bool operator()(std::string_view key, const ContactNode *b) const;
     };
-    using Map = std::map<OrderKey, ContactNode>;
+    using Order = std::set<ContactNode *, Less>;
 
 public:
     class const_iterator
@@ -48,8 +62,8 @@ public:
         using reference = const ContactNode &;
 
         const_iterator() = default;
-        reference operator*() const { return m_it->second; }
-        pointer operator->() const { return &m_it->second; }
+        reference operator*() const { return **m_it; }
+        pointer operator->() const { return *m_it; }
         const_iterator &operator++()
         {
             ++m_it;
@@ -70,19 +84,24 @@ public:
 
     private:
         friend class ContactList;
-        explicit const_iterator(Map::const_iterator it) : m_it(it) {}
-        Map::const_iterator m_it;
+        explicit const_iterator(Order::const_iterator it) : m_it(it) {}
+        Order::const_iterator m_it;
     };
 
-    const_iterator begin() const { return const_iterator(m_nodes.begin()); }
-    const_iterator end() const { return const_iterator(m_nodes.end()); }
-    std::size_t size() const { return m_nodes.size(); }
-    bool empty() const { return m_nodes.empty(); }
+    ContactList() = default;
+    ContactList(const ContactList &) = delete;
+    ContactList &operator=(const ContactList &) = delete;
+
+    const_iterator begin() const { return const_iterator(m_order.begin()); }
+    const_iterator end() const { return const_iterator(m_order.end()); }
+    std::size_t size() const { return m_order.size(); }
+    bool empty() const { return m_order.empty(); }
     // The first node in order, or null when the list is empty.
-    const ContactNode *head() const { return empty() ? nullptr : &m_nodes.begin()->second; }
+    const ContactNode *head() const { return empty() ? nullptr : *m_order.begin(); }
 
     // Adds a contact in front of the first node whose key is greater or equal;
-    // the key is formed from the record's names. Returns the new node.
+    // the key is formed from the record's names. A record number already
+    // listed is replaced. Returns the new node.
     const ContactNode &InsertNode(std::int32_t recordNumber, const ContactRecord &record);
     // The first node in order whose key equals the text, or null.
     const ContactNode *FindNode(std::string_view key) const;
@@ -96,9 +115,22 @@ public:
     bool remove(std::int32_t recordNumber);
     void clear();
 
+    // Loading many contacts in file order: the same result as InsertNode for
+    // each, sorted once at the end instead of placed one by one.
+    void beginLoad();
+    void loadRecord(std::int32_t recordNumber, const ContactRecord &record);
+    void endLoad();
+
 private:
-    Map m_nodes;
-    std::unordered_map<std::int32_t, Map::iterator> m_byRecord;
+    ContactNode *newNode(std::int32_t recordNumber, const ContactRecord &record);
+    void releaseNode(ContactNode *node);
+    ContactNode *nodeOf(std::int32_t recordNumber) const;
+
+    Order m_order;
+    std::vector<ContactNode *> m_bySlot; // indexed by record number
+    std::deque<ContactNode> m_pool;
+    std::vector<ContactNode *> m_free;
+    std::vector<ContactNode *> m_loading;
     std::uint64_t m_nextSequence = 0;
 };
 

@@ -9,7 +9,8 @@
 #include <string>
 #include <string_view>
 
-namespace vcq {
+namespace vcq
+{
 
 // The fields in file order. The first 16 are a contact's data; the last
 // three are used by the header record only.
@@ -44,15 +45,16 @@ struct FieldLayout {
     std::size_t maxLength;
 };
 
+inline constexpr FieldLayout kFieldLayouts[kFieldCount] = {
+    {0, 30},   {31, 30},  {62, 50},  {113, 60}, {174, 30}, {205, 12}, {218, 30},
+    {249, 30}, {280, 30}, {311, 30}, {342, 30}, {373, 30}, {404, 40}, {445, 200},
+    {646, 8},  {655, 15}, {671, 30}, {702, 30}, {733, 30},
+};
+
 // Offset and maximum length of each field; a field occupies maxLength + 1 bytes.
 constexpr FieldLayout fieldLayout(Field f)
 {
-    constexpr FieldLayout table[kFieldCount] = {
-        {0, 30},   {31, 30},  {62, 50},  {113, 60}, {174, 30}, {205, 12}, {218, 30},
-        {249, 30}, {280, 30}, {311, 30}, {342, 30}, {373, 30}, {404, 40}, {445, 200},
-        {646, 8},  {655, 15}, {671, 30}, {702, 30}, {733, 30},
-    };
-    return table[static_cast<int>(f)];
+    return kFieldLayouts[static_cast<int>(f)];
 }
 
 // The contact fields in the order an edit form fills a record.
@@ -83,7 +85,8 @@ public:
     static ContactRecord tombstone();
 
     // The field's text; a damaged length byte above the maximum reads as the maximum.
-    std::string get(Field f) const;
+    std::string get(Field f) const { return std::string(view(f)); }
+    std::string_view view(Field f) const;
     // Stores the text cut to the field's maximum; the bytes after it become zero.
     void set(Field f, std::string_view text);
 
@@ -98,6 +101,8 @@ public:
 private:
     Bytes m_bytes;
 };
+
+static_assert(sizeof(ContactRecord) == kRecordSize, "records are read and written whole");
 
 // True when a last name would be read back as a deletion mark.
 bool isReservedLastName(std::string_view lastName);

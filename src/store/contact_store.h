@@ -14,7 +14,8 @@
 #include <set>
 #include <string>
 
-namespace vcq {
+namespace vcq
+{
 
 inline constexpr const char *kDataFileName = "VCQ97.NAM";
 
@@ -49,9 +50,11 @@ public:
     // and lists it. Returns its record number.
     std::int32_t add(const ContactRecord &contact);
     // Rewrites a listed contact in place; a changed name moves it in the list.
-    void rewrite(std::int32_t recordNumber, const ContactRecord &contact);
-    // Writes a tombstone over a listed contact and unlists it.
-    void remove(std::int32_t recordNumber);
+    // False, with nothing written, when no listed contact has that number.
+    bool rewrite(std::int32_t recordNumber, const ContactRecord &contact);
+    // Writes a tombstone over a listed contact and unlists it; false, with
+    // nothing written, when no listed contact has that number.
+    bool remove(std::int32_t recordNumber);
     // Writes the header image to record 0.
     void writeHeader(const ContactRecord &header);
 
@@ -60,9 +63,8 @@ public:
 
 private:
     void writeRecord(std::int32_t slot, const ContactRecord &record);
-    bool readRecord(std::int32_t slot, ContactRecord &out) const;
+    void scanRecords(bool listContacts);
     void requireOpen() const;
-    static ContactRecord contactOnly(const ContactRecord &contact);
 
     int m_fd = -1;
     std::string m_path;

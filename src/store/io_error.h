@@ -6,7 +6,8 @@
 #include <stdexcept>
 #include <string>
 
-namespace vcq {
+namespace vcq
+{
 
 enum class StoreErrc {
     Io,               // code() and what() say which

@@ -1,0 +1,127 @@
+// Loading and editing the data file at 1,000 to 1,000,000 contacts, beside a
+// plain sequential read of the same file (the floor for loading).
+#include "bench_data.h"
+#include "store/contact_store.h"
+
+#include <benchmark/benchmark.h>
+
+#include <fcntl.h>
+#include <malloc.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <map>
+
+namespace
+{
+
+using namespace vcq;
+
+std::string dataFile(int contacts)
+{
+    static std::map<int, std::string> made;
+    auto &path = made[contacts];
+    if (path.empty()) {
+        path = (std::filesystem::temp_directory_path() /
+                ("vcq_bench_" + std::to_string(contacts) + ".NAM"))
+                   .string();
+        bench::writeDataFile(path, contacts);
+    }
+    return path;
+}
+
+void BM_PlainRead(benchmark::State &state)
+{
+    const std::string path = dataFile(static_cast<int>(state.range(0)));
+    std::vector<char> buffer(1 << 20);
+    for (auto _ : state) {
+        const int fd = ::open(path.c_str(), O_RDONLY);
+        std::size_t total = 0;
+        for (ssize_t n; (n = ::read(fd, buffer.data(), buffer.size())) > 0;)
+            total += static_cast<std::size_t>(n);
+        ::close(fd);
+        benchmark::DoNotOptimize(total);
+    }
+}
+
+void BM_Load(benchmark::State &state)
+{
+    const std::string path = dataFile(static_cast<int>(state.range(0)));
+    double heapRatio = 0;
+    for (auto _ : state) {
+        ContactStore store;
+        const auto before = mallinfo2().uordblks;
+        store.open(path);
+        store.loadContacts();
+        const auto after = mallinfo2().uordblks;
+        state.PauseTiming();
+        heapRatio = double(after - before) / double(std::filesystem::file_size(path));
+        store.close();
+        state.ResumeTiming();
+    }
+    state.counters["heap/file"] = heapRatio;
+}
+
+// One edit command at a given list size; the store is loaded once.
+template <typename Op> void editBench(benchmark::State &state, Op op)
+{
+    const int contacts = static_cast<int>(state.range(0));
+    const std::string path = dataFile(contacts) + ".edit";
+    std::filesystem::copy_file(dataFile(contacts), path,
+                               std::filesystem::copy_options::overwrite_existing);
+    ContactStore store;
+    store.open(path);
+    store.loadContacts();
+    std::mt19937 rng(7);
+    for (auto _ : state)
+        op(store, rng);
+    store.close();
+    std::filesystem::remove(path);
+}
+
+void BM_Append(benchmark::State &state)
+{
+    editBench(state, [](ContactStore &s, std::mt19937 &rng) { s.add(bench::randomContact(rng)); });
+}
+
+void BM_Rewrite(benchmark::State &state)
+{
+    editBench(state, [](ContactStore &s, std::mt19937 &rng) {
+        const std::int32_t n = s.list().head()->RecordNumber;
+        s.rewrite(n, bench::randomContact(rng)); // new name: the node moves
+    });
+}
+
+void BM_DeleteThenAdd(benchmark::State &state)
+{
+    // Delete a contact and add one back, so the list keeps its size; the add
+    // reuses the freed slot.
+    editBench(state, [](ContactStore &s, std::mt19937 &rng) {
+        s.remove(s.list().head()->RecordNumber);
+        s.add(bench::randomContact(rng));
+    });
+}
+
+// The disk flush every write pays, on its own: one record written and synced.
+void BM_WriteAndSyncOneRecord(benchmark::State &state)
+{
+    const std::string path = dataFile(1000);
+    const int fd = ::open(path.c_str(), O_RDWR);
+    const ContactRecord r = ContactRecord::newHeader();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(::pwrite(fd, r.data(), kRecordSize, 0));
+        ::fdatasync(fd);
+    }
+    ::close(fd);
+}
+
+BENCHMARK(BM_PlainRead)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Load)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Append)->Arg(1000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Rewrite)->Arg(1000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_DeleteThenAdd)->Arg(1000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_WriteAndSyncOneRecord)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+BENCHMARK_MAIN();
