@@ -1,0 +1,13 @@
+#include "password_check.h"
+
+#include "tfrm_password_dlg.h"
+
+namespace vcq
+{
+
+bool passwordCheckPasses(PasswordState &state, const ContactRecord &header, TfrmPasswordDlg &dialog)
+{
+    return startupCheckPasses(state, header, [&dialog] { dialog.exec(); });
+}
+
+} // namespace vcq

@@ -1,0 +1,18 @@
+// The start-up password check with the real dialog, for the main window's
+// loader: called after the header record is read and before any contact.
+#pragma once
+
+#include "password_state.h"
+
+class TfrmPasswordDlg;
+
+namespace vcq
+{
+
+// Sets the password state from the header and, when the file is protected,
+// shows the dialog modally. False means it was cancelled: load no contact
+// and end the program.
+bool passwordCheckPasses(PasswordState &state, const ContactRecord &header,
+                         TfrmPasswordDlg &dialog);
+
+} // namespace vcq
