@@ -11,28 +11,9 @@
 namespace vcq
 {
 
-namespace
-{
-
-// Keeps the component active for a series of calls and makes sure it is
-// inactive afterwards, even when one of them throws.
-class ActiveScope
-{
-public:
-    explicit ActiveScope(TRegApp &c) : m_c(c) { m_c.setActive(true); }
-    ~ActiveScope() { m_c.setActive(false); }
-    ActiveScope(const ActiveScope &) = delete;
-    ActiveScope &operator=(const ActiveScope &) = delete;
-
-private:
-    TRegApp &m_c;
-};
-
-} // namespace
-
 void readProgramSettings(TRegApp &registry, ProgramSettings &settings)
 {
-    ActiveScope scope(registry);
+    RegAppActivation activation(registry);
     if (registry.HasValue("ScreenPos"))
         settings.ScreenPos = registry.ReadBoolValue("ScreenPos");
     if (registry.HasValue("Language"))
@@ -65,7 +46,7 @@ void ReadVcqReg(TRegApp &registry, ProgramSettings &settings, QWidget *mainWindo
 
 void WriteVcqPos(TRegApp &registry, QPoint topLeft)
 {
-    ActiveScope scope(registry);
+    RegAppActivation activation(registry);
     registry.WriteIntegerValue("ScreenPosX", topLeft.x());
     registry.WriteIntegerValue("ScreenPosY", topLeft.y());
 }

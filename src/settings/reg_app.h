@@ -116,6 +116,23 @@ public:
 namespace vcq
 {
 
+// Keeps a component active for a series of calls and makes sure it is
+// inactive afterwards, even when one of them throws.
+class RegAppActivation
+{
+public:
+    explicit RegAppActivation(TRegApp &component) : m_component(component)
+    {
+        m_component.setActive(true);
+    }
+    ~RegAppActivation() { m_component.setActive(false); }
+    RegAppActivation(const RegAppActivation &) = delete;
+    RegAppActivation &operator=(const RegAppActivation &) = delete;
+
+private:
+    TRegApp &m_component;
+};
+
 // Gives the component the program's key, SOFTWARE\Vellora Softwares\Vellora
 // Carnetique 97\v1.0 under HKEY_LOCAL_MACHINE. Set while inactive, so no
 // registry call.

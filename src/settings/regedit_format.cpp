@@ -1,6 +1,6 @@
 #include "regedit_format.h"
 
-#include "cp1252.h"
+#include "cp1252_text.h"
 #include "registry_api.h"
 
 #include <QStringList>
@@ -127,10 +127,9 @@ bool parseData(QStringView spec, RegValue &v, QString &reason)
             reason = QStringLiteral("unterminated or badly escaped text");
             return false;
         }
-        bool ok = false;
         v.type = REG_SZ;
-        v.data = toCp1252(*text, &ok);
-        if (!ok) {
+        v.data = toCp1252(*text);
+        if (fromCp1252(v.data) != *text) {
             reason = QStringLiteral("a character outside the Western European code page");
             return false;
         }
