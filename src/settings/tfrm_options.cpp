@@ -236,6 +236,8 @@ void TfrmOptions::btnOkClick()
     }
     m_passwordDlg.exec();
     if (m_password.PasswordDialogCancelled) {
+        // Back to this dialog, so that the user can type the password again.
+        activateWindow();
         txtPwd->setFocus();
         return;
     }
