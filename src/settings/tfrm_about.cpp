@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QSvgRenderer>
 
 namespace
@@ -113,7 +114,9 @@ void TfrmAbout::FormShow()
 
 void TfrmAbout::showEvent(QShowEvent *event)
 {
-    FormShow();
+    // A window brought back by the desktop is not shown anew.
+    if (!event->spontaneous())
+        FormShow();
     QDialog::showEvent(event);
 }
 
