@@ -1,0 +1,235 @@
+#include "file_registry.h"
+
+#include "cp1252_text.h"
+#include "regedit_format.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
+#include <QSaveFile>
+
+#include <cstring>
+
+namespace vcq
+{
+
+namespace
+{
+
+constexpr int kLockWaitMs = 10000;
+
+QStringList splitSubKey(RootKey root, std::string_view subKey, bool &ok)
+{
+    QStringList path{QString::fromLatin1(rootKeyName(root))};
+    ok = true;
+    if (subKey.empty())
+        return path;
+    const QStringList parts = fromCp1252(subKey).split(u'\\');
+    for (const QString &p : parts) {
+        if (p.isEmpty())
+            ok = false;
+    }
+    return path + parts;
+}
+
+} // namespace
+
+QString standardRegistryPath()
+{
+    QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
+    // The base directory specification ignores a relative value.
+    if (base.isEmpty() || QDir::isRelativePath(base))
+        base = QDir::homePath() + QStringLiteral("/.config");
+    return base + QStringLiteral("/vellora-carnetique-97/registry.reg");
+}
+
+FileRegistry::FileRegistry(QString filePath) : m_path(std::move(filePath)) {}
+
+QString FileRegistry::filePath() const
+{
+    return m_path.isEmpty() ? standardRegistryPath() : m_path;
+}
+
+long FileRegistry::fail(long code, QString detail) const
+{
+    m_lastFailure = code;
+    m_lastDetail = std::move(detail);
+    return code;
+}
+
+std::string FileRegistry::failureDetail(long code) const
+{
+    if (code != m_lastFailure)
+        return {};
+    return m_lastDetail.toStdString();
+}
+
+long FileRegistry::load(const QString &path, RegistryImage &image) const
+{
+    QFile file(path);
+    if (!file.exists()) {
+        image = RegistryImage();
+        return ERROR_SUCCESS;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (file.error() == QFileDevice::PermissionsError)
+            return fail(ERROR_ACCESS_DENIED);
+        return fail(ERROR_CANTREAD, QStringLiteral("The settings file \"%1\" cannot be read: %2.")
+                                        .arg(path, file.errorString()));
+    }
+    const QByteArray text = file.readAll();
+    RegeditParseError error;
+    auto parsed = parseRegedit(text, &error);
+    if (!parsed) {
+        return fail(ERROR_BADDB,
+                    QStringLiteral("The settings file \"%1\" is damaged (line %2: %3). It has been "
+                                   "left as it is; correct it or move it away.")
+                        .arg(path)
+                        .arg(error.line)
+                        .arg(error.reason));
+    }
+    image = std::move(*parsed);
+    return ERROR_SUCCESS;
+}
+
+long FileRegistry::lockFolder(const QString &path, QLockFile &lock) const
+{
+    if (!lock.tryLock(kLockWaitMs)) {
+        if (lock.error() == QLockFile::LockFailedError)
+            return fail(
+                ERROR_SHARING_VIOLATION,
+                QStringLiteral("The settings file \"%1\" is locked by another program.").arg(path));
+        return fail(ERROR_ACCESS_DENIED);
+    }
+    return ERROR_SUCCESS;
+}
+
+long FileRegistry::save(const QString &path, const RegistryImage &image) const
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        if (file.error() == QFileDevice::PermissionsError)
+            return fail(ERROR_ACCESS_DENIED);
+        return fail(ERROR_CANTWRITE,
+                    QStringLiteral("The settings file \"%1\" cannot be written: %2.")
+                        .arg(path, file.errorString()));
+    }
+    const QByteArray text = formatRegedit(image);
+    if (file.write(text) != text.size() || !file.commit())
+        return fail(ERROR_CANTWRITE,
+                    QStringLiteral("The settings file \"%1\" cannot be written: %2.")
+                        .arg(path, file.errorString()));
+    return ERROR_SUCCESS;
+}
+
+long FileRegistry::createKey(RootKey root, std::string_view subKey, RegKeyHandle *result,
+                             bool *created)
+{
+    if (!result)
+        return ERROR_INVALID_PARAMETER;
+    *result = 0;
+    if (created)
+        *created = false;
+    bool ok = false;
+    const QStringList keyPath = splitSubKey(root, subKey, ok);
+    if (!ok)
+        return ERROR_INVALID_PARAMETER;
+
+    const QString path = filePath();
+    RegistryImage image;
+    if (long r = load(path, image); r != ERROR_SUCCESS)
+        return r;
+    if (!image.findKey(keyPath)) {
+        if (!QDir().mkpath(QFileInfo(path).absolutePath()))
+            return fail(ERROR_ACCESS_DENIED);
+        QLockFile lock(path + QStringLiteral(".lock"));
+        if (long r = lockFolder(path, lock); r != ERROR_SUCCESS)
+            return r;
+        // Read again under the lock: another program may have written since.
+        if (long r = load(path, image); r != ERROR_SUCCESS)
+            return r;
+        bool isNew = false;
+        image.createKey(keyPath, &isNew);
+        if (isNew) {
+            if (long r = save(path, image); r != ERROR_SUCCESS)
+                return r;
+        }
+        if (created)
+            *created = isNew;
+    }
+    *result = m_nextHandle++;
+    m_open.emplace(*result, keyPath);
+    return ERROR_SUCCESS;
+}
+
+long FileRegistry::queryValue(RegKeyHandle key, std::string_view name, std::uint32_t *type,
+                              unsigned char *data, std::uint32_t *size)
+{
+    const auto open = m_open.find(key);
+    if (open == m_open.end())
+        return ERROR_INVALID_HANDLE;
+    if (data && !size)
+        return ERROR_INVALID_PARAMETER;
+    RegistryImage image;
+    if (long r = load(filePath(), image); r != ERROR_SUCCESS)
+        return r;
+    const RegKey *k = image.findKey(open->second);
+    if (!k)
+        return ERROR_KEY_DELETED;
+    const RegValue *v = k->findValue(fromCp1252(name));
+    if (!v)
+        return ERROR_FILE_NOT_FOUND;
+    if (type)
+        *type = v->type;
+    const auto needed = static_cast<std::uint32_t>(v->data.size());
+    if (data) {
+        if (*size < needed) {
+            *size = needed;
+            return ERROR_MORE_DATA;
+        }
+        std::memcpy(data, v->data.data(), needed);
+    }
+    if (size)
+        *size = needed;
+    return ERROR_SUCCESS;
+}
+
+long FileRegistry::setValue(RegKeyHandle key, std::string_view name, std::uint32_t type,
+                            const unsigned char *data, std::uint32_t size)
+{
+    const auto open = m_open.find(key);
+    if (open == m_open.end())
+        return ERROR_INVALID_HANDLE;
+    if (!data && size != 0)
+        return ERROR_INVALID_PARAMETER;
+    const QString path = filePath();
+    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
+        return fail(ERROR_ACCESS_DENIED);
+    QLockFile lock(path + QStringLiteral(".lock"));
+    if (long r = lockFolder(path, lock); r != ERROR_SUCCESS)
+        return r;
+    RegistryImage image;
+    if (long r = load(path, image); r != ERROR_SUCCESS)
+        return r;
+    RegKey *k = image.findKey(open->second);
+    if (!k)
+        return ERROR_KEY_DELETED;
+    RegValue value{fromCp1252(name), type,
+                   data ? std::string(reinterpret_cast<const char *>(data), size) : std::string()};
+    k->setValue(std::move(value));
+    return save(path, image);
+}
+
+long FileRegistry::closeKey(RegKeyHandle key)
+{
+    return m_open.erase(key) == 1 ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
+}
+
+RegistryApi &systemRegistry()
+{
+    static FileRegistry registry;
+    return registry;
+}
+
+} // namespace vcq

@@ -1,0 +1,287 @@
+#include "tfrm_options.h"
+
+#include "cp1252_text.h"
+#include "messages.h"
+#include "placement.h"
+#include "reg_app.h"
+#include "tfrm_about.h"
+#include "tfrm_password_dlg.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QTabBar>
+#include <QTabWidget>
+
+namespace
+{
+
+struct TextPair {
+    const char *french; // UTF-8
+    const char *english;
+};
+
+constexpr TextPair kChkPos = {"Sauvegarde de la position de l'écran", "Save Screen Position"};
+constexpr TextPair kChkPwd = {"Protéger l'accès avec un mot de passe",
+                              "Protect Access with a password"};
+constexpr TextPair kLblPwd = {"Votre mot de passe d'accès", "Your Access Password"};
+constexpr TextPair kLblLanguage = {"Choisir le langage", "Select Language"};
+constexpr TextPair kLblDefaultCity = {"Ville par défaut", "Default City"};
+constexpr TextPair kLblDefaultState = {"Province par défaut", "Default State/Province"};
+constexpr TextPair kLblDefaultCountry = {"Pays par défaut", "Default Country"};
+constexpr TextPair kBtnOk = {"&Sauvegarder", "&Save"};
+constexpr TextPair kBtnCancel = {"&Annuler", "&Cancel"};
+constexpr TextPair kCmdAbout = {"À &propos de ...", "&About..."};
+
+QString pick(const TextPair &pair, int language)
+{
+    return QString::fromUtf8(language == 1 ? pair.french : pair.english);
+}
+
+QLineEdit *makeEdit(QWidget *parent, const char *name, const QRect &place, int maxLength)
+{
+    auto *edit = new QLineEdit(parent);
+    edit->setObjectName(QString::fromLatin1(name));
+    edit->setGeometry(place);
+    edit->setMaxLength(maxLength);
+    return edit;
+}
+
+QLabel *makeLabel(QWidget *parent, const char *name, const QRect &place)
+{
+    auto *label = new QLabel(parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setGeometry(place);
+    return label;
+}
+
+QPushButton *makeButton(QWidget *parent, const char *name, const QRect &place)
+{
+    auto *button = new QPushButton(parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setGeometry(place);
+    return button;
+}
+
+} // namespace
+
+TfrmOptions::TfrmOptions(vcq::ProgramSettings &settings, vcq::PasswordState &password,
+                         vcq::ContactRecord &header, QWidget *mainWindow,
+                         TfrmPasswordDlg &passwordDlg, TfrmAbout &about, QWidget *parent)
+    : QDialog(parent ? parent : mainWindow, Qt::Dialog | Qt::CustomizeWindowHint |
+                                                Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                                                Qt::WindowCloseButtonHint |
+                                                Qt::WindowContextHelpButtonHint),
+      m_settings(settings), m_password(password), m_header(header), m_mainWindow(mainWindow),
+      m_passwordDlg(passwordDlg), m_about(about)
+{
+    setObjectName(QStringLiteral("frmOptions"));
+    setWindowTitle(QString::fromLatin1(vcq::kAppTitle));
+    setFixedSize(341, 295);
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setPixelSize(11);
+    setFont(font);
+
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    PageControl1->setGeometry(4, 4, 227, 285);
+    PageControl1->setFocusPolicy(Qt::NoFocus);
+    PageControl1->tabBar()->setFocusPolicy(Qt::NoFocus);
+    TabSheet1 = new QWidget;
+    TabSheet1->setObjectName(QStringLiteral("TabSheet1"));
+    PageControl1->addTab(TabSheet1, QStringLiteral("Options"));
+
+    chkPos = new QCheckBox(TabSheet1);
+    chkPos->setObjectName(QStringLiteral("chkPos"));
+    chkPos->setGeometry(8, 6, 211, 17);
+    chkPwd = new QCheckBox(TabSheet1);
+    chkPwd->setObjectName(QStringLiteral("chkPwd"));
+    chkPwd->setGeometry(8, 26, 205, 15);
+    lblPwd = makeLabel(TabSheet1, "lblPwd", QRect(8, 46, 181, 17));
+    txtPwd = makeEdit(TabSheet1, "txtPwd", QRect(8, 62, 181, 21), 12);
+    txtPwd->setEchoMode(QLineEdit::Password);
+    txtPwd->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
+    lblLanguage = makeLabel(TabSheet1, "lblLanguage", QRect(8, 86, 83, 13));
+    cboLang = new QComboBox(TabSheet1);
+    cboLang->setObjectName(QStringLiteral("cboLang"));
+    cboLang->setGeometry(8, 102, 181, 21);
+    cboLang->addItems({QStringLiteral("English"), QStringLiteral("Français")});
+    lblDefaultCity = makeLabel(TabSheet1, "lblDefaultCity", QRect(8, 130, 181, 17));
+    txtCity = makeEdit(TabSheet1, "txtCity", QRect(8, 146, 181, 21), 30);
+    lblDefaultState = makeLabel(TabSheet1, "lblDefaultState", QRect(8, 174, 181, 17));
+    txtState = makeEdit(TabSheet1, "txtState", QRect(8, 190, 181, 21), 30);
+    lblDefaultCountry = makeLabel(TabSheet1, "lblDefaultCountry", QRect(8, 216, 181, 17));
+    txtCountry = makeEdit(TabSheet1, "txtCountry", QRect(8, 232, 181, 21), 30);
+
+    btnOk = makeButton(this, "btnOk", QRect(236, 24, 100, 25));
+    btnCancel = makeButton(this, "btnCancel", QRect(236, 52, 100, 25));
+    cmdAbout = makeButton(this, "cmdAbout", QRect(236, 88, 100, 25));
+    // Enter anywhere but on another button cancels: a stray Enter changes nothing.
+    btnCancel->setDefault(true);
+
+    QWidget *order[] = {chkPos,   chkPwd,     txtPwd, cboLang,   txtCity,
+                        txtState, txtCountry, btnOk,  btnCancel, cmdAbout};
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i)
+        setTabOrder(order[i], order[i + 1]);
+
+    connect(chkPwd, &QCheckBox::toggled, this, &TfrmOptions::chkPwdClick);
+    connect(btnOk, &QPushButton::clicked, this, &TfrmOptions::btnOkClick);
+    connect(btnCancel, &QPushButton::clicked, this, &TfrmOptions::btnCancelClick);
+    connect(cmdAbout, &QPushButton::clicked, this, &TfrmOptions::cmdAboutClick);
+
+    RegAppDefaultUserConfig1 = new TRegAppDefaultUserConfig(this);
+    RegAppDefaultUserConfig1->setObjectName(QStringLiteral("RegAppDefaultUserConfig1"));
+    vcq::setVcqKey(*RegAppDefaultUserConfig1);
+
+    ChooseLanguage(m_settings.Language);
+}
+
+void TfrmOptions::ChooseLanguage(int language)
+{
+    chkPos->setText(pick(kChkPos, language));
+    chkPwd->setText(pick(kChkPwd, language));
+    lblPwd->setText(pick(kLblPwd, language));
+    lblLanguage->setText(pick(kLblLanguage, language));
+    lblDefaultCity->setText(pick(kLblDefaultCity, language));
+    lblDefaultState->setText(pick(kLblDefaultState, language));
+    lblDefaultCountry->setText(pick(kLblDefaultCountry, language));
+    btnOk->setText(pick(kBtnOk, language));
+    btnCancel->setText(pick(kBtnCancel, language));
+    cmdAbout->setText(pick(kCmdAbout, language));
+}
+
+void TfrmOptions::showEvent(QShowEvent *event)
+{
+    // A window brought back by the desktop is not shown anew.
+    if (!event->spontaneous())
+        FormShow();
+    QDialog::showEvent(event);
+}
+
+void TfrmOptions::FormShow()
+{
+    m_password.PasswordChanged = false;
+    m_password.PendingPassword = m_password.CurrentPassword;
+    vcq::centreOverWindow(this, m_mainWindow);
+
+    chkPos->setChecked(m_settings.ScreenPos);
+    const int lang = m_settings.Language;
+    cboLang->setCurrentIndex(lang == 0 || lang == 1 ? lang : -1);
+    txtCity->setText(vcq::fromCp1252(m_settings.DefCity));
+    txtState->setText(vcq::fromCp1252(m_settings.DefState));
+    txtCountry->setText(vcq::fromCp1252(m_settings.DefCountry));
+    txtPwd->setText(vcq::fromCp1252(m_password.CurrentPassword));
+    chkPwd->setChecked(m_password.PasswordProtected);
+    if (!m_password.PasswordProtected)
+        txtPwd->setEnabled(false);
+
+    ChooseLanguage(m_settings.Language);
+}
+
+void TfrmOptions::chkPwdClick()
+{
+    txtPwd->setEnabled(chkPwd->isChecked());
+}
+
+void TfrmOptions::WriteVcqReg()
+{
+    const QPoint mainPos = m_mainWindow ? m_mainWindow->pos() : QPoint();
+    {
+        vcq::RegAppActivation activation(*RegAppDefaultUserConfig1);
+        TRegAppDefaultUserConfig &reg = *RegAppDefaultUserConfig1;
+        reg.WriteBoolValue("ScreenPos", chkPos->isChecked());
+        reg.WriteIntegerValue("Language", cboLang->currentIndex());
+        reg.WriteIntegerValue("ScreenPosX", mainPos.x());
+        reg.WriteIntegerValue("ScreenPosY", mainPos.y());
+        reg.WriteStringValue("DefCity", vcq::toCp1252(txtCity->text()));
+        reg.WriteStringValue("DefState", vcq::toCp1252(txtState->text()));
+        reg.WriteStringValue("DefCountry", vcq::toCp1252(txtCountry->text()));
+        reg.WriteStringValue("LastPath", vcq::programFolder());
+    }
+
+    m_password.PasswordProtected = chkPwd->isChecked();
+    const std::string typed = vcq::toCp1252(txtPwd->text());
+    if (chkPwd->isChecked() && typed != m_password.CurrentPassword) {
+        m_password.PendingPassword = typed;
+        m_password.PasswordChanged = true;
+    }
+    vcq::setHeaderProtection(m_header, m_password.PasswordProtected);
+
+    m_settings.ScreenPos = chkPos->isChecked();
+    m_settings.DefCity = vcq::toCp1252(txtCity->text());
+    m_settings.DefState = vcq::toCp1252(txtState->text());
+    m_settings.DefCountry = vcq::toCp1252(txtCountry->text());
+    m_settings.Language = cboLang->currentIndex();
+    ChooseLanguage(m_settings.Language);
+}
+
+void TfrmOptions::btnOkClick()
+{
+    if (!chkPwd->isChecked())
+        txtPwd->clear();
+    try {
+        WriteVcqReg();
+    } catch (const vcq::ERegistryException &e) {
+        // The rest of OK is skipped and the dialog stays open.
+        vcq::showPlainMessage(this, QString::fromUtf8(e.what()));
+        return;
+    }
+    if (!m_password.PasswordChanged) {
+        accept();
+        return;
+    }
+    m_passwordDlg.exec();
+    if (m_password.PasswordDialogCancelled) {
+        // Back to this dialog, so that the user can type the password again.
+        activateWindow();
+        txtPwd->setFocus();
+        return;
+    }
+    m_password.CurrentPassword = vcq::toCp1252(txtPwd->text());
+    vcq::setHeaderPassword(m_header, m_password.CurrentPassword);
+    accept();
+}
+
+void TfrmOptions::btnCancelClick()
+{
+    reject();
+}
+
+void TfrmOptions::cmdAboutClick()
+{
+    m_about.exec();
+}
+
+namespace vcq
+{
+
+void runOptionsDialog(TfrmOptions &dialog, const ProgramSettings &settings,
+                      const std::function<void()> &writeHeader,
+                      const std::function<void(int)> &applyLanguage)
+{
+    const int before = settings.Language;
+    dialog.exec();
+    auto relabel = [&] {
+        if (settings.Language != before && applyLanguage)
+            applyLanguage(settings.Language);
+    };
+    try {
+        if (writeHeader)
+            writeHeader();
+    } catch (...) {
+        relabel();
+        throw;
+    }
+    relabel();
+}
+
+std::string programFolder()
+{
+    return toCp1252(QCoreApplication::applicationDirPath() + u'/');
+}
+
+} // namespace vcq

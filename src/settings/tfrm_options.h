@@ -1,0 +1,92 @@
+// The Options dialog: shows the program settings and the password
+// protection, writes them back on OK (registry, settings, password state and
+// the header image), and opens the About box. runOptionsDialog is the main
+// window's Options command around it.
+#pragma once
+
+#include "password_state.h"
+#include "program_settings.h"
+#include "store/contact_record.h"
+
+#include <QDialog>
+
+#include <functional>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTabWidget;
+class QWidget;
+class TfrmAbout;
+class TfrmPasswordDlg;
+class TRegAppDefaultUserConfig;
+
+class TfrmOptions : public QDialog
+{
+    Q_OBJECT
+public:
+    // Every reference must outlive the dialog. mainWindow is the window the
+    // dialog centres over and whose position OK stores (and the parent by
+    // default); passwordDlg confirms a new password; about is the About box.
+    TfrmOptions(vcq::ProgramSettings &settings, vcq::PasswordState &password,
+                vcq::ContactRecord &header, QWidget *mainWindow, TfrmPasswordDlg &passwordDlg,
+                TfrmAbout &about, QWidget *parent = nullptr);
+
+    void ChooseLanguage(int language);
+
+    QTabWidget *PageControl1;
+    QWidget *TabSheet1;
+    QCheckBox *chkPos;
+    QCheckBox *chkPwd;
+    QLabel *lblPwd;
+    QLineEdit *txtPwd;
+    QLabel *lblLanguage;
+    QComboBox *cboLang;
+    QLabel *lblDefaultCity;
+    QLineEdit *txtCity;
+    QLabel *lblDefaultState;
+    QLineEdit *txtState;
+    QLabel *lblDefaultCountry;
+    QLineEdit *txtCountry;
+    QPushButton *btnOk;
+    QPushButton *btnCancel;
+    QPushButton *cmdAbout;
+    TRegAppDefaultUserConfig *RegAppDefaultUserConfig1;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void FormShow();
+    void btnOkClick();
+    void btnCancelClick();
+    void cmdAboutClick();
+    void chkPwdClick();
+    void WriteVcqReg();
+
+    vcq::ProgramSettings &m_settings;
+    vcq::PasswordState &m_password;
+    vcq::ContactRecord &m_header;
+    QWidget *m_mainWindow;
+    TfrmPasswordDlg &m_passwordDlg;
+    TfrmAbout &m_about;
+};
+
+namespace vcq
+{
+
+// The main window's Options command: shows the dialog modally; then, however
+// it was closed, writes the header record (writeHeader) and, when the
+// language changed, relabels the main window (applyLanguage with the new
+// code). The relabelling happens even when writing the header throws; the
+// error then goes on to the caller.
+void runOptionsDialog(TfrmOptions &dialog, const ProgramSettings &settings,
+                      const std::function<void()> &writeHeader,
+                      const std::function<void(int)> &applyLanguage);
+
+// The folder of the program's executable with its trailing "/".
+std::string programFolder();
+
+} // namespace vcq
