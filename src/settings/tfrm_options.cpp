@@ -1,6 +1,6 @@
 #include "tfrm_options.h"
 
-#include "cp1252_text.h"
+#include "cp1252.h"
 #include "messages.h"
 #include "placement.h"
 #include "reg_app.h"
