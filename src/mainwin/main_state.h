@@ -5,6 +5,7 @@
 
 #include "filter_entries.h"
 #include "password_state.h"
+#include "program_settings.h"
 #include "store/contact_record.h"
 
 #include <QString>
@@ -13,19 +14,6 @@
 
 namespace vcq
 {
-
-// The user's settings. Defaults until the settings are read from their store.
-struct MainSettings {
-    bool ScreenPos = false;
-    std::int32_t ScreenPosX = 0;
-    std::int32_t ScreenPosY = 0;
-    std::int32_t Language = 0; // 1 French, else English
-    QString DefCity;
-    QString DefState;
-    QString DefCountry;
-
-    friend bool operator==(const MainSettings &, const MainSettings &) = default;
-};
 
 struct MainState {
     // Kept equal to the enabled state of SaveBut, TrashBut and PrintBut.
@@ -39,7 +27,7 @@ struct MainState {
     // The access password values, shared with the Options and password dialogs.
     PasswordState Password;
 
-    MainSettings ProgramSettings;
+    vcq::ProgramSettings ProgramSettings;
     FilterEntries filterEntries;
     // Record 0 as read, or as last written.
     ContactRecord headerImage;

@@ -21,20 +21,6 @@ public:
     }
 };
 
-class TfrmAbout : public PlaceholderDialog
-{
-    Q_OBJECT
-public:
-    explicit TfrmAbout(QWidget *parent) : PlaceholderDialog("TfrmAbout", parent) {}
-};
-
-class TfrmOptions : public PlaceholderDialog
-{
-    Q_OBJECT
-public:
-    explicit TfrmOptions(QWidget *parent) : PlaceholderDialog("TfrmOptions", parent) {}
-};
-
 class TfrmTAPICall : public PlaceholderDialog
 {
     Q_OBJECT

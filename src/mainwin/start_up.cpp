@@ -3,6 +3,8 @@
 #include "frm_print.h"
 #include "password_check.h"
 #include "placeholder_windows.h"
+#include "tfrm_about.h"
+#include "tfrm_options.h"
 #include "tfrm_password_dlg.h"
 #include "vcq_application.h"
 
@@ -14,24 +16,26 @@ ProgramWindows createProgramWindows()
     ProgramWindows w;
     w.main = std::make_unique<TfrmMain>();
     TfrmMain *main = w.main.get();
-    // The other windows, in this order; each line is where its own window goes.
-    w.about = new placeholder::TfrmAbout(main);
-    w.options = new placeholder::TfrmOptions(main);
+    MainState &state = main->state();
+    const auto language = [main] { return main->state().ProgramSettings.Language; };
+    // The other windows, in this order.
+    auto *about = new TfrmAbout(language, main, main);
+    w.about = about;
+    auto *options = new TfrmOptions(state.ProgramSettings, state.Password, state.headerImage, main,
+                                    nullptr, *about, main);
+    w.options = options;
     w.print = new print::TfrmPrint(
-        main->store().list(), [main] { return main->state().PrintEnabled; },
-        [main] { return main->state().ProgramSettings.Language; }, main);
+        main->store().list(), [main] { return main->state().PrintEnabled; }, language, main);
     w.tapiCall = new placeholder::TfrmTAPICall(main);
-    auto *passwordDlg = new TfrmPasswordDlg(
-        main->state().Password, [main] { return main->state().ProgramSettings.Language; }, main);
+    auto *passwordDlg = new TfrmPasswordDlg(state.Password, language, main);
     w.passwordDlg = passwordDlg;
+    options->setPasswordDialog(passwordDlg);
 
     main->setOptionsDialog(w.options);
     main->setPrintDialog(w.print);
     main->setPasswordCheck([main, passwordDlg](const ContactRecord &header) {
         return passwordCheckPasses(main->state().Password, header, *passwordDlg);
     });
-    // Until the settings can be written the position is not kept.
-    main->setPositionWriter([](int, int) {});
     return w;
 }
 

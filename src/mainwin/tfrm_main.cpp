@@ -5,6 +5,8 @@
 #include "widgets/explorer_button.h"
 
 #include "birth_date_edit.h"
+#include "program_settings.h"
+#include "reg_app.h"
 #include "svg_pictures.h"
 #include "upper_case_validator.h"
 
@@ -81,6 +83,12 @@ TfrmMain::TfrmMain(QWidget *parent) : QWidget(parent, Qt::Window)
     design.MsgDeletePrefix.clear();
     design.MsgReservedLastName.clear();
     applyTexts(design);
+
+    RegAppDefaultUserConfig1 = new TRegAppDefaultUserConfig(this);
+    setVcqKey(*RegAppDefaultUserConfig1);
+    m_positionWriter = [this](int left, int top) {
+        WriteVcqPos(*RegAppDefaultUserConfig1, QPoint(left, top));
+    };
 
     // FormCreate.
     setSaveEnabled(false);
@@ -305,21 +313,7 @@ int TfrmMain::selectedStatusIndex() const
 
 void TfrmMain::ReadVcqReg()
 {
-    // The settings keep their defaults until they are read from their store.
-    placeWindow();
-}
-
-void TfrmMain::placeWindow()
-{
-    const MainSettings &s = m_state.ProgramSettings;
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    const QRect area = screen ? screen->geometry() : QRect(0, 0, kClientWidth, kClientHeight);
-    QPoint at(s.ScreenPosX, s.ScreenPosY);
-    // A stored place that is no longer on any screen is not used.
-    const bool onScreen = QGuiApplication::screenAt(at + QPoint(8, 8)) != nullptr;
-    if (!s.ScreenPos || !onScreen)
-        at = QPoint(area.width() / 2 - width() / 2, area.height() / 2 - height() / 2);
-    move(at);
+    vcq::ReadVcqReg(*RegAppDefaultUserConfig1, m_state.ProgramSettings, this);
 }
 
 void TfrmMain::paintEvent(QPaintEvent *)

@@ -21,6 +21,7 @@ class QListView;
 class QPlainTextEdit;
 class QSvgRenderer;
 class QToolButton;
+class TRegAppDefaultUserConfig;
 
 namespace vcq
 {
@@ -96,7 +97,6 @@ private:
     void setTabOrder();
     void applyTexts(const MainTexts &texts);
     void rebuildStatusList(int language);
-    void placeWindow();
 
     void setSaveEnabled(bool on);
     void setDeleteEnabled(bool on);
@@ -148,6 +148,8 @@ public:
     QPlainTextEdit *txtComment = nullptr;
     BirthDateEdit *txtBirth = nullptr;
     QWidget *Panel2 = nullptr;
+    // The settings component: read at creation, the position written at the end.
+    TRegAppDefaultUserConfig *RegAppDefaultUserConfig1 = nullptr;
     TExplorerButton *NewBut = nullptr, *SaveBut = nullptr, *TrashBut = nullptr, *PrintBut = nullptr,
                     *ConfigBut = nullptr, *ExitBut = nullptr;
     QToolButton *cmdDial1 = nullptr, *cmdDial2 = nullptr, *cmdDial3 = nullptr, *cmdDial4 = nullptr;

@@ -165,10 +165,10 @@ ContactRecord TfrmMain::StoreInData() const
 void TfrmMain::NewButClick()
 {
     clearControls();
-    const MainSettings &s = m_state.ProgramSettings;
-    txtCity->setText(s.DefCity);
-    txtState->setText(s.DefState);
-    txtCountry->setText(s.DefCountry);
+    const ProgramSettings &s = m_state.ProgramSettings;
+    txtCity->setText(fromCp1252(s.DefCity));
+    txtState->setText(fromCp1252(s.DefState));
+    txtCountry->setText(fromCp1252(s.DefCountry));
     txtLastName->setFocus();
     m_state.AddingNew = true;
     setSaveEnabled(true);

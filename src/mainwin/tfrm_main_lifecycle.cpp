@@ -3,6 +3,7 @@
 #include "tfrm_main.h"
 
 #include "message_boxes.h"
+#include "tfrm_options.h"
 #include "widgets/cp1252.h"
 
 #include <QCloseEvent>
@@ -86,14 +87,18 @@ void TfrmMain::WriteFirstRecord()
 
 void TfrmMain::ConfigButClick()
 {
-    const std::int32_t language = m_state.ProgramSettings.Language;
-    if (m_optionsDialog)
-        m_optionsDialog->exec();
-    // Written whatever was done in the dialog; without a data file there is nowhere to write.
-    if (m_state.FileOpen)
-        WriteFirstRecord();
-    if (m_state.ProgramSettings.Language != language)
-        ChooseLanguage(m_state.ProgramSettings.Language);
+    // The header is written whatever was done in the dialog; without a data
+    // file there is nowhere to write it.
+    const auto writeHeader = [this] {
+        if (m_state.FileOpen)
+            WriteFirstRecord();
+    };
+    if (!m_optionsDialog) {
+        writeHeader();
+        return;
+    }
+    runOptionsDialog(*m_optionsDialog, m_state.ProgramSettings, writeHeader,
+                     [this](int language) { ChooseLanguage(language); });
 }
 
 void TfrmMain::PrintButClick()

@@ -71,7 +71,7 @@ QPushButton *makeButton(QWidget *parent, const char *name, const QRect &place)
 
 TfrmOptions::TfrmOptions(vcq::ProgramSettings &settings, vcq::PasswordState &password,
                          vcq::ContactRecord &header, QWidget *mainWindow,
-                         TfrmPasswordDlg &passwordDlg, TfrmAbout &about, QWidget *parent)
+                         TfrmPasswordDlg *passwordDlg, TfrmAbout &about, QWidget *parent)
     : QDialog(parent ? parent : mainWindow, Qt::Dialog | Qt::CustomizeWindowHint |
                                                 Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                                                 Qt::WindowCloseButtonHint |
@@ -234,7 +234,10 @@ void TfrmOptions::btnOkClick()
         accept();
         return;
     }
-    m_passwordDlg.exec();
+    // Without a dialog to confirm it, a new password is not taken.
+    m_password.PasswordDialogCancelled = true;
+    if (m_passwordDlg)
+        m_passwordDlg->exec();
     if (m_password.PasswordDialogCancelled) {
         // Back to this dialog, so that the user can type the password again.
         activateWindow();
@@ -259,7 +262,7 @@ void TfrmOptions::cmdAboutClick()
 namespace vcq
 {
 
-void runOptionsDialog(TfrmOptions &dialog, const ProgramSettings &settings,
+void runOptionsDialog(QDialog &dialog, const ProgramSettings &settings,
                       const std::function<void()> &writeHeader,
                       const std::function<void(int)> &applyLanguage)
 {

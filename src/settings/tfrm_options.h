@@ -31,8 +31,10 @@ public:
     // dialog centres over and whose position OK stores (and the parent by
     // default); passwordDlg confirms a new password; about is the About box.
     TfrmOptions(vcq::ProgramSettings &settings, vcq::PasswordState &password,
-                vcq::ContactRecord &header, QWidget *mainWindow, TfrmPasswordDlg &passwordDlg,
+                vcq::ContactRecord &header, QWidget *mainWindow, TfrmPasswordDlg *passwordDlg,
                 TfrmAbout &about, QWidget *parent = nullptr);
+    // The password dialog is created after this one at start-up.
+    void setPasswordDialog(TfrmPasswordDlg *dialog) { m_passwordDlg = dialog; }
 
     void ChooseLanguage(int language);
 
@@ -70,7 +72,7 @@ private:
     vcq::PasswordState &m_password;
     vcq::ContactRecord &m_header;
     QWidget *m_mainWindow;
-    TfrmPasswordDlg &m_passwordDlg;
+    TfrmPasswordDlg *m_passwordDlg;
     TfrmAbout &m_about;
 };
 
@@ -82,7 +84,7 @@ namespace vcq
 // language changed, relabels the main window (applyLanguage with the new
 // code). The relabelling happens even when writing the header throws; the
 // error then goes on to the caller.
-void runOptionsDialog(TfrmOptions &dialog, const ProgramSettings &settings,
+void runOptionsDialog(QDialog &dialog, const ProgramSettings &settings,
                       const std::function<void()> &writeHeader,
                       const std::function<void(int)> &applyLanguage);
 

@@ -82,9 +82,10 @@ private slots:
     {
         writeDataFile({contact("Zola", "Emile")});
         auto w = startWindow();
-        w->state().ProgramSettings.DefCity = QStringLiteral("Montréal");
-        w->state().ProgramSettings.DefState = QStringLiteral("QC");
-        w->state().ProgramSettings.DefCountry = QStringLiteral("Canada");
+        w->state().ProgramSettings.DefCity = "Montr\xE9"
+                                             "al";
+        w->state().ProgramSettings.DefState = "QC";
+        w->state().ProgramSettings.DefCountry = "Canada";
         click(*w, "NewBut");
         QCOMPARE(commandStates(*w), QStringLiteral("EDE"));
         QVERIFY(w->state().AddingNew);

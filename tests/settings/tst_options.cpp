@@ -38,7 +38,7 @@ struct Program {
     ContactRecord header = ContactRecord::newHeader();
     TfrmPasswordDlg passwordDlg{password, [this] { return settings.Language; }, &main};
     TfrmAbout about{[this] { return settings.Language; }, &main};
-    TfrmOptions options{settings, password, header, &main, passwordDlg, about};
+    TfrmOptions options{settings, password, header, &main, &passwordDlg, about};
 
     Program()
     {
