@@ -17,8 +17,7 @@ class TestMainWindowEditing : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<ModalWatcher> m_watcher;
+    TestFolder m_folder;
 
     static QLineEdit *edit(TfrmMain &w, const char *name)
     {
@@ -27,13 +26,6 @@ class TestMainWindowEditing : public QObject
     static void click(TfrmMain &w, const char *name)
     {
         QTest::mouseClick(button(w, name), Qt::LeftButton);
-    }
-    static QStringList listTexts(const TfrmMain &w)
-    {
-        QStringList texts;
-        for (int i = 0; i < w.listModel().count(); ++i)
-            texts << w.listModel().at(i).text;
-        return texts;
     }
     // Clicks a list entry as the user would.
     static void clickEntry(TfrmMain &w, int row)
@@ -64,19 +56,8 @@ class TestMainWindowEditing : public QObject
     }
 
 private slots:
-    void init()
-    {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        QVERIFY(QDir::setCurrent(m_dir->path()));
-        m_watcher = std::make_unique<ModalWatcher>();
-    }
-    void cleanup()
-    {
-        m_watcher.reset();
-        QDir::setCurrent(QDir::tempPath());
-        m_dir.reset();
-    }
+    void init() { m_folder.enter(); }
+    void cleanup() { m_folder.leave(); }
 
     void newThenSaveWithOnlyALastName()
     {
@@ -95,7 +76,7 @@ private slots:
 
         QTest::keyClicks(edit(*w, "txtLastName"), QStringLiteral("Adams"));
         click(*w, "SaveBut");
-        QVERIFY(m_watcher->boxes.isEmpty());
+        QVERIFY(m_folder.watcher->boxes.isEmpty());
         QCOMPARE(fileBytes().size(), 3 * 764);
         const vcq::ContactRecord saved = recordAt(2);
         QCOMPARE(saved.get(Field::LastName), std::string("Adams"));
@@ -169,8 +150,8 @@ private slots:
             edit(*w, "txtLastName")->setText(lastName);
             const QString states = commandStates(*w);
             click(*w, "SaveBut");
-            QCOMPARE(m_watcher->boxes.size(), 1);
-            QTEST(m_watcher->boxes.takeFirst().text, "message");
+            QCOMPARE(m_folder.watcher->boxes.size(), 1);
+            QTEST(m_folder.watcher->boxes.takeFirst().text, "message");
             QCOMPARE(fileBytes(), before);
             QCOMPARE(listTexts(*w), QStringList({"Smith John"}));
             QCOMPARE(commandStates(*w), states);
@@ -239,8 +220,8 @@ private slots:
         clickEntry(*w, row);
         const QString shown = listTexts(*w)[row];
         click(*w, "TrashBut");
-        QCOMPARE(m_watcher->boxes.size(), 1);
-        const SeenBox question = m_watcher->boxes[0];
+        QCOMPARE(m_folder.watcher->boxes.size(), 1);
+        const SeenBox question = m_folder.watcher->boxes[0];
         QCOMPARE(question.title, QStringLiteral("Confirm"));
         QCOMPARE(question.text, QStringLiteral("Delete \"") + shown + u'"');
         QCOMPARE(question.buttons.size(), 2);
@@ -275,7 +256,7 @@ private slots:
         // Save and Delete are inert now.
         click(*w, "SaveBut");
         click(*w, "TrashBut");
-        QCOMPARE(m_watcher->boxes.size(), 1);
+        QCOMPARE(m_folder.watcher->boxes.size(), 1);
     }
 
     void cancelInTheDeleteQuestion()
@@ -284,10 +265,10 @@ private slots:
         auto w = startWindow();
         w->ChooseLanguage(1);
         const QByteArray before = fileBytes();
-        m_watcher->answers << QStringLiteral("Cancel");
+        m_folder.watcher->answers << QStringLiteral("Cancel");
         click(*w, "TrashBut");
-        QCOMPARE(m_watcher->boxes.size(), 1);
-        QCOMPARE(m_watcher->boxes[0].text, QStringLiteral("Supprimer \"Doe Jane\""));
+        QCOMPARE(m_folder.watcher->boxes.size(), 1);
+        QCOMPARE(m_folder.watcher->boxes[0].text, QStringLiteral("Supprimer \"Doe Jane\""));
         QCOMPARE(fileBytes(), before);
         QCOMPARE(listTexts(*w), QStringList({"Doe Jane", "Smith John"}));
         QCOMPARE(edit(*w, "txtFirstName")->text(), QStringLiteral("Jane"));
@@ -439,11 +420,11 @@ private slots:
         QTest::keyClicks(birth, QStringLiteral("0101"));
         QCOMPARE(birth->maskedText(), QStringLiteral("01-01-  "));
         QTest::mouseClick(edit(*w, "txtEmail"), Qt::LeftButton);
-        QTRY_COMPARE(m_watcher->boxes.size(), 1);
-        QCOMPARE(m_watcher->boxes[0].text,
+        QTRY_COMPARE(m_folder.watcher->boxes.size(), 1);
+        QCOMPARE(m_folder.watcher->boxes[0].text,
                  QStringLiteral("Invalid input value.  Use escape key to abandon changes"));
         QTRY_COMPARE(w->focusWidget(), birth);
-        QCOMPARE(m_watcher->boxes.size(), 1);
+        QCOMPARE(m_folder.watcher->boxes.size(), 1);
 
         // Escape abandons the changes; then the field can be left.
         QTest::keyClick(birth, Qt::Key_Escape);
@@ -461,7 +442,7 @@ private slots:
         QVERIFY(birth->fitsMask());
         click(*w, "SaveBut");
         QCOMPARE(recordAt(1).get(Field::Birth), std::string("  -  -84"));
-        QCOMPARE(m_watcher->boxes.size(), 1);
+        QCOMPARE(m_folder.watcher->boxes.size(), 1);
     }
 };
 

@@ -23,31 +23,11 @@ class TestMainWindowStart : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<ModalWatcher> m_watcher;
-
-    static QStringList listTexts(const TfrmMain &w)
-    {
-        QStringList texts;
-        for (int i = 0; i < w.listModel().count(); ++i)
-            texts << w.listModel().at(i).text;
-        return texts;
-    }
+    TestFolder m_folder;
 
 private slots:
-    void init()
-    {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        QVERIFY(QDir::setCurrent(m_dir->path()));
-        m_watcher = std::make_unique<ModalWatcher>();
-    }
-    void cleanup()
-    {
-        m_watcher.reset();
-        QDir::setCurrent(QDir::tempPath());
-        m_dir.reset();
-    }
+    void init() { m_folder.enter(); }
+    void cleanup() { m_folder.leave(); }
 
     void firstStartCreatesTheFile()
     {
@@ -75,7 +55,7 @@ private slots:
         QCOMPARE(w->focusWidget(), w->findChild<QLineEdit *>("txtLastName"));
         for (const char *dial : {"cmdDial1", "cmdDial2", "cmdDial3", "cmdDial4"})
             QVERIFY(!button(*w, dial)->isEnabled());
-        QVERIFY(m_watcher->boxes.isEmpty());
+        QVERIFY(m_folder.watcher->boxes.isEmpty());
     }
 
     void startWithContactsShowsTheFirstInDesktopOrder()
@@ -166,7 +146,7 @@ private slots:
         QCOMPARE(windows.main->listModel().count(), 1);
         QTest::mouseClick(button(*windows.main, "ConfigBut"), Qt::LeftButton);
         QTest::mouseClick(button(*windows.main, "PrintBut"), Qt::LeftButton);
-        QCOMPARE(m_watcher->dialogsSeen, QStringList({"TfrmOptions", "TfrmPrint"}));
+        QCOMPARE(m_folder.watcher->dialogsSeen, QStringList({"TfrmOptions", "TfrmPrint"}));
     }
 
     void languageTexts_data()
@@ -226,7 +206,7 @@ private slots:
         QVERIFY(!w->store().isOpen());
         QCOMPARE(w->listModel().count(), 0);
         QVERIFY(w->findChild<QLineEdit *>("txtLastName")->text().isEmpty());
-        QVERIFY(m_watcher->boxes.isEmpty()); // no question asked
+        QVERIFY(m_folder.watcher->boxes.isEmpty()); // no question asked
         QCOMPARE(fileBytes(), before);
         // The file is free for the next run.
         vcq::ContactStore next;
@@ -243,10 +223,10 @@ private slots:
         QTest::mouseClick(button(*w, "ExitBut"), Qt::LeftButton);
         QCOMPARE(ends.count(), 1);
         QVERIFY(!w->store().isOpen());
-        QCOMPARE(m_watcher->boxes.size(), 1);
-        QCOMPARE(m_watcher->boxes[0].text, QStringLiteral("Registry write failed"));
-        QCOMPARE(m_watcher->boxes[0].title, QStringLiteral("Vellora Carnetique 97"));
-        QCOMPARE(m_watcher->boxes[0].buttons, QStringList({"OK"}));
+        QCOMPARE(m_folder.watcher->boxes.size(), 1);
+        QCOMPARE(m_folder.watcher->boxes[0].text, QStringLiteral("Registry write failed"));
+        QCOMPARE(m_folder.watcher->boxes[0].title, QStringLiteral("Vellora Carnetique 97"));
+        QCOMPARE(m_folder.watcher->boxes[0].buttons, QStringList({"OK"}));
     }
 
     void cancelledPasswordEndsBeforeAnyContact()
@@ -284,9 +264,9 @@ private slots:
             QCOMPARE(::pwrite(fd, "\x03XYZ", 4, 62), 4);
             ::close(fd);
         }
-        m_watcher->onDialog = [](QDialog *) {};
+        m_folder.watcher->onDialog = [](QDialog *) {};
         QTest::mouseClick(button(*w, "ConfigBut"), Qt::LeftButton);
-        QCOMPARE(m_watcher->dialogsSeen, QStringList());
+        QCOMPARE(m_folder.watcher->dialogsSeen, QStringList());
         QCOMPARE(fileBytes().left(764), recordBytes(vcq::ContactRecord::newHeader()));
         QCOMPARE(w->findChild<QLabel *>("lblName")->text(), QStringLiteral("Last Name"));
     }
@@ -297,12 +277,12 @@ private slots:
         auto *options = new QDialog(w.get());
         options->setObjectName(QStringLiteral("TfrmOptions"));
         w->setOptionsDialog(options);
-        m_watcher->onDialog = [&](QDialog *) {
+        m_folder.watcher->onDialog = [&](QDialog *) {
             w->state().ProgramSettings.Language = 1;
             w->state().headerImage.set(Field::Reserved, "kept");
         };
         QTest::mouseClick(button(*w, "ConfigBut"), Qt::LeftButton);
-        QCOMPARE(m_watcher->dialogsSeen, QStringList({"TfrmOptions"}));
+        QCOMPARE(m_folder.watcher->dialogsSeen, QStringList({"TfrmOptions"}));
         QCOMPARE(w->findChild<QLabel *>("lblName")->text(), QStringLiteral("Nom"));
         QCOMPARE(w->texts().MsgDeletePrefix, QStringLiteral("Supprimer "));
         QCOMPARE(recordAt(0).get(Field::Reserved), std::string("kept"));
@@ -332,8 +312,8 @@ private slots:
         }
         const QByteArray before = fileBytes();
         auto w = startWindow();
-        QCOMPARE(m_watcher->boxes.size(), 1);
-        QCOMPARE(m_watcher->boxes[0].text, message);
+        QCOMPARE(m_folder.watcher->boxes.size(), 1);
+        QCOMPARE(m_folder.watcher->boxes[0].text, message);
         QVERIFY(!w->state().FileOpen);
         QVERIFY(!w->lstList->isEnabled());
         QCOMPARE(w->listModel().count(), 0);
@@ -342,7 +322,7 @@ private slots:
         QTest::mouseClick(button(*w, "NewBut"), Qt::LeftButton);
         w->findChild<QLineEdit *>("txtLastName")->setText(QStringLiteral("Doe"));
         QTest::mouseClick(button(*w, "SaveBut"), Qt::LeftButton);
-        QCOMPARE(m_watcher->boxes.size(), 2);
+        QCOMPARE(m_folder.watcher->boxes.size(), 2);
         QCOMPARE(w->listModel().count(), 0);
         QCOMPARE(fileBytes(), before);
         QTest::mouseClick(button(*w, "ExitBut"), Qt::LeftButton);
@@ -368,8 +348,8 @@ private slots:
         ::setrlimit(RLIMIT_FSIZE, &old);
         std::signal(SIGXFSZ, oldHandler);
 
-        QCOMPARE(m_watcher->boxes.size(), 1);
-        QVERIFY(m_watcher->boxes[0].text.startsWith(QStringLiteral("I/O error")));
+        QCOMPARE(m_folder.watcher->boxes.size(), 1);
+        QVERIFY(m_folder.watcher->boxes[0].text.startsWith(QStringLiteral("I/O error")));
         QCOMPARE(listTexts(*w), QStringList({"Smith John"}));
         QCOMPARE(w->store().list().size(), std::size_t(1));
         QCOMPARE(fileBytes(), before);

@@ -145,6 +145,36 @@ inline std::unique_ptr<vcq::TfrmMain> startWindow(std::function<void(vcq::TfrmMa
     return w;
 }
 
+// Each test function's own empty working folder, and a watcher answering its
+// modal boxes.
+struct TestFolder {
+    std::unique_ptr<QTemporaryDir> dir;
+    std::unique_ptr<ModalWatcher> watcher;
+
+    void enter()
+    {
+        dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(dir->isValid());
+        QVERIFY(QDir::setCurrent(dir->path()));
+        watcher = std::make_unique<ModalWatcher>();
+    }
+    void leave()
+    {
+        watcher.reset();
+        QDir::setCurrent(QDir::tempPath());
+        dir.reset();
+    }
+};
+
+// The texts of the list entries, top to bottom.
+inline QStringList listTexts(const vcq::TfrmMain &w)
+{
+    QStringList texts;
+    for (int i = 0; i < w.listModel().count(); ++i)
+        texts << w.listModel().at(i).text;
+    return texts;
+}
+
 // A command or dial button of the window by its name.
 inline QWidget *button(vcq::TfrmMain &w, const char *name)
 {
