@@ -177,13 +177,14 @@ void TfrmTAPICall::FormShow()
 void TfrmTAPICall::setStatus(const QString &text)
 {
     lblStatus->setText(text);
+    emit statusChanged(text);
 }
 
 void TfrmTAPICall::btnCallClick()
 {
     if (Edit1->text().isEmpty())
         return;
-    lblStatus->clear();
+    setStatus(QString());
     const std::string destination = destinationAddress(Edit1->text());
     const LONG result = m_backend ? m_backend->lineMakeCall(LineHandle, &CallHandle,
                                                             destination.c_str(), 0, &CallParams)

@@ -49,6 +49,10 @@ public:
     void btnDropCallClick();
     void Button1Click();
 
+signals:
+    // Every text the status line receives, in order (also while the window is hidden).
+    void statusChanged(const QString &text);
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     void showEvent(QShowEvent *event) override;
