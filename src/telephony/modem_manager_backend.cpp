@@ -9,6 +9,8 @@
 #include "properties_proxy.h"
 
 #include <QCoreApplication>
+#include <QDBusMessage>
+#include <QDBusMetaType>
 #include <QDBusPendingCallWatcher>
 #include <QDBusServiceWatcher>
 #include <QFileInfo>
@@ -45,6 +47,16 @@ void whenFinished(QObject *context, const Reply &pending, F onDone)
                      });
 }
 
+QStringList voiceModems(const DBusManagedObjects &objects)
+{
+    QStringList modems;
+    for (auto it = objects.cbegin(); it != objects.cend(); ++it) {
+        if (it.value().contains(ModemManagerBackend::kVoiceInterface))
+            modems << it.key().path();
+    }
+    return modems;
+}
+
 } // namespace
 
 ModemManagerBackend::ModemManagerBackend(const QDBusConnection &bus, int timeoutMs, QObject *parent)
@@ -55,16 +67,13 @@ ModemManagerBackend::ModemManagerBackend(const QDBusConnection &bus, int timeout
         return;
     m_manager = new ObjectManagerProxy(kService, kManagerPath, m_bus, this);
     m_manager->setTimeout(m_timeoutMs);
-    connect(m_manager, &ObjectManagerProxy::InterfacesAdded, this,
-            [this](const QDBusObjectPath &path, const DBusInterfaceProperties &interfaces) {
-                if (interfaces.contains(kVoiceInterface))
-                    addDevice(path.path());
-            });
-    connect(m_manager, &ObjectManagerProxy::InterfacesRemoved, this,
-            [this](const QDBusObjectPath &path, const QStringList &interfaces) {
-                if (interfaces.contains(kVoiceInterface))
-                    removeDevice(path.path());
-            });
+    // Typed receivers on the generated proxy never see these signals; connect on the bus
+    // (and read the nested map of InterfacesAdded from the message itself).
+    m_bus.connect(kService, kManagerPath, QStringLiteral("org.freedesktop.DBus.ObjectManager"),
+                  QStringLiteral("InterfacesAdded"), this, SLOT(onInterfacesAdded(QDBusMessage)));
+    m_bus.connect(kService, kManagerPath, QStringLiteral("org.freedesktop.DBus.ObjectManager"),
+                  QStringLiteral("InterfacesRemoved"), this,
+                  SLOT(onInterfacesRemoved(QDBusObjectPath, QStringList)));
     m_watcher = new QDBusServiceWatcher(kService, m_bus,
                                         QDBusServiceWatcher::WatchForRegistration |
                                             QDBusServiceWatcher::WatchForUnregistration,
@@ -73,14 +82,8 @@ ModemManagerBackend::ModemManagerBackend(const QDBusConnection &bus, int timeout
     connect(m_watcher, &QDBusServiceWatcher::serviceRegistered, this, [this] {
         whenFinished(this, m_manager->GetManagedObjects(),
                      [this](const QDBusPendingReply<DBusManagedObjects> &r) {
-                         if (r.isError())
-                             return;
-                         QStringList modems;
-                         for (auto it = r.value().cbegin(); it != r.value().cend(); ++it) {
-                             if (it.value().contains(kVoiceInterface))
-                                 modems << it.key().path();
-                         }
-                         setDevices(modems);
+                         if (!r.isError())
+                             setDevices(voiceModems(r.value()));
                      });
     });
 }
@@ -103,12 +106,7 @@ bool ModemManagerBackend::refreshDevices()
     reply.waitForFinished();
     if (reply.isError())
         return false;
-    QStringList modems;
-    for (auto it = reply.value().cbegin(); it != reply.value().cend(); ++it) {
-        if (it.value().contains(kVoiceInterface))
-            modems << it.key().path();
-    }
-    setDevices(modems);
+    setDevices(voiceModems(reply.value()));
     return true;
 }
 
@@ -132,6 +130,24 @@ void ModemManagerBackend::addDevice(const QString &path)
     m_modems << path;
     m_modems.sort();
     emit devicesChanged();
+}
+
+void ModemManagerBackend::onInterfacesAdded(const QDBusMessage &message)
+{
+    const QVariantList args = message.arguments();
+    if (args.size() < 2)
+        return;
+    const auto path = args.at(0).value<QDBusObjectPath>();
+    const auto interfaces = qdbus_cast<DBusInterfaceProperties>(args.at(1));
+    if (interfaces.contains(kVoiceInterface))
+        addDevice(path.path());
+}
+
+void ModemManagerBackend::onInterfacesRemoved(const QDBusObjectPath &path,
+                                              const QStringList &interfaces)
+{
+    if (interfaces.contains(kVoiceInterface))
+        removeDevice(path.path());
 }
 
 void ModemManagerBackend::removeDevice(const QString &path)

@@ -8,6 +8,8 @@
 #include "line_event_queue.h"
 
 #include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -59,6 +61,10 @@ public:
 
 signals:
     void devicesChanged();
+
+private slots:
+    void onInterfacesAdded(const QDBusMessage &message);
+    void onInterfacesRemoved(const QDBusObjectPath &path, const QStringList &interfaces);
 
 private:
     struct App {
