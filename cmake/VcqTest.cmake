@@ -1,6 +1,7 @@
 # vcq_add_test(NAME <name> SOURCES <files...> LIBS <targets...>)
 # A Qt Test executable run by CTest offscreen, in its own scratch folder with
-# its own XDG folders, so no test touches the user's files or settings.
+# its own XDG folders and a system bus address that leads nowhere, so no test touches the
+# user's files, settings or the machine's system bus.
 function(vcq_add_test)
     cmake_parse_arguments(T "" "NAME;TIMEOUT" "SOURCES;LIBS" ${ARGN})
     add_executable(${T_NAME} ${T_SOURCES})
@@ -12,6 +13,7 @@ function(vcq_add_test)
                      XDG_CONFIG_HOME=${scratch}/config
                      XDG_DATA_HOME=${scratch}/data
                      HOME=${scratch}
+                     DBUS_SYSTEM_BUS_ADDRESS=unix:path=${scratch}/no-system-bus
                      $<TARGET_FILE:${T_NAME}>
              WORKING_DIRECTORY ${scratch})
     if(NOT T_TIMEOUT)

@@ -1,0 +1,89 @@
+#include "quick_dial.h"
+
+#include "tfrm_tapi_call.h"
+
+#include <QAbstractButton>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPixmap>
+#include <QSvgRenderer>
+
+namespace vcq
+{
+
+namespace
+{
+QPixmap renderGlyph(const QString &file, int size)
+{
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QSvgRenderer renderer(file);
+    QPainter painter(&pixmap);
+    renderer.render(&painter);
+    return pixmap;
+}
+} // namespace
+
+QIcon quickDialIcon()
+{
+    QIcon icon;
+    for (int size : {16, 32}) {
+        icon.addPixmap(renderGlyph(QStringLiteral(":/telephony/dial.svg"), size), QIcon::Normal);
+        icon.addPixmap(renderGlyph(QStringLiteral(":/telephony/dial_disabled.svg"), size),
+                       QIcon::Disabled);
+    }
+    return icon;
+}
+
+QuickDial::QuickDial(QWidget *mainWindow, const std::array<QLineEdit *, 4> &phones,
+                     const std::array<QAbstractButton *, 4> &buttons, std::function<int()> language)
+    : QObject(mainWindow), m_mainWindow(mainWindow), m_phones(phones), m_buttons(buttons),
+      m_language(std::move(language))
+{
+    const QIcon icon = quickDialIcon();
+    for (std::size_t i = 0; i < m_phones.size(); ++i) {
+        const int index = static_cast<int>(i);
+        m_buttons[i]->setIcon(icon);
+        m_buttons[i]->setFocusPolicy(Qt::NoFocus);
+        m_buttons[i]->setEnabled(false);
+        // textChanged also fires when the program fills or clears the form.
+        connect(m_phones[i], &QLineEdit::textChanged, this, [this, index] { phoneChanged(index); });
+        connect(m_buttons[i], &QAbstractButton::clicked, this, [this, index] { dial(index); });
+        phoneChanged(index);
+    }
+    ChooseLanguage(m_language ? m_language() : 0);
+}
+
+void QuickDial::ChooseLanguage(int code)
+{
+    const QString tip =
+        code == 1 ? QStringLiteral("Numéroteur rapide") : QStringLiteral("Quick Dial");
+    for (QAbstractButton *button : m_buttons)
+        button->setToolTip(tip);
+}
+
+void QuickDial::phoneChanged(int index)
+{
+    // Blanks count as text: no trimming.
+    const auto i = static_cast<std::size_t>(index);
+    m_buttons[i]->setEnabled(!m_phones[i]->text().isEmpty());
+}
+
+void QuickDial::dial(int index)
+{
+    const QString number = m_phones[static_cast<std::size_t>(index)]->text();
+    if (!DialerOpen || frmTAPICall == nullptr) {
+        auto *dialer = new TfrmTAPICall(m_mainWindow, m_language);
+        frmTAPICall = dialer;
+        dialer->Edit1->setText(number);
+        dialer->show();
+        DialerOpen = true;
+    } else {
+        frmTAPICall->Edit1->setText(number);
+    }
+    frmTAPICall->show();
+    frmTAPICall->raise();
+    frmTAPICall->activateWindow();
+}
+
+} // namespace vcq
