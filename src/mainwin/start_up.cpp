@@ -2,10 +2,10 @@
 
 #include "frm_print.h"
 #include "password_check.h"
-#include "placeholder_windows.h"
 #include "tfrm_about.h"
 #include "tfrm_options.h"
 #include "tfrm_password_dlg.h"
+#include "tfrm_tapi_call.h"
 #include "vcq_application.h"
 
 namespace vcq
@@ -26,7 +26,7 @@ ProgramWindows createProgramWindows()
     w.options = options;
     w.print = new print::TfrmPrint(
         main->store().list(), [main] { return main->state().PrintEnabled; }, language, main);
-    w.tapiCall = new placeholder::TfrmTAPICall(main);
+    w.tapiCall = CreateStartupDialer(main, language);
     auto *passwordDlg = new TfrmPasswordDlg(state.Password, language, main);
     w.passwordDlg = passwordDlg;
     options->setPasswordDialog(passwordDlg);

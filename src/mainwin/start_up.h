@@ -17,7 +17,7 @@ struct ProgramWindows {
     QDialog *about = nullptr;
     QDialog *options = nullptr;
     QDialog *print = nullptr;
-    QDialog *tapiCall = nullptr;
+    QWidget *tapiCall = nullptr;
     QDialog *passwordDlg = nullptr;
 };
 

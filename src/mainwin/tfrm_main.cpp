@@ -6,6 +6,7 @@
 
 #include "birth_date_edit.h"
 #include "program_settings.h"
+#include "quick_dial.h"
 #include "reg_app.h"
 #include "svg_pictures.h"
 #include "upper_case_validator.h"
@@ -75,6 +76,9 @@ TfrmMain::TfrmMain(QWidget *parent) : QWidget(parent, Qt::Window)
     m_passwordCheck = [](const ContactRecord &) { return true; };
 
     buildControls();
+    m_quickDial = new QuickDial(this, {txtPhone1, txtPhone2, txtPhone3, txtCell},
+                                {cmdDial1, cmdDial2, cmdDial3, cmdDial4},
+                                [this] { return m_state.ProgramSettings.Language; });
     // The texts of the design, shown only when the language cannot be applied.
     MainTexts design = mainTexts(1);
     design.lblEmail = QStringLiteral("Email");
@@ -208,16 +212,13 @@ void TfrmMain::buildForm()
         {&lblFax, "lblFax", &txtPhone3, "txtPhone3", &cmdDial3, "cmdDial3", 267},
         {&lblCell, "lblCell", &txtCell, "txtCell", &cmdDial4, "cmdDial4", 293},
     };
-    const QIcon dialIcon = svgIcon(QStringLiteral(":/mainwin/dial.svg"), QSize(16, 16));
     for (const Phone &p : phones) {
         label(*p.label, p.labelName, p.top);
         edit(*p.edit, p.editName, p.top, 30, kPhoneWidth);
         auto *dial = makeNamed<QToolButton>(this, p.dialName);
         dial->setGeometry(kDialLeft, p.top, kDialSize, kDialSize);
-        dial->setFocusPolicy(Qt::NoFocus);
+        // Quick dial gives it its glyph and its state.
         dial->setAutoRaise(true);
-        dial->setIcon(dialIcon);
-        dial->setEnabled(false);
         *p.dial = dial;
     }
 

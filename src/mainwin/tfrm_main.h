@@ -28,6 +28,7 @@ namespace vcq
 
 class BirthDateEdit;
 class TExplorerButton;
+class QuickDial;
 
 class TfrmMain : public QWidget
 {
@@ -134,6 +135,7 @@ private:
     bool m_selectingByProgram = false;
 
     ContactListModel *m_listModel = nullptr;
+    QuickDial *m_quickDial = nullptr;
     QSvgRenderer *m_pages = nullptr;
     QSvgRenderer *m_ring = nullptr;
 

@@ -51,15 +51,6 @@ QuickDial::QuickDial(QWidget *mainWindow, const std::array<QLineEdit *, 4> &phon
         connect(m_buttons[i], &QAbstractButton::clicked, this, [this, index] { dial(index); });
         phoneChanged(index);
     }
-    ChooseLanguage(m_language ? m_language() : 0);
-}
-
-void QuickDial::ChooseLanguage(int code)
-{
-    const QString tip =
-        code == 1 ? QStringLiteral("Numéroteur rapide") : QStringLiteral("Quick Dial");
-    for (QAbstractButton *button : m_buttons)
-        button->setToolTip(tip);
 }
 
 void QuickDial::phoneChanged(int index)

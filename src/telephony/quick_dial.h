@@ -1,6 +1,6 @@
 // Quick dial from the main window: keeps each of the four quick-dial buttons enabled exactly
 // while its telephone field holds text, and on a click brings up the quick dialer with that
-// field's number. The main window constructs one and forwards its language changes.
+// field's number. The main window constructs one; the buttons' tool tips are its texts.
 #pragma once
 
 #include <QIcon>
@@ -25,9 +25,6 @@ public:
     // same order. The buttons get the dial glyph, take no focus and start disabled.
     QuickDial(QWidget *mainWindow, const std::array<QLineEdit *, 4> &phones,
               const std::array<QAbstractButton *, 4> &buttons, std::function<int()> language);
-
-    // The buttons' tool tips; called from the main window's ChooseLanguage.
-    void ChooseLanguage(int code);
 
     void txtPhone1Change() { phoneChanged(0); }
     void txtPhone2Change() { phoneChanged(1); }

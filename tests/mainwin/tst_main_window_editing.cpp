@@ -122,6 +122,26 @@ private slots:
         QCOMPARE(fileBytes().size(), 2 * 764);
     }
 
+    void quickDialFollowsThePhoneFields()
+    {
+        writeDataFile({contact("Smith", "John", {{Field::Phone1, "555-0101"}, {Field::Cell, " "}}),
+                       contact("Adams", "Ann")});
+        auto w = startWindow();
+        // "Adams Ann" is shown first: no number, no quick dial.
+        for (const char *dial : {"cmdDial1", "cmdDial2", "cmdDial3", "cmdDial4"})
+            QVERIFY2(!button(*w, dial)->isEnabled(), dial);
+        clickEntry(*w, 1);
+        QVERIFY(button(*w, "cmdDial1")->isEnabled());
+        QVERIFY(!button(*w, "cmdDial2")->isEnabled());
+        QVERIFY(!button(*w, "cmdDial3")->isEnabled());
+        QVERIFY(button(*w, "cmdDial4")->isEnabled()); // a blank is a number to the dialer
+        typeInto(*w, "txtPhone2", QStringLiteral("7"));
+        QVERIFY(button(*w, "cmdDial2")->isEnabled());
+        click(*w, "NewBut");
+        for (const char *dial : {"cmdDial1", "cmdDial2", "cmdDial3", "cmdDial4"})
+            QVERIFY2(!button(*w, dial)->isEnabled(), dial);
+    }
+
     void lastNameRefused_data()
     {
         QTest::addColumn<QString>("lastName");

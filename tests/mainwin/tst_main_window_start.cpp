@@ -133,7 +133,9 @@ private slots:
         writeDataFile({contact("Smith", "John")});
         vcq::ProgramWindows windows = vcq::createProgramWindows();
         QStringList order;
-        for (QDialog *d : windows.main->findChildren<QDialog *>(Qt::FindDirectChildrenOnly)) {
+        for (QWidget *d : windows.main->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+            if (!d->isWindow())
+                continue;
             // The class name, without its namespaces.
             order << QString::fromLatin1(d->metaObject()->className()).section("::", -1);
             QVERIFY(!d->isVisible());

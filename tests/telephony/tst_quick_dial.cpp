@@ -107,24 +107,6 @@ private slots:
         QVERIFY(m_buttons[i]->isEnabled());
     }
 
-    void toolTips_data()
-    {
-        QTest::addColumn<int>("code");
-        QTest::addColumn<QString>("tip");
-        QTest::newRow("French") << 1 << "Numéroteur rapide";
-        QTest::newRow("English") << 0 << "Quick Dial";
-        QTest::newRow("other") << 7 << "Quick Dial";
-    }
-
-    void toolTips()
-    {
-        QFETCH(int, code);
-        QFETCH(QString, tip);
-        m_quickDial->ChooseLanguage(code);
-        for (QToolButton *b : m_buttons)
-            QCOMPARE(b->toolTip(), tip);
-    }
-
     void firstDialCreatesThenReuses()
     {
         QVERIFY(!DialerOpen);
