@@ -5,6 +5,7 @@
 #include "mainwin/start_up.h"
 #include "mainwin/tfrm_main.h"
 #include "mainwin/vcq_application.h"
+#include "tfrm_tapi_call.h"
 #include "page_list.h"
 #include "qt_printer_canvas.h"
 #include "store/contact_store.h"
@@ -12,10 +13,12 @@
 
 #include <QDialog>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QListView>
 #include <QPrinter>
 #include <QTimer>
+#include <QToolButton>
 
 #include <cstdio>
 #include <functional>
@@ -122,6 +125,16 @@ int main(int argc, char *argv[])
         main.ChooseLanguage(0);
         grabModal(windows.options, QStringLiteral("options.png"));
         grabModal(windows.print, QStringLiteral("print.png"));
+        // Quick dial on the shown contact's home phone brings up the dialer.
+        main.cmdDial1->click();
+        app.processEvents();
+        if (QWidget *dialer = frmTAPICall.data()) {
+            QTimer::singleShot(300, &app, [dialer] { save(dialer, QStringLiteral("dialer.png")); });
+            QEventLoop wait;
+            QTimer::singleShot(600, &wait, &QEventLoop::quit);
+            wait.exec();
+            dialer->close();
+        }
         const ContactList &list = main.store().list();
         printLayout(list, QStringLiteral("wallet-book.pdf"),
                     [&](print::PrintCanvas &c) { print::PrintWalletBook(c, list); });
