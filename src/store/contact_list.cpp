@@ -175,9 +175,11 @@ void ContactList::clear()
     m_loading.clear();
 }
 
-void ContactList::beginLoad()
+void ContactList::beginLoad(std::size_t expected)
 {
     clear();
+    m_bySlot.reserve(expected + 1);
+    m_loading.reserve(expected);
 }
 
 void ContactList::loadRecord(std::int32_t recordNumber, const ContactRecord &record)

@@ -120,7 +120,7 @@ public:
 
     // Loading many contacts in file order: the same result as InsertNode for
     // each, sorted once at the end instead of placed one by one.
-    void beginLoad();
+    void beginLoad(std::size_t expected = 0);
     void loadRecord(std::int32_t recordNumber, const ContactRecord &record);
     void endLoad();
 

@@ -130,7 +130,7 @@ void ContactStore::loadContacts()
 void ContactStore::scanRecords(bool listContacts)
 {
     if (listContacts)
-        m_list.beginLoad();
+        m_list.beginLoad(static_cast<std::size_t>(std::max(m_recordCount, 1)));
     m_freeSlots.clear();
     // Records are read straight into record objects, a chunk per system call.
     std::vector<ContactRecord> buffer(kChunkRecords);
