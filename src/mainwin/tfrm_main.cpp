@@ -138,13 +138,13 @@ void TfrmMain::buildCommandColumn()
     captions.setFamily(QStringLiteral("DejaVu Sans Condensed"));
     captions.setPointSize(8);
     Panel2->setFont(captions);
-    struct Spec {
+    struct Command {
         TExplorerButton **button;
         const char *name;
         CommandPicture picture;
         void (TfrmMain::*click)();
     };
-    const Spec specs[] = {
+    const Command commands[] = {
         {&NewBut, "NewBut", CommandPicture::New, &TfrmMain::NewButClick},
         {&SaveBut, "SaveBut", CommandPicture::Save, &TfrmMain::SaveButClick},
         {&TrashBut, "TrashBut", CommandPicture::Delete, &TfrmMain::TrashButClick},
@@ -153,10 +153,10 @@ void TfrmMain::buildCommandColumn()
         {&ExitBut, "ExitBut", CommandPicture::Quit, &TfrmMain::ExitVcq97},
     };
     int top = 2;
-    for (std::size_t i = 0; i < std::size(specs); ++i) {
-        const Spec &s = specs[i];
+    for (std::size_t i = 0; i < std::size(commands); ++i) {
+        const Command &s = commands[i];
         auto *b = makeNamed<TExplorerButton>(Panel2, s.name);
-        const int height = i + 1 == std::size(specs) ? kLastButtonHeight : kButtonHeight;
+        const int height = i + 1 == std::size(commands) ? kLastButtonHeight : kButtonHeight;
         b->setGeometry(2, top, kButtonWidth, height);
         top += height;
         setCommandPictures(b, s.picture);

@@ -38,7 +38,7 @@ QStringList splitSubKey(RootKey root, std::string_view subKey, bool &ok)
 QString standardRegistryPath()
 {
     QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
-    // The base directory specification ignores a relative value.
+    // A relative XDG_CONFIG_HOME is to be ignored, as desktops do.
     if (base.isEmpty() || QDir::isRelativePath(base))
         base = QDir::homePath() + QStringLiteral("/.config");
     return base + QStringLiteral("/vellora-carnetique-97/registry.reg");

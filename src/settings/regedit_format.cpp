@@ -117,10 +117,10 @@ std::optional<std::string> parseHexBytes(QStringView list)
 }
 
 // The data part of a value line, after "=".
-bool parseData(QStringView spec, RegValue &v, QString &reason)
+bool parseData(QStringView data, RegValue &v, QString &reason)
 {
-    if (spec.startsWith(u'"')) {
-        const QString s = spec.toString();
+    if (data.startsWith(u'"')) {
+        const QString s = data.toString();
         qsizetype pos = 0;
         const auto text = readQuoted(s, pos);
         if (!text || pos != s.size()) {
@@ -135,8 +135,8 @@ bool parseData(QStringView spec, RegValue &v, QString &reason)
         }
         return true;
     }
-    if (spec.startsWith(u"dword:", Qt::CaseInsensitive)) {
-        const QStringView digits = spec.mid(6);
+    if (data.startsWith(u"dword:", Qt::CaseInsensitive)) {
+        const QStringView digits = data.mid(6);
         bool ok = false;
         const unsigned long n = digits.toULong(&ok, 16);
         if (!ok || digits.size() != 8) {
@@ -149,8 +149,8 @@ bool parseData(QStringView spec, RegValue &v, QString &reason)
             v.data.push_back(static_cast<char>((n >> (8 * i)) & 0xFF));
         return true;
     }
-    if (spec.startsWith(u"hex", Qt::CaseInsensitive)) {
-        QStringView rest = spec.mid(3);
+    if (data.startsWith(u"hex", Qt::CaseInsensitive)) {
+        QStringView rest = data.mid(3);
         v.type = REG_BINARY;
         if (rest.startsWith(u'(')) {
             const qsizetype close = rest.indexOf(u')');
