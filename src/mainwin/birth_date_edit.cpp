@@ -1,6 +1,6 @@
 #include "birth_date_edit.h"
 
-#include "message_boxes.h"
+#include "widgets/message_boxes.h"
 
 #include <QFocusEvent>
 #include <QKeyEvent>

@@ -28,10 +28,4 @@ inline bool isFrench(int language)
     return language == 1;
 }
 
-// The application title, also every message box's caption.
-inline QString applicationTitle()
-{
-    return QStringLiteral("Vellora Carnetique 97");
-}
-
 } // namespace vcq

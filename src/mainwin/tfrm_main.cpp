@@ -3,6 +3,7 @@
 
 #include "widgets/command_pictures.h"
 #include "widgets/explorer_button.h"
+#include "widgets/message_boxes.h"
 
 #include "birth_date_edit.h"
 #include "program_settings.h"

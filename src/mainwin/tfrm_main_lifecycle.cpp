@@ -2,9 +2,9 @@
 // shown, the Options and Print commands, and the ways the program ends.
 #include "tfrm_main.h"
 
-#include "message_boxes.h"
 #include "tfrm_options.h"
 #include "widgets/cp1252.h"
+#include "widgets/message_boxes.h"
 
 #include <QCloseEvent>
 #include <QDialog>

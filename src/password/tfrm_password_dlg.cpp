@@ -2,10 +2,10 @@
 
 #include "cp1252.h"
 
+#include "message_boxes.h"
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPainter>
 #include <QPixmap>
 #include <QProxyStyle>
@@ -153,9 +153,7 @@ void TfrmPasswordDlg::cmdOkClick()
         return;
     }
     const DialogTexts &t = french() ? kFrench : kEnglish;
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("Error"), QString::fromUtf8(t.invalid),
-                    QMessageBox::Ok, this);
-    box.exec();
+    vcq::showErrorBox(this, QString::fromUtf8(t.invalid));
     activateWindow();
     txtPwd->setFocus();
 }

@@ -1,5 +1,6 @@
 #include "frm_print.h"
 
+#include "message_boxes.h"
 #include "page_list.h"
 #include "print_texts.h"
 #include "qt_printer_canvas.h"
@@ -11,7 +12,6 @@
 #include <QFrame>
 #include <QLabel>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinterInfo>
 #include <QPushButton>
@@ -22,26 +22,6 @@ namespace vcq::print
 
 namespace
 {
-
-const QString kAppTitle = QStringLiteral("Vellora Carnetique 97");
-
-// The confirmation box: "Confirm", a question, "OK" (default) and "Cancel".
-bool confirm(const QString &question)
-{
-    QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm"), question);
-    QPushButton *ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
-    box.addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
-    box.setDefaultButton(ok);
-    box.exec();
-    return box.clickedButton() == ok;
-}
-
-void plainMessage(QWidget *parent, const QString &text)
-{
-    QMessageBox box(QMessageBox::NoIcon, kAppTitle, text, QMessageBox::NoButton, parent);
-    box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
-    box.exec();
-}
 
 // The hourglass for the whole application while the layout runs, taken
 // down again however the run ends.
@@ -103,7 +83,7 @@ TfrmPrint::TfrmPrint(const ContactList &list, std::function<bool()> printEnabled
       m_mainWindow(mainWindow), m_printer(QPrinter::HighResolution)
 {
     setObjectName(QStringLiteral("frmPrint"));
-    setWindowTitle(kAppTitle);
+    setWindowTitle(applicationTitle());
     QFont f(QStringLiteral("MS Sans Serif"));
     f.setPixelSize(11);
     setFont(f);
@@ -217,7 +197,7 @@ void TfrmPrint::btnPrintClick()
 {
     if (m_printEnabled && !m_printEnabled())
         return;
-    if (!confirm(MsgConfirmPrint))
+    if (!askConfirmation(this, MsgConfirmPrint))
         return;
     const QList<QListWidgetItem *> selected = lstPrint->selectedItems();
     if (selected.isEmpty())
@@ -231,10 +211,10 @@ void TfrmPrint::btnPrintClick()
         result = layout == 0 ? PrintWalletBook(canvas, m_list) : PrintPageList(canvas, m_list);
     }
     if (result == PrintResult::Failed)
-        plainMessage(this, m_msgPrintFailed);
+        showPlainMessage(this, m_msgPrintFailed);
     else if (result == PrintResult::Printed && m_fallbackPdf)
-        plainMessage(this,
-                     m_msgSavedAsPdf.arg(QDir::toNativeSeparators(m_printer.outputFileName())));
+        showPlainMessage(this,
+                         m_msgSavedAsPdf.arg(QDir::toNativeSeparators(m_printer.outputFileName())));
 }
 
 void TfrmPrint::btnPrintConfigClick()

@@ -1,6 +1,6 @@
 #include "program_settings.h"
 
-#include "messages.h"
+#include "message_boxes.h"
 #include "placement.h"
 #include "reg_app.h"
 

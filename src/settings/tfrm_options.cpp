@@ -1,7 +1,7 @@
 #include "tfrm_options.h"
 
 #include "cp1252.h"
-#include "messages.h"
+#include "message_boxes.h"
 #include "placement.h"
 #include "reg_app.h"
 #include "tfrm_about.h"
@@ -80,7 +80,7 @@ TfrmOptions::TfrmOptions(vcq::ProgramSettings &settings, vcq::PasswordState &pas
       m_passwordDlg(passwordDlg), m_about(about)
 {
     setObjectName(QStringLiteral("frmOptions"));
-    setWindowTitle(QString::fromLatin1(vcq::kAppTitle));
+    setWindowTitle(vcq::applicationTitle());
     setFixedSize(341, 295);
     QFont font(QStringLiteral("MS Sans Serif"));
     font.setPixelSize(11);

@@ -1,0 +1,67 @@
+#include "message_boxes.h"
+
+#include <QAbstractButton>
+#include <QMessageBox>
+
+#include <new>
+#include <stdexcept>
+
+namespace vcq
+{
+
+namespace
+{
+
+// Runs a box with "OK" (the default) and maybe "Cancel"; the texts are set
+// here, not left to the toolkit's language. True when "OK" was clicked.
+bool runBox(QMessageBox &box, bool withCancel)
+{
+    box.setStandardButtons(withCancel ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok);
+    box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
+    if (withCancel)
+        box.button(QMessageBox::Cancel)->setText(QStringLiteral("Cancel"));
+    box.setDefaultButton(QMessageBox::Ok);
+    return box.exec() == QMessageBox::Ok;
+}
+
+} // namespace
+
+QString applicationTitle()
+{
+    return QStringLiteral("Vellora Carnetique 97");
+}
+
+void showPlainMessage(QWidget *parent, const QString &text)
+{
+    QMessageBox box(QMessageBox::NoIcon, applicationTitle(), text, QMessageBox::NoButton, parent);
+    runBox(box, false);
+}
+
+bool askConfirmation(QWidget *parent, const QString &text)
+{
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm"), text, QMessageBox::NoButton,
+                    parent);
+    return runBox(box, true);
+}
+
+void showErrorBox(QWidget *parent, const QString &text)
+{
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Error"), text, QMessageBox::NoButton,
+                    parent);
+    runBox(box, false);
+}
+
+QString exceptionMessage(std::exception_ptr error)
+{
+    try {
+        std::rethrow_exception(error);
+    } catch (const std::bad_alloc &) {
+        return QStringLiteral("Out of memory");
+    } catch (const std::exception &e) {
+        return QString::fromLocal8Bit(e.what());
+    } catch (...) {
+        return QStringLiteral("Unknown error");
+    }
+}
+
+} // namespace vcq

@@ -1,0 +1,27 @@
+// The program's message boxes, one kind each, the same captions and buttons in
+// both languages: plain messages captioned with the application title and an
+// "OK" button, questions captioned "Confirm" with "OK" and "Cancel", and the
+// error box captioned "Error" with "OK".
+#pragma once
+
+#include <QString>
+
+#include <exception>
+
+class QWidget;
+
+namespace vcq
+{
+
+// "Vellora Carnetique 97": the application title and the windows' caption.
+QString applicationTitle();
+
+void showPlainMessage(QWidget *parent, const QString &text);
+// True only when the user answers "OK", the default button.
+bool askConfirmation(QWidget *parent, const QString &text);
+void showErrorBox(QWidget *parent, const QString &text);
+
+// The text shown for an exception that ended an event handler.
+QString exceptionMessage(std::exception_ptr error);
+
+} // namespace vcq
