@@ -3,6 +3,7 @@
 #include "cp1252.h"
 
 #include "message_boxes.h"
+#include "window_placement.h"
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -138,10 +139,7 @@ void TfrmPasswordDlg::centreOnScreen()
     const QScreen *screen = QGuiApplication::primaryScreen();
     if (!screen)
         return;
-    const QRect area = screen->geometry();
-    const QSize outer = frameGeometry().size();
-    move(area.x() + area.width() / 2 - outer.width() / 2,
-         area.y() + area.height() / 2 - outer.height() / 2);
+    move(vcq::centredOver(screen->geometry(), frameGeometry().size()));
 }
 
 void TfrmPasswordDlg::cmdOkClick()

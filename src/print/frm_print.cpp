@@ -5,6 +5,7 @@
 #include "print_texts.h"
 #include "qt_printer_canvas.h"
 #include "wallet_book.h"
+#include "window_placement.h"
 #include "wingdings.h"
 
 #include <QApplication>
@@ -183,12 +184,7 @@ void TfrmPrint::showEvent(QShowEvent *event)
 
 void TfrmPrint::FormShow()
 {
-    if (m_mainWindow) {
-        const QRect main = m_mainWindow->frameGeometry();
-        const QRect own = frameGeometry();
-        move(main.left() + main.width() / 2 - own.width() / 2,
-             main.top() + main.height() / 2 - own.height() / 2);
-    }
+    centreOverWindow(this, m_mainWindow);
     ChooseLanguage(m_language ? m_language() : 0);
     btnCancel->setFocus();
 }

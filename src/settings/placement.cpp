@@ -7,12 +7,6 @@
 namespace vcq
 {
 
-QPoint centredOver(const QRect &outer, const QSize &own)
-{
-    return {outer.left() + outer.width() / 2 - own.width() / 2,
-            outer.top() + outer.height() / 2 - own.height() / 2};
-}
-
 QPoint initialMainWindowPosition(const ProgramSettings &settings, const QSize &windowSize,
                                  const QRect &primaryScreen, const QList<QRect> &screens)
 {
@@ -25,13 +19,6 @@ QPoint initialMainWindowPosition(const ProgramSettings &settings, const QSize &w
         }
     }
     return centredOver(primaryScreen, windowSize);
-}
-
-void centreOverWindow(QWidget *dialog, const QWidget *mainWindow)
-{
-    if (!mainWindow)
-        return;
-    dialog->move(centredOver(mainWindow->frameGeometry(), dialog->frameGeometry().size()));
 }
 
 } // namespace vcq
