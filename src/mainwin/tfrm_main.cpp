@@ -4,12 +4,12 @@
 #include "widgets/command_pictures.h"
 #include "widgets/explorer_button.h"
 #include "widgets/message_boxes.h"
+#include "widgets/svg_pictures.h"
 
 #include "birth_date_edit.h"
 #include "program_settings.h"
 #include "quick_dial.h"
 #include "reg_app.h"
-#include "svg_pictures.h"
 #include "upper_case_validator.h"
 
 #include <QCollator>

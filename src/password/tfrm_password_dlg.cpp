@@ -3,17 +3,16 @@
 #include "cp1252.h"
 
 #include "message_boxes.h"
+#include "svg_pictures.h"
 #include "window_placement.h"
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
 #include <QPixmap>
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
-#include <QSvgRenderer>
 
 namespace
 {
@@ -48,16 +47,6 @@ public:
     }
 };
 
-QPixmap padlockPicture()
-{
-    QPixmap picture(32, 32);
-    picture.fill(Qt::transparent);
-    QSvgRenderer renderer(QStringLiteral(":/password/padlock.svg"));
-    QPainter painter(&picture);
-    renderer.render(&painter);
-    return picture;
-}
-
 } // namespace
 
 TfrmPasswordDlg::TfrmPasswordDlg(vcq::PasswordState &state, std::function<int()> language,
@@ -74,7 +63,7 @@ TfrmPasswordDlg::TfrmPasswordDlg(vcq::PasswordState &state, std::function<int()>
 
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setGeometry(8, 8, 32, 32);
-    Image1->setPixmap(padlockPicture());
+    Image1->setPixmap(vcq::svgPixmap(QStringLiteral(":/password/padlock.svg"), QSize(32, 32)));
 
     lblPwd->setObjectName(QStringLiteral("lblPwd"));
     lblPwd->setGeometry(48, 6, 160, 16);

@@ -1,15 +1,15 @@
 #include "tfrm_about.h"
 
+#include "svg_pictures.h"
+
 #include "placement.h"
 #include "url_label.h"
 
 #include <QFrame>
 #include <QLabel>
-#include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
 #include <QShowEvent>
-#include <QSvgRenderer>
 
 namespace
 {
@@ -33,16 +33,6 @@ QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, const 
     return label;
 }
 
-QPixmap logo(const QSize &size)
-{
-    QPixmap pixmap(size);
-    pixmap.fill(Qt::transparent);
-    QSvgRenderer renderer(QStringLiteral(":/settings/logo.svg"));
-    QPainter painter(&pixmap);
-    renderer.render(&painter);
-    return pixmap;
-}
-
 } // namespace
 
 TfrmAbout::TfrmAbout(std::function<int()> language, QWidget *mainWindow, QWidget *parent)
@@ -56,7 +46,7 @@ TfrmAbout::TfrmAbout(std::function<int()> language, QWidget *mainWindow, QWidget
     setFont(pixelFont(11));
 
     Image1 = makeLabel(this, "Image1", QString(), QRect(10, 10, 115, 235));
-    Image1->setPixmap(logo(QSize(115, 235)));
+    Image1->setPixmap(vcq::svgPixmap(QStringLiteral(":/settings/logo.svg"), QSize(115, 235)));
     Bevel1 = new QFrame(this);
     Bevel1->setObjectName(QStringLiteral("Bevel1"));
     Bevel1->setGeometry(9, 10, 116, 235);

@@ -1,36 +1,24 @@
 #include "quick_dial.h"
 
+#include "svg_pictures.h"
 #include "tfrm_tapi_call.h"
 
 #include <QAbstractButton>
 #include <QLineEdit>
-#include <QPainter>
 #include <QPixmap>
-#include <QSvgRenderer>
 
 namespace vcq
 {
-
-namespace
-{
-QPixmap renderGlyph(const QString &file, int size)
-{
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QSvgRenderer renderer(file);
-    QPainter painter(&pixmap);
-    renderer.render(&painter);
-    return pixmap;
-}
-} // namespace
 
 QIcon quickDialIcon()
 {
     QIcon icon;
     for (int size : {16, 32}) {
-        icon.addPixmap(renderGlyph(QStringLiteral(":/telephony/dial.svg"), size), QIcon::Normal);
-        icon.addPixmap(renderGlyph(QStringLiteral(":/telephony/dial_disabled.svg"), size),
-                       QIcon::Disabled);
+        icon.addPixmap(svgPixmap(QStringLiteral(":/telephony/dial.svg"), QSize(size, size)),
+                       QIcon::Normal);
+        icon.addPixmap(
+            svgPixmap(QStringLiteral(":/telephony/dial_disabled.svg"), QSize(size, size)),
+            QIcon::Disabled);
     }
     return icon;
 }

@@ -1,16 +1,16 @@
 #include "tfrm_tapi_call.h"
 
+#include "svg_pictures.h"
+
 #include "call_info.h"
 #include "dial_number.h"
 
 #include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
 #include <QShowEvent>
-#include <QSvgRenderer>
 
 #include <cstring>
 
@@ -27,16 +27,6 @@ namespace
 
 // Receives the call information of a connected call; used only inside the callback.
 alignas(DWORD) std::uint8_t CallInfoBuffer[1024];
-
-QPixmap dialerPicture()
-{
-    QPixmap picture(32, 32);
-    picture.fill(Qt::transparent);
-    QSvgRenderer renderer(QStringLiteral(":/telephony/dialer.svg"));
-    QPainter painter(&picture);
-    renderer.render(&painter);
-    return picture;
-}
 
 } // namespace
 
@@ -68,7 +58,7 @@ TfrmTAPICall::TfrmTAPICall(QWidget *owner, std::function<int()> language,
     btnDropCall->setEnabled(false);
     Image1 = new QLabel(this);
     Image1->setGeometry(10, 10, 32, 32);
-    Image1->setPixmap(dialerPicture());
+    Image1->setPixmap(svgPixmap(QStringLiteral(":/telephony/dialer.svg"), QSize(32, 32)));
     lblStatus = new QLabel(this);
     lblStatus->setGeometry(46, 44, 191, 17);
     lblStatus->setAttribute(Qt::WA_TranslucentBackground);
