@@ -61,22 +61,33 @@ void ContactNode::assign(std::int32_t recordNumber, const ContactRecord &record,
     }
     DisplayKey = displayKey(texts[static_cast<int>(Field::LastName)],
                             texts[static_cast<int>(Field::FirstName)]);
+    m_keyPrefix[0] = keyPrefix(DisplayKey, 0);
+    m_keyPrefix[1] = keyPrefix(DisplayKey, 8);
 }
 
-bool ContactList::Less::operator()(const ContactNode *a, const ContactNode *b) const
+bool ContactList::Less::operator()(const OrderEntry &a, const OrderEntry &b) const
 {
-    const int c = a->DisplayKey.compare(b->DisplayKey); // byte order, as unsigned chars
-    return c != 0 ? c < 0 : a->m_sequence > b->m_sequence;
+    if (a.prefix[0] != b.prefix[0])
+        return a.prefix[0] < b.prefix[0];
+    if (a.prefix[1] != b.prefix[1])
+        return a.prefix[1] < b.prefix[1];
+    const int c = a.node->DisplayKey.compare(b.node->DisplayKey); // byte order, unsigned
+    return c != 0 ? c < 0 : a.node->m_sequence > b.node->m_sequence;
 }
 
-bool ContactList::Less::operator()(const ContactNode *a, std::string_view key) const
+bool ContactList::Less::operator()(const OrderEntry &a, std::string_view key) const
 {
-    return std::string_view(a->DisplayKey) < key;
+    return std::string_view(a.node->DisplayKey) < key;
 }
 
-bool ContactList::Less::operator()(std::string_view key, const ContactNode *b) const
+bool ContactList::Less::operator()(std::string_view key, const OrderEntry &b) const
 {
-    return key < std::string_view(b->DisplayKey);
+    return key < std::string_view(b.node->DisplayKey);
+}
+
+ContactList::OrderEntry ContactList::entryOf(ContactNode *node)
+{
+    return {{node->m_keyPrefix[0], node->m_keyPrefix[1]}, node};
 }
 
 ContactNode *ContactList::newNode(std::int32_t recordNumber, const ContactRecord &record)
@@ -96,7 +107,7 @@ ContactNode *ContactList::newNode(std::int32_t recordNumber, const ContactRecord
         m_bySlot.resize(std::max(slot + 1, m_bySlot.size() * 2), nullptr);
     if (ContactNode *old = m_bySlot[slot]) {
         // A record number designates one contact; a stale node would be unreachable.
-        m_order.erase(old);
+        m_order.erase(entryOf(old));
         releaseNode(old);
     }
     m_bySlot[slot] = node;
@@ -121,7 +132,7 @@ ContactNode *ContactList::nodeOf(std::int32_t recordNumber) const
 const ContactNode &ContactList::InsertNode(std::int32_t recordNumber, const ContactRecord &record)
 {
     ContactNode *node = newNode(recordNumber, record);
-    m_order.insert(node);
+    m_order.insert(entryOf(node));
     return *node;
 }
 
@@ -130,9 +141,9 @@ const ContactNode *ContactList::FindNode(std::string_view key) const
     // Equal keys sort newest first, so the first one not below the key is the
     // one a walk from the head meets first.
     auto it = m_order.lower_bound(key);
-    if (it == m_order.end() || (*it)->DisplayKey != key)
+    if (it == m_order.end() || it->node->DisplayKey != key)
         return nullptr;
-    return *it;
+    return it->node;
 }
 
 const ContactNode *ContactList::findRecord(std::int32_t recordNumber) const
@@ -150,9 +161,9 @@ bool ContactList::update(std::int32_t recordNumber, const ContactRecord &record)
         node->assign(recordNumber, record, node->m_sequence);
         return true;
     }
-    m_order.erase(node);
+    m_order.erase(entryOf(node));
     node->assign(recordNumber, record, m_nextSequence++);
-    m_order.insert(node);
+    m_order.insert(entryOf(node));
     return true;
 }
 
@@ -161,7 +172,7 @@ bool ContactList::remove(std::int32_t recordNumber)
     ContactNode *node = nodeOf(recordNumber);
     if (!node)
         return false;
-    m_order.erase(node);
+    m_order.erase(entryOf(node));
     releaseNode(node);
     return true;
 }
@@ -190,26 +201,15 @@ void ContactList::loadRecord(std::int32_t recordNumber, const ContactRecord &rec
 
 void ContactList::endLoad()
 {
-    struct Entry {
-        std::uint64_t prefix[2];
-        ContactNode *node;
-    };
-    std::vector<Entry> entries;
+    std::vector<OrderEntry> entries;
     entries.reserve(m_loading.size());
     for (ContactNode *n : m_loading)
         if (m_bySlot[static_cast<std::size_t>(n->RecordNumber)] == n)
-            entries.push_back({{keyPrefix(n->DisplayKey, 0), keyPrefix(n->DisplayKey, 8)}, n});
+            entries.push_back(entryOf(n));
     m_loading = {};
-    const Less less;
-    std::sort(entries.begin(), entries.end(), [&](const Entry &a, const Entry &b) {
-        if (a.prefix[0] != b.prefix[0])
-            return a.prefix[0] < b.prefix[0];
-        if (a.prefix[1] != b.prefix[1])
-            return a.prefix[1] < b.prefix[1];
-        return less(a.node, b.node);
-    });
-    for (const Entry &e : entries)
-        m_order.insert(m_order.end(), e.node);
+    std::sort(entries.begin(), entries.end(), Less());
+    for (const OrderEntry &e : entries)
+        m_order.insert(m_order.end(), e);
 }
 
 } // namespace vcq

@@ -39,17 +39,26 @@ private:
 
     std::string m_fields;         // per contact field: a length byte, then the text
     std::uint64_t m_sequence = 0; // insertion order: higher sorts first among equal keys
+    // The key's first 16 bytes as two big-endian numbers: most comparisons end
+    // here, without reaching the key's own storage.
+    std::uint64_t m_keyPrefix[2] = {0, 0};
 };
 
 class ContactList
 {
+    // An entry of the order: the node's key prefix is kept beside its pointer,
+    // so that placing and finding nodes rarely has to reach the nodes.
+    struct OrderEntry {
+        std::uint64_t prefix[2];
+        ContactNode *node;
+    };
     struct Less {
         using is_transparent = void;
-        bool operator()(const ContactNode *a, const ContactNode *b) const;
-        bool operator()(const ContactNode *a, std::string_view key) const;
-        bool operator()(std::string_view key, const ContactNode *b) const;
+        bool operator()(const OrderEntry &a, const OrderEntry &b) const;
+        bool operator()(const OrderEntry &a, std::string_view key) const;
+        bool operator()(std::string_view key, const OrderEntry &b) const;
     };
-    using Order = std::set<ContactNode *, Less>;
+    using Order = std::set<OrderEntry, Less>;
 
 public:
     class const_iterator
@@ -62,8 +71,8 @@ public:
         using reference = const ContactNode &;
 
         const_iterator() = default;
-        reference operator*() const { return **m_it; }
-        pointer operator->() const { return *m_it; }
+        reference operator*() const { return *m_it->node; }
+        pointer operator->() const { return m_it->node; }
         const_iterator &operator++()
         {
             ++m_it;
@@ -100,7 +109,7 @@ public:
     std::size_t size() const { return m_order.size(); }
     bool empty() const { return m_order.empty(); }
     // The first node in order, or null when the list is empty.
-    const ContactNode *head() const { return empty() ? nullptr : *m_order.begin(); }
+    const ContactNode *head() const { return empty() ? nullptr : m_order.begin()->node; }
 
     // Adds a contact in front of the first node whose key is greater or equal;
     // the key is formed from the record's names. A record number already
@@ -128,6 +137,7 @@ private:
     ContactNode *newNode(std::int32_t recordNumber, const ContactRecord &record);
     void releaseNode(ContactNode *node);
     ContactNode *nodeOf(std::int32_t recordNumber) const;
+    static OrderEntry entryOf(ContactNode *node);
 
     Order m_order;
     std::vector<ContactNode *> m_bySlot; // indexed by record number
