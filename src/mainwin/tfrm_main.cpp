@@ -4,6 +4,7 @@
 #include "widgets/command_pictures.h"
 #include "widgets/explorer_button.h"
 #include "widgets/message_boxes.h"
+#include "widgets/named_widget.h"
 #include "widgets/svg_pictures.h"
 
 #include "birth_date_edit.h"
@@ -51,13 +52,6 @@ constexpr int kRingTops[3] = {24, 224, 424};
 constexpr int kRingLeft = 302;
 constexpr int kRingWidth = 40;
 constexpr int kRingHeight = 5;
-
-template <typename W> W *makeNamed(QWidget *parent, const char *name)
-{
-    auto *w = new W(parent);
-    w->setObjectName(QString::fromLatin1(name));
-    return w;
-}
 
 } // namespace
 

@@ -1,5 +1,6 @@
 #include "tfrm_about.h"
 
+#include "named_widget.h"
 #include "svg_pictures.h"
 
 #include "placement.h"
@@ -26,9 +27,8 @@ QFont pixelFont(int pixels, bool bold = false)
 
 QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, const QRect &place)
 {
-    auto *label = new QLabel(text, parent);
-    label->setObjectName(QString::fromLatin1(name));
-    label->setGeometry(place);
+    auto *label = vcq::makeNamed<QLabel>(parent, name, place);
+    label->setText(text);
     label->setAttribute(Qt::WA_TranslucentBackground);
     return label;
 }

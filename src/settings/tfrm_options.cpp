@@ -2,6 +2,7 @@
 
 #include "cp1252.h"
 #include "message_boxes.h"
+#include "named_widget.h"
 #include "placement.h"
 #include "reg_app.h"
 #include "tfrm_about.h"
@@ -44,27 +45,9 @@ QString pick(const TextPair &pair, int language)
 
 QLineEdit *makeEdit(QWidget *parent, const char *name, const QRect &place, int maxLength)
 {
-    auto *edit = new QLineEdit(parent);
-    edit->setObjectName(QString::fromLatin1(name));
-    edit->setGeometry(place);
+    auto *edit = vcq::makeNamed<QLineEdit>(parent, name, place);
     edit->setMaxLength(maxLength);
     return edit;
-}
-
-QLabel *makeLabel(QWidget *parent, const char *name, const QRect &place)
-{
-    auto *label = new QLabel(parent);
-    label->setObjectName(QString::fromLatin1(name));
-    label->setGeometry(place);
-    return label;
-}
-
-QPushButton *makeButton(QWidget *parent, const char *name, const QRect &place)
-{
-    auto *button = new QPushButton(parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setGeometry(place);
-    return button;
 }
 
 } // namespace
@@ -101,25 +84,26 @@ TfrmOptions::TfrmOptions(vcq::ProgramSettings &settings, vcq::PasswordState &pas
     chkPwd = new QCheckBox(TabSheet1);
     chkPwd->setObjectName(QStringLiteral("chkPwd"));
     chkPwd->setGeometry(8, 26, 205, 15);
-    lblPwd = makeLabel(TabSheet1, "lblPwd", QRect(8, 46, 181, 17));
+    lblPwd = vcq::makeNamed<QLabel>(TabSheet1, "lblPwd", QRect(8, 46, 181, 17));
     txtPwd = makeEdit(TabSheet1, "txtPwd", QRect(8, 62, 181, 21), 12);
     txtPwd->setEchoMode(QLineEdit::Password);
     txtPwd->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
-    lblLanguage = makeLabel(TabSheet1, "lblLanguage", QRect(8, 86, 181, 13));
+    lblLanguage = vcq::makeNamed<QLabel>(TabSheet1, "lblLanguage", QRect(8, 86, 181, 13));
     cboLang = new QComboBox(TabSheet1);
     cboLang->setObjectName(QStringLiteral("cboLang"));
     cboLang->setGeometry(8, 102, 181, 21);
     cboLang->addItems({QStringLiteral("English"), QStringLiteral("Français")});
-    lblDefaultCity = makeLabel(TabSheet1, "lblDefaultCity", QRect(8, 130, 181, 17));
+    lblDefaultCity = vcq::makeNamed<QLabel>(TabSheet1, "lblDefaultCity", QRect(8, 130, 181, 17));
     txtCity = makeEdit(TabSheet1, "txtCity", QRect(8, 146, 181, 21), 30);
-    lblDefaultState = makeLabel(TabSheet1, "lblDefaultState", QRect(8, 174, 181, 17));
+    lblDefaultState = vcq::makeNamed<QLabel>(TabSheet1, "lblDefaultState", QRect(8, 174, 181, 17));
     txtState = makeEdit(TabSheet1, "txtState", QRect(8, 190, 181, 21), 30);
-    lblDefaultCountry = makeLabel(TabSheet1, "lblDefaultCountry", QRect(8, 216, 181, 17));
+    lblDefaultCountry =
+        vcq::makeNamed<QLabel>(TabSheet1, "lblDefaultCountry", QRect(8, 216, 181, 17));
     txtCountry = makeEdit(TabSheet1, "txtCountry", QRect(8, 232, 181, 21), 30);
 
-    btnOk = makeButton(this, "btnOk", QRect(236, 24, 100, 25));
-    btnCancel = makeButton(this, "btnCancel", QRect(236, 52, 100, 25));
-    cmdAbout = makeButton(this, "cmdAbout", QRect(236, 88, 100, 25));
+    btnOk = vcq::makeNamed<QPushButton>(this, "btnOk", QRect(236, 24, 100, 25));
+    btnCancel = vcq::makeNamed<QPushButton>(this, "btnCancel", QRect(236, 52, 100, 25));
+    cmdAbout = vcq::makeNamed<QPushButton>(this, "cmdAbout", QRect(236, 88, 100, 25));
     // Enter anywhere but on another button cancels: a stray Enter changes nothing.
     btnCancel->setDefault(true);
 
