@@ -89,7 +89,6 @@ ContactStore::OpenResult ContactStore::open(const std::string &path)
         throw StoreError::fromErrno(err);
     }
     m_fd = fd;
-    m_path = path;
 
     if (created || st.st_size == 0) {
         try {

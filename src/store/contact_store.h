@@ -67,7 +67,6 @@ private:
     void requireOpen() const;
 
     int m_fd = -1;
-    std::string m_path;
     ContactRecord m_header;
     ContactList m_list;
     std::int32_t m_recordCount = 0;

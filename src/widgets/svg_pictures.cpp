@@ -16,9 +16,4 @@ QPixmap svgPixmap(const QString &resource, QSize size)
     return pixmap;
 }
 
-QIcon svgIcon(const QString &resource, QSize size)
-{
-    return QIcon(svgPixmap(resource, size));
-}
-
 } // namespace vcq
