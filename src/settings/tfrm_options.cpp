@@ -88,7 +88,7 @@ TfrmOptions::TfrmOptions(vcq::ProgramSettings &settings, vcq::PasswordState &pas
     txtPwd = makeEdit(TabSheet1, "txtPwd", QRect(8, 62, 181, 21), 12);
     txtPwd->setEchoMode(QLineEdit::Password);
     txtPwd->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
-    lblLanguage = vcq::makeNamed<QLabel>(TabSheet1, "lblLanguage", QRect(8, 86, 181, 13));
+    lblLanguage = vcq::makeNamed<QLabel>(TabSheet1, "lblLanguage", QRect(8, 86, 83, 13));
     cboLang = new QComboBox(TabSheet1);
     cboLang->setObjectName(QStringLiteral("cboLang"));
     cboLang->setGeometry(8, 102, 181, 21);
