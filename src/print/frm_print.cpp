@@ -193,7 +193,7 @@ void TfrmPrint::btnPrintClick()
 {
     if (m_printEnabled && !m_printEnabled())
         return;
-    if (!askConfirmation(this, MsgConfirmPrint))
+    if (!askConfirmationOnScreen(this, MsgConfirmPrint))
         return;
     const QList<QListWidgetItem *> selected = lstPrint->selectedItems();
     if (selected.isEmpty())
