@@ -5,13 +5,11 @@
 #include "message_boxes.h"
 #include "svg_pictures.h"
 #include "window_placement.h"
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QProxyStyle>
 #include <QPushButton>
-#include <QScreen>
 #include <QShowEvent>
 
 namespace
@@ -125,10 +123,7 @@ void TfrmPasswordDlg::FormShow()
 
 void TfrmPasswordDlg::centreOnScreen()
 {
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    move(vcq::centredOver(screen->geometry(), frameGeometry().size()));
+    vcq::centreOnScreen(this);
 }
 
 void TfrmPasswordDlg::cmdOkClick()

@@ -1,6 +1,7 @@
 #include "tfrm_tapi_call.h"
 
 #include "svg_pictures.h"
+#include "window_placement.h"
 
 #include "call_info.h"
 #include "dial_number.h"
@@ -158,8 +159,8 @@ void TfrmTAPICall::showEvent(QShowEvent *event)
 void TfrmTAPICall::FormShow()
 {
     if (QWidget *owner = parentWidget(); owner != nullptr) {
-        const QWidget *main = owner->window();
-        move(dialerPosition(main->frameGeometry(), frameGeometry().size()));
+        const QRect mainFrame = owner->window()->frameGeometry();
+        placeFrame(this, [&mainFrame](const QSize &own) { return dialerPosition(mainFrame, own); });
     }
     ChooseLanguage(m_language ? m_language() : 0);
 }
