@@ -13,6 +13,7 @@
 #include "reg_app.h"
 #include "upper_case_validator.h"
 
+#include <QAbstractItemView>
 #include <QCollator>
 #include <QComboBox>
 #include <QGuiApplication>
@@ -22,6 +23,7 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QStyle>
 #include <QSvgRenderer>
 #include <QToolButton>
 
@@ -296,13 +298,27 @@ void TfrmMain::rebuildStatusList(int language)
     cboFilter->addItems(items);
     // Adding items to an empty list selects the first; nothing is selected yet.
     cboFilter->setCurrentIndex(-1);
+    fitStatusListWidth();
+}
+
+void TfrmMain::fitStatusListWidth()
+{
+    // The drop-down list shows every item whole, however narrow the field;
+    // only the field itself is limited to what a status holds.
+    QAbstractItemView *view = cboFilter->view();
+    view->setTextElideMode(Qt::ElideNone);
+    const int frame = 2 * view->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, view);
+    const int scrollBar = view->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, view);
+    const int widest = cboFilter->count() > 0 ? view->sizeHintForColumn(0) : 0;
+    view->setMinimumWidth(std::max(cboFilter->width(), widest + frame + scrollBar));
 }
 
 int TfrmMain::selectedStatusIndex() const
 {
     const int index = cboFilter->currentIndex();
-    // Text typed over a chosen item means no item is selected any more.
-    if (index < 0 || cboFilter->itemText(index) != cboFilter->currentText())
+    // Text typed over a chosen item means no item is selected any more; the
+    // field shows a long item's beginning.
+    if (index < 0 || cboFilter->itemText(index).left(kMaxStatusLength) != cboFilter->currentText())
         return -1;
     return index;
 }

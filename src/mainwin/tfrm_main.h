@@ -98,6 +98,7 @@ private:
     void setTabOrder();
     void applyTexts(const MainTexts &texts);
     void rebuildStatusList(int language);
+    void fitStatusListWidth();
 
     void setSaveEnabled(bool on);
     void setDeleteEnabled(bool on);

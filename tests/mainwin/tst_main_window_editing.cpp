@@ -4,6 +4,7 @@
 
 #include "mainwin/birth_date_edit.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListView>
@@ -413,6 +414,53 @@ private slots:
         w->cboFilter->setCurrentIndex(0);
         click(*w, "SaveBut");
         QCOMPARE(recordAt(1).get(Field::Status), std::string("Friend"));
+    }
+
+    void longStatusesShowWhole()
+    {
+        QFile filter(QStringLiteral("Filter.txt"));
+        QVERIFY(filter.open(QIODevice::WriteOnly));
+        filter.write("Fournisseur,Supplier of raw materials and of spare parts\n"
+                     "Grossiste,Supplier of raw goods\nAmi,Friend\n");
+        filter.close();
+        auto w = startWindow();
+        QComboBox *cbo = w->cboFilter;
+        QStringList items;
+        for (int i = 0; i < cbo->count(); ++i)
+            items << cbo->itemText(i);
+        QCOMPARE(items, QStringList({"Friend", "Supplier of raw goods",
+                                     "Supplier of raw materials and of spare parts"}));
+
+        // The open list shows each item's whole text.
+        cbo->showPopup();
+        QAbstractItemView *view = cbo->view();
+        QTRY_VERIFY(view->isVisible());
+        for (int i = 0; i < cbo->count(); ++i) {
+            const QModelIndex index = view->model()->index(i, 0);
+            QVERIFY2(view->sizeHintForIndex(index).width() <= view->viewport()->width(),
+                     qPrintable(cbo->itemText(i)));
+        }
+        cbo->hidePopup();
+
+        // The field holds 15 characters: a chosen long item is saved by its beginning.
+        cbo->setCurrentIndex(2);
+        QCOMPARE(cbo->currentText(), QStringLiteral("Supplier of raw"));
+        click(*w, "NewBut");
+        typeInto(*w, "txtLastName", QStringLiteral("Smith"));
+        cbo->setCurrentIndex(2);
+        click(*w, "SaveBut");
+        QCOMPARE(recordAt(1).get(Field::Status), std::string("Supplier of raw"));
+        // Typed text stops at 15 characters.
+        cbo->setFocus();
+        cbo->lineEdit()->selectAll();
+        QTest::keyClicks(cbo->lineEdit(), QStringLiteral("Supplier of raw materials"));
+        QCOMPARE(cbo->currentText(), QStringLiteral("Supplier of raw"));
+
+        // A long item stays selected by its place across a change of language.
+        cbo->setCurrentIndex(1);
+        w->ChooseLanguage(1);
+        QCOMPARE(cbo->currentIndex(), 1);
+        QCOMPARE(cbo->itemText(1), QStringLiteral("Fournisseur"));
     }
 
     void postalCodeIsUpperCase()
