@@ -123,6 +123,7 @@ void TfrmMain::buildControls()
 
     buildForm();
     setTabOrder();
+    followFieldEdits();
 }
 
 void TfrmMain::buildCommandColumn()

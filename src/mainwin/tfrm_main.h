@@ -7,9 +7,11 @@
 #include "main_state.h"
 #include "main_texts.h"
 #include "store/contact_store.h"
+#include "widgets/field_bytes.h"
 
 #include <QWidget>
 
+#include <array>
 #include <exception>
 #include <functional>
 
@@ -106,6 +108,16 @@ private:
     void showLoadedList();
     void fillListFromStore();
     void showRecord(const ContactRecord &record);
+    // Fills a field's control with stored bytes and remembers them, so that
+    // what the user leaves alone is saved back byte for byte.
+    void showField(Field f, const std::string &bytes);
+    // Takes an edit of the field's text into its remembered bytes.
+    void followEdit(Field f);
+    void followFieldEdits();
+    // The bytes Save stores for a field.
+    std::string fieldBytes(Field f) const;
+    QString fieldText(Field f) const;
+    QLineEdit *lineEditOf(Field f) const;
     void clearControls();
     void setStatusText(const QString &text);
     int selectedStatusIndex() const;
@@ -134,6 +146,8 @@ private:
     bool m_shownOnce = false;
     bool m_ended = false;
     bool m_selectingByProgram = false;
+    bool m_fillingComment = false;
+    std::array<FieldBytes, kContactFieldCount> m_shownBytes;
 
     ContactListModel *m_listModel = nullptr;
     QuickDial *m_quickDial = nullptr;
