@@ -1,6 +1,7 @@
 // Construction of the main window: its controls, pictures, texts and place.
 #include "tfrm_main.h"
 
+#include "widgets/caption_fit.h"
 #include "widgets/command_pictures.h"
 #include "widgets/explorer_button.h"
 #include "widgets/message_boxes.h"
@@ -83,6 +84,7 @@ TfrmMain::TfrmMain(QWidget *parent) : QWidget(parent, Qt::Window)
     design.MsgWrongFileFormat.clear();
     design.MsgDeletePrefix.clear();
     design.MsgReservedLastName.clear();
+    fitCaptions(this, {[this] { applyTexts(mainTexts(0)); }, [this] { applyTexts(mainTexts(1)); }});
     applyTexts(design);
 
     RegAppDefaultUserConfig1 = new TRegAppDefaultUserConfig(this);
@@ -132,10 +134,7 @@ void TfrmMain::buildCommandColumn()
     Panel2->setGeometry(0, 0, kButtonWidth + 4, kClientHeight);
     // The longest caption, "&Enregistrer", has to fit the button's width; the
     // condensed face fits it at the window's own 8 points.
-    QFont captions = font();
-    captions.setFamily(QStringLiteral("DejaVu Sans Condensed"));
-    captions.setPointSize(8);
-    Panel2->setFont(captions);
+    Panel2->setFont(condensedFont(font()));
     struct Command {
         TExplorerButton **button;
         const char *name;

@@ -1,5 +1,6 @@
 #include "tfrm_password_dlg.h"
 
+#include "caption_fit.h"
 #include "cp1252.h"
 
 #include "message_boxes.h"
@@ -86,6 +87,15 @@ TfrmPasswordDlg::TfrmPasswordDlg(vcq::PasswordState &state, std::function<int()>
     connect(cmdOk, &QPushButton::clicked, this, &TfrmPasswordDlg::cmdOkClick);
     connect(cmdCancel, &QPushButton::clicked, this, &TfrmPasswordDlg::cmdCancelClick);
 
+    // The label asks or confirms, in either language.
+    QStringList labels, cancels;
+    for (const DialogTexts *t : {&kEnglish, &kFrench}) {
+        labels << QString::fromUtf8(t->askLabel) << QString::fromUtf8(t->confirmLabel);
+        cancels << QString::fromUtf8(t->cancel);
+    }
+    vcq::fitCaption(lblPwd, labels);
+    vcq::fitCaption(cmdOk, {QString::fromUtf8(kEnglish.ok), QString::fromUtf8(kFrench.ok)});
+    vcq::fitCaption(cmdCancel, cancels);
     ChooseLanguage();
 }
 

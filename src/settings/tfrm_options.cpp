@@ -1,5 +1,6 @@
 #include "tfrm_options.h"
 
+#include "caption_fit.h"
 #include "cp1252.h"
 #include "message_boxes.h"
 #include "named_widget.h"
@@ -121,6 +122,7 @@ TfrmOptions::TfrmOptions(vcq::ProgramSettings &settings, vcq::PasswordState &pas
     RegAppDefaultUserConfig1->setObjectName(QStringLiteral("RegAppDefaultUserConfig1"));
     vcq::setVcqKey(*RegAppDefaultUserConfig1);
 
+    vcq::fitCaptions(this, {[this] { ChooseLanguage(0); }, [this] { ChooseLanguage(1); }});
     ChooseLanguage(m_settings.Language);
 }
 

@@ -1,5 +1,6 @@
 #include "tfrm_tapi_call.h"
 
+#include "caption_fit.h"
 #include "svg_pictures.h"
 #include "window_placement.h"
 
@@ -71,6 +72,7 @@ TfrmTAPICall::TfrmTAPICall(QWidget *owner, std::function<int()> language,
     connect(btnDropCall, &QPushButton::clicked, this, &TfrmTAPICall::btnDropCallClick);
     connect(Button1, &QPushButton::clicked, this, &TfrmTAPICall::Button1Click);
 
+    fitCaptions(this, {[this] { ChooseLanguage(0); }, [this] { ChooseLanguage(1); }});
     FormCreate();
 }
 
