@@ -77,15 +77,16 @@ TfrmMain::TfrmMain(QWidget *parent) : QWidget(parent, Qt::Window)
     m_quickDial = new QuickDial(this, {txtPhone1, txtPhone2, txtPhone3, txtCell},
                                 {cmdDial1, cmdDial2, cmdDial3, cmdDial4},
                                 [this] { return m_state.ProgramSettings.Language; });
-    // The texts of the design, shown only when the language cannot be applied.
-    MainTexts design = mainTexts(1);
-    design.lblEmail = QStringLiteral("Email");
-    design.MsgLastNameRequired.clear();
-    design.MsgWrongFileFormat.clear();
-    design.MsgDeletePrefix.clear();
-    design.MsgReservedLastName.clear();
+    // The captions the form starts with (French, with the label "Email"); they
+    // stay when no language is applied later.
+    MainTexts builtIn = mainTexts(1);
+    builtIn.lblEmail = QStringLiteral("Email");
+    builtIn.MsgLastNameRequired.clear();
+    builtIn.MsgWrongFileFormat.clear();
+    builtIn.MsgDeletePrefix.clear();
+    builtIn.MsgReservedLastName.clear();
     fitCaptions(this, {[this] { applyTexts(mainTexts(0)); }, [this] { applyTexts(mainTexts(1)); }});
-    applyTexts(design);
+    applyTexts(builtIn);
 
     RegAppDefaultUserConfig1 = new TRegAppDefaultUserConfig(this);
     setVcqKey(*RegAppDefaultUserConfig1);
