@@ -45,6 +45,24 @@ private slots:
     void init() { m_folder.enter(); }
     void cleanup() { m_folder.leave(); }
 
+    void mainWindowCentredOnTheScreen()
+    {
+        vcq::ProgramWindows windows = vcq::createProgramWindows();
+        vcq::TfrmMain &main = *windows.main;
+        main.show();
+        QVERIFY(framedAndExposed(&main));
+        const QRect outer = main.windowHandle()->frameGeometry();
+        QVERIFY2(outer.height() > main.height(), "the window has no frame");
+        const QPoint off =
+            outer.topLeft() -
+            vcq::centredOver(QGuiApplication::primaryScreen()->geometry(), outer.size());
+        QVERIFY2(qAbs(off.x()) <= 1 && qAbs(off.y()) <= 1,
+                 qPrintable(QStringLiteral("frame at %1, %2,%3 off")
+                                .arg(describe(outer))
+                                .arg(off.x())
+                                .arg(off.y())));
+    }
+
     void framedWindowsLandInPlace_data()
     {
         QTest::addColumn<QString>("window");
