@@ -8,6 +8,8 @@
 #include "tfrm_tapi_call.h"
 #include "widgets/window_placement.h"
 
+#include <QListWidget>
+#include <QPushButton>
 #include <QScreen>
 #include <QWindow>
 
@@ -59,6 +61,47 @@ private slots:
         QVERIFY2(qAbs(off.x()) <= 1 && qAbs(off.y()) <= 1,
                  qPrintable(QStringLiteral("frame at %1, %2,%3 off")
                                 .arg(describe(outer))
+                                .arg(off.x())
+                                .arg(off.y())));
+    }
+
+    void printQuestionCentredOnTheScreen()
+    {
+        m_folder.watcher.reset(); // this test answers the question itself
+        writeDataFile({contact("Smith", "John")});
+        vcq::ProgramWindows windows = vcq::createProgramWindows();
+        vcq::TfrmMain &main = *windows.main;
+        main.show();
+        QVERIFY(framedAndExposed(&main));
+        main.move(37, 61);
+        QTRY_COMPARE(main.windowHandle()->frameGeometry().topLeft(), QPoint(37, 61));
+        QDialog *print = windows.print;
+        print->show();
+        QVERIFY(framedAndExposed(print));
+        print->findChild<QListWidget *>(QStringLiteral("lstPrint"))->setCurrentRow(0);
+
+        // Seen once the desktop has framed it, then cancelled.
+        QRect seen;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&seen] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            QWindow *handle = box ? box->windowHandle() : nullptr;
+            if (!handle || !handle->isExposed() || handle->frameMargins().top() <= 0)
+                return;
+            seen = handle->frameGeometry();
+            box->reject();
+        });
+        poll.start(10);
+        QTest::mouseClick(print->findChild<QPushButton *>(QStringLiteral("btnPrint")),
+                          Qt::LeftButton);
+        QVERIFY(seen.isValid());
+        QVERIFY(!QFile::exists(QStringLiteral("VCQ97.pdf")));
+        const QPoint off =
+            seen.topLeft() -
+            vcq::centredOver(QGuiApplication::primaryScreen()->geometry(), seen.size());
+        QVERIFY2(qAbs(off.x()) <= 1 && qAbs(off.y()) <= 1,
+                 qPrintable(QStringLiteral("frame at %1, %2,%3 off")
+                                .arg(describe(seen))
                                 .arg(off.x())
                                 .arg(off.y())));
     }
