@@ -3,12 +3,16 @@
 // in English and French, and the first page of each print layout (as PDF
 // files for pdftoppm). Run by scripts/screenshots in an empty folder, which
 // becomes the program's working directory.
+#include "frm_print.h"
 #include "mainwin/start_up.h"
 #include "mainwin/tfrm_main.h"
 #include "mainwin/vcq_application.h"
 #include "page_list.h"
 #include "qt_printer_canvas.h"
 #include "store/contact_store.h"
+#include "tfrm_about.h"
+#include "tfrm_options.h"
+#include "tfrm_password_dlg.h"
 #include "tfrm_tapi_call.h"
 #include "wallet_book.h"
 
@@ -133,8 +137,9 @@ int main(int argc, char *argv[])
         main.lstList->setCurrentIndex(main.lstList->model()->index(2, 0));
         for (const auto &[language, suffix] : {std::pair{0, "en"}, std::pair{1, "fr"}}) {
             const QString tail = QStringLiteral("-%1.png").arg(QLatin1String(suffix));
+            // As an OK in the Options dialog would: every window follows.
             main.state().ProgramSettings.Language = language;
-            main.ChooseLanguage(language);
+            emit windows.options->languageChanged(languageFromCode(language));
             // A change of language empties a status typed freely; show the contact afresh.
             main.FillTextBox();
             app.processEvents();
@@ -156,7 +161,7 @@ int main(int argc, char *argv[])
                 app.processEvents();
             }
         }
-        main.ChooseLanguage(0);
+        main.ChooseLanguage(Language::English);
         const ContactList &list = main.store().list();
         printLayout(list, QStringLiteral("wallet-book.pdf"),
                     [&](print::PrintCanvas &c) { print::PrintWalletBook(c, list); });

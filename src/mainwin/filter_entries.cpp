@@ -76,7 +76,7 @@ FilterEntries LoadFilter(const std::string &path)
     return lines.finish();
 }
 
-QStringList statusItems(const FilterEntries &entries, int language)
+QStringList statusItems(const FilterEntries &entries, Language language)
 {
     QStringList items;
     for (const std::string &entry : entries) {
@@ -84,7 +84,7 @@ QStringList statusItems(const FilterEntries &entries, int language)
             continue;
         const std::size_t comma = entry.find(',');
         std::string_view side = entry;
-        if (language == 1)
+        if (language == Language::French)
             side = comma == std::string::npos ? std::string_view() : side.substr(0, comma);
         else if (comma != std::string::npos)
             side = side.substr(comma + 1);

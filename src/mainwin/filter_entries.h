@@ -2,6 +2,8 @@
 // and an English text, and the items the status combo box shows for a language.
 #pragma once
 
+#include "core/language.h"
+
 #include <QStringList>
 
 #include <string>
@@ -26,9 +28,9 @@ FilterEntries parseFilterEntries(std::string_view content);
 // Reads the file; a missing or unreadable file gives an empty list.
 FilterEntries LoadFilter(const std::string &path = kFilterFileName);
 
-// The combo box items for a language (1 French, else English), unsorted: the
+// The combo box items for a language, unsorted: the
 // text before the first comma in French, after it in English (the whole line
 // when there is none). Control characters are dropped; items are whole.
-QStringList statusItems(const FilterEntries &entries, int language);
+QStringList statusItems(const FilterEntries &entries, Language language);
 
 } // namespace vcq

@@ -2,6 +2,8 @@
 // command buttons, the quick-dial tool tip and the messages it shows.
 #pragma once
 
+#include "core/language.h"
+
 #include <QString>
 
 namespace vcq
@@ -20,12 +22,6 @@ struct MainTexts {
     friend bool operator==(const MainTexts &, const MainTexts &) = default;
 };
 
-// 1 is French; every other code is English.
-const MainTexts &mainTexts(int language);
-
-inline bool isFrench(int language)
-{
-    return language == 1;
-}
+const MainTexts &mainTexts(Language language);
 
 } // namespace vcq

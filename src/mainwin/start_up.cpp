@@ -17,22 +17,27 @@ ProgramWindows createProgramWindows()
     w.main = std::make_unique<TfrmMain>();
     TfrmMain *main = w.main.get();
     MainState &state = main->state();
-    const auto language = [main] { return main->state().ProgramSettings.Language; };
+    const Language language = main->language();
     // The other windows, in this order.
-    auto *about = new TfrmAbout(language, main, main);
-    w.about = about;
-    auto *options = new TfrmOptions(state.ProgramSettings, state.Password, state.headerImage, main,
-                                    nullptr, *about, main);
-    w.options = options;
-    w.print = new print::TfrmPrint(
+    auto *about = w.about = new TfrmAbout(language, main, main);
+    auto *options = w.options = new TfrmOptions(state.ProgramSettings, state.Password,
+                                                state.headerImage, main, nullptr, *about, main);
+    auto *print = w.print = new print::TfrmPrint(
         main->store().list(), [main] { return main->state().PrintEnabled; }, language, main);
-    w.tapiCall = CreateStartupDialer(main, language);
-    auto *passwordDlg = new TfrmPasswordDlg(state.Password, language, main);
-    w.passwordDlg = passwordDlg;
+    auto *tapiCall = w.tapiCall = CreateStartupDialer(main, language);
+    auto *passwordDlg = w.passwordDlg = new TfrmPasswordDlg(state.Password, language, main);
     options->setPasswordDialog(passwordDlg);
 
-    main->setOptionsDialog(w.options);
-    main->setPrintDialog(w.print);
+    // Every window follows the language the Options dialog chooses.
+    main->setOptionsDialog(options);
+    QObject::connect(options, &TfrmOptions::languageChanged, about, &TfrmAbout::ChooseLanguage);
+    QObject::connect(options, &TfrmOptions::languageChanged, print,
+                     &print::TfrmPrint::ChooseLanguage);
+    QObject::connect(options, &TfrmOptions::languageChanged, tapiCall,
+                     &TfrmTAPICall::ChooseLanguage);
+    QObject::connect(options, &TfrmOptions::languageChanged, passwordDlg,
+                     &TfrmPasswordDlg::ChooseLanguage);
+    main->setPrintDialog(print);
     main->setPasswordCheck([main, passwordDlg](const ContactRecord &header) {
         return passwordCheckPasses(main->state().Password, header, *passwordDlg);
     });

@@ -4,9 +4,13 @@
 
 #include "tfrm_main.h"
 
-#include <memory>
+#include "frm_print.h"
+#include "tfrm_about.h"
+#include "tfrm_options.h"
+#include "tfrm_password_dlg.h"
+#include "tfrm_tapi_call.h"
 
-class QDialog;
+#include <memory>
 
 namespace vcq
 {
@@ -14,16 +18,17 @@ namespace vcq
 struct ProgramWindows {
     std::unique_ptr<TfrmMain> main;
     // Owned by the main window, hidden until they are used.
-    QDialog *about = nullptr;
-    QDialog *options = nullptr;
-    QDialog *print = nullptr;
-    QWidget *tapiCall = nullptr;
-    QDialog *passwordDlg = nullptr;
+    TfrmAbout *about = nullptr;
+    TfrmOptions *options = nullptr;
+    print::TfrmPrint *print = nullptr;
+    TfrmTAPICall *tapiCall = nullptr;
+    TfrmPasswordDlg *passwordDlg = nullptr;
 };
 
 // Creates the main window (which reads the settings, the status list and
 // applies the language), then the five other windows in their order, and
-// connects them. Nothing is shown.
+// connects them: each follows the language the Options dialog announces.
+// Nothing is shown.
 ProgramWindows createProgramWindows();
 
 // The program: the application with its title and error handling, the

@@ -75,17 +75,17 @@ TfrmMain::TfrmMain(QWidget *parent) : QWidget(parent, Qt::Window)
 
     buildControls();
     m_quickDial = new QuickDial(this, {txtPhone1, txtPhone2, txtPhone3, txtCell},
-                                {cmdDial1, cmdDial2, cmdDial3, cmdDial4},
-                                [this] { return m_state.ProgramSettings.Language; });
+                                {cmdDial1, cmdDial2, cmdDial3, cmdDial4}, Language::English);
     // The captions the form starts with (French, with the label "Email"); they
     // stay when no language is applied later.
-    MainTexts builtIn = mainTexts(1);
+    MainTexts builtIn = mainTexts(Language::French);
     builtIn.lblEmail = QStringLiteral("Email");
     builtIn.MsgLastNameRequired.clear();
     builtIn.MsgWrongFileFormat.clear();
     builtIn.MsgDeletePrefix.clear();
     builtIn.MsgReservedLastName.clear();
-    fitCaptions(this, {[this] { applyTexts(mainTexts(0)); }, [this] { applyTexts(mainTexts(1)); }});
+    fitCaptions(this, {[this] { applyTexts(mainTexts(Language::English)); },
+                       [this] { applyTexts(mainTexts(Language::French)); }});
     applyTexts(builtIn);
 
     RegAppDefaultUserConfig1 = new TRegAppDefaultUserConfig(this);
@@ -101,8 +101,10 @@ TfrmMain::TfrmMain(QWidget *parent) : QWidget(parent, Qt::Window)
     guarded([this] {
         ReadVcqReg();
         m_state.filterEntries = LoadFilter();
-        ChooseLanguage(m_state.ProgramSettings.Language);
+        ChooseLanguage(language());
     });
+    // Whatever was read before an error, the dialers it opens speak it.
+    m_quickDial->setLanguage(language());
 }
 
 TfrmMain::~TfrmMain() = default;
@@ -277,17 +279,18 @@ void TfrmMain::applyTexts(const MainTexts &t)
         dial->setToolTip(t.quickDialHint);
 }
 
-void TfrmMain::ChooseLanguage(int language)
+void TfrmMain::ChooseLanguage(Language language)
 {
     const int selected = selectedStatusIndex();
     cboFilter->clear();
     cboFilter->clearEditText();
     applyTexts(mainTexts(language));
     rebuildStatusList(language);
+    m_quickDial->setLanguage(language);
     cboFilter->setCurrentIndex(selected < cboFilter->count() ? selected : -1);
 }
 
-void TfrmMain::rebuildStatusList(int language)
+void TfrmMain::rebuildStatusList(Language language)
 {
     QStringList items = statusItems(m_state.filterEntries, language);
     // The list keeps its items sorted the way the desktop sorts them.
@@ -322,6 +325,11 @@ int TfrmMain::selectedStatusIndex() const
     if (index < 0 || cboFilter->itemText(index).left(kMaxStatusLength) != cboFilter->currentText())
         return -1;
     return index;
+}
+
+Language TfrmMain::language() const
+{
+    return languageFromCode(m_state.ProgramSettings.Language);
 }
 
 void TfrmMain::ReadVcqReg()

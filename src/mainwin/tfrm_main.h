@@ -24,6 +24,7 @@ class QPlainTextEdit;
 class QSvgRenderer;
 class QToolButton;
 class TRegAppDefaultUserConfig;
+class TfrmOptions;
 
 namespace vcq
 {
@@ -48,7 +49,8 @@ public:
     // Stores the window's left and top edges at the end; may throw.
     using PositionWriter = std::function<void(int left, int top)>;
     void setPositionWriter(PositionWriter writer) { m_positionWriter = std::move(writer); }
-    void setOptionsDialog(QDialog *dialog) { m_optionsDialog = dialog; }
+    // The window follows the language the dialog chooses.
+    void setOptionsDialog(TfrmOptions *dialog);
     void setPrintDialog(QDialog *dialog) { m_printDialog = dialog; }
     // Where the data file is; the working directory's "VCQ97.NAM" by default.
     void setDataFileName(std::string name) { m_dataFileName = std::move(name); }
@@ -61,7 +63,8 @@ public:
 
     // Operations of the window.
     void ReadVcqReg();
-    void ChooseLanguage(int language);
+    // The language the window's texts are in (the stored setting's).
+    Language language() const;
     void FormShow();
     void OpenFile(const std::string &name);
     void WriteFirstRecord();
@@ -84,6 +87,11 @@ public:
     // Shows the message for an error that ended a command, in the window's language.
     void reportError(std::exception_ptr error);
 
+public slots:
+    // Sets every text of the window, the quick dialer's included, and
+    // rebuilds the status list in that language.
+    void ChooseLanguage(vcq::Language language);
+
 signals:
     // The program is to end: Quit, closing the window, or a cancelled password.
     void exitRequested();
@@ -99,7 +107,7 @@ private:
     void buildForm();
     void setTabOrder();
     void applyTexts(const MainTexts &texts);
-    void rebuildStatusList(int language);
+    void rebuildStatusList(Language language);
     void fitStatusListWidth();
 
     void setSaveEnabled(bool on);
@@ -123,6 +131,8 @@ private:
     int selectedStatusIndex() const;
     void limitCommentLength();
     void savePosition();
+    // The one ending: the position stored, the file closed, exitRequested.
+    void endProgram();
     void lstListClick();
 
     // Runs a command as an event handler: an error ends it and is reported.
@@ -141,7 +151,7 @@ private:
     std::string m_dataFileName = kDataFileName;
     PasswordCheck m_passwordCheck;
     PositionWriter m_positionWriter;
-    QDialog *m_optionsDialog = nullptr;
+    TfrmOptions *m_optionsDialog = nullptr;
     QDialog *m_printDialog = nullptr;
     bool m_shownOnce = false;
     bool m_ended = false;

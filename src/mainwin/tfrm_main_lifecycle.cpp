@@ -85,20 +85,24 @@ void TfrmMain::WriteFirstRecord()
     m_store.writeHeader(m_state.headerImage);
 }
 
+void TfrmMain::setOptionsDialog(TfrmOptions *dialog)
+{
+    if (m_optionsDialog)
+        disconnect(m_optionsDialog, nullptr, this, nullptr);
+    m_optionsDialog = dialog;
+    if (dialog)
+        connect(dialog, &TfrmOptions::languageChanged, this, &TfrmMain::ChooseLanguage);
+}
+
 void TfrmMain::ConfigButClick()
 {
+    // The window has followed a new language while the dialog was up.
+    if (m_optionsDialog)
+        m_optionsDialog->exec();
     // The header is written whatever was done in the dialog; without a data
     // file there is nowhere to write it.
-    const auto writeHeader = [this] {
-        if (m_state.FileOpen)
-            WriteFirstRecord();
-    };
-    if (!m_optionsDialog) {
-        writeHeader();
-        return;
-    }
-    runOptionsDialog(*m_optionsDialog, m_state.ProgramSettings, writeHeader,
-                     [this](int language) { ChooseLanguage(language); });
+    if (m_state.FileOpen)
+        WriteFirstRecord();
 }
 
 void TfrmMain::PrintButClick()
@@ -125,20 +129,23 @@ void TfrmMain::savePosition()
 
 void TfrmMain::ExitVcq97()
 {
-    // Each step is reported on its own: the file is closed and the program
-    // ends even when the position cannot be written.
-    guarded([this] { savePosition(); });
-    guarded([this] { CloseAll(); });
-    m_ended = true;
-    emit exitRequested();
+    endProgram();
 }
 
 void TfrmMain::closeEvent(QCloseEvent *event)
 {
     event->accept();
+    // FormClose.
+    endProgram();
+}
+
+void TfrmMain::endProgram()
+{
+    // Quit, the close box and a cancelled password all end here, once.
     if (m_ended)
         return;
-    // FormClose.
+    // Each step is reported on its own: the file is closed and the program
+    // ends even when the position cannot be written.
     guarded([this] { savePosition(); });
     guarded([this] { CloseAll(); });
     m_ended = true;

@@ -18,20 +18,12 @@ namespace
 
 constexpr int kClientWidth = 214;
 constexpr int kClientHeight = 77;
-constexpr int kFrenchLanguage = 1;
 
-struct DialogTexts {
-    const char *askLabel;
-    const char *confirmLabel;
-    const char *ok;
-    const char *cancel;
-    const char *invalid;
-};
-
-constexpr DialogTexts kEnglish = {"Enter Access Password", "Password Confirmation", "&Ok",
-                                  "&Cancel", "Invalid Password !"};
-constexpr DialogTexts kFrench = {"Mot de passe d'accès", "Confirmation du mot de passe", "&Ok",
-                                 "&Annuler", "Mot de passe invalide !"};
+constexpr vcq::TextPair kAskLabel = {"Mot de passe d'accès", "Enter Access Password"};
+constexpr vcq::TextPair kConfirmLabel = {"Confirmation du mot de passe", "Password Confirmation"};
+constexpr vcq::TextPair kOk = {"&Ok", "&Ok"};
+constexpr vcq::TextPair kCancel = {"&Annuler", "&Cancel"};
+constexpr vcq::TextPair kInvalid = {"Mot de passe invalide !", "Invalid Password !"};
 
 // Masks each typed character with "*" whatever the desktop style would use.
 class AsteriskStyle : public QProxyStyle
@@ -48,13 +40,11 @@ public:
 
 } // namespace
 
-TfrmPasswordDlg::TfrmPasswordDlg(vcq::PasswordState &state, std::function<int()> language,
-                                 QWidget *parent)
+TfrmPasswordDlg::TfrmPasswordDlg(vcq::PasswordState &state, vcq::Language language, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      m_state(state), m_language(std::move(language)), Image1(new QLabel(this)),
-      lblPwd(new QLabel(this)), txtPwd(new QLineEdit(this)), cmdOk(new QPushButton(this)),
-      cmdCancel(new QPushButton(this))
+      m_state(state), m_language(language), Image1(new QLabel(this)), lblPwd(new QLabel(this)),
+      txtPwd(new QLineEdit(this)), cmdOk(new QPushButton(this)), cmdCancel(new QPushButton(this))
 {
     setObjectName(QStringLiteral("TfrmPasswordDlg"));
     setWindowTitle(QStringLiteral("Vellora Carnetique 97"));
@@ -88,29 +78,25 @@ TfrmPasswordDlg::TfrmPasswordDlg(vcq::PasswordState &state, std::function<int()>
     connect(cmdCancel, &QPushButton::clicked, this, &TfrmPasswordDlg::cmdCancelClick);
 
     // The label asks or confirms, in either language.
-    QStringList labels, cancels;
-    for (const DialogTexts *t : {&kEnglish, &kFrench}) {
-        labels << QString::fromUtf8(t->askLabel) << QString::fromUtf8(t->confirmLabel);
-        cancels << QString::fromUtf8(t->cancel);
+    QStringList labels, oks, cancels;
+    for (const vcq::Language l : {vcq::Language::English, vcq::Language::French}) {
+        labels << kAskLabel.in(l) << kConfirmLabel.in(l);
+        oks << kOk.in(l);
+        cancels << kCancel.in(l);
     }
     vcq::fitCaption(lblPwd, labels);
-    vcq::fitCaption(cmdOk, {QString::fromUtf8(kEnglish.ok), QString::fromUtf8(kFrench.ok)});
+    vcq::fitCaption(cmdOk, oks);
     vcq::fitCaption(cmdCancel, cancels);
-    ChooseLanguage();
+    ChooseLanguage(m_language);
 }
 
-bool TfrmPasswordDlg::french() const
+void TfrmPasswordDlg::ChooseLanguage(vcq::Language language)
 {
-    return m_language && m_language() == kFrenchLanguage;
-}
-
-void TfrmPasswordDlg::ChooseLanguage()
-{
-    const DialogTexts &t = french() ? kFrench : kEnglish;
+    m_language = language;
     const bool confirming = vcq::isConfirmationMode(m_state);
-    lblPwd->setText(QString::fromUtf8(confirming ? t.confirmLabel : t.askLabel));
-    cmdOk->setText(QString::fromUtf8(t.ok));
-    cmdCancel->setText(QString::fromUtf8(t.cancel));
+    lblPwd->setText((confirming ? kConfirmLabel : kAskLabel).in(language));
+    cmdOk->setText(kOk.in(language));
+    cmdCancel->setText(kCancel.in(language));
 }
 
 void TfrmPasswordDlg::showEvent(QShowEvent *event)
@@ -124,7 +110,7 @@ void TfrmPasswordDlg::showEvent(QShowEvent *event)
 void TfrmPasswordDlg::FormShow()
 {
     txtPwd->clear();
-    ChooseLanguage();
+    ChooseLanguage(m_language);
     centreOnScreen();
     // Only OK with a matching password clears this.
     m_state.PasswordDialogCancelled = true;
@@ -144,8 +130,7 @@ void TfrmPasswordDlg::cmdOkClick()
         accept();
         return;
     }
-    const DialogTexts &t = french() ? kFrench : kEnglish;
-    vcq::showErrorBox(this, QString::fromUtf8(t.invalid));
+    vcq::showErrorBox(this, kInvalid.in(m_language));
     activateWindow();
     txtPwd->setFocus();
 }

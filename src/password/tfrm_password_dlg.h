@@ -3,11 +3,10 @@
 // dialog holds a change). Its outcome is left in PasswordDialogCancelled.
 #pragma once
 
+#include "core/language.h"
 #include "password_state.h"
 
 #include <QDialog>
-
-#include <functional>
 
 class QLabel;
 class QLineEdit;
@@ -18,13 +17,17 @@ class TfrmPasswordDlg : public QDialog
     Q_OBJECT
 
 public:
-    // language gives the interface language code each time the dialog is shown.
-    TfrmPasswordDlg(vcq::PasswordState &state, std::function<int()> language,
-                    QWidget *parent = nullptr);
+    // language: the language it starts in.
+    TfrmPasswordDlg(vcq::PasswordState &state, vcq::Language language, QWidget *parent = nullptr);
 
-    // Sets the texts for the current language and mode.
-    void ChooseLanguage();
+    vcq::Language language() const { return m_language; }
 
+public slots:
+    // Sets the texts for `language` and the current mode, and keeps the
+    // language for the next showing (the mode is read again then).
+    void ChooseLanguage(vcq::Language language);
+
+public:
 protected:
     void showEvent(QShowEvent *event) override;
 
@@ -33,10 +36,9 @@ private:
     void cmdOkClick();
     void cmdCancelClick();
     void centreOnScreen();
-    bool french() const;
 
     vcq::PasswordState &m_state;
-    std::function<int()> m_language;
+    vcq::Language m_language;
     QLabel *Image1;
     QLabel *lblPwd;
     QLineEdit *txtPwd;

@@ -77,11 +77,11 @@ QFrame *shape(QWidget *parent, const QRect &place, const char *name)
 
 } // namespace
 
-TfrmPrint::TfrmPrint(const ContactList &list, std::function<bool()> printEnabled,
-                     std::function<int()> language, QWidget *mainWindow)
+TfrmPrint::TfrmPrint(const ContactList &list, std::function<bool()> printEnabled, Language language,
+                     QWidget *mainWindow)
     : QDialog(mainWindow, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                               Qt::WindowCloseButtonHint | Qt::WindowContextHelpButtonHint),
-      m_list(list), m_printEnabled(std::move(printEnabled)), m_language(std::move(language)),
+      m_list(list), m_printEnabled(std::move(printEnabled)), m_language(language),
       m_mainWindow(mainWindow), m_printer(QPrinter::HighResolution)
 {
     setObjectName(QStringLiteral("frmPrint"));
@@ -91,8 +91,10 @@ TfrmPrint::TfrmPrint(const ContactList &list, std::function<bool()> printEnabled
     setFont(f);
     setFixedSize(401, 188);
     buildControls();
-    fitCaptions(this, {[this] { ChooseLanguage(0); }, [this] { ChooseLanguage(1); }});
-    ChooseLanguage(m_language ? m_language() : 0);
+    const Language start = m_language;
+    fitCaptions(this, {[this] { ChooseLanguage(Language::English); },
+                       [this] { ChooseLanguage(Language::French); }});
+    ChooseLanguage(start);
 
     if (QPrinterInfo::defaultPrinter().isNull()) {
         m_printer.setOutputFormat(QPrinter::PdfFormat);
@@ -165,8 +167,9 @@ void TfrmPrint::buildControls()
     connect(btnCancel, &QPushButton::clicked, this, &TfrmPrint::btnCancelClick);
 }
 
-void TfrmPrint::ChooseLanguage(int language)
+void TfrmPrint::ChooseLanguage(Language language)
 {
+    m_language = language;
     const PrintTexts t = printTexts(language);
     lblSelect->setText(t.select);
     btnPrint->setText(t.print);
@@ -187,7 +190,7 @@ void TfrmPrint::showEvent(QShowEvent *event)
 void TfrmPrint::FormShow()
 {
     centreOverWindow(this, m_mainWindow);
-    ChooseLanguage(m_language ? m_language() : 0);
+    ChooseLanguage(m_language);
     btnCancel->setFocus();
 }
 

@@ -2,6 +2,8 @@
 // printer, and print the whole contact list after a confirmation.
 #pragma once
 
+#include "core/language.h"
+
 #include <QDialog>
 #include <QPrinter>
 #include <functional>
@@ -27,17 +29,20 @@ class TfrmPrint : public QDialog
     Q_OBJECT
 
 public:
-    // printEnabled and language are read each time they are needed; the
-    // dialog centres itself over mainWindow whenever it is shown. With no
-    // system printer the output goes to "VCQ97.pdf" in the working directory.
-    TfrmPrint(const ContactList &list, std::function<bool()> printEnabled,
-              std::function<int()> language, QWidget *mainWindow);
+    // printEnabled is read each time it is needed; language is the one the
+    // dialog starts in. The dialog centres itself over mainWindow whenever it
+    // is shown. With no system printer the output goes to "VCQ97.pdf" in the
+    // working directory.
+    TfrmPrint(const ContactList &list, std::function<bool()> printEnabled, Language language,
+              QWidget *mainWindow);
 
-    void ChooseLanguage(int language);
+    Language language() const { return m_language; }
     // The program's one printer; what Printer Setup chooses stays for the run.
     QPrinter &printer() { return m_printer; }
 
 public slots:
+    // Sets the texts in `language` and keeps it for the next showing.
+    void ChooseLanguage(vcq::Language language);
     void btnPrintClick();
     void btnPrintConfigClick();
     void btnCancelClick();
@@ -51,7 +56,7 @@ private:
 
     const ContactList &m_list;
     std::function<bool()> m_printEnabled;
-    std::function<int()> m_language;
+    Language m_language;
     QWidget *m_mainWindow;
     QPrinter m_printer;
     bool m_fallbackPdf = false;

@@ -3,29 +3,19 @@
 namespace vcq::print
 {
 
-PrintTexts printTexts(int language)
+PrintTexts printTexts(Language language)
 {
-    if (language == 1)
-        return {
-            QStringLiteral("Impression du Carnetique"),
-            QStringLiteral("Selection du format d'impression"),
-            QStringLiteral("&Imprimer"),
-            QStringLiteral("&Annuler"),
-            QStringLiteral("&Configuration imprimante"),
-            QStringLiteral("Voulez-vous vraiment imprimer ?"),
-            QStringLiteral("Aucune imprimante n'est installée. Le document a été enregistré "
-                           "dans le fichier %1"),
-            QStringLiteral("L'impression a échoué !"),
-        };
+    const auto pair = [language](TextPair p) { return p.in(language); };
     return {
-        QStringLiteral("Print Carnetique"),
-        QStringLiteral("Select print format"),
-        QStringLiteral("&Print"),
-        QStringLiteral("&Cancel"),
-        QStringLiteral("P&rinter Setup"),
-        QStringLiteral("Do you really want to print ?"),
-        QStringLiteral("No printer is installed. The document was saved in the file %1"),
-        QStringLiteral("Printing failed !"),
+        pair({"Impression du Carnetique", "Print Carnetique"}),
+        pair({"Selection du format d'impression", "Select print format"}),
+        pair({"&Imprimer", "&Print"}),
+        pair({"&Annuler", "&Cancel"}),
+        pair({"&Configuration imprimante", "P&rinter Setup"}),
+        pair({"Voulez-vous vraiment imprimer ?", "Do you really want to print ?"}),
+        pair({"Aucune imprimante n'est installée. Le document a été enregistré dans le fichier %1",
+              "No printer is installed. The document was saved in the file %1"}),
+        pair({"L'impression a échoué !", "Printing failed !"}),
     };
 }
 

@@ -1,6 +1,8 @@
 // The print dialog's language-dependent texts, French and English.
 #pragma once
 
+#include "core/language.h"
+
 #include <QString>
 
 namespace vcq::print
@@ -17,7 +19,6 @@ struct PrintTexts {
     QString printFailed;
 };
 
-// 1 is French, every other code English.
-PrintTexts printTexts(int language);
+PrintTexts printTexts(Language language);
 
 } // namespace vcq::print

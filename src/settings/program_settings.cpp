@@ -1,6 +1,5 @@
 #include "program_settings.h"
 
-#include "message_boxes.h"
 #include "placement.h"
 #include "reg_app.h"
 
@@ -11,23 +10,51 @@
 namespace vcq
 {
 
+namespace
+{
+
+constexpr const char *kScreenPos = "ScreenPos";
+constexpr const char *kLanguage = "Language";
+constexpr const char *kScreenPosX = "ScreenPosX";
+constexpr const char *kScreenPosY = "ScreenPosY";
+constexpr const char *kDefCity = "DefCity";
+constexpr const char *kDefState = "DefState";
+constexpr const char *kDefCountry = "DefCountry";
+constexpr const char *kLastPath = "LastPath";
+
+} // namespace
+
 void readProgramSettings(TRegApp &registry, ProgramSettings &settings)
 {
     RegAppActivation activation(registry);
-    if (registry.HasValue("ScreenPos"))
-        settings.ScreenPos = registry.ReadBoolValue("ScreenPos");
-    if (registry.HasValue("Language"))
-        settings.Language = registry.ReadIntegerValue("Language");
-    if (registry.HasValue("ScreenPosX"))
-        settings.ScreenPosX = registry.ReadIntegerValue("ScreenPosX");
-    if (registry.HasValue("ScreenPosY"))
-        settings.ScreenPosY = registry.ReadIntegerValue("ScreenPosY");
-    if (registry.HasValue("DefCity"))
-        settings.DefCity = registry.ReadStringValue("DefCity");
-    if (registry.HasValue("DefState"))
-        settings.DefState = registry.ReadStringValue("DefState");
-    if (registry.HasValue("DefCountry"))
-        settings.DefCountry = registry.ReadStringValue("DefCountry");
+    if (registry.HasValue(kScreenPos))
+        settings.ScreenPos = registry.ReadBoolValue(kScreenPos);
+    if (registry.HasValue(kLanguage))
+        settings.Language = registry.ReadIntegerValue(kLanguage);
+    if (registry.HasValue(kScreenPosX))
+        settings.ScreenPosX = registry.ReadIntegerValue(kScreenPosX);
+    if (registry.HasValue(kScreenPosY))
+        settings.ScreenPosY = registry.ReadIntegerValue(kScreenPosY);
+    if (registry.HasValue(kDefCity))
+        settings.DefCity = registry.ReadStringValue(kDefCity);
+    if (registry.HasValue(kDefState))
+        settings.DefState = registry.ReadStringValue(kDefState);
+    if (registry.HasValue(kDefCountry))
+        settings.DefCountry = registry.ReadStringValue(kDefCountry);
+}
+
+void writeProgramSettings(TRegApp &registry, const ProgramSettings &settings,
+                          const std::string &lastPath)
+{
+    RegAppActivation activation(registry);
+    registry.WriteBoolValue(kScreenPos, settings.ScreenPos);
+    registry.WriteIntegerValue(kLanguage, settings.Language);
+    registry.WriteIntegerValue(kScreenPosX, settings.ScreenPosX);
+    registry.WriteIntegerValue(kScreenPosY, settings.ScreenPosY);
+    registry.WriteStringValue(kDefCity, settings.DefCity);
+    registry.WriteStringValue(kDefState, settings.DefState);
+    registry.WriteStringValue(kDefCountry, settings.DefCountry);
+    registry.WriteStringValue(kLastPath, lastPath);
 }
 
 void ReadVcqReg(TRegApp &registry, ProgramSettings &settings, QWidget *mainWindow)
@@ -49,17 +76,8 @@ void ReadVcqReg(TRegApp &registry, ProgramSettings &settings, QWidget *mainWindo
 void WriteVcqPos(TRegApp &registry, QPoint topLeft)
 {
     RegAppActivation activation(registry);
-    registry.WriteIntegerValue("ScreenPosX", topLeft.x());
-    registry.WriteIntegerValue("ScreenPosY", topLeft.y());
-}
-
-void saveWindowPositionAtExit(TRegApp &registry, QWidget *mainWindow)
-{
-    try {
-        WriteVcqPos(registry, mainWindow->pos());
-    } catch (const ERegistryException &e) {
-        showPlainMessage(mainWindow, QString::fromStdString(e.what()));
-    }
+    registry.WriteIntegerValue(kScreenPosX, topLeft.x());
+    registry.WriteIntegerValue(kScreenPosY, topLeft.y());
 }
 
 } // namespace vcq

@@ -1,6 +1,7 @@
 // The program's seven settings and their life in the registry: read once
 // when the main window is created (ReadVcqReg, which also places the
-// window), the window position written when the program ends.
+// window), written by the Options dialog, the window position written when
+// the program ends. The only place that knows the registry value names.
 #pragma once
 
 #include <QPoint>
@@ -31,16 +32,18 @@ struct ProgramSettings {
 // values read before an error stay read. The component ends inactive.
 void readProgramSettings(TRegApp &registry, ProgramSettings &settings);
 
+// Writes "ScreenPos", "Language", "ScreenPosX", "ScreenPosY", "DefCity",
+// "DefState", "DefCountry" from `settings` and "LastPath" from `lastPath`, in
+// that order. Throws ERegistryException; the values written before an error
+// stay written. The component ends inactive.
+void writeProgramSettings(TRegApp &registry, const ProgramSettings &settings,
+                          const std::string &lastPath);
+
 // readProgramSettings, then places `mainWindow` (see placement.h).
 void ReadVcqReg(TRegApp &registry, ProgramSettings &settings, QWidget *mainWindow);
 
 // Writes "ScreenPosX" and "ScreenPosY". Throws ERegistryException; the
 // component ends inactive either way.
 void WriteVcqPos(TRegApp &registry, QPoint topLeft);
-
-// For the ends of the program: writes the main window's position and, should
-// that fail, shows the error in a message box and returns all the same, so
-// the caller goes on to close the data file and end.
-void saveWindowPositionAtExit(TRegApp &registry, QWidget *mainWindow);
 
 } // namespace vcq

@@ -36,11 +36,11 @@ QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, const 
 
 } // namespace
 
-TfrmAbout::TfrmAbout(std::function<int()> language, QWidget *mainWindow, QWidget *parent)
+TfrmAbout::TfrmAbout(vcq::Language language, QWidget *mainWindow, QWidget *parent)
     : QDialog(parent ? parent : mainWindow, Qt::Dialog | Qt::CustomizeWindowHint |
                                                 Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                                                 Qt::WindowCloseButtonHint),
-      m_language(std::move(language)), m_mainWindow(mainWindow)
+      m_language(language), m_mainWindow(mainWindow)
 {
     setObjectName(QStringLiteral("frmAbout"));
     setFixedSize(338, 254);
@@ -93,16 +93,18 @@ TfrmAbout::TfrmAbout(std::function<int()> language, QWidget *mainWindow, QWidget
     vcq::fitCaptions(this, {[] {}});
 }
 
-void TfrmAbout::ChooseLanguage(int language)
+void TfrmAbout::ChooseLanguage(vcq::Language language)
 {
-    setWindowTitle(language == 1 ? QStringLiteral("A propos de Vellora Carnetique 97")
-                                 : QStringLiteral("About Vellora Carnetique 97"));
+    m_language = language;
+    setWindowTitle(
+        vcq::TextPair{"A propos de Vellora Carnetique 97", "About Vellora Carnetique 97"}.in(
+            language));
 }
 
 void TfrmAbout::FormShow()
 {
     vcq::centreOverWindow(this, m_mainWindow);
-    ChooseLanguage(m_language ? m_language() : 0);
+    ChooseLanguage(m_language);
 }
 
 void TfrmAbout::showEvent(QShowEvent *event)

@@ -1,11 +1,11 @@
 // The About box: logo, version, authors, rights notice and the maker's web
 // address as a link. Opened from the Options dialog; centred over the main
-// window and captioned in the current language each time it is shown.
+// window each time it is shown, captioned in the language last chosen.
 #pragma once
 
-#include <QDialog>
+#include "core/language.h"
 
-#include <functional>
+#include <QDialog>
 
 class QFrame;
 class QLabel;
@@ -16,12 +16,17 @@ class TfrmAbout : public QDialog
 {
     Q_OBJECT
 public:
-    // language gives the interface language code each time the box is shown;
-    // mainWindow is the window it centres over (and its parent by default).
-    TfrmAbout(std::function<int()> language, QWidget *mainWindow, QWidget *parent = nullptr);
+    // language: the language it starts in; mainWindow is the window it
+    // centres over (and its parent by default).
+    TfrmAbout(vcq::Language language, QWidget *mainWindow, QWidget *parent = nullptr);
 
-    void ChooseLanguage(int language);
+    vcq::Language language() const { return m_language; }
 
+public slots:
+    // Sets the caption in `language` and keeps it for the next showing.
+    void ChooseLanguage(vcq::Language language);
+
+public:
     QLabel *Image1;
     QFrame *Bevel1;
     QLabel *Label8;
@@ -38,6 +43,6 @@ private:
     void FormShow();
     void Button1Click();
 
-    std::function<int()> m_language;
+    vcq::Language m_language;
     QWidget *m_mainWindow;
 };

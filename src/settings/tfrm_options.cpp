@@ -22,27 +22,17 @@
 namespace
 {
 
-struct TextPair {
-    const char *french; // UTF-8
-    const char *english;
-};
-
-constexpr TextPair kChkPos = {"Sauvegarde de la position de l'écran", "Save Screen Position"};
-constexpr TextPair kChkPwd = {"Protéger l'accès avec un mot de passe",
-                              "Protect Access with a password"};
-constexpr TextPair kLblPwd = {"Votre mot de passe d'accès", "Your Access Password"};
-constexpr TextPair kLblLanguage = {"Choisir le langage", "Select Language"};
-constexpr TextPair kLblDefaultCity = {"Ville par défaut", "Default City"};
-constexpr TextPair kLblDefaultState = {"Province par défaut", "Default State/Province"};
-constexpr TextPair kLblDefaultCountry = {"Pays par défaut", "Default Country"};
-constexpr TextPair kBtnOk = {"&Sauvegarder", "&Save"};
-constexpr TextPair kBtnCancel = {"&Annuler", "&Cancel"};
-constexpr TextPair kCmdAbout = {"À &propos de ...", "&About..."};
-
-QString pick(const TextPair &pair, int language)
-{
-    return QString::fromUtf8(language == 1 ? pair.french : pair.english);
-}
+constexpr vcq::TextPair kChkPos = {"Sauvegarde de la position de l'écran", "Save Screen Position"};
+constexpr vcq::TextPair kChkPwd = {"Protéger l'accès avec un mot de passe",
+                                   "Protect Access with a password"};
+constexpr vcq::TextPair kLblPwd = {"Votre mot de passe d'accès", "Your Access Password"};
+constexpr vcq::TextPair kLblLanguage = {"Choisir le langage", "Select Language"};
+constexpr vcq::TextPair kLblDefaultCity = {"Ville par défaut", "Default City"};
+constexpr vcq::TextPair kLblDefaultState = {"Province par défaut", "Default State/Province"};
+constexpr vcq::TextPair kLblDefaultCountry = {"Pays par défaut", "Default Country"};
+constexpr vcq::TextPair kBtnOk = {"&Sauvegarder", "&Save"};
+constexpr vcq::TextPair kBtnCancel = {"&Annuler", "&Cancel"};
+constexpr vcq::TextPair kCmdAbout = {"À &propos de ...", "&About..."};
 
 QLineEdit *makeEdit(QWidget *parent, const char *name, const QRect &place, int maxLength)
 {
@@ -122,22 +112,23 @@ TfrmOptions::TfrmOptions(vcq::ProgramSettings &settings, vcq::PasswordState &pas
     RegAppDefaultUserConfig1->setObjectName(QStringLiteral("RegAppDefaultUserConfig1"));
     vcq::setVcqKey(*RegAppDefaultUserConfig1);
 
-    vcq::fitCaptions(this, {[this] { ChooseLanguage(0); }, [this] { ChooseLanguage(1); }});
-    ChooseLanguage(m_settings.Language);
+    vcq::fitCaptions(this, {[this] { ChooseLanguage(vcq::Language::English); },
+                            [this] { ChooseLanguage(vcq::Language::French); }});
+    ChooseLanguage(vcq::languageFromCode(m_settings.Language));
 }
 
-void TfrmOptions::ChooseLanguage(int language)
+void TfrmOptions::ChooseLanguage(vcq::Language language)
 {
-    chkPos->setText(pick(kChkPos, language));
-    chkPwd->setText(pick(kChkPwd, language));
-    lblPwd->setText(pick(kLblPwd, language));
-    lblLanguage->setText(pick(kLblLanguage, language));
-    lblDefaultCity->setText(pick(kLblDefaultCity, language));
-    lblDefaultState->setText(pick(kLblDefaultState, language));
-    lblDefaultCountry->setText(pick(kLblDefaultCountry, language));
-    btnOk->setText(pick(kBtnOk, language));
-    btnCancel->setText(pick(kBtnCancel, language));
-    cmdAbout->setText(pick(kCmdAbout, language));
+    chkPos->setText(kChkPos.in(language));
+    chkPwd->setText(kChkPwd.in(language));
+    lblPwd->setText(kLblPwd.in(language));
+    lblLanguage->setText(kLblLanguage.in(language));
+    lblDefaultCity->setText(kLblDefaultCity.in(language));
+    lblDefaultState->setText(kLblDefaultState.in(language));
+    lblDefaultCountry->setText(kLblDefaultCountry.in(language));
+    btnOk->setText(kBtnOk.in(language));
+    btnCancel->setText(kBtnCancel.in(language));
+    cmdAbout->setText(kCmdAbout.in(language));
 }
 
 void TfrmOptions::showEvent(QShowEvent *event)
@@ -165,7 +156,7 @@ void TfrmOptions::FormShow()
     if (!m_password.PasswordProtected)
         txtPwd->setEnabled(false);
 
-    ChooseLanguage(m_settings.Language);
+    ChooseLanguage(vcq::languageFromCode(m_settings.Language));
 }
 
 void TfrmOptions::chkPwdClick()
@@ -176,18 +167,15 @@ void TfrmOptions::chkPwdClick()
 void TfrmOptions::WriteVcqReg()
 {
     const QPoint mainPos = m_mainWindow ? m_mainWindow->pos() : QPoint();
-    {
-        vcq::RegAppActivation activation(*RegAppDefaultUserConfig1);
-        TRegAppDefaultUserConfig &reg = *RegAppDefaultUserConfig1;
-        reg.WriteBoolValue("ScreenPos", chkPos->isChecked());
-        reg.WriteIntegerValue("Language", cboLang->currentIndex());
-        reg.WriteIntegerValue("ScreenPosX", mainPos.x());
-        reg.WriteIntegerValue("ScreenPosY", mainPos.y());
-        reg.WriteStringValue("DefCity", vcq::toCp1252(txtCity->text()));
-        reg.WriteStringValue("DefState", vcq::toCp1252(txtState->text()));
-        reg.WriteStringValue("DefCountry", vcq::toCp1252(txtCountry->text()));
-        reg.WriteStringValue("LastPath", vcq::programFolder());
-    }
+    vcq::ProgramSettings chosen;
+    chosen.ScreenPos = chkPos->isChecked();
+    chosen.Language = cboLang->currentIndex();
+    chosen.ScreenPosX = mainPos.x();
+    chosen.ScreenPosY = mainPos.y();
+    chosen.DefCity = vcq::toCp1252(txtCity->text());
+    chosen.DefState = vcq::toCp1252(txtState->text());
+    chosen.DefCountry = vcq::toCp1252(txtCountry->text());
+    vcq::writeProgramSettings(*RegAppDefaultUserConfig1, chosen, vcq::programFolder());
 
     m_password.PasswordProtected = chkPwd->isChecked();
     const std::string typed = vcq::toCp1252(txtPwd->text());
@@ -197,12 +185,17 @@ void TfrmOptions::WriteVcqReg()
     }
     vcq::setHeaderProtection(m_header, m_password.PasswordProtected);
 
-    m_settings.ScreenPos = chkPos->isChecked();
-    m_settings.DefCity = vcq::toCp1252(txtCity->text());
-    m_settings.DefState = vcq::toCp1252(txtState->text());
-    m_settings.DefCountry = vcq::toCp1252(txtCountry->text());
-    m_settings.Language = cboLang->currentIndex();
-    ChooseLanguage(m_settings.Language);
+    // The position stays what the main window read; only its end writes it.
+    const vcq::Language before = vcq::languageFromCode(m_settings.Language);
+    m_settings.ScreenPos = chosen.ScreenPos;
+    m_settings.DefCity = chosen.DefCity;
+    m_settings.DefState = chosen.DefState;
+    m_settings.DefCountry = chosen.DefCountry;
+    m_settings.Language = chosen.Language;
+    const vcq::Language language = vcq::languageFromCode(m_settings.Language);
+    ChooseLanguage(language);
+    if (language != before)
+        emit languageChanged(language);
 }
 
 void TfrmOptions::btnOkClick()
@@ -247,26 +240,6 @@ void TfrmOptions::cmdAboutClick()
 
 namespace vcq
 {
-
-void runOptionsDialog(QDialog &dialog, const ProgramSettings &settings,
-                      const std::function<void()> &writeHeader,
-                      const std::function<void(int)> &applyLanguage)
-{
-    const int before = settings.Language;
-    dialog.exec();
-    auto relabel = [&] {
-        if (settings.Language != before && applyLanguage)
-            applyLanguage(settings.Language);
-    };
-    try {
-        if (writeHeader)
-            writeHeader();
-    } catch (...) {
-        relabel();
-        throw;
-    }
-    relabel();
-}
 
 std::string programFolder()
 {

@@ -1,16 +1,15 @@
 // The Options dialog: shows the program settings and the password
 // protection, writes them back on OK (registry, settings, password state and
-// the header image), and opens the About box. runOptionsDialog is the main
-// window's Options command around it.
+// the header image), and opens the About box. A new language is announced
+// to every window by languageChanged.
 #pragma once
 
+#include "core/language.h"
 #include "password_state.h"
 #include "program_settings.h"
 #include "store/contact_record.h"
 
 #include <QDialog>
-
-#include <functional>
 
 class QCheckBox;
 class QComboBox;
@@ -36,7 +35,7 @@ public:
     // The password dialog is created after this one at start-up.
     void setPasswordDialog(TfrmPasswordDlg *dialog) { m_passwordDlg = dialog; }
 
-    void ChooseLanguage(int language);
+    void ChooseLanguage(vcq::Language language);
 
     QTabWidget *PageControl1;
     QWidget *TabSheet1;
@@ -56,6 +55,10 @@ public:
     QPushButton *btnCancel;
     QPushButton *cmdAbout;
     TRegAppDefaultUserConfig *RegAppDefaultUserConfig1;
+
+signals:
+    // OK has stored a code that gives another language than before.
+    void languageChanged(vcq::Language language);
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -78,15 +81,6 @@ private:
 
 namespace vcq
 {
-
-// The main window's Options command: shows the dialog modally; then, however
-// it was closed, writes the header record (writeHeader) and, when the
-// language changed, relabels the main window (applyLanguage with the new
-// code). The relabelling happens even when writing the header throws; the
-// error then goes on to the caller.
-void runOptionsDialog(QDialog &dialog, const ProgramSettings &settings,
-                      const std::function<void()> &writeHeader,
-                      const std::function<void(int)> &applyLanguage);
 
 // The folder of the program's executable with its trailing "/".
 std::string programFolder();

@@ -24,9 +24,9 @@ QIcon quickDialIcon()
 }
 
 QuickDial::QuickDial(QWidget *mainWindow, const std::array<QLineEdit *, 4> &phones,
-                     const std::array<QAbstractButton *, 4> &buttons, std::function<int()> language)
+                     const std::array<QAbstractButton *, 4> &buttons, Language language)
     : QObject(mainWindow), m_mainWindow(mainWindow), m_phones(phones), m_buttons(buttons),
-      m_language(std::move(language))
+      m_language(language)
 {
     const QIcon icon = quickDialIcon();
     for (std::size_t i = 0; i < m_phones.size(); ++i) {
@@ -39,6 +39,13 @@ QuickDial::QuickDial(QWidget *mainWindow, const std::array<QLineEdit *, 4> &phon
         connect(m_buttons[i], &QAbstractButton::clicked, this, [this, index] { dial(index); });
         phoneChanged(index);
     }
+}
+
+void QuickDial::setLanguage(Language language)
+{
+    m_language = language;
+    if (DialerOpen && frmTAPICall != nullptr)
+        frmTAPICall->ChooseLanguage(language);
 }
 
 void QuickDial::phoneChanged(int index)

@@ -3,11 +3,12 @@
 // field's number. The main window constructs one; the buttons' tool tips are its texts.
 #pragma once
 
+#include "core/language.h"
+
 #include <QIcon>
 #include <QObject>
 
 #include <array>
-#include <functional>
 
 class QAbstractButton;
 class QLineEdit;
@@ -24,7 +25,10 @@ public:
     // phones: txtPhone1, txtPhone2, txtPhone3, txtCell; buttons: cmdDial1 .. cmdDial4, in the
     // same order. The buttons get the dial glyph, take no focus and start disabled.
     QuickDial(QWidget *mainWindow, const std::array<QLineEdit *, 4> &phones,
-              const std::array<QAbstractButton *, 4> &buttons, std::function<int()> language);
+              const std::array<QAbstractButton *, 4> &buttons, Language language);
+
+    // The language of the dialers it opens from now on, and of the open one.
+    void setLanguage(Language language);
 
     void txtPhone1Change() { phoneChanged(0); }
     void txtPhone2Change() { phoneChanged(1); }
@@ -42,7 +46,7 @@ private:
     QWidget *m_mainWindow;
     std::array<QLineEdit *, 4> m_phones;
     std::array<QAbstractButton *, 4> m_buttons;
-    std::function<int()> m_language;
+    Language m_language;
 };
 
 // The quick-dial button glyph: its own picture for the enabled and the disabled button.

@@ -32,11 +32,10 @@ alignas(DWORD) std::uint8_t CallInfoBuffer[1024];
 
 } // namespace
 
-TfrmTAPICall::TfrmTAPICall(QWidget *owner, std::function<int()> language,
-                           std::shared_ptr<LineBackend> backend)
+TfrmTAPICall::TfrmTAPICall(QWidget *owner, Language language, std::shared_ptr<LineBackend> backend)
     : QWidget(owner,
               Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
-      m_language(std::move(language)), m_backend(std::move(backend))
+      m_language(language), m_backend(std::move(backend))
 {
     setWindowTitle(QStringLiteral("Vellora Carnetique"));
     QFont font(QStringLiteral("MS Sans Serif"));
@@ -72,7 +71,10 @@ TfrmTAPICall::TfrmTAPICall(QWidget *owner, std::function<int()> language,
     connect(btnDropCall, &QPushButton::clicked, this, &TfrmTAPICall::btnDropCallClick);
     connect(Button1, &QPushButton::clicked, this, &TfrmTAPICall::Button1Click);
 
-    fitCaptions(this, {[this] { ChooseLanguage(0); }, [this] { ChooseLanguage(1); }});
+    const Language start = m_language;
+    fitCaptions(this, {[this] { ChooseLanguage(Language::English); },
+                       [this] { ChooseLanguage(Language::French); }});
+    m_language = start;
     FormCreate();
 }
 
@@ -81,22 +83,20 @@ TfrmTAPICall::~TfrmTAPICall()
     FormDestroy();
 }
 
-void TfrmTAPICall::ChooseLanguage(int code)
+void TfrmTAPICall::ChooseLanguage(Language language)
 {
-    const bool french = code == 1;
-    setWindowTitle(french ? QStringLiteral("Vellora numéroteur rapide")
-                          : QStringLiteral("Vellora Quick Dialer"));
-    lblNumber->setText(french ? QStringLiteral("Numéro à composer")
-                              : QStringLiteral("Number to call"));
-    btnCall->setText(french ? QStringLiteral("&Composer") : QStringLiteral("C&all"));
-    btnDropCall->setText(french ? QStringLiteral("&Raccrocher") : QStringLiteral("&Hangup"));
-    Button1->setText(french ? QStringLiteral("&Annuler") : QStringLiteral("&Cancel"));
+    m_language = language;
+    setWindowTitle(TextPair{"Vellora numéroteur rapide", "Vellora Quick Dialer"}.in(language));
+    lblNumber->setText(TextPair{"Numéro à composer", "Number to call"}.in(language));
+    btnCall->setText(TextPair{"&Composer", "C&all"}.in(language));
+    btnDropCall->setText(TextPair{"&Raccrocher", "&Hangup"}.in(language));
+    Button1->setText(TextPair{"&Annuler", "&Cancel"}.in(language));
 }
 
 void TfrmTAPICall::FormCreate()
 {
     CallParams = LINECALLPARAMS{};
-    ChooseLanguage(m_language ? m_language() : 0);
+    ChooseLanguage(m_language);
     CallParams.dwTotalSize = sizeof(LINECALLPARAMS);
     CallParams.dwBearerMode = LINEBEARERMODE_VOICE;
     CallParams.dwMediaMode = LINEMEDIAMODE_INTERACTIVEVOICE;
@@ -164,7 +164,7 @@ void TfrmTAPICall::FormShow()
         const QRect mainFrame = owner->window()->frameGeometry();
         placeFrame(this, [&mainFrame](const QSize &own) { return dialerPosition(mainFrame, own); });
     }
-    ChooseLanguage(m_language ? m_language() : 0);
+    ChooseLanguage(m_language);
 }
 
 void TfrmTAPICall::setStatus(const QString &text)
@@ -263,9 +263,9 @@ void LineCallback(DWORD hDevice, DWORD dwMsg, std::uintptr_t, DWORD dwParam1, DW
     }
 }
 
-TfrmTAPICall *CreateStartupDialer(QWidget *owner, std::function<int()> language)
+TfrmTAPICall *CreateStartupDialer(QWidget *owner, Language language)
 {
-    auto *dialer = new TfrmTAPICall(owner, std::move(language));
+    auto *dialer = new TfrmTAPICall(owner, language);
     frmTAPICall = dialer;
     return dialer;
 }

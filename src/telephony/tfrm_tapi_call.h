@@ -3,13 +3,13 @@
 // Line events reach the window that frmTAPICall designates, through LineCallback.
 #pragma once
 
+#include "core/language.h"
 #include "line_backend.h"
 #include "line_types.h"
 
 #include <QPointer>
 #include <QWidget>
 
-#include <functional>
 #include <memory>
 
 class QLabel;
@@ -24,13 +24,13 @@ class TfrmTAPICall : public QWidget
     Q_OBJECT
 
 public:
-    // owner: the main window (placement and ownership); language: reads the current language
-    // code whenever texts are applied. The backend defaults to the process-wide one.
-    TfrmTAPICall(QWidget *owner, std::function<int()> language,
+    // owner: the main window (placement and ownership); language: the one it starts in. The
+    // backend defaults to the process-wide one.
+    TfrmTAPICall(QWidget *owner, Language language,
                  std::shared_ptr<tapi::LineBackend> backend = tapi::defaultLineBackend());
     ~TfrmTAPICall() override;
 
-    void ChooseLanguage(int code);
+    Language language() const { return m_language; }
 
     QLabel *lblNumber = nullptr;
     QLineEdit *Edit1 = nullptr;
@@ -48,6 +48,10 @@ public:
     void btnCallClick();
     void btnDropCallClick();
     void Button1Click();
+
+public slots:
+    // Sets the window's texts, title included, and keeps the language for the next showing.
+    void ChooseLanguage(vcq::Language language);
 
 signals:
     // Every text the status line receives, in order (also while the window is hidden).
@@ -68,7 +72,7 @@ private:
     void onCallState(tapi::DWORD hDevice, tapi::DWORD state, tapi::DWORD mode);
     QString connectedText(tapi::HCALL call);
 
-    std::function<int()> m_language;
+    Language m_language;
     std::shared_ptr<tapi::LineBackend> m_backend;
 };
 
@@ -84,7 +88,7 @@ void LineCallback(tapi::DWORD hDevice, tapi::DWORD dwMsg, std::uintptr_t dwCallb
 
 // The dialer created at start-up: registers and opens its line, stays hidden, and is the one
 // frmTAPICall designates until quick dial creates its own.
-TfrmTAPICall *CreateStartupDialer(QWidget *owner, std::function<int()> language);
+TfrmTAPICall *CreateStartupDialer(QWidget *owner, Language language);
 
 // Where the dialer goes when shown: centred vertically on the main window, its left edge a
 // third of its width plus 10 pixels left of the main window's centre line.

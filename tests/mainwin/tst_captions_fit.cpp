@@ -5,6 +5,7 @@
 #include "window_fixture.h"
 
 #include "mainwin/start_up.h"
+#include "reg_app.h"
 #include "widgets/explorer_caption.h"
 
 #include <QCheckBox>
@@ -113,10 +114,15 @@ private slots:
     {
         QFETCH(QString, window);
         QFETCH(int, language);
+        {
+            // The language the windows are created in, as the next start reads it.
+            TRegAppDefaultUserConfig reg;
+            vcq::setVcqKey(reg);
+            vcq::RegAppActivation activation(reg);
+            reg.WriteIntegerValue("Language", language);
+        }
         vcq::ProgramWindows windows = vcq::createProgramWindows();
         vcq::TfrmMain &main = *windows.main;
-        main.state().ProgramSettings.Language = language;
-        main.ChooseLanguage(language);
         main.show();
         QWidget *shown = &main;
         if (window == u"options")

@@ -95,10 +95,12 @@ private slots:
         QFETCH(QString, english);
         const FilterEntries entries{entry.toStdString(), std::string(), "X,Y"};
         // The empty entry gives no item; the others keep their order.
-        QCOMPARE(statusItems(entries, 1), QStringList({french, "X"}));
-        QCOMPARE(statusItems(entries, 0), QStringList({english, "Y"}));
-        QCOMPARE(statusItems(entries, 2), statusItems(entries, 0));
-        QCOMPARE(statusItems(entries, -1), statusItems(entries, 0));
+        QCOMPARE(statusItems(entries, vcq::languageFromCode(1)), QStringList({french, "X"}));
+        QCOMPARE(statusItems(entries, vcq::languageFromCode(0)), QStringList({english, "Y"}));
+        QCOMPARE(statusItems(entries, vcq::languageFromCode(2)),
+                 statusItems(entries, vcq::languageFromCode(0)));
+        QCOMPARE(statusItems(entries, vcq::languageFromCode(-1)),
+                 statusItems(entries, vcq::languageFromCode(0)));
     }
 };
 

@@ -162,7 +162,7 @@ private slots:
         QFETCH(int, language);
         writeDataFile({contact("Smith", "John")});
         auto w = startWindow();
-        w->ChooseLanguage(language);
+        w->ChooseLanguage(vcq::languageFromCode(language));
         const QByteArray before = fileBytes();
         for (bool adding : {true, false}) {
             if (adding)
@@ -285,7 +285,7 @@ private slots:
     {
         writeDataFile({contact("Smith", "John"), contact("Doe", "Jane")});
         auto w = startWindow();
-        w->ChooseLanguage(1);
+        w->ChooseLanguage(vcq::Language::French);
         const QByteArray before = fileBytes();
         m_folder.watcher->answers << QStringLiteral("Cancel");
         click(*w, "TrashBut");
@@ -470,7 +470,7 @@ private slots:
         };
         QCOMPARE(items(), QStringList({"Business,Work", "Client", "Family", "Friend"}));
         cbo->setCurrentIndex(2);
-        w->ChooseLanguage(1);
+        w->ChooseLanguage(vcq::Language::French);
         QCOMPARE(items(), QStringList({"", "Ami", "Famille", "Travail"}));
         // The index is kept, not the status.
         QCOMPARE(cbo->currentIndex(), 2);
@@ -480,7 +480,7 @@ private slots:
         cbo->setFocus();
         cbo->lineEdit()->selectAll();
         QTest::keyClicks(cbo->lineEdit(), QStringLiteral("Voisin"));
-        w->ChooseLanguage(0);
+        w->ChooseLanguage(vcq::Language::English);
         QCOMPARE(cbo->currentIndex(), -1);
         QCOMPARE(cbo->currentText(), QString());
     }
@@ -541,7 +541,7 @@ private slots:
 
         // A long item stays selected by its place across a change of language.
         cbo->setCurrentIndex(1);
-        w->ChooseLanguage(1);
+        w->ChooseLanguage(vcq::Language::French);
         QCOMPARE(cbo->currentIndex(), 1);
         QCOMPARE(cbo->itemText(1), QStringLiteral("Fournisseur"));
     }

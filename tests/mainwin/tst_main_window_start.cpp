@@ -3,11 +3,14 @@
 #include "window_fixture.h"
 
 #include "mainwin/start_up.h"
+#include "tfrm_about.h"
+#include "tfrm_options.h"
 
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QToolButton>
 
@@ -174,7 +177,7 @@ private slots:
     {
         QFETCH(int, language);
         auto w = startWindow();
-        w->ChooseLanguage(language);
+        w->ChooseLanguage(vcq::languageFromCode(language));
         QTEST(w->findChild<QLabel *>("lblName")->text(), "name");
         QTEST(w->NewBut->Caption(), "newButton");
         QTEST(button(*w, "cmdDial3")->toolTip(), "dialHint");
@@ -231,6 +234,28 @@ private slots:
         QCOMPARE(m_folder.watcher->boxes[0].buttons, QStringList({"OK"}));
     }
 
+    // The window's own registry writer: a damaged settings file at the end.
+    void registryErrorAtTheEndIsShownAndEnds()
+    {
+        auto w = startWindow();
+        const QString folder = qEnvironmentVariable("XDG_CONFIG_HOME") + "/vellora-carnetique-97";
+        QVERIFY(QDir().mkpath(folder));
+        QFile damaged(folder + "/registry.reg");
+        QVERIFY(damaged.open(QIODevice::WriteOnly));
+        damaged.write("not a registry\n");
+        damaged.close();
+        QSignalSpy ends(w.get(), &TfrmMain::exitRequested);
+        QTest::mouseClick(button(*w, "ExitBut"), Qt::LeftButton);
+        QCOMPARE(ends.count(), 1);
+        QVERIFY(!w->store().isOpen());
+        QCOMPARE(m_folder.watcher->boxes.size(), 1);
+        const SeenBox &box = m_folder.watcher->boxes[0];
+        QVERIFY2(box.text.startsWith("Failed to create key SOFTWARE\\Vellora Softwares\\"),
+                 qPrintable(box.text));
+        QCOMPARE(box.title, QStringLiteral("Vellora Carnetique 97"));
+        QCOMPARE(box.buttons, QStringList({"OK"}));
+    }
+
     void cancelledPasswordEndsBeforeAnyContact()
     {
         writeDataFile({contact("Smith", "John")});
@@ -276,12 +301,15 @@ private slots:
     void optionsDialogRunsModallyAndItsLanguageApplies()
     {
         auto w = startWindow();
-        auto *options = new QDialog(w.get());
-        options->setObjectName(QStringLiteral("TfrmOptions"));
-        w->setOptionsDialog(options);
+        vcq::MainState &state = w->state();
+        TfrmAbout about(w->language(), w.get());
+        TfrmOptions options(state.ProgramSettings, state.Password, state.headerImage, w.get(),
+                            nullptr, about);
+        w->setOptionsDialog(&options);
         m_folder.watcher->onDialog = [&](QDialog *) {
-            w->state().ProgramSettings.Language = 1;
+            options.cboLang->setCurrentIndex(1);
             w->state().headerImage.set(Field::Reserved, "kept");
+            options.btnOk->click();
         };
         QTest::mouseClick(button(*w, "ConfigBut"), Qt::LeftButton);
         QCOMPARE(m_folder.watcher->dialogsSeen, QStringList({"TfrmOptions"}));

@@ -145,22 +145,27 @@ inline std::unique_ptr<vcq::TfrmMain> startWindow(std::function<void(vcq::TfrmMa
     return w;
 }
 
-// Each test function's own empty working folder, and a watcher answering its
-// modal boxes.
+// Each test function's own empty working folder and settings, and a watcher
+// answering its modal boxes.
 struct TestFolder {
     std::unique_ptr<QTemporaryDir> dir;
     std::unique_ptr<ModalWatcher> watcher;
+    QByteArray configHome;
 
     void enter()
     {
         dir = std::make_unique<QTemporaryDir>();
         QVERIFY(dir->isValid());
         QVERIFY(QDir::setCurrent(dir->path()));
+        // What one test stores in the settings, the next does not find.
+        configHome = qgetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir->filePath(QStringLiteral(".config"))));
         watcher = std::make_unique<ModalWatcher>();
     }
     void leave()
     {
         watcher.reset();
+        qputenv("XDG_CONFIG_HOME", configHome);
         QDir::setCurrent(QDir::tempPath());
         dir.reset();
     }

@@ -105,7 +105,7 @@ private slots:
 
         // The next start of the program.
         vcq::PasswordState state;
-        TfrmPasswordDlg dialog(state, [] { return 0; });
+        TfrmPasswordDlg dialog(state, vcq::Language::English);
         QSignalSpy shown(&dialog, &QDialog::finished);
         vcq::ContactStore store;
         QCOMPARE(store.open(path.toStdString()), vcq::ContactStore::OpenResult::Opened);

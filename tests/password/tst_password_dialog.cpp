@@ -26,7 +26,7 @@ class TestPasswordDialog : public QObject
 
     std::unique_ptr<TfrmPasswordDlg> makeDialog()
     {
-        return std::make_unique<TfrmPasswordDlg>(state, [this] { return language; });
+        return std::make_unique<TfrmPasswordDlg>(state, vcq::languageFromCode(language));
     }
 
     // Shows the dialog with exec() and lets the user act once it is up; a
@@ -67,8 +67,8 @@ private slots:
         QTest::newRow("code -1 is English") << -1 << true << "Password Confirmation"
                                             << "&Cancel";
     }
-    // The texts follow the language and mode of the moment the dialog is shown,
-    // not those it was created with.
+    // The texts follow the language last chosen and the mode of the moment the
+    // dialog is shown, not those it was created with.
     void texts()
     {
         QFETCH(int, lang);
@@ -78,7 +78,7 @@ private slots:
         language = lang == 1 ? 0 : 1;
         state.PasswordChanged = !confirming;
         auto dlg = makeDialog();
-        language = lang;
+        dlg->ChooseLanguage(vcq::languageFromCode(lang));
         state.PasswordChanged = confirming;
         run(*dlg, [&](TfrmPasswordDlg *d) {
             QCOMPARE(child<QLabel>(d, "lblPwd")->text(), label);

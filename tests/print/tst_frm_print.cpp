@@ -95,7 +95,7 @@ class TestFrmPrint : public QObject
     std::unique_ptr<TfrmPrint> makeDialog()
     {
         auto d = std::make_unique<TfrmPrint>(
-            m_list, [this] { return m_printEnabled; }, [this] { return m_language; }, &m_main);
+            m_list, [this] { return m_printEnabled; }, vcq::languageFromCode(m_language), &m_main);
         // Wherever the machine's default printer is, the output goes to the test's folder.
         d->printer().setOutputFormat(QPrinter::PdfFormat);
         d->printer().setOutputFileName(pdfPath());
@@ -158,7 +158,7 @@ private slots:
         QFETCH(QStringList, expected);
         auto d = makeDialog();
         d->show();
-        m_language = language; // taken at the next showing
+        d->ChooseLanguage(vcq::languageFromCode(language)); // kept for the next showing
         d->hide();
         d->show();
         const QStringList shown = {
@@ -325,7 +325,7 @@ private slots:
         if (!QPrinterInfo::defaultPrinter().isNull())
             QSKIP("this machine has a default printer");
         TfrmPrint d(
-            m_list, [] { return true; }, [] { return 0; }, &m_main);
+            m_list, [] { return true; }, vcq::Language::English, &m_main);
         QCOMPARE(d.printer().outputFormat(), QPrinter::PdfFormat);
         QCOMPARE(d.printer().outputFileName(), pdfPath());
         d.show();

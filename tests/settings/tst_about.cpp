@@ -111,7 +111,7 @@ void TestAbout::aboutBox()
     QWidget main;
     main.setFixedSize(633, 455);
     main.move(-40, 15);
-    TfrmAbout about([&] { return language; }, &main);
+    TfrmAbout about(vcq::languageFromCode(language), &main);
     about.show();
     QVERIFY(QTest::qWaitForWindowExposed(&about));
     QCOMPARE(about.windowTitle(), caption);

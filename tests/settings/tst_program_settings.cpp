@@ -51,7 +51,7 @@ private slots:
     void initialPosition();
     void placesTheWindow();
     void positionWrittenAtEveryEnd();
-    void positionErrorIsShownAndEndGoesOn();
+    void positionErrorIsThrown();
 };
 
 void TestProgramSettings::firstStart()
@@ -221,7 +221,7 @@ void TestProgramSettings::positionWrittenAtEveryEnd()
     QWidget window;
     window.resize(200, 100);
     window.move(40, 50);
-    saveWindowPositionAtExit(r.reg, &window);
+    WriteVcqPos(r.reg, window.pos());
     QVERIFY(!r.reg.Active());
 
     ProgramSettings settings;
@@ -233,7 +233,7 @@ void TestProgramSettings::positionWrittenAtEveryEnd()
     // With restoring on, the next start uses where the window was at the end.
     r.reg.WriteBoolValue("ScreenPos", true);
     window.move(60, 70);
-    saveWindowPositionAtExit(r.reg, &window);
+    WriteVcqPos(r.reg, window.pos());
     QWidget next;
     next.resize(200, 100);
     ProgramSettings again;
@@ -241,7 +241,7 @@ void TestProgramSettings::positionWrittenAtEveryEnd()
     QCOMPARE(next.pos(), QPoint(60, 70));
 }
 
-void TestProgramSettings::positionErrorIsShownAndEndGoesOn()
+void TestProgramSettings::positionErrorIsThrown()
 {
     Registry r;
     QFile damaged(r.dir.filePath(QStringLiteral("registry.reg")));
@@ -249,19 +249,7 @@ void TestProgramSettings::positionErrorIsShownAndEndGoesOn()
     damaged.write("not a registry\n");
     damaged.close();
 
-    QWidget window;
-    QString shown;
-    auto answered = onNextModal<QMessageBox>([&](QMessageBox *box) {
-        shown = box->windowTitle() + u'|' + box->text() + u'|' + box->buttons().first()->text();
-        box->buttons().first()->click();
-    });
-    saveWindowPositionAtExit(r.reg, &window);
-    QVERIFY(*answered);
-    QVERIFY2(shown.startsWith(QStringLiteral(
-                 "Vellora Carnetique 97|Failed to create key SOFTWARE\\Vellora Softwares\\")),
-             qPrintable(shown));
-    QVERIFY(shown.endsWith(QStringLiteral("|OK")));
-    QVERIFY(!r.reg.Active());
+    // The main window reports it and ends all the same.
     QVERIFY_THROWS_EXCEPTION(ERegistryException, WriteVcqPos(r.reg, QPoint(1, 2)));
     QVERIFY(!r.reg.Active());
 }

@@ -139,8 +139,7 @@ class TestModemManagerBackend : public QObject
     {
         makeBackend();
         std::shared_ptr<LineBackend> shared(m_backend.get(), [](LineBackend *) {});
-        auto *dialer = new TfrmTAPICall(
-            nullptr, [] { return 0; }, shared);
+        auto *dialer = new TfrmTAPICall(nullptr, Language::English, shared);
         frmTAPICall = dialer;
         dialer->show();
         return dialer;

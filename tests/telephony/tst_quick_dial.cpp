@@ -24,7 +24,6 @@ class TestQuickDial : public QObject
     std::array<QLineEdit *, 4> m_phones{};
     std::array<QToolButton *, 4> m_buttons{};
     QuickDial *m_quickDial = nullptr;
-    int m_language = 0;
 
     int initializeCount() const
     {
@@ -51,7 +50,6 @@ private slots:
     {
         m_fake = std::make_shared<FakeLineBackend>();
         setDefaultLineBackend(m_fake);
-        m_language = 0;
         m_main = std::make_unique<QWidget>();
         m_main->setGeometry(100, 80, 640, 480);
         std::array<QAbstractButton *, 4> buttons{};
@@ -63,7 +61,7 @@ private slots:
             m_buttons[i]->setGeometry(600, 215 + 26 * static_cast<int>(i), 21, 21);
             buttons[i] = m_buttons[i];
         }
-        m_quickDial = new QuickDial(m_main.get(), m_phones, buttons, [this] { return m_language; });
+        m_quickDial = new QuickDial(m_main.get(), m_phones, buttons, Language::English);
         m_main->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
     }
@@ -154,7 +152,7 @@ private slots:
         QVERIFY(!dialer->isVisible());
         QVERIFY(DialerOpen);
         m_main->move(300, 200);
-        m_language = 1;
+        m_quickDial->setLanguage(Language::French);
         QCOMPARE(dialFrom(1, "222"), dialer);
         QVERIFY(dialer->isVisible());
         QCOMPARE(dialer->Edit1->text(), QString("222"));
@@ -208,8 +206,7 @@ private slots:
 
     void startupDialerIsNotReused()
     {
-        QPointer<TfrmTAPICall> startup =
-            CreateStartupDialer(m_main.get(), [this] { return m_language; });
+        QPointer<TfrmTAPICall> startup = CreateStartupDialer(m_main.get(), Language::English);
         QCOMPARE(frmTAPICall.data(), startup.data());
         QVERIFY(!startup->isVisible());
         QVERIFY(m_fake->isRegistered(startup->LineAppHandle));

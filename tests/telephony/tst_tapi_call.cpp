@@ -21,8 +21,7 @@ class TestTapiCall : public QObject
 
     TfrmTAPICall *makeDialer()
     {
-        auto *dialer = new TfrmTAPICall(
-            nullptr, [this] { return m_language; }, m_fake);
+        auto *dialer = new TfrmTAPICall(nullptr, languageFromCode(m_language), m_fake);
         frmTAPICall = dialer;
         dialer->show();
         return dialer;
@@ -423,13 +422,13 @@ private slots:
         QTRY_COMPARE(status(w), QString("Disconnected: busy"));
     }
 
-    void showAppliesCurrentLanguage()
+    // A language chosen while the window is hidden is the one its next showing applies.
+    void showAppliesLanguageChosenMeanwhile()
     {
         auto *w = makeDialer();
         QCOMPARE(w->windowTitle(), QString("Vellora Quick Dialer"));
         w->hide();
-        m_language = 1;
-        QCOMPARE(w->windowTitle(), QString("Vellora Quick Dialer"));
+        w->ChooseLanguage(Language::French);
         w->show();
         QCOMPARE(w->windowTitle(), QString("Vellora numéroteur rapide"));
         QCOMPARE(w->btnCall->text(), QString("&Composer"));
