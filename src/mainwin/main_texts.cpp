@@ -36,6 +36,22 @@ MainTexts french()
     t.MsgWrongFileFormat = QStringLiteral("Format de fichier invalide !");
     t.MsgDeletePrefix = QStringLiteral("Supprimer ");
     t.MsgReservedLastName = QStringLiteral("Ce nom est réservé !");
+    t.MsgNoDataFile = QStringLiteral("Aucun fichier de données n'est ouvert");
+    t.MsgLinkLoop =
+        QStringLiteral("Le nom du fichier de données mène à une boucle de liens symboliques.");
+    t.MsgDanglingLink = QStringLiteral(
+        "Le nom du fichier de données est un lien symbolique vers un fichier qui n'existe pas.");
+    t.MsgNotRegularFile =
+        QStringLiteral("Le fichier de données n'est pas un fichier ordinaire "
+                       "(tube, périphérique ou dossier) ; il n'a pas été touché.");
+    t.MsgTooManyRecords = QStringLiteral("Le fichier de données contient plus de fiches que ce "
+                                         "programme ne peut en traiter ; il n'a pas été touché.");
+    t.MsgFileShrunk =
+        QStringLiteral("Un autre programme a raccourci le fichier de données ; rien n'a été écrit. "
+                       "Redémarrez le programme pour relire le fichier.");
+    t.MsgUnstorableField = QStringLiteral(
+        "Le champ « %1 » contient des caractères que le fichier ne peut pas garder ; "
+        "rien n'a été enregistré.");
     return t;
 }
 
@@ -69,6 +85,19 @@ MainTexts english()
     t.MsgWrongFileFormat = QStringLiteral("Wrong file format !");
     t.MsgDeletePrefix = QStringLiteral("Delete ");
     t.MsgReservedLastName = QStringLiteral("This last name is reserved !");
+    t.MsgNoDataFile = QStringLiteral("No data file is open");
+    t.MsgLinkLoop = QStringLiteral("The data file's name leads round a loop of symbolic links.");
+    t.MsgDanglingLink =
+        QStringLiteral("The data file's name is a symbolic link to a file that does not exist.");
+    t.MsgNotRegularFile = QStringLiteral("The data file is not an ordinary file (a pipe, a "
+                                         "device or a folder); it has been left alone.");
+    t.MsgTooManyRecords = QStringLiteral("The data file holds more records than this program "
+                                         "can address; it has been left alone.");
+    t.MsgFileShrunk =
+        QStringLiteral("Another program has cut the data file short; nothing was written. "
+                       "Restart the program to read the file again.");
+    t.MsgUnstorableField = QStringLiteral(
+        "The field \"%1\" holds characters the data file cannot keep; nothing was saved.");
     return t;
 }
 
