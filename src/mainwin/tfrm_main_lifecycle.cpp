@@ -184,7 +184,7 @@ void TfrmMain::reportError(std::exception_ptr error)
     } catch (...) {
         message = exceptionMessage(error);
     }
-    showPlainMessage(this, message);
+    reportFailure(this, message);
 }
 
 } // namespace vcq
