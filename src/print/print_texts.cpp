@@ -16,6 +16,8 @@ PrintTexts printTexts(int language)
             QStringLiteral("Aucune imprimante n'est installée. Le document a été enregistré "
                            "dans le fichier %1"),
             QStringLiteral("L'impression a échoué !"),
+            QStringLiteral("Aucune imprimante n'est installée, et %1 n'est pas un fichier "
+                           "ordinaire (lien symbolique, tube ou dossier) : rien n'a été écrit."),
         };
     return {
         QStringLiteral("Print Carnetique"),
@@ -26,6 +28,8 @@ PrintTexts printTexts(int language)
         QStringLiteral("Do you really want to print ?"),
         QStringLiteral("No printer is installed. The document was saved in the file %1"),
         QStringLiteral("Printing failed !"),
+        QStringLiteral("No printer is installed, and %1 is not an ordinary file (a symbolic "
+                       "link, a pipe or a folder): nothing was written."),
     };
 }
 

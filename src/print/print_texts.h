@@ -15,6 +15,7 @@ struct PrintTexts {
     QString confirmPrint;
     QString savedAsPdf; // %1 is the file's path
     QString printFailed;
+    QString pdfRefused; // %1 is the file's path
 };
 
 // 1 is French, every other code English.
