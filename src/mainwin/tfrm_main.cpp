@@ -1,6 +1,8 @@
 // Construction of the main window: its controls, pictures, texts and place.
 #include "tfrm_main.h"
 
+#include "widgets/cp1252_guard.h"
+
 #include "widgets/command_pictures.h"
 #include "widgets/explorer_button.h"
 #include "widgets/message_boxes.h"
@@ -71,6 +73,8 @@ TfrmMain::TfrmMain(QWidget *parent) : QWidget(parent, Qt::Window)
     m_passwordCheck = [](const ContactRecord &) { return true; };
 
     buildControls();
+    // Characters the data file cannot hold are refused as they are typed.
+    refuseUnstorableCharacters(this, [this] { return m_state.ProgramSettings.Language; });
     m_quickDial = new QuickDial(this, {txtPhone1, txtPhone2, txtPhone3, txtCell},
                                 {cmdDial1, cmdDial2, cmdDial3, cmdDial4},
                                 [this] { return m_state.ProgramSettings.Language; });

@@ -109,6 +109,8 @@ private:
     void setStatusText(const QString &text);
     int selectedStatusIndex() const;
     void limitCommentLength();
+    // The label of the first field holding text the data file cannot store.
+    QString unstorableFieldLabel() const;
     void savePosition();
     void lstListClick();
 

@@ -175,10 +175,43 @@ void TfrmMain::NewButClick()
     setDeleteEnabled(false);
 }
 
+QString TfrmMain::unstorableFieldLabel() const
+{
+    const std::pair<QString, const QString *> fields[] = {
+        {txtLastName->text(), &m_texts.lblName},
+        {txtFirstName->text(), &m_texts.lblFirst},
+        {txtOrganisation->text(), &m_texts.lblOrganisation},
+        {txtAddress1->text(), &m_texts.lblAddress},
+        {txtCity->text(), &m_texts.lblCity},
+        {txtZip->text(), &m_texts.lblZip},
+        {txtState->text(), &m_texts.lblState},
+        {txtCountry->text(), &m_texts.lblCountry},
+        {txtPhone1->text(), &m_texts.lblPhone1},
+        {txtPhone2->text(), &m_texts.lblPhone2},
+        {txtCell->text(), &m_texts.lblCell},
+        {txtPhone3->text(), &m_texts.lblFax},
+        {txtEmail->text(), &m_texts.lblEmail},
+        {txtComment->toPlainText(), &m_texts.lblComment},
+        {txtBirth->maskedText(), &m_texts.lblBirth},
+        {cboFilter->currentText(), &m_texts.lblFilter},
+    };
+    for (const auto &[text, label] : fields) {
+        if (!isCp1252Storable(text))
+            return *label;
+    }
+    return {};
+}
+
 void TfrmMain::SaveButClick()
 {
     if (!m_state.SaveEnabled)
         return;
+    // The fields refuse such characters as they are typed; text put there
+    // another way is caught here, before anything is written.
+    if (const QString field = unstorableFieldLabel(); !field.isEmpty()) {
+        showPlainMessage(this, m_texts.MsgUnstorableField.arg(field));
+        return;
+    }
     const std::string lastName = toCp1252(txtLastName->text());
     if (trimBlanksAndControls(lastName).empty()) {
         showPlainMessage(this, m_texts.MsgLastNameRequired);

@@ -1,5 +1,7 @@
 #include "tfrm_password_dlg.h"
 
+#include "cp1252_guard.h"
+
 #include "cp1252.h"
 
 #include "message_boxes.h"
@@ -88,6 +90,8 @@ TfrmPasswordDlg::TfrmPasswordDlg(vcq::PasswordState &state, std::function<int()>
     connect(cmdOk, &QPushButton::clicked, this, &TfrmPasswordDlg::cmdOkClick);
     connect(cmdCancel, &QPushButton::clicked, this, &TfrmPasswordDlg::cmdCancelClick);
 
+    // The password is compared as cp1252 bytes.
+    vcq::refuseUnstorableCharacters(this, m_language);
     ChooseLanguage();
 }
 

@@ -1,5 +1,7 @@
 #include "tfrm_options.h"
 
+#include "cp1252_guard.h"
+
 #include "cp1252.h"
 #include "message_boxes.h"
 #include "named_widget.h"
@@ -121,6 +123,8 @@ TfrmOptions::TfrmOptions(vcq::ProgramSettings &settings, vcq::PasswordState &pas
     RegAppDefaultUserConfig1->setObjectName(QStringLiteral("RegAppDefaultUserConfig1"));
     vcq::setVcqKey(*RegAppDefaultUserConfig1);
 
+    // The defaults and the password are stored as cp1252 bytes.
+    vcq::refuseUnstorableCharacters(this, [this] { return m_settings.Language; });
     ChooseLanguage(m_settings.Language);
 }
 

@@ -1,0 +1,108 @@
+#include "cp1252_guard.h"
+
+#include "cp1252.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QSignalBlocker>
+#include <QTextCursor>
+#include <QToolTip>
+
+namespace vcq
+{
+
+namespace
+{
+
+void tellRefusal(QWidget *field, const std::function<int()> &language)
+{
+    QApplication::beep();
+    QToolTip::showText(field->mapToGlobal(QPoint(0, field->height())),
+                       unstorableCharacterText(language ? language() : 0), field);
+}
+
+// A plain text edit has no validator: a change that brings in an unstorable
+// character is undone by putting back the last text that had none.
+class PlainTextGuard : public QObject
+{
+public:
+    PlainTextGuard(QPlainTextEdit *edit, std::function<int()> language)
+        : QObject(edit), m_edit(edit), m_language(std::move(language)),
+          m_lastGood(edit->toPlainText())
+    {
+        setObjectName(QStringLiteral("cp1252Guard"));
+        connect(edit, &QPlainTextEdit::textChanged, this, [this] { check(); });
+    }
+
+private:
+    void check()
+    {
+        const QString text = m_edit->toPlainText();
+        if (isCp1252Storable(text)) {
+            m_lastGood = text;
+            return;
+        }
+        const int at = m_edit->textCursor().position();
+        {
+            const QSignalBlocker block(m_edit);
+            m_edit->setPlainText(m_lastGood);
+        }
+        QTextCursor cursor = m_edit->textCursor();
+        cursor.setPosition(std::min<int>(at, static_cast<int>(m_lastGood.size())));
+        m_edit->setTextCursor(cursor);
+        tellRefusal(m_edit, m_language);
+    }
+
+    QPlainTextEdit *m_edit;
+    std::function<int()> m_language;
+    QString m_lastGood;
+};
+
+} // namespace
+
+QString unstorableCharacterText(int language)
+{
+    return language == 1 ? QStringLiteral("Ce caractère ne peut pas être enregistré dans le "
+                                          "fichier ; il a été refusé.")
+                         : QStringLiteral("This character cannot be stored in the data file; it "
+                                          "was refused.");
+}
+
+Cp1252Validator::Cp1252Validator(const QValidator *inner, std::function<void()> onRefusal,
+                                 QObject *parent)
+    : QValidator(parent), m_inner(inner), m_onRefusal(std::move(onRefusal))
+{
+}
+
+QValidator::State Cp1252Validator::validate(QString &input, int &pos) const
+{
+    if (!isCp1252Storable(input)) {
+        if (m_onRefusal)
+            m_onRefusal();
+        return Invalid;
+    }
+    return m_inner ? m_inner->validate(input, pos) : Acceptable;
+}
+
+void Cp1252Validator::fixup(QString &input) const
+{
+    if (m_inner)
+        m_inner->fixup(input);
+}
+
+void refuseUnstorableCharacters(QWidget *window, std::function<int()> language)
+{
+    for (QLineEdit *edit : window->findChildren<QLineEdit *>()) {
+        if (qobject_cast<const Cp1252Validator *>(edit->validator()))
+            continue;
+        edit->setValidator(new Cp1252Validator(
+            edit->validator(), [edit, language] { tellRefusal(edit, language); }, edit));
+    }
+    for (QPlainTextEdit *edit : window->findChildren<QPlainTextEdit *>()) {
+        if (!edit->findChild<QObject *>(QStringLiteral("cp1252Guard"), Qt::FindDirectChildrenOnly))
+            new PlainTextGuard(edit, language);
+    }
+}
+
+} // namespace vcq
