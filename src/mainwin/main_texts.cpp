@@ -49,6 +49,11 @@ MainTexts french()
     t.MsgFileShrunk =
         QStringLiteral("Un autre programme a raccourci le fichier de données ; rien n'a été écrit. "
                        "Redémarrez le programme pour relire le fichier.");
+    t.MsgFilterNotAFile = QStringLiteral(
+        "« Filter.txt » n'est pas un fichier ordinaire (tube, périphérique ou dossier) ; il n'a "
+        "pas été lu et la liste des statuts est vide.");
+    t.MsgFilterTooLarge = QStringLiteral(
+        "« Filter.txt » dépasse 1 Mio ; il n'a pas été lu et la liste des statuts est vide.");
     t.MsgUnstorableField = QStringLiteral(
         "Le champ « %1 » contient des caractères que le fichier ne peut pas garder ; "
         "rien n'a été enregistré.");
@@ -96,6 +101,12 @@ MainTexts english()
     t.MsgFileShrunk =
         QStringLiteral("Another program has cut the data file short; nothing was written. "
                        "Restart the program to read the file again.");
+    t.MsgFilterNotAFile = QStringLiteral(
+        "\"Filter.txt\" is not an ordinary file (a pipe, a device or a folder); it has been left "
+        "unread and the status list is empty.");
+    t.MsgFilterTooLarge = QStringLiteral(
+        "\"Filter.txt\" is larger than 1 MiB; it has been left unread and the status list is "
+        "empty.");
     t.MsgUnstorableField = QStringLiteral(
         "The field \"%1\" holds characters the data file cannot keep; nothing was saved.");
     return t;

@@ -99,8 +99,14 @@ TfrmMain::TfrmMain(QWidget *parent) : QWidget(parent, Qt::Window)
     setPrintEnabled(false);
     guarded([this] {
         ReadVcqReg();
-        m_state.filterEntries = LoadFilter();
+        SmallFileStatus filter = SmallFileStatus::Missing;
+        m_state.filterEntries = LoadFilter(kFilterFileName, &filter);
         ChooseLanguage(m_state.ProgramSettings.Language);
+        // Said once the language is known; the file is left as it is.
+        if (filter == SmallFileStatus::NotRegular)
+            showPlainMessage(this, m_texts.MsgFilterNotAFile);
+        else if (filter == SmallFileStatus::TooLarge)
+            showPlainMessage(this, m_texts.MsgFilterTooLarge);
     });
 }
 

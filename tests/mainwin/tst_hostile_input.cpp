@@ -173,6 +173,38 @@ private slots:
         QCOMPARE(listTexts(*w), QStringList{"Levi Dan"});
     }
 
+    // A pipe in place of "Filter.txt" no longer hangs the start: it is left
+    // unread, said so, and the status list stays empty.
+    void aStatusFileThatIsNoFileIsExplained_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("fifo") << "fifo"
+                              << "\"Filter.txt\" is not an ordinary file (a pipe, a device or a "
+                                 "folder); it has been left unread and the status list is empty.";
+        QTest::newRow("too large") << "large"
+                                   << "\"Filter.txt\" is larger than 1 MiB; it has been left "
+                                      "unread and the status list is empty.";
+    }
+    void aStatusFileThatIsNoFileIsExplained()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, message);
+        if (kind == "fifo") {
+            QCOMPARE(::mkfifo("Filter.txt", 0600), 0);
+        } else {
+            QFile f("Filter.txt");
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("Ami,Friend\n");
+            QVERIFY(f.resize(2 * 1024 * 1024));
+        }
+        auto w = startWindow();
+        QCOMPARE(m_folder.watcher->boxes.size(), 1);
+        QCOMPARE(m_folder.watcher->boxes[0].text, message);
+        QCOMPARE(w->findChild<QComboBox *>("cboFilter")->count(), 0);
+        QVERIFY(QFile::exists("VCQ97.NAM")); // the start went on
+    }
+
     // A data file name that is no file gets a plain sentence in the user's
     // language; later commands say there is no data file, in that language too.
     void unusableDataFilesAreExplained_data()
