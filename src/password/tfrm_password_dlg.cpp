@@ -1,19 +1,17 @@
 #include "tfrm_password_dlg.h"
 
-#include "cp1252_guard.h"
-
+#include "caption_fit.h"
 #include "cp1252.h"
+#include "cp1252_guard.h"
 
 #include "message_boxes.h"
 #include "svg_pictures.h"
 #include "window_placement.h"
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QProxyStyle>
 #include <QPushButton>
-#include <QScreen>
 #include <QShowEvent>
 
 namespace
@@ -90,6 +88,15 @@ TfrmPasswordDlg::TfrmPasswordDlg(vcq::PasswordState &state, std::function<int()>
     connect(cmdOk, &QPushButton::clicked, this, &TfrmPasswordDlg::cmdOkClick);
     connect(cmdCancel, &QPushButton::clicked, this, &TfrmPasswordDlg::cmdCancelClick);
 
+    // The label asks or confirms, in either language.
+    QStringList labels, cancels;
+    for (const DialogTexts *t : {&kEnglish, &kFrench}) {
+        labels << QString::fromUtf8(t->askLabel) << QString::fromUtf8(t->confirmLabel);
+        cancels << QString::fromUtf8(t->cancel);
+    }
+    vcq::fitCaption(lblPwd, labels);
+    vcq::fitCaption(cmdOk, {QString::fromUtf8(kEnglish.ok), QString::fromUtf8(kFrench.ok)});
+    vcq::fitCaption(cmdCancel, cancels);
     // The password is compared as cp1252 bytes.
     vcq::refuseUnstorableCharacters(this, m_language);
     ChooseLanguage();
@@ -129,10 +136,7 @@ void TfrmPasswordDlg::FormShow()
 
 void TfrmPasswordDlg::centreOnScreen()
 {
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    move(vcq::centredOver(screen->geometry(), frameGeometry().size()));
+    vcq::centreOnScreen(this);
 }
 
 void TfrmPasswordDlg::cmdOkClick()

@@ -24,6 +24,8 @@ void showErrorBox(QWidget *parent, const QString &text);
 // A failure shown as a plain message and also written to standard error, so
 // that it is not lost where nobody sees the window.
 void reportFailure(QWidget *parent, const QString &text);
+// The same question, its box centred on the screen instead of over `parent`.
+bool askConfirmationOnScreen(QWidget *parent, const QString &text);
 
 // The text shown for an exception that ended an event handler.
 QString exceptionMessage(std::exception_ptr error);
