@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QSignalBlocker>
 #include <QTextCursor>
 #include <QToolTip>
 
@@ -44,10 +43,8 @@ private:
             return;
         }
         const int at = m_edit->textCursor().position();
-        {
-            const QSignalBlocker block(m_edit);
-            m_edit->setPlainText(m_lastGood);
-        }
+        // Not silently: whoever follows the memo's edits sees the text go back.
+        m_edit->setPlainText(m_lastGood);
         QTextCursor cursor = m_edit->textCursor();
         cursor.setPosition(std::min<int>(at, static_cast<int>(m_lastGood.size())));
         m_edit->setTextCursor(cursor);
