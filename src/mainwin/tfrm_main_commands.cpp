@@ -229,26 +229,26 @@ void TfrmMain::NewButClick()
 
 QString TfrmMain::unstorableFieldLabel() const
 {
-    const std::pair<QString, const QString *> fields[] = {
-        {txtLastName->text(), &m_texts.lblName},
-        {txtFirstName->text(), &m_texts.lblFirst},
-        {txtOrganisation->text(), &m_texts.lblOrganisation},
-        {txtAddress1->text(), &m_texts.lblAddress},
-        {txtCity->text(), &m_texts.lblCity},
-        {txtZip->text(), &m_texts.lblZip},
-        {txtState->text(), &m_texts.lblState},
-        {txtCountry->text(), &m_texts.lblCountry},
-        {txtPhone1->text(), &m_texts.lblPhone1},
-        {txtPhone2->text(), &m_texts.lblPhone2},
-        {txtCell->text(), &m_texts.lblCell},
-        {txtPhone3->text(), &m_texts.lblFax},
-        {txtEmail->text(), &m_texts.lblEmail},
-        {txtComment->toPlainText(), &m_texts.lblComment},
-        {txtBirth->maskedText(), &m_texts.lblBirth},
-        {cboFilter->currentText(), &m_texts.lblFilter},
+    const std::pair<Field, const QString *> labels[] = {
+        {Field::LastName, &m_texts.lblName},
+        {Field::FirstName, &m_texts.lblFirst},
+        {Field::Organisation, &m_texts.lblOrganisation},
+        {Field::Address1, &m_texts.lblAddress},
+        {Field::City, &m_texts.lblCity},
+        {Field::Zip, &m_texts.lblZip},
+        {Field::State, &m_texts.lblState},
+        {Field::Country, &m_texts.lblCountry},
+        {Field::Phone1, &m_texts.lblPhone1},
+        {Field::Phone2, &m_texts.lblPhone2},
+        {Field::Cell, &m_texts.lblCell},
+        {Field::Phone3, &m_texts.lblFax},
+        {Field::Email, &m_texts.lblEmail},
+        {Field::Comment, &m_texts.lblComment},
+        {Field::Birth, &m_texts.lblBirth},
+        {Field::Status, &m_texts.lblFilter},
     };
-    for (const auto &[text, label] : fields) {
-        if (!isCp1252Storable(text))
+    for (const auto &[field, label] : labels) {
+        if (!isCp1252Storable(fieldText(field)))
             return *label;
     }
     return {};
