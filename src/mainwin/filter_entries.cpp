@@ -2,8 +2,6 @@
 
 #include "widgets/cp1252.h"
 
-#include <fstream>
-
 namespace vcq
 {
 
@@ -64,16 +62,15 @@ FilterEntries parseFilterEntries(std::string_view content)
     return lines.finish();
 }
 
-FilterEntries LoadFilter(const std::string &path)
+FilterEntries LoadFilter(const std::string &path, SmallFileStatus *status)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    // A pipe or /dev/zero in its place must not hang the start.
+    const SmallFile file = readSmallRegularFile(path, kFilterFileCap);
+    if (status)
+        *status = file.status;
+    if (file.status != SmallFileStatus::Read)
         return {};
-    LineCollector lines;
-    char buffer[4096];
-    while (!lines.full() && in.read(buffer, sizeof buffer).gcount() > 0)
-        lines.feed(std::string_view(buffer, static_cast<std::size_t>(in.gcount())));
-    return lines.finish();
+    return parseFilterEntries(file.bytes);
 }
 
 QStringList statusItems(const FilterEntries &entries, Language language)

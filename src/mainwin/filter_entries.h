@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/language.h"
+#include "regular_file.h"
 
 #include <QStringList>
 
@@ -25,8 +26,11 @@ inline constexpr qsizetype kMaxStatusLength = 15;
 using FilterEntries = std::vector<std::string>;
 
 FilterEntries parseFilterEntries(std::string_view content);
-// Reads the file; a missing or unreadable file gives an empty list.
-FilterEntries LoadFilter(const std::string &path = kFilterFileName);
+// Reads the file; a missing or unreadable file gives an empty list, and so
+// does anything but an ordinary file of at most 1 MiB, which is left unread
+// (`status` says which).
+FilterEntries LoadFilter(const std::string &path = kFilterFileName,
+                         SmallFileStatus *status = nullptr);
 
 // The combo box items for a language, unsorted: the
 // text before the first comma in French, after it in English (the whole line

@@ -18,6 +18,14 @@ struct MainTexts {
     QString quickDialHint;
     // Messages.
     QString MsgLastNameRequired, MsgWrongFileFormat, MsgDeletePrefix, MsgReservedLastName;
+    // Faults of the data file that the operating system gives no good text for.
+    QString MsgNoDataFile, MsgLinkLoop, MsgDanglingLink, MsgNotRegularFile, MsgTooManyRecords,
+        MsgFileShrunk;
+    // "Filter.txt" left unread: not an ordinary file, or larger than 1 MiB.
+    QString MsgFilterNotAFile, MsgFilterTooLarge;
+    // Save refused: a field holds characters the data file cannot store ("%1"
+    // is the field's label).
+    QString MsgUnstorableField;
 
     friend bool operator==(const MainTexts &, const MainTexts &) = default;
 };

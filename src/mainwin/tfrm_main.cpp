@@ -3,6 +3,7 @@
 
 #include "widgets/caption_fit.h"
 #include "widgets/command_pictures.h"
+#include "widgets/cp1252_guard.h"
 #include "widgets/explorer_button.h"
 #include "widgets/message_boxes.h"
 #include "widgets/named_widget.h"
@@ -74,6 +75,8 @@ TfrmMain::TfrmMain(QWidget *parent) : QWidget(parent, Qt::Window)
     m_passwordCheck = [](const ContactRecord &) { return true; };
 
     buildControls();
+    // Characters the data file cannot hold are refused as they are typed.
+    refuseUnstorableCharacters(this, [this] { return language(); });
     m_quickDial = new QuickDial(this, {txtPhone1, txtPhone2, txtPhone3, txtCell},
                                 {cmdDial1, cmdDial2, cmdDial3, cmdDial4}, Language::English);
     // The captions the form starts with (French, with the label "Email"); they
@@ -100,8 +103,14 @@ TfrmMain::TfrmMain(QWidget *parent) : QWidget(parent, Qt::Window)
     setPrintEnabled(false);
     guarded([this] {
         ReadVcqReg();
-        m_state.filterEntries = LoadFilter();
+        SmallFileStatus filter = SmallFileStatus::Missing;
+        m_state.filterEntries = LoadFilter(kFilterFileName, &filter);
         ChooseLanguage(language());
+        // Said once the language is known; the file is left as it is.
+        if (filter == SmallFileStatus::NotRegular)
+            showPlainMessage(this, m_texts.MsgFilterNotAFile);
+        else if (filter == SmallFileStatus::TooLarge)
+            showPlainMessage(this, m_texts.MsgFilterTooLarge);
     });
     // Whatever was read before an error, the dialers it opens speak it.
     m_quickDial->setLanguage(language());

@@ -130,6 +130,8 @@ private:
     void setStatusText(const QString &text);
     int selectedStatusIndex() const;
     void limitCommentLength();
+    // The label of the first field holding text the data file cannot store.
+    QString unstorableFieldLabel() const;
     void savePosition();
     // The one ending: the position stored, the file closed, exitRequested.
     void endProgram();

@@ -227,10 +227,43 @@ void TfrmMain::NewButClick()
     setDeleteEnabled(false);
 }
 
+QString TfrmMain::unstorableFieldLabel() const
+{
+    const std::pair<Field, const QString *> labels[] = {
+        {Field::LastName, &m_texts.lblName},
+        {Field::FirstName, &m_texts.lblFirst},
+        {Field::Organisation, &m_texts.lblOrganisation},
+        {Field::Address1, &m_texts.lblAddress},
+        {Field::City, &m_texts.lblCity},
+        {Field::Zip, &m_texts.lblZip},
+        {Field::State, &m_texts.lblState},
+        {Field::Country, &m_texts.lblCountry},
+        {Field::Phone1, &m_texts.lblPhone1},
+        {Field::Phone2, &m_texts.lblPhone2},
+        {Field::Cell, &m_texts.lblCell},
+        {Field::Phone3, &m_texts.lblFax},
+        {Field::Email, &m_texts.lblEmail},
+        {Field::Comment, &m_texts.lblComment},
+        {Field::Birth, &m_texts.lblBirth},
+        {Field::Status, &m_texts.lblFilter},
+    };
+    for (const auto &[field, label] : labels) {
+        if (!isCp1252Storable(fieldText(field)))
+            return *label;
+    }
+    return {};
+}
+
 void TfrmMain::SaveButClick()
 {
     if (!m_state.SaveEnabled)
         return;
+    // The fields refuse such characters as they are typed; text put there
+    // another way is caught here, before anything is written.
+    if (const QString field = unstorableFieldLabel(); !field.isEmpty()) {
+        showPlainMessage(this, m_texts.MsgUnstorableField.arg(field));
+        return;
+    }
     const std::string lastName = fieldBytes(Field::LastName);
     if (trimBlanksAndControls(lastName).empty()) {
         showPlainMessage(this, m_texts.MsgLastNameRequired);

@@ -158,16 +158,40 @@ void TfrmMain::reportError(std::exception_ptr error)
     try {
         std::rethrow_exception(error);
     } catch (const StoreError &e) {
-        if (e.kind() == StoreErrc::WrongFileFormat)
+        switch (e.kind()) {
+        case StoreErrc::Io:
+            break;
+        case StoreErrc::WrongFileFormat:
             message = m_texts.MsgWrongFileFormat;
-        else if (e.kind() == StoreErrc::ReservedLastName)
+            break;
+        case StoreErrc::ReservedLastName:
             message = m_texts.MsgReservedLastName;
+            break;
+        case StoreErrc::NotOpen:
+            message = m_texts.MsgNoDataFile;
+            break;
+        case StoreErrc::LinkLoop:
+            message = m_texts.MsgLinkLoop;
+            break;
+        case StoreErrc::DanglingLink:
+            message = m_texts.MsgDanglingLink;
+            break;
+        case StoreErrc::NotRegularFile:
+            message = m_texts.MsgNotRegularFile;
+            break;
+        case StoreErrc::TooManyRecords:
+            message = m_texts.MsgTooManyRecords;
+            break;
+        case StoreErrc::FileShrunk:
+            message = m_texts.MsgFileShrunk;
+            break;
+        }
         if (message.isEmpty())
             message = exceptionMessage(error);
     } catch (...) {
         message = exceptionMessage(error);
     }
-    showPlainMessage(this, message);
+    reportFailure(this, message);
 }
 
 } // namespace vcq

@@ -16,7 +16,7 @@ bool VcqApplication::notify(QObject *receiver, QEvent *event)
     try {
         return QApplication::notify(receiver, event);
     } catch (...) {
-        showPlainMessage(activeWindow(), exceptionMessage(std::current_exception()));
+        reportFailure(activeWindow(), exceptionMessage(std::current_exception()));
         return false;
     }
 }

@@ -2,6 +2,7 @@
 
 #include "caption_fit.h"
 #include "cp1252.h"
+#include "cp1252_guard.h"
 
 #include "message_boxes.h"
 #include "svg_pictures.h"
@@ -87,6 +88,8 @@ TfrmPasswordDlg::TfrmPasswordDlg(vcq::PasswordState &state, vcq::Language langua
     vcq::fitCaption(lblPwd, labels);
     vcq::fitCaption(cmdOk, oks);
     vcq::fitCaption(cmdCancel, cancels);
+    // The password is compared as cp1252 bytes.
+    vcq::refuseUnstorableCharacters(this, [this] { return m_language; });
     ChooseLanguage(m_language);
 }
 

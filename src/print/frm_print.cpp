@@ -3,6 +3,7 @@
 #include "caption_fit.h"
 #include "message_boxes.h"
 #include "page_list.h"
+#include "pdf_target.h"
 #include "print_texts.h"
 #include "qt_printer_canvas.h"
 #include "wallet_book.h"
@@ -10,7 +11,11 @@
 #include "wingdings.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QTemporaryFile>
+
 #include <QDir>
+#include <QFile>
 #include <QFrame>
 #include <QLabel>
 #include <QListWidget>
@@ -18,6 +23,8 @@
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTemporaryFile>
+#include <memory>
 
 namespace vcq::print
 {
@@ -178,6 +185,7 @@ void TfrmPrint::ChooseLanguage(Language language)
     PageControl1->setTabText(0, t.tabSheet);
     MsgConfirmPrint = t.confirmPrint;
     m_msgSavedAsPdf = t.savedAsPdf;
+    m_msgPdfRefused = t.pdfRefused;
     m_msgPrintFailed = t.printFailed;
 }
 
@@ -205,17 +213,44 @@ void TfrmPrint::btnPrintClick()
         return;
     const int layout = lstPrint->row(selected.front());
 
+    // Without a printer the document goes to a file: never through a link or
+    // into a pipe. It is written beside its name and renamed there at the end.
+    const QString pdfPath = m_printer.outputFileName();
+    std::unique_ptr<QTemporaryFile> pdfDraft;
+    if (m_fallbackPdf) {
+        if (checkPdfTarget(QFile::encodeName(pdfPath).toStdString()) != PdfTarget::Usable) {
+            showPlainMessage(this, m_msgPdfRefused.arg(QDir::toNativeSeparators(pdfPath)));
+            return;
+        }
+        pdfDraft = std::make_unique<QTemporaryFile>(pdfPath + QStringLiteral(".XXXXXX"));
+        if (!pdfDraft->open()) {
+            showPlainMessage(this, m_msgPrintFailed);
+            return;
+        }
+        m_printer.setOutputFileName(pdfDraft->fileName());
+    }
+
     PrintResult result = PrintResult::NothingToPrint;
     {
         BusyCursor busy;
         QtPrinterCanvas canvas(m_printer);
         result = layout == 0 ? PrintWalletBook(canvas, m_list) : PrintPageList(canvas, m_list);
     }
+    if (pdfDraft) {
+        m_printer.setOutputFileName(pdfPath);
+        if (result == PrintResult::Printed &&
+            !placePdf(QFile::encodeName(pdfDraft->fileName()).toStdString(),
+                      QFile::encodeName(pdfPath).toStdString())) {
+            showPlainMessage(this, m_msgPdfRefused.arg(QDir::toNativeSeparators(pdfPath)));
+            return;
+        }
+        if (result == PrintResult::Printed)
+            pdfDraft->setAutoRemove(false);
+    }
     if (result == PrintResult::Failed)
         showPlainMessage(this, m_msgPrintFailed);
     else if (result == PrintResult::Printed && m_fallbackPdf)
-        showPlainMessage(this,
-                         m_msgSavedAsPdf.arg(QDir::toNativeSeparators(m_printer.outputFileName())));
+        showPlainMessage(this, m_msgSavedAsPdf.arg(QDir::toNativeSeparators(pdfPath)));
 }
 
 void TfrmPrint::btnPrintConfigClick()

@@ -63,6 +63,7 @@ private:
     QString MsgConfirmPrint;
     QString m_msgSavedAsPdf;
     QString m_msgPrintFailed;
+    QString m_msgPdfRefused;
 
     QPushButton *btnPrint = nullptr;
     QPushButton *btnPrintConfig = nullptr;

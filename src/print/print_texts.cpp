@@ -16,6 +16,10 @@ PrintTexts printTexts(Language language)
         pair({"Aucune imprimante n'est installée. Le document a été enregistré dans le fichier %1",
               "No printer is installed. The document was saved in the file %1"}),
         pair({"L'impression a échoué !", "Printing failed !"}),
+        pair({"Aucune imprimante n'est installée, et %1 n'est pas un fichier ordinaire (lien "
+              "symbolique, tube ou dossier) : rien n'a été écrit.",
+              "No printer is installed, and %1 is not an ordinary file (a symbolic link, a pipe "
+              "or a folder): nothing was written."}),
     };
 }
 

@@ -17,6 +17,7 @@ struct PrintTexts {
     QString confirmPrint;
     QString savedAsPdf; // %1 is the file's path
     QString printFailed;
+    QString pdfRefused; // %1 is the file's path
 };
 
 PrintTexts printTexts(Language language);

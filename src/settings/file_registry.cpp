@@ -2,6 +2,7 @@
 
 #include "cp1252.h"
 #include "regedit_format.h"
+#include "regular_file.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,6 +10,7 @@
 #include <QLockFile>
 #include <QSaveFile>
 
+#include <cerrno>
 #include <cstring>
 
 namespace vcq
@@ -67,21 +69,43 @@ std::string FileRegistry::failureDetail(long code) const
 
 long FileRegistry::load(const QString &path, RegistryImage &image) const
 {
-    QFile file(path);
-    if (!file.exists()) {
+    const SmallFile file =
+        readSmallRegularFile(QFile::encodeName(path).toStdString(), kSettingsFileCap,
+                             m_cache.valid ? &m_cache.identity : nullptr);
+    const auto leftAlone = [&](const QString &fault) {
+        return fail(ERROR_BADDB, QStringLiteral("The settings file \"%1\" %2. It has been left as "
+                                                "it is; default settings are used.")
+                                     .arg(path, fault));
+    };
+    switch (file.status) {
+    case SmallFileStatus::Missing:
+        m_cache.valid = false;
         image = RegistryImage();
         return ERROR_SUCCESS;
+    case SmallFileStatus::Unchanged:
+        // The same file as last time: parsed once, not once per value.
+        image = m_cache.image;
+        return ERROR_SUCCESS;
+    case SmallFileStatus::NotRegular:
+        return leftAlone(QStringLiteral("is not an ordinary file (a pipe, a device or a folder)"));
+    case SmallFileStatus::TooLarge:
+        return leftAlone(QStringLiteral("is larger than %1 MiB").arg(kSettingsFileCap >> 20));
+    case SmallFileStatus::Unreadable:
+        if (file.error == EACCES || file.error == EPERM)
+            return fail(ERROR_ACCESS_DENIED,
+                        QStringLiteral("The settings file \"%1\" cannot be read: %2.")
+                            .arg(path, QString::fromLocal8Bit(std::strerror(file.error))));
+        return fail(ERROR_CANTREAD,
+                    QStringLiteral("The settings file \"%1\" cannot be read: %2.")
+                        .arg(path, QString::fromLocal8Bit(std::strerror(file.error))));
+    case SmallFileStatus::Read:
+        break;
     }
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (file.error() == QFileDevice::PermissionsError)
-            return fail(ERROR_ACCESS_DENIED);
-        return fail(ERROR_CANTREAD, QStringLiteral("The settings file \"%1\" cannot be read: %2.")
-                                        .arg(path, file.errorString()));
-    }
-    const QByteArray text = file.readAll();
+    ++m_parses;
     RegeditParseError error;
-    auto parsed = parseRegedit(text, &error);
+    auto parsed = parseRegedit(QByteArray::fromStdString(file.bytes), &error);
     if (!parsed) {
+        m_cache.valid = false;
         return fail(ERROR_BADDB,
                     QStringLiteral("The settings file \"%1\" is damaged (line %2: %3). It has been "
                                    "left as it is; correct it or move it away.")
@@ -90,7 +114,17 @@ long FileRegistry::load(const QString &path, RegistryImage &image) const
                         .arg(error.reason));
     }
     image = std::move(*parsed);
+    m_cache = {true, file.identity, image};
     return ERROR_SUCCESS;
+}
+
+long FileRegistry::makeFolder(const QString &path) const
+{
+    const QString folder = QFileInfo(path).absolutePath();
+    if (QDir().mkpath(folder))
+        return ERROR_SUCCESS;
+    return fail(ERROR_ACCESS_DENIED,
+                QStringLiteral("The settings folder \"%1\" cannot be created.").arg(folder));
 }
 
 long FileRegistry::lockFolder(const QString &path, QLockFile &lock) const
@@ -100,7 +134,9 @@ long FileRegistry::lockFolder(const QString &path, QLockFile &lock) const
             return fail(
                 ERROR_SHARING_VIOLATION,
                 QStringLiteral("The settings file \"%1\" is locked by another program.").arg(path));
-        return fail(ERROR_ACCESS_DENIED);
+        return fail(ERROR_ACCESS_DENIED,
+                    QStringLiteral("The settings folder \"%1\" cannot be written to.")
+                        .arg(QFileInfo(path).absolutePath()));
     }
     return ERROR_SUCCESS;
 }
@@ -110,16 +146,21 @@ long FileRegistry::save(const QString &path, const RegistryImage &image) const
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         if (file.error() == QFileDevice::PermissionsError)
-            return fail(ERROR_ACCESS_DENIED);
+            return fail(ERROR_ACCESS_DENIED,
+                        QStringLiteral("The settings file \"%1\" cannot be written: %2.")
+                            .arg(path, file.errorString()));
         return fail(ERROR_CANTWRITE,
                     QStringLiteral("The settings file \"%1\" cannot be written: %2.")
                         .arg(path, file.errorString()));
     }
     const QByteArray text = formatRegedit(image);
-    if (file.write(text) != text.size() || !file.commit())
+    if (file.write(text) != text.size() || !file.commit()) {
+        m_cache.valid = false;
         return fail(ERROR_CANTWRITE,
                     QStringLiteral("The settings file \"%1\" cannot be written: %2.")
                         .arg(path, file.errorString()));
+    }
+    m_cache.valid = false; // the file just written is read once more, then kept
     return ERROR_SUCCESS;
 }
 
@@ -141,8 +182,8 @@ long FileRegistry::createKey(RootKey root, std::string_view subKey, RegKeyHandle
     if (long r = load(path, image); r != ERROR_SUCCESS)
         return r;
     if (!image.findKey(keyPath)) {
-        if (!QDir().mkpath(QFileInfo(path).absolutePath()))
-            return fail(ERROR_ACCESS_DENIED);
+        if (long r = makeFolder(path); r != ERROR_SUCCESS)
+            return r;
         QLockFile lock(path + QStringLiteral(".lock"));
         if (long r = lockFolder(path, lock); r != ERROR_SUCCESS)
             return r;
@@ -204,8 +245,8 @@ long FileRegistry::setValue(RegKeyHandle key, std::string_view name, std::uint32
     if (!data && size != 0)
         return ERROR_INVALID_PARAMETER;
     const QString path = filePath();
-    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
-        return fail(ERROR_ACCESS_DENIED);
+    if (long r = makeFolder(path); r != ERROR_SUCCESS)
+        return r;
     QLockFile lock(path + QStringLiteral(".lock"));
     if (long r = lockFolder(path, lock); r != ERROR_SUCCESS)
         return r;

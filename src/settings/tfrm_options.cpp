@@ -2,6 +2,7 @@
 
 #include "caption_fit.h"
 #include "cp1252.h"
+#include "cp1252_guard.h"
 #include "message_boxes.h"
 #include "named_widget.h"
 #include "placement.h"
@@ -115,6 +116,9 @@ TfrmOptions::TfrmOptions(vcq::ProgramSettings &settings, vcq::PasswordState &pas
     vcq::fitCaptions(this, {[this] { ChooseLanguage(vcq::Language::English); },
                             [this] { ChooseLanguage(vcq::Language::French); }});
     ChooseLanguage(vcq::languageFromCode(m_settings.Language));
+    // The defaults and the password are stored as cp1252 bytes.
+    vcq::refuseUnstorableCharacters(this,
+                                    [this] { return vcq::languageFromCode(m_settings.Language); });
 }
 
 void TfrmOptions::ChooseLanguage(vcq::Language language)

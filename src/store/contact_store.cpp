@@ -1,6 +1,7 @@
 #include "contact_store.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -64,36 +65,43 @@ ContactStore::OpenResult ContactStore::open(const std::string &path)
     if (path.empty())
         throw StoreError::io(2);
 
-    bool created = false;
-    int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+    // O_NONBLOCK: a pipe in the file's place must not hang the start.
+    int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0 && errno == ENOENT) {
-        // Only a file that is truly absent is created; O_EXCL never replaces one.
-        fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        created = fd >= 0;
+        struct stat link {
+        };
+        if (::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode))
+            throw StoreError::of(StoreErrc::DanglingLink);
+        createNew(path);
+        return OpenResult::Created;
     }
     if (fd < 0)
         throw StoreError::fromErrno(errno);
-
-    // Another running copy holds the lock: leave its file alone.
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        const int err = errno;
+    const auto fail = [&fd](const StoreError &error) {
         ::close(fd);
-        throw StoreError::io(err == EWOULDBLOCK ? 5 : ioCodeFromErrno(err));
-    }
+        throw error;
+    };
 
     struct stat st {
     };
-    if (::fstat(fd, &st) != 0) {
+    if (::fstat(fd, &st) != 0)
+        fail(StoreError::fromErrno(errno));
+    if (!S_ISREG(st.st_mode))
+        fail(StoreError::of(StoreErrc::NotRegularFile));
+    // Another running copy holds the lock: leave its file alone.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         const int err = errno;
-        ::close(fd);
-        throw StoreError::fromErrno(err);
+        fail(StoreError::io(err == EWOULDBLOCK ? 5 : ioCodeFromErrno(err)));
     }
     m_fd = fd;
 
-    if (created || st.st_size == 0) {
+    if (st.st_size == 0) {
         try {
             writeHeader(ContactRecord::newHeader());
         } catch (...) {
+            // Whole or nothing: the file goes back to empty.
+            if (::ftruncate(m_fd, 0) == 0)
+                m_sync(m_fd);
             ::close(m_fd);
             m_fd = -1;
             throw;
@@ -103,21 +111,66 @@ ContactStore::OpenResult ContactStore::open(const std::string &path)
         return OpenResult::Created;
     }
 
+    const std::int64_t records = st.st_size / static_cast<off_t>(kRecordSize);
+    if (records > kMaxRecords) {
+        m_fd = -1;
+        fail(StoreError::of(StoreErrc::TooManyRecords));
+    }
     unsigned char buffer[kRecordSize];
-    const ssize_t n = static_cast<std::size_t>(st.st_size) < kRecordSize
-                          ? 0
-                          : preadFully(m_fd, buffer, kRecordSize, 0);
+    const ssize_t n = records < 1 ? 0 : preadFully(fd, buffer, kRecordSize, 0);
     if (n != static_cast<ssize_t>(kRecordSize)) {
         const int err = errno;
-        ::close(m_fd);
         m_fd = -1;
-        if (n < 0)
-            throw StoreError::fromErrno(err);
-        throw StoreError::of(StoreErrc::WrongFileFormat);
+        fail(n < 0 ? StoreError::fromErrno(err) : StoreError::of(StoreErrc::WrongFileFormat));
     }
     m_header = ContactRecord::fromBytes(buffer);
-    m_recordCount = static_cast<std::int32_t>(st.st_size / static_cast<off_t>(kRecordSize));
+    m_recordCount = records;
     return OpenResult::Opened;
+}
+
+void ContactStore::createNew(const std::string &path)
+{
+    // The new file is written beside its final name and linked there only
+    // once its header is on disk, so a failed first write (disk full, file
+    // size limit) leaves no partial file that later starts would refuse.
+    std::string temp = path + ".new-XXXXXX";
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0)
+        throw StoreError::fromErrno(errno, IoOp::Write);
+    const auto fail = [&](int err) {
+        ::unlink(temp.c_str());
+        ::close(fd);
+        throw StoreError::fromErrno(err, IoOp::Write);
+    };
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    if (::fchmod(fd, 0666 & ~mask) != 0 || ::flock(fd, LOCK_EX | LOCK_NB) != 0)
+        fail(errno);
+    const ContactRecord header = ContactRecord::newHeader();
+    std::size_t done = 0;
+    while (done < kRecordSize) {
+        const ssize_t n =
+            ::pwrite(fd, header.data() + done, kRecordSize - done, static_cast<off_t>(done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            fail(n == 0 ? ENOSPC : errno);
+        done += static_cast<std::size_t>(n);
+    }
+    if (m_sync(fd) != 0)
+        fail(errno);
+    // link() never replaces a name another program took meanwhile.
+    if (::link(temp.c_str(), path.c_str()) != 0) {
+        const int err = errno;
+        if (err == EEXIST ||
+            ::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) != 0)
+            fail(err == EEXIST ? EACCES : errno);
+    }
+    ::unlink(temp.c_str());
+    m_fd = fd;
+    m_header = header;
+    m_recordCount = 1;
+    m_slotsKnown = true;
 }
 
 void ContactStore::loadContacts()
@@ -129,7 +182,7 @@ void ContactStore::loadContacts()
 void ContactStore::scanRecords(bool listContacts)
 {
     if (listContacts)
-        m_list.beginLoad(static_cast<std::size_t>(std::max(m_recordCount, 1)));
+        m_list.beginLoad(static_cast<std::size_t>(std::max<std::int64_t>(m_recordCount, 1)));
     m_freeSlots.clear();
     // Records are read straight into record objects, a chunk per system call.
     std::vector<ContactRecord> buffer(kChunkRecords);
@@ -173,26 +226,17 @@ std::int32_t ContactStore::add(const ContactRecord &contact)
         scanRecords(false);
     const ContactRecord record = contactOnly(contact);
     const bool reuse = !m_freeSlots.empty();
-    const std::int32_t slot = reuse ? *m_freeSlots.begin() : m_recordCount;
-    if (reuse) {
-        writeRecord(slot, record);
+    const std::int64_t slot = reuse ? *m_freeSlots.begin() : m_recordCount;
+    if (slot > kMaxRecords - 1)
+        throw StoreError::of(StoreErrc::TooManyRecords);
+    writeRecord(slot, record);
+    if (reuse)
         m_freeSlots.erase(m_freeSlots.begin());
-    } else {
-        struct stat st {
-        };
-        const bool sized = ::fstat(m_fd, &st) == 0;
-        try {
-            writeRecord(slot, record);
-        } catch (...) {
-            // Leave no half record behind at the end of the file.
-            if (sized && ::ftruncate(m_fd, st.st_size) == 0)
-                ::fdatasync(m_fd);
-            throw;
-        }
+    else
         ++m_recordCount;
-    }
-    m_list.InsertNode(slot, record);
-    return slot;
+    const auto number = static_cast<std::int32_t>(slot);
+    m_list.InsertNode(number, record);
+    return number;
 }
 
 bool ContactStore::rewrite(std::int32_t recordNumber, const ContactRecord &contact)
@@ -240,24 +284,57 @@ void ContactStore::close()
         throw StoreError::fromErrno(errno);
 }
 
-void ContactStore::writeRecord(std::int32_t slot, const ContactRecord &record)
+void ContactStore::requireUnchangedSize(off_t &size) const
 {
+    struct stat st {
+    };
+    if (::fstat(m_fd, &st) != 0)
+        throw StoreError::fromErrno(errno, IoOp::Write);
+    // Writing into a file another program cut short would leave holes of
+    // blank contacts, or put a new contact where the list says none is.
+    if (st.st_size / static_cast<off_t>(kRecordSize) < m_recordCount)
+        throw StoreError::of(StoreErrc::FileShrunk);
+    size = st.st_size;
+}
+
+void ContactStore::writeRecord(std::int64_t slot, const ContactRecord &record)
+{
+    off_t sizeBefore = 0;
+    requireUnchangedSize(sizeBefore);
     const off_t offset = static_cast<off_t>(slot) * static_cast<off_t>(kRecordSize);
-    std::size_t done = 0;
-    while (done < kRecordSize) {
-        const ssize_t n = ::pwrite(m_fd, record.data() + done, kRecordSize - done,
-                                   offset + static_cast<off_t>(done));
-        if (n < 0) {
-            if (errno == EINTR)
+    const bool appending = slot >= m_recordCount;
+    // What the slot held, to put back when the write cannot be made durable.
+    unsigned char previous[kRecordSize];
+    const bool havePrevious = !appending && preadFully(m_fd, previous, kRecordSize, offset) ==
+                                                static_cast<ssize_t>(kRecordSize);
+    const auto putAll = [this, offset](const unsigned char *bytes) {
+        std::size_t done = 0;
+        while (done < kRecordSize) {
+            const ssize_t n =
+                ::pwrite(m_fd, bytes + done, kRecordSize - done, offset + static_cast<off_t>(done));
+            if (n < 0 && errno == EINTR)
                 continue;
-            throw StoreError::fromErrno(errno);
+            if (n < 0)
+                return errno;
+            if (n == 0)
+                return ENOSPC;
+            done += static_cast<std::size_t>(n);
         }
-        if (n == 0)
-            throw StoreError::io(101);
-        done += static_cast<std::size_t>(n);
+        return 0;
+    };
+    int err = putAll(record.data());
+    if (err == 0 && m_sync(m_fd) != 0)
+        err = errno != 0 ? errno : EIO;
+    if (err == 0)
+        return;
+    // Undo, so that the file says what the user is told: nothing changed.
+    if (appending) {
+        if (::ftruncate(m_fd, sizeBefore) == 0)
+            m_sync(m_fd);
+    } else if (havePrevious && putAll(previous) == 0) {
+        m_sync(m_fd);
     }
-    if (::fdatasync(m_fd) != 0)
-        throw StoreError::fromErrno(errno);
+    throw StoreError::fromErrno(err, IoOp::Write);
 }
 
 void ContactStore::requireOpen() const

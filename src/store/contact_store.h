@@ -11,13 +11,19 @@
 #include "io_error.h"
 
 #include <cstdint>
+#include <functional>
+#include <limits>
 #include <set>
 #include <string>
+
+#include <unistd.h>
 
 namespace vcq
 {
 
 inline constexpr const char *kDataFileName = "VCQ97.NAM";
+// Record numbers are 32-bit: a file with more records is refused whole.
+inline constexpr std::int64_t kMaxRecords = std::numeric_limits<std::int32_t>::max();
 
 class ContactStore
 {
@@ -30,9 +36,12 @@ public:
     ContactStore &operator=(const ContactStore &) = delete;
 
     // Opens the file and reads its header, or creates it with a new header
-    // when it does not exist (or is empty). An existing file that cannot be
-    // opened for writing, is locked by another copy, or is too short to hold
-    // a header is never written: StoreError is thrown and nothing stays open.
+    // when it does not exist (or is empty). A new file appears whole, header
+    // included, or not at all. An existing file that cannot be opened for
+    // writing, is locked by another copy, is too short to hold a header, is
+    // not a regular file or holds more than kMaxRecords records is never
+    // written: StoreError is thrown and nothing stays open. A symbolic link to
+    // nothing is reported, never created through.
     OpenResult open(const std::string &path = kDataFileName);
 
     // Reads every record after the header into the list (cleared first);
@@ -44,7 +53,7 @@ public:
     // The header image: as read, or as written last.
     const ContactRecord &header() const { return m_header; }
     // Number of whole records in the file, the header included.
-    std::int32_t recordCount() const { return m_recordCount; }
+    std::int64_t recordCount() const { return m_recordCount; }
 
     // Writes a new contact into the lowest tombstone slot, else at the end,
     // and lists it. Returns its record number.
@@ -61,17 +70,26 @@ public:
     // Closes the file; the list is emptied.
     void close();
 
+    // Every write is checked first against the file's size (another program
+    // may have cut it) and made durable with this call (fdatasync by
+    // default); a write whose sync fails is undone before it is reported.
+    // Tests replace the call to produce a failing disk.
+    void setSyncForTesting(std::function<int(int)> sync) { m_sync = std::move(sync); }
+
 private:
-    void writeRecord(std::int32_t slot, const ContactRecord &record);
+    void writeRecord(std::int64_t slot, const ContactRecord &record);
+    void createNew(const std::string &path);
+    void requireUnchangedSize(off_t &size) const;
     void scanRecords(bool listContacts);
     void requireOpen() const;
 
     int m_fd = -1;
     ContactRecord m_header;
     ContactList m_list;
-    std::int32_t m_recordCount = 0;
+    std::int64_t m_recordCount = 0;
     std::set<std::int32_t> m_freeSlots; // tombstones, reused lowest first
     bool m_slotsKnown = false;          // m_freeSlots reflects the whole file
+    std::function<int(int)> m_sync = [](int fd) { return ::fdatasync(fd); };
 };
 
 } // namespace vcq

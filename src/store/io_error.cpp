@@ -20,6 +20,10 @@ std::string ioErrorMessage(int code)
         return "Read beyond end of file";
     case 101:
         return "Disk full";
+    case kDiskWriteError:
+        return "Disk write error";
+    case kDiskReadError:
+        return "Disk read error";
     case 106:
         return "Invalid numeric input";
     default:
@@ -27,9 +31,11 @@ std::string ioErrorMessage(int code)
     }
 }
 
-int ioCodeFromErrno(int err)
+int ioCodeFromErrno(int err, IoOp op)
 {
     switch (err) {
+    case EIO:
+        return op == IoOp::Read ? kDiskReadError : kDiskWriteError;
     case ENOENT:
         return 2;
     case ENAMETOOLONG:
@@ -48,6 +54,7 @@ int ioCodeFromErrno(int err)
         return 5;
     case ENOSPC:
     case EDQUOT:
+    case EFBIG:
         return 101;
     default:
         return err;
@@ -59,9 +66,18 @@ StoreError StoreError::io(int code)
     return StoreError(StoreErrc::Io, code, ioErrorMessage(code));
 }
 
-StoreError StoreError::fromErrno(int err)
+StoreError StoreError::fromErrno(int err, IoOp op)
 {
-    return io(ioCodeFromErrno(err));
+    switch (err) {
+    case ELOOP:
+        return of(StoreErrc::LinkLoop);
+    case ESPIPE:
+    case ENXIO:
+    case ENODEV:
+        return of(StoreErrc::NotRegularFile);
+    default:
+        return io(ioCodeFromErrno(err, op));
+    }
 }
 
 StoreError StoreError::of(StoreErrc kind)
@@ -73,6 +89,24 @@ StoreError StoreError::of(StoreErrc kind)
         return StoreError(kind, 0, "This last name is reserved !");
     case StoreErrc::NotOpen:
         return StoreError(kind, 0, "No data file is open");
+    case StoreErrc::LinkLoop:
+        return StoreError(kind, 0, "The data file's name leads round a loop of symbolic links.");
+    case StoreErrc::DanglingLink:
+        return StoreError(kind, 0,
+                          "The data file's name is a symbolic link to a file that does "
+                          "not exist.");
+    case StoreErrc::NotRegularFile:
+        return StoreError(kind, 0,
+                          "The data file's name is not an ordinary file (a pipe, a "
+                          "device or a folder); it has been left alone.");
+    case StoreErrc::TooManyRecords:
+        return StoreError(kind, 0,
+                          "The data file holds more records than this program can "
+                          "address; it has been left alone.");
+    case StoreErrc::FileShrunk:
+        return StoreError(kind, 0,
+                          "Another program has cut the data file short; nothing was "
+                          "written. Restart the program to read the file again.");
     case StoreErrc::Io:
         break;
     }

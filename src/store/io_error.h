@@ -14,7 +14,20 @@ enum class StoreErrc {
     WrongFileFormat,  // not a data file of ours (too short to hold the header)
     ReservedLastName, // a last name that would read back as a deletion
     NotOpen,          // no data file is open
+    LinkLoop,         // the name leads round a loop of symbolic links
+    DanglingLink,     // the name is a symbolic link to nothing
+    NotRegularFile,   // a pipe, device, socket or folder, never a data file
+    TooManyRecords,   // more records than a record number can address
+    FileShrunk,       // another program cut the file short while it was open
 };
+
+// Whether an I/O error happened while reading or while writing: the same
+// low-level fault (EIO) is told apart by it.
+enum class IoOp { Read, Write };
+
+// The codes of the two disk faults, as Windows numbers them.
+inline constexpr int kDiskWriteError = 29;
+inline constexpr int kDiskReadError = 30;
 
 class StoreError : public std::runtime_error
 {
@@ -28,7 +41,7 @@ public:
     int code() const { return m_code; }
 
     static StoreError io(int code);
-    static StoreError fromErrno(int err);
+    static StoreError fromErrno(int err, IoOp op = IoOp::Read);
     static StoreError of(StoreErrc kind);
 
 private:
@@ -39,6 +52,6 @@ private:
 // "File not found", "File access denied", ..., otherwise "I/O error %d".
 std::string ioErrorMessage(int code);
 // Maps an errno value to the program's I/O code.
-int ioCodeFromErrno(int err);
+int ioCodeFromErrno(int err, IoOp op = IoOp::Read);
 
 } // namespace vcq

@@ -49,6 +49,7 @@ TfrmTAPICall::TfrmTAPICall(QWidget *owner, Language language, std::shared_ptr<Li
 
     lblNumber = new QLabel(QStringLiteral("Numéro à composer"), this);
     lblNumber->setGeometry(46, 6, 115, 15);
+    lblNumber->setTextFormat(Qt::PlainText);
     Edit1 = new QLineEdit(this);
     Edit1->setMaxLength(kMaxDestinationLength);
     Edit1->setGeometry(46, 22, 191, 21);
@@ -62,6 +63,8 @@ TfrmTAPICall::TfrmTAPICall(QWidget *owner, Language language, std::shared_ptr<Li
     Image1->setPixmap(svgPixmap(QStringLiteral(":/telephony/dialer.svg"), QSize(32, 32)));
     lblStatus = new QLabel(this);
     lblStatus->setGeometry(46, 44, 191, 17);
+    // The status may carry the modem's own texts: never markup.
+    lblStatus->setTextFormat(Qt::PlainText);
     lblStatus->setAttribute(Qt::WA_TranslucentBackground);
     Button1 = new QPushButton(QStringLiteral("&Annuler"), this);
     Button1->setGeometry(162, 62, 75, 25);

@@ -59,6 +59,15 @@ std::string toCp1252(QStringView text)
     return bytes;
 }
 
+bool isCp1252Storable(QStringView text)
+{
+    for (const uint code : text.toUcs4()) {
+        if (toByte(code) < 0)
+            return false;
+    }
+    return true;
+}
+
 QString toUpperCp1252(QStringView text)
 {
     QString result;

@@ -13,8 +13,11 @@ namespace vcq
 {
 
 QString fromCp1252(std::string_view bytes);
-// Characters cp1252 cannot hold become '?'.
+// Characters cp1252 cannot hold become '?': callers that store user text
+// check isCp1252Storable first, so nothing is replaced silently.
 std::string toCp1252(QStringView text);
+// True when every character of the text has a cp1252 byte.
+bool isCp1252Storable(QStringView text);
 
 // Upper-cases each character on its own, keeping a character whose upper case
 // is more than one character or cannot be stored as cp1252.

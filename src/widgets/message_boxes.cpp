@@ -5,6 +5,7 @@
 
 #include "window_placement.h"
 
+#include <cstdio>
 #include <new>
 #include <stdexcept>
 
@@ -18,6 +19,8 @@ namespace
 // here, not left to the toolkit's language. True when "OK" was clicked.
 bool runBox(QMessageBox &box, bool withCancel)
 {
+    // A contact's name such as "<img src=/dev/zero>" must show as typed.
+    box.setTextFormat(Qt::PlainText);
     box.setStandardButtons(withCancel ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok);
     box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
     if (withCancel)
@@ -51,6 +54,13 @@ void showErrorBox(QWidget *parent, const QString &text)
     QMessageBox box(QMessageBox::Critical, QStringLiteral("Error"), text, QMessageBox::NoButton,
                     parent);
     runBox(box, false);
+}
+
+void reportFailure(QWidget *parent, const QString &text)
+{
+    std::fprintf(stderr, "%s: %s\n", qPrintable(applicationTitle()), qPrintable(text));
+    std::fflush(stderr);
+    showPlainMessage(parent, text);
 }
 
 QString exceptionMessage(std::exception_ptr error)

@@ -6,6 +6,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace vcq;
 
 Q_DECLARE_METATYPE(FilterEntries)
@@ -66,6 +69,47 @@ private slots:
         QCOMPARE(entries.size(), std::size_t(30));
         for (std::size_t i = 0; i < entries.size(); ++i)
             QCOMPARE(entries[i], std::string(kMaxFilterLineLength, char('a' + i % 26)));
+    }
+
+    // Anything but an ordinary file of at most 1 MiB is left unread: a pipe
+    // with no writer or /dev/zero used to hang the start.
+    void loadRefusesWhatIsNotAStatusFile_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<int>("status");
+        QTest::newRow("missing") << "missing" << int(SmallFileStatus::Missing);
+        QTest::newRow("fifo") << "fifo" << int(SmallFileStatus::NotRegular);
+        QTest::newRow("link to /dev/zero") << "zero" << int(SmallFileStatus::NotRegular);
+        QTest::newRow("folder") << "folder" << int(SmallFileStatus::NotRegular);
+        QTest::newRow("1 MiB and a byte") << "large" << int(SmallFileStatus::TooLarge);
+        QTest::newRow("exactly 1 MiB") << "cap" << int(SmallFileStatus::Read);
+    }
+    void loadRefusesWhatIsNotAStatusFile()
+    {
+        QFETCH(QString, kind);
+        QFETCH(int, status);
+        QTemporaryDir dir;
+        const QString path = QDir(dir.path()).filePath("Filter.txt");
+        const QByteArray p = QFile::encodeName(path);
+        if (kind == "fifo") {
+            QCOMPARE(::mkfifo(p.constData(), 0600), 0);
+        } else if (kind == "zero") {
+            QCOMPARE(::symlink("/dev/zero", p.constData()), 0);
+        } else if (kind == "folder") {
+            QVERIFY(QDir(dir.path()).mkdir("Filter.txt"));
+        } else if (kind != "missing") {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("Ami,Friend\n");
+            QVERIFY(f.resize(1024 * 1024 + (kind == "large" ? 1 : 0)));
+        }
+        SmallFileStatus got = SmallFileStatus::Unreadable;
+        const FilterEntries entries = LoadFilter(p.toStdString(), &got);
+        QCOMPARE(int(got), status);
+        const FilterEntries expected =
+            kind == "cap" ? FilterEntries{"Ami,Friend", std::string(kMaxFilterLineLength, '\0')}
+                          : FilterEntries{};
+        QCOMPARE(entries, expected);
     }
 
     void items_data()

@@ -79,6 +79,7 @@ struct SeenBox {
     QString title;
     QString text;
     QStringList buttons;
+    Qt::TextFormat format = Qt::AutoText;
 };
 
 inline QString plainButtonText(const QAbstractButton *b)
@@ -110,7 +111,7 @@ private:
         if (!modal || !modal->isVisible())
             return;
         if (auto *box = qobject_cast<QMessageBox *>(modal)) {
-            SeenBox seen{box->windowTitle(), box->text(), {}};
+            SeenBox seen{box->windowTitle(), box->text(), {}, box->textFormat()};
             for (QAbstractButton *b : box->buttons())
                 seen.buttons << plainButtonText(b);
             boxes << seen;

@@ -19,6 +19,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <sys/stat.h>
+
 using namespace vcq;
 using namespace vcq::print;
 using namespace vcq::print::test;
@@ -37,6 +39,7 @@ public:
         m_timer.start(10);
     }
     QStringList captions, texts, buttons;
+    QList<Qt::TextFormat> formats;
     QList<QRect> places;      // each box's outer rectangle as it came up
     QStringList otherDialogs; // class names of modal windows that are not message boxes
 
@@ -57,6 +60,7 @@ private:
         captions << box->windowTitle();
         places << box->frameGeometry();
         texts << box->text();
+        formats << box->textFormat();
         QStringList names;
         for (QAbstractButton *b : box->buttons())
             names << b->text();
@@ -230,6 +234,77 @@ private slots:
         QCOMPARE(answerer.captions.size(), answers.size());
         QVERIFY(!QFile::exists(pdfPath()));
         QVERIFY(d->isVisible());
+    }
+
+    // Without a printer the document goes to VCQ97.pdf: a link there is never
+    // followed (its target stays as it was), a pipe never waited on.
+    void fallbackPdfRefusesWhatIsNotAFile_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("link to a file") << "link";
+        QTest::newRow("dangling link") << "dangling";
+        QTest::newRow("fifo") << "fifo";
+        QTest::newRow("folder") << "folder";
+    }
+    void fallbackPdfRefusesWhatIsNotAFile()
+    {
+        QFETCH(QString, kind);
+        auto d = makeDialog();
+        if (!QPrinterInfo::defaultPrinter().isNull())
+            QSKIP("this machine has a printer: no PDF fallback");
+        const QString target = m_dir.filePath("precious.txt");
+        const QByteArray p = QFile::encodeName(pdfPath());
+        if (kind == "link" || kind == "dangling") {
+            if (kind == "link") {
+                QFile f(target);
+                QVERIFY(f.open(QIODevice::WriteOnly));
+                f.write("keep me");
+            }
+            QVERIFY(QFile::link(target, pdfPath()));
+        } else if (kind == "fifo") {
+            QCOMPARE(::mkfifo(p.constData(), 0600), 0);
+        } else {
+            QVERIFY(QDir(m_dir.path()).mkdir("VCQ97.pdf"));
+        }
+        d->show();
+        select(*d, 1);
+        BoxAnswerer answers({"OK", "OK"});
+        clickPrint(*d);
+        QTRY_COMPARE(answers.texts.size(), 2);
+        QCOMPARE(answers.texts[1],
+                 QString("No printer is installed, and %1 is not an ordinary file (a symbolic "
+                         "link, a pipe or a folder): nothing was written.")
+                     .arg(QDir::toNativeSeparators(pdfPath())));
+        if (kind == "link") {
+            QFile f(target);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            QCOMPARE(f.readAll(), QByteArray("keep me"));
+        } else {
+            QVERIFY(!QFile::exists(target));
+        }
+        // Nothing else was left in the folder.
+        QCOMPARE(QDir(m_dir.path())
+                     .entryList({"VCQ97.pdf*"}, QDir::AllEntries | QDir::System | QDir::Hidden),
+                 QStringList{"VCQ97.pdf"});
+        QFile::remove(target);
+        QDir(m_dir.path()).rmdir("VCQ97.pdf");
+    }
+
+    // The path in the "saved as" message comes from the file system: a folder
+    // named like markup shows as it is named.
+    void fallbackMessageIsPlainText()
+    {
+        auto d = makeDialog();
+        if (!QPrinterInfo::defaultPrinter().isNull())
+            QSKIP("this machine has a printer: no PDF fallback");
+        d->show();
+        select(*d, 1);
+        BoxAnswerer answers({"OK", "OK"});
+        clickPrint(*d);
+        QTRY_COMPARE(answers.texts.size(), 2);
+        QVERIFY(answers.texts[1].endsWith(QDir::toNativeSeparators(pdfPath())));
+        QCOMPARE(answers.formats, QList<Qt::TextFormat>({Qt::PlainText, Qt::PlainText}));
+        QVERIFY(QFile::exists(pdfPath()));
     }
 
     void enterActivatesCancel()

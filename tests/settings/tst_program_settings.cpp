@@ -17,6 +17,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <limits>
 #include <memory>
 
 using namespace vcq;
@@ -183,6 +184,13 @@ void TestProgramSettings::initialPosition_data()
         << true << QPoint(-1200, 100) << QPoint(-1200, 100);
     QTest::newRow("off every screen") << true << QPoint(5000, 100) << centred;
     QTest::newRow("centre below every screen") << true << QPoint(100, 900) << centred;
+    // Values no screen has: clamped before any arithmetic, then centred.
+    const int most = std::numeric_limits<int>::max();
+    const int least = std::numeric_limits<int>::min();
+    QTest::newRow("largest x") << true << QPoint(most, 100) << centred;
+    QTest::newRow("largest y") << true << QPoint(100, most) << centred;
+    QTest::newRow("smallest x and y") << true << QPoint(least, least) << centred;
+    QTest::newRow("largest less a window") << true << QPoint(most - 600, most - 400) << centred;
 }
 
 void TestProgramSettings::initialPosition()

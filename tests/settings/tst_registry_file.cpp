@@ -268,10 +268,12 @@ void TestRegistryFile::folderThatCannotBeCreated()
         reg.WriteIntegerValue("ScreenPosX", 1);
         QFAIL("write succeeded without a folder");
     } catch (const ERegistryException &e) {
-        QCOMPARE(
-            QString::fromUtf8(e.what()),
-            QStringLiteral(
-                "Failed to create key SOFTWARE\\Vellora Softwares\\Vellora Carnetique 97\\v1.0"));
+        // The message says why, not only what failed.
+        QCOMPARE(QString::fromUtf8(e.what()),
+                 QStringLiteral("Failed to create key SOFTWARE\\Vellora Softwares\\Vellora "
+                                "Carnetique 97\\v1.0\nThe settings folder \"%1\" cannot be "
+                                "created.")
+                     .arg(dir.filePath(QStringLiteral("blocker/sub"))));
     }
     QVERIFY(!reg.Active());
 }

@@ -87,7 +87,7 @@ private slots:
         store.open(spath());
         store.loadContacts();
         QCOMPARE(store.list().size(), std::size_t(1));
-        QCOMPARE(store.recordCount(), 2);
+        QCOMPARE(store.recordCount(), std::int64_t(2));
         store.close();
         QCOMPARE(readFile(path()), bytes);
     }
@@ -351,6 +351,8 @@ private slots:
         QTest::newRow("100") << 100 << "Read beyond end of file";
         QTest::newRow("101") << 101 << "Disk full";
         QTest::newRow("106") << 106 << "Invalid numeric input";
+        QTest::newRow("read fault") << kDiskReadError << "Disk read error";
+        QTest::newRow("write fault") << kDiskWriteError << "Disk write error";
         QTest::newRow("other") << 27 << "I/O error 27";
     }
     void ioMessages()
@@ -363,23 +365,27 @@ private slots:
     void errnoMapping_data()
     {
         QTest::addColumn<int>("err");
+        QTest::addColumn<bool>("writing");
         QTest::addColumn<int>("code");
-        QTest::newRow("ENOENT") << ENOENT << 2;
-        QTest::newRow("EISDIR") << EISDIR << 3;
-        QTest::newRow("EMFILE") << EMFILE << 4;
-        QTest::newRow("EACCES") << EACCES << 5;
-        QTest::newRow("EPERM") << EPERM << 5;
-        QTest::newRow("EROFS") << EROFS << 5;
-        QTest::newRow("EWOULDBLOCK") << EWOULDBLOCK << 5;
-        QTest::newRow("ENOSPC") << ENOSPC << 101;
-        QTest::newRow("EDQUOT") << EDQUOT << 101;
-        QTest::newRow("EIO") << EIO << EIO;
+        QTest::newRow("ENOENT") << ENOENT << false << 2;
+        QTest::newRow("EISDIR") << EISDIR << false << 3;
+        QTest::newRow("EMFILE") << EMFILE << false << 4;
+        QTest::newRow("EACCES") << EACCES << true << 5;
+        QTest::newRow("EPERM") << EPERM << true << 5;
+        QTest::newRow("EROFS") << EROFS << true << 5;
+        QTest::newRow("EWOULDBLOCK") << EWOULDBLOCK << false << 5;
+        QTest::newRow("ENOSPC") << ENOSPC << true << 101;
+        QTest::newRow("EDQUOT") << EDQUOT << true << 101;
+        QTest::newRow("EFBIG") << EFBIG << true << 101;
+        QTest::newRow("EIO reading") << EIO << false << kDiskReadError;
+        QTest::newRow("EIO writing") << EIO << true << kDiskWriteError;
     }
     void errnoMapping()
     {
         QFETCH(int, err);
+        QFETCH(bool, writing);
         QFETCH(int, code);
-        QCOMPARE(ioCodeFromErrno(err), code);
+        QCOMPARE(ioCodeFromErrno(err, writing ? IoOp::Write : IoOp::Read), code);
     }
 };
 

@@ -229,6 +229,9 @@ private slots:
         QTest::newRow("connected")
             << st << LINECALLSTATE_CONNECTED << 0u << true << 0
             << QStringList{"Connected: vellora-carnetique-97"} << false << false;
+        QTest::newRow("connected, app name is markup")
+            << st << LINECALLSTATE_CONNECTED << 0u << true << 4
+            << QStringList{"Connected: <img src=/dev/zero>"} << false << false;
         QTest::newRow("connected, no app name") << st << LINECALLSTATE_CONNECTED << 0u << true << 1
                                                 << QStringList{"Connected: "} << false << false;
         QTest::newRow("connected, no call info") << st << LINECALLSTATE_CONNECTED << 0u << true << 2
@@ -267,7 +270,9 @@ private slots:
         QFETCH(QStringList, statuses);
         QFETCH(bool, drops);
         QFETCH(bool, ready);
-        m_fake->callInfoAppName = script == 1 ? "" : "vellora-carnetique-97";
+        m_fake->callInfoAppName = script == 1   ? ""
+                                  : script == 4 ? "<img src=/dev/zero>"
+                                                : "vellora-carnetique-97";
         m_fake->callInfoResult = script == 2 ? LINEERR_OPERATIONFAILED : 0;
         m_fake->dropResult = script == 3 ? LINEERR_OPERATIONFAILED : 0;
 
@@ -279,6 +284,8 @@ private slots:
 
         const QStringList seen = statusesFor(w, {onCall ? call : 0, msg, param1, param2, 0});
         QCOMPARE(seen, statuses);
+        // The modem's texts are shown as they are, never as markup.
+        QCOMPARE(w->lblStatus->textFormat(), Qt::PlainText);
         const auto *drop = m_fake->lastRequest("lineDrop");
         QCOMPARE(drop != nullptr, drops);
         if (drops)
