@@ -1,5 +1,7 @@
 #include "contact_store.h"
 
+#include "file_descriptor.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -66,8 +68,8 @@ ContactStore::OpenResult ContactStore::open(const std::string &path)
         throw StoreError::io(2);
 
     // O_NONBLOCK: a pipe in the file's place must not hang the start.
-    int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0 && errno == ENOENT) {
+    FileDescriptor fd(::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    if (!fd.valid() && errno == ENOENT) {
         struct stat link {
         };
         if (::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode))
@@ -75,56 +77,52 @@ ContactStore::OpenResult ContactStore::open(const std::string &path)
         createNew(path);
         return OpenResult::Created;
     }
-    if (fd < 0)
+    if (!fd.valid())
         throw StoreError::fromErrno(errno);
-    const auto fail = [&fd](const StoreError &error) {
-        ::close(fd);
-        throw error;
-    };
 
+    // Every error below closes the file as it leaves.
     struct stat st {
     };
-    if (::fstat(fd, &st) != 0)
-        fail(StoreError::fromErrno(errno));
+    if (::fstat(fd.get(), &st) != 0)
+        throw StoreError::fromErrno(errno);
     if (!S_ISREG(st.st_mode))
-        fail(StoreError::of(StoreErrc::NotRegularFile));
+        throw StoreError::of(StoreErrc::NotRegularFile);
     // Another running copy holds the lock: leave its file alone.
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
         const int err = errno;
-        fail(StoreError::io(err == EWOULDBLOCK ? 5 : ioCodeFromErrno(err)));
+        throw StoreError::io(err == EWOULDBLOCK ? 5 : ioCodeFromErrno(err));
     }
-    m_fd = fd;
 
     if (st.st_size == 0) {
+        // writeHeader writes through m_fd; fd still owns it until the header is in.
+        m_fd = fd.get();
         try {
             writeHeader(ContactRecord::newHeader());
         } catch (...) {
             // Whole or nothing: the file goes back to empty.
             if (::ftruncate(m_fd, 0) == 0)
                 m_sync(m_fd);
-            ::close(m_fd);
             m_fd = -1;
             throw;
         }
+        fd.release();
         m_recordCount = 1;
         m_slotsKnown = true;
         return OpenResult::Created;
     }
 
     const std::int64_t records = st.st_size / static_cast<off_t>(kRecordSize);
-    if (records > kMaxRecords) {
-        m_fd = -1;
-        fail(StoreError::of(StoreErrc::TooManyRecords));
-    }
+    if (records > kMaxRecords)
+        throw StoreError::of(StoreErrc::TooManyRecords);
     unsigned char buffer[kRecordSize];
-    const ssize_t n = records < 1 ? 0 : preadFully(fd, buffer, kRecordSize, 0);
+    const ssize_t n = records < 1 ? 0 : preadFully(fd.get(), buffer, kRecordSize, 0);
     if (n != static_cast<ssize_t>(kRecordSize)) {
         const int err = errno;
-        m_fd = -1;
-        fail(n < 0 ? StoreError::fromErrno(err) : StoreError::of(StoreErrc::WrongFileFormat));
+        throw n < 0 ? StoreError::fromErrno(err) : StoreError::of(StoreErrc::WrongFileFormat);
     }
     m_header = ContactRecord::fromBytes(buffer);
     m_recordCount = records;
+    m_fd = fd.release();
     return OpenResult::Opened;
 }
 
@@ -134,12 +132,12 @@ void ContactStore::createNew(const std::string &path)
     // once its header is on disk, so a failed first write (disk full, file
     // size limit) leaves no partial file that later starts would refuse.
     std::string temp = path + ".new-XXXXXX";
-    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0)
+    FileDescriptor file(::mkostemp(temp.data(), O_CLOEXEC));
+    if (!file.valid())
         throw StoreError::fromErrno(errno, IoOp::Write);
+    const int fd = file.get();
     const auto fail = [&](int err) {
         ::unlink(temp.c_str());
-        ::close(fd);
         throw StoreError::fromErrno(err, IoOp::Write);
     };
     const mode_t mask = ::umask(0);
@@ -167,7 +165,7 @@ void ContactStore::createNew(const std::string &path)
             fail(err == EEXIST ? EACCES : errno);
     }
     ::unlink(temp.c_str());
-    m_fd = fd;
+    m_fd = file.release();
     m_header = header;
     m_recordCount = 1;
     m_slotsKnown = true;

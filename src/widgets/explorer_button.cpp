@@ -19,13 +19,6 @@ namespace vcq
 namespace
 {
 
-// The checkerboard behind a down button is one pixmap shared by every button;
-// it goes with the last button, so it never outlives the application.
-int g_buttonCount = 0;
-QPixmap *g_downPattern = nullptr;
-QRgb g_patternFace = 0;
-QRgb g_patternLight = 0;
-
 QColor buttonHighlight(const QPalette &pal)
 {
     return pal.color(QPalette::Light);
@@ -39,20 +32,13 @@ QColor buttonShadow(const QPalette &pal)
 
 TExplorerButton::TExplorerButton(QWidget *parent) : QWidget(parent)
 {
-    ++g_buttonCount;
     // Light: no native window and no background of its own.
     setAutoFillBackground(false);
     setMouseTracking(true);
     resize(50, 40);
 }
 
-TExplorerButton::~TExplorerButton()
-{
-    if (--g_buttonCount == 0) {
-        delete g_downPattern;
-        g_downPattern = nullptr;
-    }
-}
+TExplorerButton::~TExplorerButton() = default;
 
 void TExplorerButton::setAlignment(TAlignment value)
 {
@@ -336,23 +322,29 @@ void TExplorerButton::drawBevel(QPainter &p, bool sunken) const
     p.fillRect(1, h - 1, w - 1, 1, second);
 }
 
-const QPixmap &TExplorerButton::downPattern() const
+const QImage &TExplorerButton::downPattern() const
 {
+    // The checkerboard behind a down button is one image shared by every
+    // button, made again when the colours change. An image, not a pixmap, so
+    // that it may outlive the application.
+    struct Pattern {
+        QRgb face = 0;
+        QRgb light = 0;
+        QImage image;
+    };
+    static Pattern pattern;
     const QPalette &pal = palette();
     const QRgb face = pal.color(QPalette::Button).rgb();
     const QRgb light = buttonHighlight(pal).rgb();
-    if (!g_downPattern || g_patternFace != face || g_patternLight != light) {
+    if (pattern.image.isNull() || pattern.face != face || pattern.light != light) {
         QImage img(8, 8, QImage::Format_RGB32);
         for (int y = 0; y < 8; ++y) {
             for (int x = 0; x < 8; ++x)
                 img.setPixel(x, y, (x + y) % 2 == 0 ? light : face);
         }
-        delete g_downPattern;
-        g_downPattern = new QPixmap(QPixmap::fromImage(img));
-        g_patternFace = face;
-        g_patternLight = light;
+        pattern = {face, light, std::move(img)};
     }
-    return *g_downPattern;
+    return pattern.image;
 }
 
 namespace

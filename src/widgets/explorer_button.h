@@ -148,7 +148,7 @@ private:
     int captionFlags() const;
     void drawCaption(QPainter &p, const QRect &r, const QColor &c) const;
     void drawBevel(QPainter &p, bool sunken) const;
-    const QPixmap &downPattern() const;
+    const QImage &downPattern() const;
 
     TAlignment m_alignment = taCenter;
     bool m_allowAllUp = false;

@@ -9,6 +9,7 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 using namespace vcq;
 using namespace vcq::test;
@@ -255,6 +256,40 @@ private slots:
         }
         QVERIFY(!store.isOpen());
         QCOMPARE(readFile(path()), content);
+    }
+
+    // However an open is refused, the descriptor it opened is closed again.
+    void refusedOpensLeaveNoDescriptorOpen_data()
+    {
+        QTest::addColumn<QString>("obstacle");
+        QTest::newRow("too short") << "short";
+        QTest::newRow("a pipe") << "fifo";
+        QTest::newRow("held by another copy") << "locked";
+    }
+    void refusedOpensLeaveNoDescriptorOpen()
+    {
+        QFETCH(QString, obstacle);
+        ContactStore holder;
+        if (obstacle == u"short") {
+            writeFile(path(), QByteArray(10, 'x'));
+        } else if (obstacle == u"fifo") {
+            QCOMPARE(::mkfifo(spath().c_str(), 0600), 0);
+        } else {
+            makeFile({"Abel"});
+            holder.open(spath());
+        }
+        const auto openDescriptors = [] {
+            return QDir(QStringLiteral("/proc/self/fd"))
+                .entryList(QDir::Files | QDir::System)
+                .size();
+        };
+        const qsizetype before = openDescriptors();
+        ContactStore store;
+        for (int attempt = 0; attempt < 3; ++attempt)
+            QVERIFY_THROWS_EXCEPTION(StoreError, store.open(spath()));
+        QVERIFY(!store.isOpen());
+        QCOMPARE(openDescriptors(), before);
+        QFile::remove(path());
     }
 
     void aDirectoryInTheWayIsNotCreatedOver()
