@@ -5,7 +5,7 @@
 function(vcq_add_test)
     cmake_parse_arguments(T "" "NAME;TIMEOUT" "SOURCES;LIBS" ${ARGN})
     add_executable(${T_NAME} ${T_SOURCES})
-    target_link_libraries(${T_NAME} PRIVATE Qt6::Test ${T_LIBS})
+    target_link_libraries(${T_NAME} PRIVATE Qt6::Test vcq_test_common ${T_LIBS})
     set(scratch ${CMAKE_CURRENT_BINARY_DIR}/${T_NAME}.home)
     add_test(NAME ${T_NAME}
              COMMAND ${CMAKE_COMMAND} -E env

@@ -68,7 +68,7 @@ private slots:
     void printQuestionCentredOnTheScreen()
     {
         m_folder.watcher.reset(); // this test answers the question itself
-        writeDataFile({contact("Smith", "John")});
+        QVERIFY(writeDataFile({contact("Smith", "John")}));
         vcq::ProgramWindows windows = vcq::createProgramWindows();
         vcq::TfrmMain &main = *windows.main;
         main.show();

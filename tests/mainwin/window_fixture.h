@@ -1,8 +1,10 @@
-// Helpers for driving the main window in tests: data files built record by
-// record, a watcher that answers every modal box and dialog and remembers what
-// it saw, and a started window in a temporary working directory.
+// Helpers for driving the main window in tests: a watcher that answers every
+// modal box and dialog and remembers what it saw, and a started window in a
+// temporary working directory. Data files come from common/data_file.h.
 #pragma once
 
+#include "common/data_file.h"
+#include "common/modal_answer.h"
 #include "mainwin/tfrm_main.h"
 #include "mainwin/vcq_application.h"
 #include "store/contact_record.h"
@@ -27,53 +29,9 @@
 namespace testutil
 {
 
+using namespace vcq::test;
 using vcq::ContactRecord;
 using vcq::Field;
-
-inline ContactRecord contact(const std::string &last, const std::string &first,
-                             std::map<Field, std::string> more = {})
-{
-    ContactRecord r;
-    r.set(Field::LastName, last);
-    r.set(Field::FirstName, first);
-    for (const auto &[f, v] : more)
-        r.set(f, v);
-    return r;
-}
-
-inline QByteArray recordBytes(const ContactRecord &r)
-{
-    return QByteArray(reinterpret_cast<const char *>(r.data()),
-                      static_cast<qsizetype>(vcq::kRecordSize));
-}
-
-// Header first, then the records in file order.
-inline void writeDataFile(const std::vector<ContactRecord> &records,
-                          const QString &name = QStringLiteral("VCQ97.NAM"))
-{
-    QFile f(name);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(recordBytes(ContactRecord::newHeader()));
-    for (const ContactRecord &r : records)
-        f.write(recordBytes(r));
-}
-
-inline QByteArray fileBytes(const QString &name = QStringLiteral("VCQ97.NAM"))
-{
-    QFile f(name);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-// Record n of the data file.
-inline ContactRecord recordAt(int n, const QString &name = QStringLiteral("VCQ97.NAM"))
-{
-    const QByteArray all = fileBytes(name);
-    const auto size = static_cast<qsizetype>(vcq::kRecordSize);
-    if (all.size() < (n + 1) * size)
-        return ContactRecord();
-    return ContactRecord::fromBytes(
-        reinterpret_cast<const unsigned char *>(all.constData() + n * size));
-}
 
 struct SeenBox {
     QString title;
@@ -90,26 +48,17 @@ inline QString plainButtonText(const QAbstractButton *b)
 // Answers modal boxes as they come up: each QMessageBox with the next queued
 // button text (else "OK"), each other dialog by running the queued action and
 // closing it.
-class ModalWatcher : public QObject
+class ModalWatcher
 {
 public:
-    ModalWatcher()
-    {
-        m_timer.setInterval(5);
-        connect(&m_timer, &QTimer::timeout, this, [this] { poll(); });
-        m_timer.start();
-    }
     QList<SeenBox> boxes;
     QStringList answers;
     QStringList dialogsSeen;
     std::function<void(QDialog *)> onDialog;
 
 private:
-    void poll()
+    void answer(QWidget *modal)
     {
-        QWidget *modal = QApplication::activeModalWidget();
-        if (!modal || !modal->isVisible())
-            return;
         if (auto *box = qobject_cast<QMessageBox *>(modal)) {
             SeenBox seen{box->windowTitle(), box->text(), {}, box->textFormat()};
             for (QAbstractButton *b : box->buttons())
@@ -133,7 +82,8 @@ private:
             dialog->reject();
         }
     }
-    QTimer m_timer;
+    ModalAnswer m_answer{[](QWidget *) { return true; }, [this](QWidget *w) { answer(w); },
+                         ModalAnswer::Times::Every};
 };
 
 // A main window in the current directory, shown (so that it has loaded the data file).

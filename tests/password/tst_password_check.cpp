@@ -2,7 +2,7 @@
 // a protected file is opened, the dialog is answered as a user would, and
 // the contacts load only after the right password. A cancelled check leaves
 // the file exactly as it was.
-#include "modal_answer.h"
+#include "dialog_helpers.h"
 #include "password_check.h"
 #include "store/contact_store.h"
 #include "tfrm_password_dlg.h"
@@ -111,7 +111,7 @@ private slots:
         QCOMPARE(store.open(path.toStdString()), vcq::ContactStore::OpenResult::Opened);
 
         bool nothingReadYet = false;
-        const auto user = whenModal<TfrmPasswordDlg>([&](TfrmPasswordDlg *d) {
+        const auto user = onNextModal<TfrmPasswordDlg>([&](TfrmPasswordDlg *d) {
             nothingReadYet = store.list().empty();
             auto *edit = child<QLineEdit>(d, "txtPwd");
             for (qsizetype i = 0; i < answers.size(); ++i) {

@@ -2,7 +2,7 @@
 // and the close box, with the error box answered by the test.
 #include "tfrm_password_dlg.h"
 
-#include "modal_answer.h"
+#include "dialog_helpers.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -33,7 +33,7 @@ class TestPasswordDialog : public QObject
     // failed check inside the action closes the dialog so the test ends.
     int run(TfrmPasswordDlg &dlg, std::function<void(TfrmPasswordDlg *)> user)
     {
-        const auto answer = whenModal<TfrmPasswordDlg>([user](TfrmPasswordDlg *d) {
+        const auto answer = onNextModal<TfrmPasswordDlg>([user](TfrmPasswordDlg *d) {
             user(d);
             if (QTest::currentTestFailed() && d->isVisible())
                 d->reject();

@@ -1,5 +1,6 @@
 // The password state and the header fields that carry it, against bytes of
 // the header record worked out by hand.
+#include "common/data_file.h"
 #include "password_state.h"
 
 #include <QTest>
@@ -7,16 +8,13 @@
 using vcq::ContactRecord;
 using vcq::Field;
 using vcq::PasswordState;
+using vcq::test::bytesOf;
 
 namespace
 {
 std::string bytes(const QByteArray &a)
 {
     return std::string(a.constData(), a.size());
-}
-QByteArray recordBytes(const ContactRecord &r)
-{
-    return QByteArray(reinterpret_cast<const char *>(r.data()), qsizetype(vcq::kRecordSize));
 }
 constexpr int kPasswordOffset = 671;
 constexpr int kProtectionOffset = 702;
@@ -115,12 +113,12 @@ private slots:
         vcq::setHeaderPassword(header, bytes(password));
         vcq::setHeaderProtection(header, protect);
 
-        QByteArray expected = recordBytes(ContactRecord::newHeader());
+        QByteArray expected = bytesOf(ContactRecord::newHeader());
         expected.replace(62, 5, QByteArray("\x04kept"));
         expected.replace(733, 9, QByteArray("\x08kept too"));
         expected.replace(kPasswordOffset, passwordField.size(), passwordField);
         expected.replace(kProtectionOffset, protectionField.size(), protectionField);
-        QCOMPARE(recordBytes(header), expected);
+        QCOMPARE(bytesOf(header), expected);
 
         PasswordState state;
         vcq::readPasswordHeader(state, ContactRecord::fromBytes(header.data()));

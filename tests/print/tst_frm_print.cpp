@@ -1,5 +1,6 @@
 // The print dialog driven as a user drives it, offscreen, printing to PDF
 // files in a temporary folder that poppler then reads back.
+#include "common/modal_answer.h"
 #include "frm_print.h"
 #include "print_test_util.h"
 
@@ -30,25 +31,18 @@ namespace
 
 // Answers the modal boxes that come up, in order, by the text of a button,
 // and keeps their captions and texts.
-class BoxAnswerer : public QObject
+class BoxAnswerer
 {
 public:
-    explicit BoxAnswerer(QStringList answers) : m_answers(std::move(answers))
-    {
-        connect(&m_timer, &QTimer::timeout, this, &BoxAnswerer::poll);
-        m_timer.start(10);
-    }
+    explicit BoxAnswerer(QStringList answers) : m_answers(std::move(answers)) {}
     QStringList captions, texts, buttons;
     QList<Qt::TextFormat> formats;
     QList<QRect> places;      // each box's outer rectangle as it came up
     QStringList otherDialogs; // class names of modal windows that are not message boxes
 
 private:
-    void poll()
+    void answer(QWidget *modal)
     {
-        QWidget *modal = QApplication::activeModalWidget();
-        if (!modal || m_answers.isEmpty())
-            return;
         auto *box = qobject_cast<QMessageBox *>(modal);
         if (!box) {
             otherDialogs << modal->metaObject()->className();
@@ -71,7 +65,9 @@ private:
                 b->click();
     }
     QStringList m_answers;
-    QTimer m_timer;
+    vcq::test::ModalAnswer m_watch{[this](QWidget *) { return !m_answers.isEmpty(); },
+                                   [this](QWidget *modal) { answer(modal); },
+                                   vcq::test::ModalAnswer::Times::Every};
 };
 
 QString run(const QString &program, const QStringList &args)

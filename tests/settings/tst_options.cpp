@@ -1,7 +1,7 @@
 // The Options dialog as a user works it: what it shows, what OK and Cancel
 // leave behind in the registry, the settings, the password state and the
 // header image, and the languages it announces to the other windows.
-#include "modal_helper.h"
+#include "common/modal_answer.h"
 #include "program_settings.h"
 #include "reg_app.h"
 #include "scrambler.h"
@@ -53,7 +53,7 @@ struct Program {
         const auto announced =
             QObject::connect(&options, &TfrmOptions::languageChanged,
                              [&relabels](Language language) { relabels << language; });
-        auto done = onNextModal<TfrmOptions>(std::move(user));
+        auto done = vcq::test::onNextModal<TfrmOptions>(std::move(user));
         options.exec();
         QObject::disconnect(announced);
         if (!*done)
@@ -95,9 +95,9 @@ void click(QAbstractButton *button)
 }
 
 // Answers the password confirmation with `text`, or cancels it when null.
-std::shared_ptr<bool> answerConfirmation(const QString &text)
+std::unique_ptr<vcq::test::ModalAnswer> answerConfirmation(const QString &text)
 {
-    return onNextModal<TfrmPasswordDlg>([text](TfrmPasswordDlg *dlg) {
+    return vcq::test::onNextModal<TfrmPasswordDlg>([text](TfrmPasswordDlg *dlg) {
         if (text.isNull()) {
             click(dlg->findChild<QPushButton *>(QStringLiteral("cmdCancel")));
             return;
@@ -436,7 +436,7 @@ void TestOptions::registryErrorKeepsDialogOpen()
     p.runOptions([&](TfrmOptions *dlg) {
         typeInto(dlg->txtCity, QStringLiteral("Gatineau"));
         QString shown;
-        auto answered = onNextModal<QMessageBox>([&](QMessageBox *box) {
+        auto answered = vcq::test::onNextModal<QMessageBox>([&](QMessageBox *box) {
             shown = box->windowTitle() + u'|' + box->text();
             box->buttons().first()->click();
         });
@@ -457,7 +457,7 @@ void TestOptions::aboutBox()
     p.settings.Language = 1;
     p.about.ChooseLanguage(Language::French);
     p.runOptions([&](TfrmOptions *dlg) {
-        auto seen = onNextModal<TfrmAbout>([&](TfrmAbout *about) {
+        auto seen = vcq::test::onNextModal<TfrmAbout>([&](TfrmAbout *about) {
             QCOMPARE(about->windowTitle(), QStringLiteral("A propos de Vellora Carnetique 97"));
             QCOMPARE(about->pos(), QPoint(30 + 632 / 2 - about->frameGeometry().width() / 2,
                                           20 + 453 / 2 - about->frameGeometry().height() / 2));

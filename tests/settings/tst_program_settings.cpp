@@ -1,7 +1,6 @@
 // The program settings: reading them at start, placing the main window,
 // writing its position at the end.
 #include "file_registry.h"
-#include "modal_helper.h"
 #include "placement.h"
 #include "program_settings.h"
 #include "reg_app.h"

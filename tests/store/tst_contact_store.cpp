@@ -1,7 +1,7 @@
 // The data file: creation, loading, slot reuse, in-place writes, damaged and
 // locked files, and failed writes that must leave file and list in step.
+#include "common/data_file.h"
 #include "store/contact_store.h"
-#include "store_test_util.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -29,7 +29,7 @@ class TestContactStore : public QObject
         QByteArray bytes = bytesOf(ContactRecord::newHeader());
         for (const auto &n : lastNames)
             bytes += bytesOf(person(n, "x"));
-        writeFile(path(), bytes);
+        QVERIFY(writeFile(path(), bytes));
     }
 
 private slots:
@@ -58,7 +58,7 @@ private slots:
 
     void emptyFileIsTreatedAsNew()
     {
-        writeFile(path(), QByteArray());
+        QVERIFY(writeFile(path(), QByteArray()));
         ContactStore store;
         QCOMPARE(store.open(spath()), ContactStore::OpenResult::Created);
         store.close();
@@ -83,7 +83,7 @@ private slots:
         makeFile({"Abel"});
         QByteArray bytes = readFile(path());
         bytes += QByteArray(100, 'q');
-        writeFile(path(), bytes);
+        QVERIFY(writeFile(path(), bytes));
         ContactStore store;
         store.open(spath());
         store.loadContacts();
@@ -188,7 +188,7 @@ private slots:
         header.set(Field::Organisation, "kept");
         header.set(Field::Status, "also kept");
         header.set(Field::Reserved, std::string("\0\x01\xFF", 3));
-        writeFile(path(), bytesOf(header));
+        QVERIFY(writeFile(path(), bytesOf(header)));
         ContactStore store;
         store.open(spath());
         ContactRecord image = store.header();
@@ -246,7 +246,7 @@ private slots:
     {
         QFETCH(QByteArray, content);
         QFETCH(int, kind);
-        writeFile(path(), content);
+        QVERIFY(writeFile(path(), content));
         ContactStore store;
         try {
             store.open(spath());
@@ -271,7 +271,7 @@ private slots:
         QFETCH(QString, obstacle);
         ContactStore holder;
         if (obstacle == u"short") {
-            writeFile(path(), QByteArray(10, 'x'));
+            QVERIFY(writeFile(path(), QByteArray(10, 'x')));
         } else if (obstacle == u"fifo") {
             QCOMPARE(::mkfifo(spath().c_str(), 0600), 0);
         } else {

@@ -2,8 +2,8 @@
 // too large to address, a file cut short by another program, a torn last
 // record, a disk that fails to sync and a file size limit. In every case the
 // file says exactly what the caller was told.
+#include "common/data_file.h"
 #include "store/contact_store.h"
-#include "store_test_util.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -49,7 +49,7 @@ class TestStoreFaults : public QObject
         QByteArray bytes = bytesOf(ContactRecord::newHeader());
         for (const auto &n : lastNames)
             bytes += n == "@~" ? bytesOf(ContactRecord::tombstone()) : bytesOf(person(n, "x"));
-        writeFile(path(), bytes);
+        QVERIFY(writeFile(path(), bytes));
     }
 
     StoreErrc openError(ContactStore &store)
@@ -275,7 +275,7 @@ private slots:
     {
         QFETCH(bool, emptyFileThere);
         if (emptyFileThere)
-            writeFile(path(), {});
+            QVERIFY(writeFile(path(), {}));
         std::signal(SIGXFSZ, SIG_IGN);
         rlimit old{};
         getrlimit(RLIMIT_FSIZE, &old);
