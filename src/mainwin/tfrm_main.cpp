@@ -100,13 +100,17 @@ TfrmMain::TfrmMain(QWidget *parent) : QWidget(parent, Qt::Window)
     });
 }
 
-TfrmMain::~TfrmMain() = default;
+TfrmMain::~TfrmMain()
+{
+    // The model reads the store's list, which goes before the children do.
+    delete m_listModel;
+}
 
 void TfrmMain::buildControls()
 {
     buildCommandColumn();
 
-    m_listModel = new ContactListModel(this);
+    m_listModel = new ContactListModel(m_store.list(), this);
     lstList = makeNamed<QListView>(this, "lstList");
     lstList->setModel(m_listModel);
     lstList->setUniformItemSizes(true);

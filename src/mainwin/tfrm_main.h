@@ -78,6 +78,10 @@ public:
     void SetPosListe(int row);
     // The row of the selected list entry, or -1.
     int selectedRow() const;
+    // After the store's contacts changed wholesale (an import): the list is
+    // sorted again, the selected contact stays selected when it is still
+    // there, and the commands follow whether any contact is left.
+    void contactsChangedInStore();
 
     // Shows the message for an error that ended a command, in the window's language.
     void reportError(std::exception_ptr error);
@@ -103,7 +107,6 @@ private:
     void setDeleteEnabled(bool on);
     void setPrintEnabled(bool on);
     void showLoadedList();
-    void fillListFromStore();
     void showRecord(const ContactRecord &record);
     void clearControls();
     void setStatusText(const QString &text);

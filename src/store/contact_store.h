@@ -19,13 +19,13 @@ namespace vcq
 
 inline constexpr const char *kDataFileName = "VCQ97.NAM";
 
-class ContactStore
+class ContactStore : private RecordSource
 {
 public:
     enum class OpenResult { Opened, Created };
 
-    ContactStore() = default;
-    ~ContactStore();
+    ContactStore();
+    ~ContactStore() override;
     ContactStore(const ContactStore &) = delete;
     ContactStore &operator=(const ContactStore &) = delete;
 
@@ -40,6 +40,8 @@ public:
     void loadContacts();
 
     bool isOpen() const { return m_fd >= 0; }
+    // The contacts in memory. Their names live there; the other fields are
+    // read from the file when asked for.
     const ContactList &list() const { return m_list; }
     // The header image: as read, or as written last.
     const ContactRecord &header() const { return m_header; }
@@ -62,8 +64,10 @@ public:
     void close();
 
 private:
+    ContactRecord readRecord(std::int64_t recordNumber) const override;
     void writeRecord(std::int32_t slot, const ContactRecord &record);
     void scanRecords(bool listContacts);
+    void scanRecordRange(bool listContacts);
     void requireOpen() const;
 
     int m_fd = -1;
