@@ -18,7 +18,6 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListView>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QScreen>
@@ -111,13 +110,12 @@ void TfrmMain::buildControls()
     buildCommandColumn();
 
     m_listModel = new ContactListModel(m_store.list(), this);
-    lstList = makeNamed<QListView>(this, "lstList");
+    lstList = makeNamed<ContactListView>(this, "lstList");
     lstList->setModel(m_listModel);
-    lstList->setUniformItemSizes(true);
     lstList->setSelectionMode(QAbstractItemView::SingleSelection);
     lstList->setEditTriggers(QAbstractItemView::NoEditTriggers);
     lstList->setGeometry(76, 12, 218, 429);
-    connect(lstList, &QListView::clicked, this, [this] { lstListClick(); });
+    connect(lstList, &QAbstractItemView::clicked, this, [this] { lstListClick(); });
     connect(lstList->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] {
         if (!m_selectingByProgram)
             lstListClick();

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "contact_list_model.h"
+#include "contact_list_view.h"
 #include "main_state.h"
 #include "main_texts.h"
 #include "store/contact_store.h"
@@ -17,7 +18,6 @@ class QComboBox;
 class QDialog;
 class QLabel;
 class QLineEdit;
-class QListView;
 class QPlainTextEdit;
 class QSvgRenderer;
 class QToolButton;
@@ -144,7 +144,7 @@ private:
 
 public:
     // The controls, by the names the rest of the program knows them by.
-    QListView *lstList = nullptr;
+    ContactListView *lstList = nullptr;
     QLineEdit *txtLastName = nullptr, *txtFirstName = nullptr, *txtOrganisation = nullptr,
               *txtAddress1 = nullptr, *txtCity = nullptr, *txtZip = nullptr, *txtState = nullptr,
               *txtCountry = nullptr, *txtPhone1 = nullptr, *txtPhone2 = nullptr,

@@ -9,7 +9,6 @@
 #include "widgets/explorer_button.h"
 #include <QComboBox>
 #include <QLineEdit>
-#include <QListView>
 #include <QPlainTextEdit>
 #include <QScopedValueRollback>
 #include <QTextCursor>

@@ -9,7 +9,6 @@
 #include <QCloseEvent>
 #include <QDialog>
 #include <QLineEdit>
-#include <QListView>
 
 namespace vcq
 {
