@@ -34,33 +34,38 @@ int DisplayCollation::compare(std::string_view a, std::string_view b) const
 
 void DisplayCollation::deriveWeights()
 {
-    // The first level of the collation, asked of the collator itself: a
-    // character followed by "b" against another followed by "a" still sorts
-    // first only when the characters differ at the first level (and the
-    // other way round); otherwise the suffix decides. A character that sorts
-    // as if absent is passed over.
-    const auto text = [this](int byte, char16_t suffix) {
-        return QString(QChar(m_unicode[static_cast<std::size_t>(byte)])) + QChar(suffix);
-    };
-    const auto firstLevel = [&](int x, int y) {
-        if (m_collator.compare(text(x, u'b'), text(y, u'a')) < 0)
+    // The first level of the collation, asked of the collator itself: text x
+    // followed by the larger of two suffix letters against text y followed by
+    // the smaller still sorts first only when x and y differ at the first
+    // level (and the other way round); otherwise the suffix decides. Two
+    // suffix pairs far apart, so that one of them always differs from x.
+    const auto firstLevel = [this](const QString &x, const QString &y, char16_t lo, char16_t hi) {
+        if (m_collator.compare(x + QChar(hi), y + QChar(lo)) < 0)
             return -1;
-        if (m_collator.compare(text(x, u'a'), text(y, u'b')) > 0)
+        if (m_collator.compare(x + QChar(lo), y + QChar(hi)) > 0)
             return 1;
         return 0;
     };
+    const auto single = [this](int byte) {
+        return QString(QChar(m_unicode[static_cast<std::size_t>(byte)]));
+    };
     std::vector<int> bytes;
     for (int b = 0; b < 256; ++b) {
-        const bool passedOver = m_collator.compare(text(b, u'a'), QStringLiteral("b")) < 0 &&
-                                m_collator.compare(text(b, u'b'), QStringLiteral("a")) > 0;
+        // A character that sorts as if absent is passed over.
+        const bool passedOver = firstLevel(single(b), QString(), u'a', u'b') == 0 &&
+                                firstLevel(single(b), QString(), u'y', u'z') == 0;
         if (!passedOver)
             bytes.push_back(b);
     }
-    std::stable_sort(bytes.begin(), bytes.end(),
-                     [&](int x, int y) { return firstLevel(x, y) < 0; });
+    const auto order = [&](int x, int y) {
+        const int near = firstLevel(single(x), single(y), u'a', u'b');
+        const int far = firstLevel(single(x), single(y), u'y', u'z');
+        return near != 0 ? near : far;
+    };
+    std::stable_sort(bytes.begin(), bytes.end(), [&](int x, int y) { return order(x, y) < 0; });
     int weight = 0;
     for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if (i == 0 || firstLevel(bytes[i - 1], bytes[i]) != 0)
+        if (i == 0 || order(bytes[i - 1], bytes[i]) != 0)
             weight = std::min(weight + 1, 255);
         m_weights[static_cast<std::size_t>(bytes[i])] = static_cast<std::uint8_t>(weight);
     }

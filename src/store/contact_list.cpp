@@ -121,7 +121,7 @@ ContactList::Id ContactList::idOf(std::int64_t recordNumber) const
 
 ContactList::Probe ContactList::probeOf(const ContactNode &n)
 {
-    return {n.DisplayKey, n.m_prefix, n.m_sequence};
+    return {n.key(), n.m_prefix, n.m_sequence};
 }
 
 ContactList::Id ContactList::newNode(std::int64_t recordNumber, std::string_view lastName,
@@ -203,13 +203,13 @@ bool ContactList::byteBefore(const ContactNode &a, const Probe &b) const
 {
     if (a.m_prefix != b.prefix)
         return a.m_prefix < b.prefix;
-    const int c = a.DisplayKey.compare(b.key); // char traits compare bytes unsigned
+    const int c = a.key().compare(b.key); // char traits compare bytes unsigned
     return c != 0 ? c < 0 : a.m_sequence > b.sequence;
 }
 
 bool ContactList::displayBefore(const ContactNode &a, const Probe &b) const
 {
-    const int c = m_collation->compare(a.DisplayKey, b.key);
+    const int c = m_collation->compare(a.key(), b.key);
     return c != 0 ? c < 0 : byteBefore(a, b);
 }
 
@@ -375,7 +375,13 @@ void ContactList::loadContact(std::int64_t recordNumber, std::string_view lastNa
 
 std::vector<ContactList::Id> ContactList::liveIds() const
 {
-    return std::vector<Id>(m_order.begin(), m_order.end());
+    // In the order the nodes lie in memory, the order a sort reads them best.
+    std::vector<Id> ids;
+    ids.reserve(m_order.size());
+    for (Id id = 0; id < m_nodeCount; ++id)
+        if (node(id).m_list)
+            ids.push_back(id);
+    return ids;
 }
 
 void ContactList::endLoad()
@@ -383,12 +389,15 @@ void ContactList::endLoad()
     std::vector<Id> ids;
     ids.swap(m_loaded);
     m_loading = false;
+    // Both sorts start from the nodes in the order they lie in memory, which
+    // their first pass reads.
+    if (m_collation) {
+        std::vector<Id> display = ids;
+        sortForDisplay(display);
+        m_display.assign(display);
+    }
     sortByBytes(ids);
     m_order.assign(ids);
-    if (m_collation) {
-        sortForDisplay(ids);
-        m_display.assign(ids);
-    }
     if (m_observer)
         m_observer->afterReset();
 }
@@ -405,7 +414,7 @@ void ContactList::sortByBytes(std::vector<Id> &ids) const
     items.reserve(ids.size());
     for (const Id id : ids) {
         const ContactNode &n = node(id);
-        items.push_back({n.m_prefix, prefixOf(n.DisplayKey, 8), id});
+        items.push_back({n.m_prefix, prefixOf(n.key(), 8), id});
     }
     std::sort(items.begin(), items.end(), [this](const Item &a, const Item &b) {
         if (a.p0 != b.p0)
@@ -434,7 +443,7 @@ void ContactList::sortForDisplay(std::vector<Id> &ids) const
     for (const Id id : ids) {
         unsigned char folded[16] = {};
         std::size_t k = 0;
-        for (const char c : node(id).DisplayKey) {
+        for (const char c : node(id).key()) {
             if (const std::uint8_t weight = w[static_cast<unsigned char>(c)]) {
                 folded[k++] = weight;
                 if (k == 16)
@@ -443,7 +452,13 @@ void ContactList::sortForDisplay(std::vector<Id> &ids) const
         }
         items.push_back({bigEndianPrefix(folded, 16, 0), bigEndianPrefix(folded, 16, 8), id});
     }
-    const auto before = [this](Id a, Id b) { return displayBefore(node(a), probeOf(node(b))); };
+    // The collation reads only the keys' own cache line; the rest of a node
+    // is read for the rare keys that collate equal.
+    const auto before = [this](Id a, Id b) {
+        const ContactNode &x = node(a), &y = node(b);
+        const int c = m_collation->compare(x.key(), y.key());
+        return c != 0 ? c < 0 : byteBefore(x, probeOf(y));
+    };
     std::sort(items.begin(), items.end(), [&](const Item &a, const Item &b) {
         if (a.p0 != b.p0)
             return a.p0 < b.p0;
@@ -454,7 +469,11 @@ void ContactList::sortForDisplay(std::vector<Id> &ids) const
 
     std::vector<Id> kept, aside;
     kept.reserve(items.size());
-    for (const Item &item : items) {
+    constexpr std::size_t kAhead = 8; // nodes asked for before they are compared
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (i + kAhead < items.size())
+            __builtin_prefetch(&node(items[i + kAhead].id));
+        const Item &item = items[i];
         if (kept.empty() || before(kept.back(), item.id)) {
             kept.push_back(item.id);
         } else {

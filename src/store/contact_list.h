@@ -25,8 +25,13 @@ namespace vcq
 
 class ContactList;
 
-class ContactNode
+// One cache line holds the key, so that sorting and searching, which read
+// keys of nodes all over memory, touch one line per node.
+class alignas(64) ContactNode
 {
+    std::uint8_t m_keyLength = 0;
+    char m_key[kDisplayKeyMax] = {};
+
 public:
     ContactNode() = default;
     // The key points into the node itself: nodes stay where they are made.
@@ -47,11 +52,11 @@ public:
 
 private:
     friend class ContactList;
+    std::string_view key() const { return std::string_view(m_key, m_keyLength); }
+
     const ContactList *m_list = nullptr;
     std::uint64_t m_sequence = 0; // insertion order: higher sorts first among equal keys
     std::uint64_t m_prefix = 0;   // the key's first 8 bytes, big-endian: most comparisons end here
-    std::uint8_t m_keyLength = 0;
-    char m_key[kDisplayKeyMax] = {};
 };
 
 // Reads a contact's record when the list does not hold its fields.
