@@ -1,9 +1,15 @@
 #include "contact_list.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <memory>
+#include <new>
+#include <type_traits>
+
 #include <cstring>
 #include <iterator>
 #include <stdexcept>
+#include <sys/mman.h>
 #include <utility>
 
 namespace vcq
@@ -74,6 +80,27 @@ ContactRecord ContactNode::record() const
     return m_list ? m_list->nodeRecord(*this) : ContactRecord();
 }
 
+static_assert(std::is_trivially_destructible_v<ContactNode>, "chunks are freed without a walk");
+
+void ContactList::FreeChunk::operator()(ContactNode *chunk) const
+{
+    std::free(chunk);
+}
+
+std::unique_ptr<ContactNode[], ContactList::FreeChunk> ContactList::newChunk()
+{
+    constexpr std::size_t kBytes = sizeof(ContactNode) << kChunkBits;
+    void *memory = std::aligned_alloc(kBytes, kBytes);
+    if (!memory)
+        throw std::bad_alloc();
+#ifdef MADV_HUGEPAGE
+    ::madvise(memory, kBytes, MADV_HUGEPAGE);
+#endif
+    auto *nodes = static_cast<ContactNode *>(memory);
+    std::uninitialized_default_construct_n(nodes, std::size_t(1) << kChunkBits);
+    return std::unique_ptr<ContactNode[], FreeChunk>(nodes);
+}
+
 ContactList::~ContactList() = default;
 
 ContactList::ContactList(ContactList &&other) noexcept
@@ -138,7 +165,7 @@ ContactList::Id ContactList::newNode(std::int64_t recordNumber, std::string_view
             throw std::length_error("too many contacts");
         id = m_nodeCount++;
         if ((id >> kChunkBits) >= m_chunks.size())
-            m_chunks.push_back(std::make_unique<ContactNode[]>(std::size_t(1) << kChunkBits));
+            m_chunks.push_back(newChunk());
     }
     ContactNode &n = node(id);
     n.m_list = this;

@@ -224,11 +224,18 @@ private:
     std::string nodeField(const ContactNode &n, Field f) const;
     ContactRecord nodeRecord(const ContactNode &n) const;
 
-    static constexpr unsigned kChunkBits = 12;
+    // Nodes come in blocks of 2 MiB, each asked to be one huge page: sorting
+    // reads nodes all over memory, and a few large pages keep the address
+    // translations of a million nodes in the processor's cache.
+    static constexpr unsigned kChunkBits = 14;
+    struct FreeChunk {
+        void operator()(ContactNode *chunk) const;
+    };
+    static std::unique_ptr<ContactNode[], FreeChunk> newChunk();
     static constexpr Id kChunkMask = (Id(1) << kChunkBits) - 1;
     static constexpr Id kNone = ~Id(0);
 
-    std::vector<std::unique_ptr<ContactNode[]>> m_chunks;
+    std::vector<std::unique_ptr<ContactNode[], FreeChunk>> m_chunks;
     Id m_nodeCount = 0;       // nodes made so far, live or free
     std::vector<Id> m_free;   // released nodes, reused first
     std::vector<Id> m_bySlot; // node of each record number, kNone for none
