@@ -380,8 +380,13 @@ private:
                              std::vector<std::string> values)
     {
         if (name == "TYPE") {
-            for (std::string &v : values)
-                v = toLowerAscii(trimBlanks(v));
+            // A quoted list, TYPE="voice,home", is the same as the bare list.
+            std::vector<std::string> split;
+            for (const std::string &v : values) {
+                for (const std::string &part : splitEscaped(v, ','))
+                    split.push_back(toLowerAscii(trimBlanks(part)));
+            }
+            values = std::move(split);
             for (VCardParameter &existing : p.parameters) {
                 if (existing.name == "TYPE") {
                     existing.values.insert(existing.values.end(), values.begin(), values.end());
@@ -420,7 +425,20 @@ private:
     void decodeValue(VCardProperty &p, std::string_view raw, int lineNo)
     {
         std::string value;
-        const std::string encoding = toUpperAscii(takeParameter(p, "ENCODING"));
+        std::string encoding;
+        for (const VCardParameter &param : p.parameters) {
+            if (param.name == "ENCODING" && !param.values.empty())
+                encoding = toUpperAscii(param.values.front());
+        }
+        // Binary data stays encoded and says so; decoded text no longer is.
+        if (encoding == "BASE64" || encoding == "B") {
+            for (VCardParameter &param : p.parameters) {
+                if (param.name == "ENCODING")
+                    param.values = {"b"};
+            }
+        } else {
+            takeParameter(p, "ENCODING");
+        }
         bool binary = false;
         if (encoding == "QUOTED-PRINTABLE") {
             if (!decodeQuotedPrintable(raw, value))
@@ -432,7 +450,6 @@ private:
                 if (c != ' ' && c != '\t')
                     value += c;
             }
-            p.parameters.push_back({"ENCODING", {"b"}});
         } else {
             value = std::string(raw);
         }

@@ -116,36 +116,23 @@ Prepared prepare(const VCardProperty &p, VCardVersion version)
     Prepared out;
     bool base64 = false;
     bool preferred = false;
+    bool hasPrefParameter = false;
     std::vector<std::string> types;
-    std::string valueParam;
     for (const VCardParameter &param : p.parameters) {
-        if (param.name == "CHARSET")
-            continue;
         if (param.name == "ENCODING") {
             const std::string enc = param.values.empty() ? "" : toUpperAscii(param.values[0]);
             base64 = base64 || enc == "B" || enc == "BASE64";
-            continue;
-        }
-        if (param.name == "TYPE") {
+        } else if (param.name == "TYPE") {
             for (const std::string &t : param.values) {
                 if (equalsNoCase(t, "pref"))
                     preferred = true;
                 else if (!t.empty())
                     types.push_back(toLowerAscii(t));
             }
-            continue;
-        }
-        if (param.name == "PREF") {
+        } else if (param.name == "PREF") {
             preferred = true;
-            if (version == VCardVersion::V40)
-                out.parameters.push_back(param);
-            continue;
+            hasPrefParameter = true;
         }
-        if (param.name == "VALUE") {
-            valueParam = param.values.empty() ? "" : toLowerAscii(param.values[0]);
-            continue;
-        }
-        out.parameters.push_back(param);
     }
 
     std::string value;
@@ -168,27 +155,52 @@ Prepared prepare(const VCardProperty &p, VCardVersion version)
     }
 
     // A tel: URI is only a URI in 4.0; other versions take the number.
+    bool dropValueParameter = false;
     if (p.name == "TEL" && version != VCardVersion::V40 && startsWithNoCase(value, "tel:")) {
         value.erase(0, 4);
-        if (valueParam == "uri")
-            valueParam.clear();
+        dropValueParameter = true;
     }
-    if (base64 && version == VCardVersion::V40) {
+    const bool dataUri = base64 && version == VCardVersion::V40;
+    if (dataUri) {
         value = "data:" + mediaTypeOf(p) + ";base64," + value;
         types.clear();
-        valueParam.clear();
-    } else if (base64) {
-        out.parameters.push_back({"ENCODING", {"b"}});
+        dropValueParameter = true;
     }
-    if (!valueParam.empty() &&
-        !(valueParam == "uri" && version != VCardVersion::V40 && p.name == "TEL"))
-        out.parameters.push_back({"VALUE", {valueParam}});
     if (preferred && version != VCardVersion::V40)
         types.push_back("pref");
-    if (preferred && version == VCardVersion::V40 && p.parameterValues("PREF").empty())
+
+    // The parameters in the order read, each in the target version's form.
+    bool typeWritten = false;
+    for (const VCardParameter &param : p.parameters) {
+        if (param.name == "CHARSET")
+            continue;
+        if (param.name == "ENCODING") {
+            if (base64 && !dataUri)
+                out.parameters.push_back({"ENCODING", {"b"}});
+            continue;
+        }
+        if (param.name == "TYPE") {
+            if (!typeWritten && !types.empty())
+                out.parameters.push_back({"TYPE", types});
+            typeWritten = true;
+            continue;
+        }
+        if (param.name == "PREF") {
+            if (version == VCardVersion::V40)
+                out.parameters.push_back(param);
+            continue;
+        }
+        if (param.name == "VALUE") {
+            if (!dropValueParameter)
+                out.parameters.push_back(param);
+            continue;
+        }
+        out.parameters.push_back(param);
+    }
+    if (!typeWritten && !types.empty())
+        out.parameters.push_back({"TYPE", types});
+    if (preferred && version == VCardVersion::V40 && !hasPrefParameter)
         out.parameters.push_back({"PREF", {"1"}});
-    if (!types.empty())
-        out.parameters.insert(out.parameters.begin(), {"TYPE", types});
     out.value = std::move(value);
     return out;
 }
