@@ -270,8 +270,10 @@ private:
         } else if (m_versionText == "4.0") {
             m_card.version = VCardVersion::V40;
         } else {
+            // Some writers leave VERSION out altogether; that alone loses nothing.
             m_card.version = VCardVersion::V30;
-            problem(m_cardNumber, m_cardLine, ReadProblemCode::UnknownVersion, m_versionText);
+            if (!m_versionText.empty())
+                problem(m_cardNumber, m_cardLine, ReadProblemCode::UnknownVersion, m_versionText);
         }
         if (!hasName()) {
             problem(m_cardNumber, m_cardLine, ReadProblemCode::NoName, "");

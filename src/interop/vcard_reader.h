@@ -23,7 +23,7 @@ enum class ReadProblemCode {
     BadCharset,         // unknown CHARSET= or bytes not valid in it: read as cp1252/UTF-8
     InvalidUtf8,        // bytes that are not UTF-8 were read as cp1252
     PropertyTooLarge,   // a property over kMaxPropertyBytes was dropped
-    UnknownVersion,     // VERSION missing or not 2.1/3.0/4.0: read as 3.0
+    UnknownVersion,     // VERSION other than 2.1/3.0/4.0: read as 3.0 (a missing one is fine)
     NoName,             // card not imported: neither N nor FN has any text
     // CSV only
     UnknownCsvHeader, // nothing imported; detail lists the expected columns

@@ -221,8 +221,11 @@ void TestVCardReader::brokenInput_data()
     QTest::newRow("text outside cards")
         << "hello\r\nworld\r\n" + good + "trailer\r\n"
         << QList<int>{1} << QStringList{"text-outside-card 0", "text-outside-card 0"};
-    QTest::newRow("no version") << std::string("BEGIN:VCARD\r\nN:V;V\r\nEND:VCARD\r\n")
-                                << QList<int>{1} << QStringList{"unknown-version 1"};
+    QTest::newRow("no version is fine")
+        << std::string("BEGIN:VCARD\r\nN:V;V\r\nEND:VCARD\r\n") << QList<int>{1} << QStringList{};
+    QTest::newRow("unknown version")
+        << std::string("BEGIN:VCARD\r\nVERSION:5.0\r\nN:V;V\r\nEND:VCARD\r\n") << QList<int>{1}
+        << QStringList{"unknown-version 1"};
     QTest::newRow("nothing to name it by")
         << "BEGIN:VCARD\r\nVERSION:3.0\r\nNOTE:who?\r\nEND:VCARD\r\n" + good << QList<int>{2}
         << QStringList{"no-name 1"};
