@@ -105,4 +105,57 @@ std::string unescapeText(std::string_view value)
     return out;
 }
 
+void appendFoldedLine(std::string &out, std::string_view line)
+{
+    constexpr std::size_t kFoldOctets = 75;
+    std::size_t limit = kFoldOctets;
+    while (line.size() > limit) {
+        std::size_t cut = limit;
+        while (cut > 0 && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80)
+            --cut;
+        out.append(line.substr(0, cut));
+        out += "\r\n ";
+        line.remove_prefix(cut);
+        limit = kFoldOctets - 1; // the leading blank counts
+    }
+    out.append(line);
+    out += "\r\n";
+}
+
+void endFoldedLine(std::string &out, std::size_t lineStart)
+{
+    if (out.size() - lineStart > 75) {
+        const std::string line = out.substr(lineStart);
+        out.resize(lineStart);
+        appendFoldedLine(out, line);
+        return;
+    }
+    out += "\r\n";
+}
+
+void splitUnescaped(std::string_view value, char sep, std::vector<std::string> &out)
+{
+    std::size_t start = 0;
+    for (;;) {
+        // The next separator not escaped by a backslash.
+        std::size_t i = start;
+        bool escaped = false;
+        while (i < value.size() && value[i] != sep) {
+            if (value[i] == '\\' && i + 1 < value.size()) {
+                escaped = true;
+                ++i;
+            }
+            ++i;
+        }
+        const std::string_view part = value.substr(start, i - start);
+        if (escaped)
+            out.push_back(unescapeText(part));
+        else
+            out.emplace_back(part);
+        if (i >= value.size())
+            break;
+        start = i + 1;
+    }
+}
+
 } // namespace vcq::interop::detail

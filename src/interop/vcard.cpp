@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <unordered_map>
 
 namespace vcq::interop
 {
@@ -35,20 +36,22 @@ std::string_view versionText(VCardVersion v)
 
 ValueKind valueKindOf(std::string_view name)
 {
-    if (name == "N" || name == "ADR" || name == "ORG" || name == "GENDER")
-        return ValueKind::Structured;
-    if (name == "CATEGORIES" || name == "NICKNAME")
-        return ValueKind::List;
-    static constexpr std::string_view kText[] = {
-        "FN",    "NOTE", "TEL",   "EMAIL",  "BDAY",   "ANNIVERSARY", "UID",
-        "TITLE", "ROLE", "LABEL", "MAILER", "PRODID", "REV",         "SORT-STRING",
-        "KIND",  "LANG", "TZ",    "CLASS",  "NAME",   "SOURCE",      "SUMMARY",
-    };
-    for (std::string_view t : kText) {
-        if (name == t)
-            return ValueKind::Text;
-    }
-    return ValueKind::Raw;
+    // Asked for every property read and written: one hash look-up.
+    static const std::unordered_map<std::string_view, ValueKind> kinds = [] {
+        std::unordered_map<std::string_view, ValueKind> m;
+        for (std::string_view n : {"N", "ADR", "ORG", "GENDER"})
+            m.emplace(n, ValueKind::Structured);
+        for (std::string_view n : {"CATEGORIES", "NICKNAME"})
+            m.emplace(n, ValueKind::List);
+        for (std::string_view n :
+             {"FN",    "NOTE", "TEL",   "EMAIL",  "BDAY",   "ANNIVERSARY", "UID",
+              "TITLE", "ROLE", "LABEL", "MAILER", "PRODID", "REV",         "SORT-STRING",
+              "KIND",  "LANG", "TZ",    "CLASS",  "NAME",   "SOURCE",      "SUMMARY"})
+            m.emplace(n, ValueKind::Text);
+        return m;
+    }();
+    const auto it = kinds.find(name);
+    return it == kinds.end() ? ValueKind::Raw : it->second;
 }
 
 const std::string &VCardProperty::value() const

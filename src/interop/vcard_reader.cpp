@@ -138,13 +138,21 @@ bool convertWithIcu(std::string_view charset, std::string_view in, std::string &
 class Reader
 {
 public:
-    explicit Reader(std::string_view bytes) : m_in(bytes) {}
+    Reader(std::string_view bytes, const std::function<void(ReadCard &&)> &onCard,
+           const std::function<void(ReadProblem &&)> &onProblem)
+        : m_in(bytes), m_onCard(onCard), m_onProblem(onProblem)
+    {
+    }
 
-    VCardReadResult run()
+    void run()
     {
         if (m_in.substr(0, 3) == "\xEF\xBB\xBF")
             m_pos = 3;
-        std::string logical;
+        // The logical line being gathered: a view into the input while it is
+        // one physical line, copied into owned only once a fold continues it.
+        std::string owned;
+        std::string_view logical;
+        bool isOwned = false;
         int logicalLine = 0;
         bool logicalTooLarge = false;
         bool logicalIsQp = false;
@@ -165,15 +173,20 @@ public:
                 haveLogical && logicalIsQp && !logical.empty() && logical.back() == '=';
             const bool folded = haveLogical && !line.empty() && (line[0] == ' ' || line[0] == '\t');
             if (qpSoftBreak || folded) {
+                if (!isOwned) {
+                    owned.assign(logical);
+                    isOwned = true;
+                }
                 if (qpSoftBreak)
-                    logical.pop_back();
+                    owned.pop_back();
                 else
                     line.remove_prefix(1);
-                if (logical.size() + line.size() > kMaxPropertyBytes + 1024) {
+                if (owned.size() + line.size() > kMaxPropertyBytes + 1024) {
                     logicalTooLarge = true;
                 } else if (!logicalTooLarge) {
-                    logical.append(line);
+                    owned.append(line);
                 }
+                logical = owned;
                 continue;
             }
             if (haveLogical)
@@ -181,31 +194,34 @@ public:
             haveLogical = true;
             logicalLine = lineNo;
             logicalTooLarge = line.size() > kMaxPropertyBytes + 1024;
-            logical.assign(logicalTooLarge ? line.substr(0, 256) : line);
+            logical = logicalTooLarge ? line.substr(0, 256) : line;
+            isOwned = false;
             logicalIsQp = isQuotedPrintableLine(logical);
         }
         if (haveLogical)
             processLine(logical, logicalLine, logicalTooLarge);
         if (m_inCard)
             problem(m_cardNumber, m_cardLine, ReadProblemCode::NoEnd, "");
-        return std::move(m_result);
     }
 
 private:
     static bool isQuotedPrintableLine(std::string_view line)
     {
-        const std::size_t colon = line.find(':');
-        const std::string_view head = line.substr(0, colon);
-        const std::string upper = toUpperAscii(head);
-        return upper.find("QUOTED-PRINTABLE") != std::string::npos;
+        const std::string_view head = line.substr(0, line.find(':'));
+        for (std::size_t i = head.find_first_of("Qq"); i != std::string_view::npos;
+             i = head.find_first_of("Qq", i + 1)) {
+            if (startsWithNoCase(head.substr(i), "QUOTED-PRINTABLE"))
+                return true;
+        }
+        return false;
     }
 
     void problem(int card, int line, ReadProblemCode code, std::string detail)
     {
-        m_result.problems.push_back({card, line, code, std::move(detail)});
+        m_onProblem(ReadProblem{card, line, code, std::move(detail)});
     }
 
-    void processLine(const std::string &line, int lineNo, bool tooLarge)
+    void processLine(std::string_view line, int lineNo, bool tooLarge)
     {
         const std::string_view trimmed = trimBlanks(line);
         if (trimmed.empty())
@@ -279,7 +295,7 @@ private:
             problem(m_cardNumber, m_cardLine, ReadProblemCode::NoName, "");
             return;
         }
-        m_result.cards.push_back({std::move(m_card), m_cardNumber, m_cardLine});
+        m_onCard(ReadCard{std::move(m_card), m_cardNumber, m_cardLine});
     }
 
     bool hasName() const
@@ -453,12 +469,12 @@ private:
                     value += c;
             }
         } else {
-            value = std::string(raw);
+            value.assign(raw.data(), raw.size());
         }
 
         const std::string charset = takeParameter(p, "CHARSET");
         if (!binary)
-            value = toUtf8(value, charset, p.name, lineNo);
+            value = toUtf8(std::move(value), charset, p.name, lineNo);
 
         const ValueKind kind = binary ? ValueKind::Raw : valueKindOf(p.name);
         switch (kind) {
@@ -466,18 +482,20 @@ private:
             p.values.push_back(std::move(value));
             break;
         case ValueKind::Text:
-            p.values.push_back(unescapeText(value));
+            if (value.find('\\') == std::string::npos)
+                p.values.push_back(std::move(value));
+            else
+                p.values.push_back(unescapeText(value));
             break;
         case ValueKind::Structured:
         case ValueKind::List:
-            for (const std::string &part : splitEscaped(value, kind == ValueKind::List ? ',' : ';'))
-                p.values.push_back(unescapeText(part));
+            splitUnescaped(value, kind == ValueKind::List ? ',' : ';', p.values);
             break;
         }
     }
 
-    std::string toUtf8(const std::string &value, const std::string &charset,
-                       const std::string &property, int lineNo)
+    std::string toUtf8(std::string value, const std::string &charset, const std::string &property,
+                       int lineNo)
     {
         if (!hasHighBytes(value))
             return value;
@@ -513,7 +531,8 @@ private:
 
     std::string_view m_in;
     std::size_t m_pos = 0;
-    VCardReadResult m_result;
+    const std::function<void(ReadCard &&)> &m_onCard;
+    const std::function<void(ReadProblem &&)> &m_onProblem;
     bool m_inCard = false;
     bool m_outsideReported = false;
     int m_cardNumber = 0;
@@ -527,9 +546,19 @@ private:
 
 } // namespace
 
+void readVCards(std::string_view bytes, const std::function<void(ReadCard &&)> &onCard,
+                const std::function<void(ReadProblem &&)> &onProblem)
+{
+    Reader(bytes, onCard, onProblem).run();
+}
+
 VCardReadResult readVCards(std::string_view bytes)
 {
-    return Reader(bytes).run();
+    VCardReadResult result;
+    readVCards(
+        bytes, [&](ReadCard &&card) { result.cards.push_back(std::move(card)); },
+        [&](ReadProblem &&problem) { result.problems.push_back(std::move(problem)); });
+    return result;
 }
 
 } // namespace vcq::interop

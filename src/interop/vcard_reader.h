@@ -7,6 +7,7 @@
 #include "vcard.h"
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -58,5 +59,10 @@ struct VCardReadResult {
 inline constexpr std::size_t kMaxPropertyBytes = 16u * 1024u * 1024u;
 
 VCardReadResult readVCards(std::string_view bytes);
+
+// The same reading, handing each card and problem on as soon as it is read,
+// so a large file is never held as cards all at once.
+void readVCards(std::string_view bytes, const std::function<void(ReadCard &&)> &onCard,
+                const std::function<void(ReadProblem &&)> &onProblem);
 
 } // namespace vcq::interop

@@ -10,26 +10,6 @@ using namespace detail;
 namespace
 {
 
-constexpr std::size_t kFoldOctets = 75;
-
-// Appends one content line, folded so that no line passes 75 octets and no
-// UTF-8 sequence is split, then CRLF.
-void appendFolded(std::string &out, std::string_view line)
-{
-    std::size_t limit = kFoldOctets;
-    while (line.size() > limit) {
-        std::size_t cut = limit;
-        while (cut > 0 && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80)
-            --cut;
-        out.append(line.substr(0, cut));
-        out += "\r\n ";
-        line.remove_prefix(cut);
-        limit = kFoldOctets - 1; // the leading blank counts
-    }
-    out.append(line);
-    out += "\r\n";
-}
-
 std::string escapeRaw(std::string_view value)
 {
     std::string out;
@@ -242,7 +222,7 @@ void appendVCard(std::string &out, const VCard &card, VCardVersion version)
         }
         line += ':';
         line += prepared.value;
-        appendFolded(out, line);
+        appendFoldedLine(out, line);
     }
     out += "END:VCARD\r\n";
 }

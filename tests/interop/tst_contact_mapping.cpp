@@ -60,6 +60,7 @@ private slots:
     void exportReportsBadBirthDate();
     void roundTripEveryByte_data();
     void roundTripEveryByte();
+    void fastExportWritesTheSameText();
     void mergeKeepsWhatHasNoField();
     void mergeLeavesUnchangedFieldsAlone();
 };
@@ -322,6 +323,42 @@ void TestContactMapping::roundTripEveryByte()
         for (Field f : kContactFields)
             QCOMPARE(vcq::test::qb(m.record.get(f)).toHex(),
                      vcq::test::qb(contacts[i].get(f)).toHex());
+    }
+}
+
+// The export's fast path gives exactly the text of the card it stands for.
+void TestContactMapping::fastExportWritesTheSameText()
+{
+    std::string bytes;
+    for (int b = 0x01; b <= 0xFF; ++b)
+        bytes += static_cast<char>(b);
+    bytes += "\r\n;,\\ \t";
+    const char *births[] = {"14-07-85", "29-02-  ", "  -  -  ", "31-02-85", "xx", ""};
+    for (VCardVersion v : {VCardVersion::V30, VCardVersion::V40}) {
+        for (std::size_t offset = 0; offset < bytes.size(); offset += 5) {
+            ContactRecord c;
+            for (Field f : kContactFields)
+                c.set(f,
+                      bytes.substr((offset * 3 + static_cast<std::size_t>(f) * 11) % bytes.size(),
+                                   fieldLayout(f).maxLength));
+            c.set(Field::Birth, births[offset % 6]);
+            if (offset % 4 == 0) {
+                c.set(Field::FirstName, offset % 8 ? "" : "  ");
+                c.set(Field::Address1, "");
+                c.set(Field::City, "");
+                c.set(Field::Zip, "");
+                c.set(Field::State, "");
+                c.set(Field::Country, "");
+                c.set(Field::Phone2, "");
+            }
+            std::vector<Loss> slow, fast;
+            const std::string expected =
+                writeVCard(contactToCard(c, "u;" + std::to_string(offset), v, &slow, 2026), v);
+            std::string got = "prefix";
+            appendContactVCard(got, c, "u;" + std::to_string(offset), v, &fast, 2026);
+            QCOMPARE(vcq::test::qb(got), "prefix" + vcq::test::qb(expected));
+            QVERIFY(fast == slow);
+        }
     }
 }
 
