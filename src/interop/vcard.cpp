@@ -8,6 +8,8 @@
 namespace vcq::interop
 {
 
+using namespace std::string_view_literals;
+
 namespace
 {
 
@@ -73,7 +75,7 @@ std::vector<std::string> VCardProperty::parameterValues(std::string_view upperNa
 bool VCardProperty::hasType(std::string_view type) const
 {
     for (const VCardParameter &p : parameters) {
-        if (p.name != "TYPE")
+        if (p.name != "TYPE"sv)
             continue;
         for (const std::string &v : p.values) {
             if (equalsNoCase(v, type))
@@ -88,7 +90,7 @@ bool VCardProperty::isPreferred() const
     if (hasType("pref"))
         return true;
     for (const VCardParameter &p : parameters) {
-        if (p.name == "PREF")
+        if (p.name == "PREF"sv)
             return true;
     }
     return false;

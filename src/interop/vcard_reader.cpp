@@ -10,6 +10,8 @@
 namespace vcq::interop
 {
 
+using namespace std::string_view_literals;
+
 using namespace detail;
 
 std::string_view problemCodeName(ReadProblemCode code)
@@ -267,6 +269,7 @@ private:
         ++m_cardNumber;
         m_cardLine = lineNo;
         m_card = VCard{};
+        m_card.properties.reserve(16);
         m_versionText.clear();
         m_malformedCount = 0;
         m_malformedLine = 0;
@@ -301,8 +304,8 @@ private:
     bool hasName() const
     {
         for (const VCardProperty &p : m_card.properties) {
-            if (p.name != "N" && p.name != "FN" && p.name != "ORG" && p.name != "EMAIL" &&
-                p.name != "TEL")
+            if (p.name != "N"sv && p.name != "FN"sv && p.name != "ORG"sv && p.name != "EMAIL"sv &&
+                p.name != "TEL"sv)
                 continue;
             for (const std::string &v : p.values) {
                 if (!trimBlanks(v).empty())
@@ -386,7 +389,7 @@ private:
         }
         std::string_view value = line.substr(i + 1);
 
-        if (p.name == "VERSION") {
+        if (p.name == "VERSION"sv) {
             m_versionText = std::string(trimBlanks(value));
             return;
         }
@@ -397,16 +400,30 @@ private:
     static void addParameter(VCardProperty &p, const std::string &name,
                              std::vector<std::string> values)
     {
-        if (name == "TYPE") {
+        if (name == "TYPE"sv) {
             // A quoted list, TYPE="voice,home", is the same as the bare list.
             std::vector<std::string> split;
-            for (const std::string &v : values) {
-                for (const std::string &part : splitEscaped(v, ','))
-                    split.push_back(toLowerAscii(trimBlanks(part)));
+            split.reserve(values.size());
+            for (std::string &v : values) {
+                if (v.find(',') == std::string::npos) {
+                    split.push_back(std::move(v));
+                } else {
+                    for (std::string &part : splitEscaped(v, ','))
+                        split.push_back(std::move(part));
+                }
+            }
+            for (std::string &v : split) {
+                const std::string_view t = trimBlanks(v);
+                if (t.size() != v.size())
+                    v = std::string(t);
+                for (char &c : v) {
+                    if (c >= 'A' && c <= 'Z')
+                        c = static_cast<char>(c - 'A' + 'a');
+                }
             }
             values = std::move(split);
             for (VCardParameter &existing : p.parameters) {
-                if (existing.name == "TYPE") {
+                if (existing.name == "TYPE"sv) {
                     existing.values.insert(existing.values.end(), values.begin(), values.end());
                     return;
                 }
@@ -445,23 +462,23 @@ private:
         std::string value;
         std::string encoding;
         for (const VCardParameter &param : p.parameters) {
-            if (param.name == "ENCODING" && !param.values.empty())
+            if (param.name == "ENCODING"sv && !param.values.empty())
                 encoding = toUpperAscii(param.values.front());
         }
         // Binary data stays encoded and says so; decoded text no longer is.
-        if (encoding == "BASE64" || encoding == "B") {
+        if (encoding == "BASE64"sv || encoding == "B"sv) {
             for (VCardParameter &param : p.parameters) {
-                if (param.name == "ENCODING")
+                if (param.name == "ENCODING"sv)
                     param.values = {"b"};
             }
         } else {
             takeParameter(p, "ENCODING");
         }
         bool binary = false;
-        if (encoding == "QUOTED-PRINTABLE") {
+        if (encoding == "QUOTED-PRINTABLE"sv) {
             if (!decodeQuotedPrintable(raw, value))
                 problem(m_cardNumber, lineNo, ReadProblemCode::BadQuotedPrintable, p.name);
-        } else if (encoding == "BASE64" || encoding == "B") {
+        } else if (encoding == "BASE64"sv || encoding == "B"sv) {
             binary = true;
             value.reserve(raw.size());
             for (char c : raw) {

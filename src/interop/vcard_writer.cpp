@@ -5,6 +5,8 @@
 namespace vcq::interop
 {
 
+using namespace std::string_view_literals;
+
 using namespace detail;
 
 namespace
@@ -99,17 +101,17 @@ Prepared prepare(const VCardProperty &p, VCardVersion version)
     bool hasPrefParameter = false;
     std::vector<std::string> types;
     for (const VCardParameter &param : p.parameters) {
-        if (param.name == "ENCODING") {
+        if (param.name == "ENCODING"sv) {
             const std::string enc = param.values.empty() ? "" : toUpperAscii(param.values[0]);
-            base64 = base64 || enc == "B" || enc == "BASE64";
-        } else if (param.name == "TYPE") {
+            base64 = base64 || enc == "B"sv || enc == "BASE64"sv;
+        } else if (param.name == "TYPE"sv) {
             for (const std::string &t : param.values) {
                 if (equalsNoCase(t, "pref"))
                     preferred = true;
                 else if (!t.empty())
                     types.push_back(toLowerAscii(t));
             }
-        } else if (param.name == "PREF") {
+        } else if (param.name == "PREF"sv) {
             preferred = true;
             hasPrefParameter = true;
         }
@@ -136,7 +138,7 @@ Prepared prepare(const VCardProperty &p, VCardVersion version)
 
     // A tel: URI is only a URI in 4.0; other versions take the number.
     bool dropValueParameter = false;
-    if (p.name == "TEL" && version != VCardVersion::V40 && startsWithNoCase(value, "tel:")) {
+    if (p.name == "TEL"sv && version != VCardVersion::V40 && startsWithNoCase(value, "tel:")) {
         value.erase(0, 4);
         dropValueParameter = true;
     }
@@ -152,25 +154,25 @@ Prepared prepare(const VCardProperty &p, VCardVersion version)
     // The parameters in the order read, each in the target version's form.
     bool typeWritten = false;
     for (const VCardParameter &param : p.parameters) {
-        if (param.name == "CHARSET")
+        if (param.name == "CHARSET"sv)
             continue;
-        if (param.name == "ENCODING") {
+        if (param.name == "ENCODING"sv) {
             if (base64 && !dataUri)
                 out.parameters.push_back({"ENCODING", {"b"}});
             continue;
         }
-        if (param.name == "TYPE") {
+        if (param.name == "TYPE"sv) {
             if (!typeWritten && !types.empty())
                 out.parameters.push_back({"TYPE", types});
             typeWritten = true;
             continue;
         }
-        if (param.name == "PREF") {
+        if (param.name == "PREF"sv) {
             if (version == VCardVersion::V40)
                 out.parameters.push_back(param);
             continue;
         }
-        if (param.name == "VALUE") {
+        if (param.name == "VALUE"sv) {
             if (!dropValueParameter)
                 out.parameters.push_back(param);
             continue;
@@ -201,7 +203,7 @@ void appendVCard(std::string &out, const VCard &card, VCardVersion version)
     out += "\r\n";
     std::string line;
     for (const VCardProperty &p : card.properties) {
-        if (p.name.empty() || p.name == "VERSION" || p.name == "BEGIN" || p.name == "END")
+        if (p.name.empty() || p.name == "VERSION"sv || p.name == "BEGIN"sv || p.name == "END"sv)
             continue;
         const Prepared prepared = prepare(p, version);
         line.clear();
