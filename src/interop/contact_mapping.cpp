@@ -217,17 +217,18 @@ public:
         result.record.set(Field::Birth, kBlankBirthDate);
     }
 
-    void set(Field f, std::string_view utf8, const std::string &property)
+    void set(Field f, std::string_view utf8, std::string_view property)
     {
         Cp1252Text t = utf8ToCp1252(utf8);
         if (t.changed()) {
-            result.losses.push_back({f, LossKind::Transliterated, property, std::string(utf8)});
+            result.losses.push_back(
+                {f, LossKind::Transliterated, std::string(property), std::string(utf8)});
             result.transliteratedCharacters += t.transliterated + t.unrepresentable;
         }
         const std::size_t max = fieldLayout(f).maxLength;
         if (t.bytes.size() > max) {
-            result.losses.push_back(
-                {f, LossKind::Cut, property, cp1252ToUtf8(std::string_view(t.bytes).substr(max))});
+            result.losses.push_back({f, LossKind::Cut, std::string(property),
+                                     cp1252ToUtf8(std::string_view(t.bytes).substr(max))});
             t.bytes.resize(max);
         }
         result.record.set(f, t.bytes);

@@ -5,6 +5,7 @@
 
 #include <unicode/ucnv.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace vcq::interop
@@ -402,17 +403,18 @@ private:
     {
         if (name == "TYPE"sv) {
             // A quoted list, TYPE="voice,home", is the same as the bare list.
-            std::vector<std::string> split;
-            split.reserve(values.size());
-            for (std::string &v : values) {
-                if (v.find(',') == std::string::npos) {
-                    split.push_back(std::move(v));
-                } else {
+            const bool lists = std::any_of(values.begin(), values.end(), [](const std::string &v) {
+                return v.find(',') != std::string::npos;
+            });
+            if (lists) {
+                std::vector<std::string> split;
+                for (std::string &v : values) {
                     for (std::string &part : splitEscaped(v, ','))
                         split.push_back(std::move(part));
                 }
+                values = std::move(split);
             }
-            for (std::string &v : split) {
+            for (std::string &v : values) {
                 const std::string_view t = trimBlanks(v);
                 if (t.size() != v.size())
                     v = std::string(t);
@@ -421,7 +423,6 @@ private:
                         c = static_cast<char>(c - 'A' + 'a');
                 }
             }
-            values = std::move(split);
             for (VCardParameter &existing : p.parameters) {
                 if (existing.name == "TYPE"sv) {
                     existing.values.insert(existing.values.end(), values.begin(), values.end());
