@@ -25,10 +25,10 @@ enum class ReadProblemCode {
     InvalidUtf8,        // bytes that are not UTF-8 were read as cp1252
     PropertyTooLarge,   // a property over kMaxPropertyBytes was dropped
     UnknownVersion,     // VERSION other than 2.1/3.0/4.0: read as 3.0 (a missing one is fine)
-    NoName,             // card not imported: neither N nor FN has any text
+    NoName,             // card not imported: no N, FN, ORG, EMAIL or TEL with any text
     // CSV only
     UnknownCsvHeader, // nothing imported; detail lists the expected columns
-    UnclosedQuote,    // a quoted CSV field runs to the end of the file
+    UnclosedQuote,    // a quote never closed: read as a plain character from there on
     WrongColumnCount, // a CSV row with more cells than the header: extra cells ignored
     BadDate,          // a date cell that could not be read
 };
