@@ -1,27 +1,16 @@
 #include "vcard.h"
 
+#include "text_util.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
-#include <unordered_map>
 
 namespace vcq::interop
 {
 
 using namespace std::string_view_literals;
-
-namespace
-{
-
-bool equalsNoCase(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
-} // namespace
+using detail::equalsNoCase;
 
 std::string_view versionText(VCardVersion v)
 {
@@ -36,24 +25,45 @@ std::string_view versionText(VCardVersion v)
     return "3.0";
 }
 
-ValueKind valueKindOf(std::string_view name)
+ValueKind valueKindOf(std::string_view n)
 {
-    // Asked for every property read and written: one hash look-up.
-    static const std::unordered_map<std::string_view, ValueKind> kinds = [] {
-        std::unordered_map<std::string_view, ValueKind> m;
-        for (std::string_view n : {"N", "ADR", "ORG", "GENDER"})
-            m.emplace(n, ValueKind::Structured);
-        for (std::string_view n : {"CATEGORIES", "NICKNAME"})
-            m.emplace(n, ValueKind::List);
-        for (std::string_view n :
-             {"FN",    "NOTE", "TEL",   "EMAIL",  "BDAY",   "ANNIVERSARY", "UID",
-              "TITLE", "ROLE", "LABEL", "MAILER", "PRODID", "REV",         "SORT-STRING",
-              "KIND",  "LANG", "TZ",    "CLASS",  "NAME",   "SOURCE",      "SUMMARY"})
-            m.emplace(n, ValueKind::Text);
-        return m;
-    }();
-    const auto it = kinds.find(name);
-    return it == kinds.end() ? ValueKind::Raw : it->second;
+    // Asked for every property read and written: sorted by length first.
+    auto any = [&](std::initializer_list<std::string_view> names) {
+        for (std::string_view name : names) {
+            if (n == name)
+                return true;
+        }
+        return false;
+    };
+    switch (n.size()) {
+    case 1:
+        return n == "N"sv ? ValueKind::Structured : ValueKind::Raw;
+    case 2:
+        return any({"FN", "TZ"}) ? ValueKind::Text : ValueKind::Raw;
+    case 3:
+        if (any({"ADR", "ORG"}))
+            return ValueKind::Structured;
+        return any({"TEL", "UID", "REV"}) ? ValueKind::Text : ValueKind::Raw;
+    case 4:
+        return any({"NOTE", "BDAY", "ROLE", "KIND", "LANG", "NAME"}) ? ValueKind::Text
+                                                                     : ValueKind::Raw;
+    case 5:
+        return any({"EMAIL", "TITLE", "LABEL", "CLASS"}) ? ValueKind::Text : ValueKind::Raw;
+    case 6:
+        if (n == "GENDER"sv)
+            return ValueKind::Structured;
+        return any({"MAILER", "PRODID", "SOURCE"}) ? ValueKind::Text : ValueKind::Raw;
+    case 7:
+        return n == "SUMMARY"sv ? ValueKind::Text : ValueKind::Raw;
+    case 8:
+        return n == "NICKNAME"sv ? ValueKind::List : ValueKind::Raw;
+    case 10:
+        return n == "CATEGORIES"sv ? ValueKind::List : ValueKind::Raw;
+    case 11:
+        return any({"ANNIVERSARY", "SORT-STRING"}) ? ValueKind::Text : ValueKind::Raw;
+    default:
+        return ValueKind::Raw;
+    }
 }
 
 const std::string &VCardProperty::value() const
