@@ -959,7 +959,9 @@ CsvReadResult readCsvContacts(std::string_view bytes)
 {
     CsvReadResult result;
     std::string converted;
-    if (!isValidUtf8(bytes)) {
+    if (utf16ToUtf8(bytes, converted)) {
+        bytes = converted;
+    } else if (!isValidUtf8(bytes)) {
         // Mail suites write the system's code page: read it as cp1252.
         converted = cp1252ToUtf8(bytes);
         bytes = converted;

@@ -153,6 +153,29 @@ void appendCp1252AsUtf8(std::string &out, std::string_view bytes)
     }
 }
 
+bool utf16ToUtf8(std::string_view bytes, std::string &out)
+{
+    if (bytes.size() < 2)
+        return false;
+    const auto b0 = static_cast<unsigned char>(bytes[0]);
+    const auto b1 = static_cast<unsigned char>(bytes[1]);
+    const bool little = b0 == 0xFF && b1 == 0xFE;
+    const bool big = b0 == 0xFE && b1 == 0xFF;
+    if (!little && !big)
+        return false;
+    std::u16string units;
+    units.reserve(bytes.size() / 2);
+    for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
+        const auto lo = static_cast<unsigned char>(bytes[little ? i : i + 1]);
+        const auto hi = static_cast<unsigned char>(bytes[little ? i + 1 : i]);
+        units += static_cast<char16_t>(hi << 8 | lo);
+    }
+    out = QString::fromUtf16(units.data(), static_cast<qsizetype>(units.size()))
+              .toUtf8()
+              .toStdString();
+    return true;
+}
+
 bool isValidUtf8(std::string_view s)
 {
     std::size_t i = 0;

@@ -26,6 +26,10 @@ Cp1252Text utf8ToCp1252(std::string_view utf8);
 std::string cp1252ToUtf8(std::string_view bytes);
 void appendCp1252AsUtf8(std::string &out, std::string_view bytes);
 
+// Text that starts with a UTF-16 byte order mark (some Windows programs save
+// contacts that way) as UTF-8 in out; false, out untouched, for anything else.
+bool utf16ToUtf8(std::string_view bytes, std::string &out);
+
 // Valid UTF-8 (no overlong forms, surrogates or values above U+10FFFF).
 bool isValidUtf8(std::string_view bytes);
 

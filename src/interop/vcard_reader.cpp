@@ -567,6 +567,9 @@ private:
 void readVCards(std::string_view bytes, const std::function<void(ReadCard &&)> &onCard,
                 const std::function<void(ReadProblem &&)> &onProblem)
 {
+    std::string converted;
+    if (utf16ToUtf8(bytes, converted))
+        bytes = converted;
     Reader(bytes, onCard, onProblem).run();
 }
 

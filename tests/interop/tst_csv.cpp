@@ -242,6 +242,24 @@ void TestCsv::brokenRows()
     QCOMPARE(latin.cards[0].card.first("N")->value(), std::string("García"));
     QCOMPARE(latin.problems.size(), std::size_t(1));
     QCOMPARE(latin.problems[0].code, ReadProblemCode::InvalidUtf8);
+
+    // And one saved as UTF-16 with its byte order mark, both byte orders.
+    const QString text = QStringLiteral("Prénom,Nom\r\nŁucja,Dąb\r\n");
+    for (QSysInfo::Endian order : {QSysInfo::LittleEndian, QSysInfo::BigEndian}) {
+        QByteArray bytes =
+            order == QSysInfo::LittleEndian ? QByteArray("\xFF\xFE") : QByteArray("\xFE\xFF");
+        for (QChar c : text) {
+            const char lo = static_cast<char>(c.unicode() & 0xFF),
+                       hi = static_cast<char>(c.unicode() >> 8);
+            bytes += order == QSysInfo::LittleEndian ? lo : hi;
+            bytes += order == QSysInfo::LittleEndian ? hi : lo;
+        }
+        const CsvReadResult wide = readCsvContacts(bytes.toStdString());
+        QCOMPARE(wide.columnSet, CsvColumnSet::MailSuiteFrench);
+        QVERIFY(wide.problems.empty());
+        QCOMPARE(wide.cards.size(), std::size_t(1));
+        QCOMPARE(wide.cards[0].card.first("N")->value(), std::string("Dąb"));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestCsv)
