@@ -239,12 +239,27 @@ private:
             }
             return;
         }
+        const bool isEnd = equalsNoCase(trimmed, "END:VCARD");
+        // 2.1 embeds a card in an empty AGENT property: it belongs to the
+        // outer card, whole, as the AGENT's value.
+        if (m_agentDepth > 0) {
+            m_agent->values.front() += '\n';
+            m_agent->values.front().append(line);
+            m_agentDepth += isBegin ? 1 : isEnd ? -1 : 0;
+            return;
+        }
+        if (isBegin && m_agent && m_agent->values.front().empty()) {
+            m_agent->values.front().assign(trimmed);
+            m_agentDepth = 1;
+            return;
+        }
+        m_agent = nullptr;
         if (isBegin) {
             problem(m_cardNumber, m_cardLine, ReadProblemCode::NoEnd, "");
             startCard(lineNo);
             return;
         }
-        if (equalsNoCase(trimmed, "END:VCARD")) {
+        if (isEnd) {
             finishCard();
             return;
         }
@@ -271,6 +286,8 @@ private:
         m_cardLine = lineNo;
         m_card = VCard{};
         m_card.properties.reserve(16);
+        m_agent = nullptr;
+        m_agentDepth = 0;
         m_versionText.clear();
         m_malformedCount = 0;
         m_malformedLine = 0;
@@ -396,6 +413,8 @@ private:
         }
         decodeValue(p, value, lineNo);
         m_card.properties.push_back(std::move(p));
+        if (m_card.properties.back().name == "AGENT"sv && !m_card.properties.back().values.empty())
+            m_agent = &m_card.properties.back();
     }
 
     static void addParameter(VCardProperty &p, const std::string &name,
@@ -557,6 +576,8 @@ private:
     int m_cardLine = 0;
     VCard m_card;
     std::string m_versionText;
+    VCardProperty *m_agent = nullptr; // the property just read, when it is an AGENT
+    int m_agentDepth = 0;             // inside the card an AGENT embeds
     int m_malformedCount = 0;
     int m_malformedLine = 0;
     bool m_invalidUtf8Reported = false;

@@ -96,6 +96,11 @@ void TestVCardReader::values_data()
     QTest::newRow("base64 kept raw without blanks")
         << begin21 + "PHOTO;ENCODING=BASE64;TYPE=JPEG:\r\n  AAAA\r\n  BBBB\r\n\r\n" + end << "PHOTO"
         << "" << QStringList{"AAAABBBB"};
+    QTest::newRow("2.1 card embedded in AGENT stays inside its card")
+        << begin21 + "AGENT:\r\nBEGIN:VCARD\r\nVERSION:2.1\r\nN:Agent;A\r\nEND:VCARD\r\nTEL:1\r\n" +
+               end
+        << "AGENT"
+        << "" << QStringList{"BEGIN:VCARD\nVERSION:2.1\nN:Agent;A\nEND:VCARD"};
     QTest::newRow("unknown property raw") << begin3 + "X-FOO;X-P=1:a\\,b;c\r\n" + end << "X-FOO"
                                           << "" << QStringList{"a\\,b;c"};
 }
