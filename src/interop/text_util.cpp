@@ -136,6 +136,17 @@ void endFoldedLine(std::string &out, std::size_t lineStart)
 void splitUnescaped(std::string_view value, char sep, std::vector<std::string> &out)
 {
     std::size_t start = 0;
+    std::size_t count = 0;
+    // Parts overwrite what out held, keeping the strings' storage.
+    auto put = [&](std::string_view text, bool escaped) {
+        if (count == out.size())
+            out.emplace_back();
+        if (escaped)
+            out[count] = unescapeText(text);
+        else
+            out[count].assign(text.data(), text.size());
+        ++count;
+    };
     for (;;) {
         // The next separator not escaped by a backslash.
         std::size_t i = start;
@@ -147,15 +158,12 @@ void splitUnescaped(std::string_view value, char sep, std::vector<std::string> &
             }
             ++i;
         }
-        const std::string_view part = value.substr(start, i - start);
-        if (escaped)
-            out.push_back(unescapeText(part));
-        else
-            out.emplace_back(part);
+        put(value.substr(start, i - start), escaped);
         if (i >= value.size())
             break;
         start = i + 1;
     }
+    out.resize(count);
 }
 
 } // namespace vcq::interop::detail

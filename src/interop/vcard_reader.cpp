@@ -316,7 +316,12 @@ private:
             problem(m_cardNumber, m_cardLine, ReadProblemCode::NoName, "");
             return;
         }
-        m_onCard(ReadCard{std::move(m_card), m_cardNumber, m_cardLine});
+        ReadCard done{std::move(m_card), m_cardNumber, m_cardLine};
+        m_onCard(std::move(done));
+        // What the receiver left behind is reused for the next card's
+        // properties: their strings and lists keep their storage.
+        for (VCardProperty &p : done.card.properties)
+            m_pool.push_back(std::move(p));
     }
 
     bool hasName() const
@@ -349,10 +354,10 @@ private:
             malformed(lineNo);
             return;
         }
-        VCardProperty p;
+        VCardProperty p = pooledProperty();
         std::string_view fullName = line.substr(0, i);
         if (const auto dot = fullName.rfind('.'); dot != std::string_view::npos) {
-            p.group = std::string(fullName.substr(0, dot));
+            p.group.assign(fullName.substr(0, dot));
             fullName.remove_prefix(dot + 1);
         }
         if (fullName.empty()) {
@@ -417,6 +422,18 @@ private:
             m_agent = &m_card.properties.back();
     }
 
+    VCardProperty pooledProperty()
+    {
+        if (m_pool.empty())
+            return VCardProperty{};
+        VCardProperty p = std::move(m_pool.back());
+        m_pool.pop_back();
+        p.group.clear();
+        p.name.clear();
+        p.parameters.clear();
+        return p; // values are overwritten in place by decodeValue
+    }
+
     static void addParameter(VCardProperty &p, const std::string &name,
                              std::vector<std::string> values)
     {
@@ -479,6 +496,26 @@ private:
 
     void decodeValue(VCardProperty &p, std::string_view raw, int lineNo)
     {
+        // Most values are plain text: copied in place, with no decoding.
+        if (p.parameters.empty() ||
+            std::none_of(p.parameters.begin(), p.parameters.end(), [](const VCardParameter &q) {
+                return q.name == "ENCODING"sv || q.name == "CHARSET"sv;
+            })) {
+            const ValueKind kind = valueKindOf(p.name);
+            const bool plain = kind == ValueKind::Raw || (kind == ValueKind::Text &&
+                                                          raw.find('\\') == std::string_view::npos);
+            const bool utf8 = !hasHighBytes(raw) || isValidUtf8(raw);
+            if (plain && utf8) {
+                p.values.resize(1);
+                p.values[0].assign(raw.data(), raw.size());
+                return;
+            }
+            if (utf8 && (kind == ValueKind::Structured || kind == ValueKind::List)) {
+                splitUnescaped(raw, kind == ValueKind::List ? ',' : ';', p.values);
+                return;
+            }
+        }
+        p.values.clear();
         std::string value;
         std::string encoding;
         for (const VCardParameter &param : p.parameters) {
@@ -576,6 +613,7 @@ private:
     int m_cardLine = 0;
     VCard m_card;
     std::string m_versionText;
+    std::vector<VCardProperty> m_pool;
     VCardProperty *m_agent = nullptr; // the property just read, when it is an AGENT
     int m_agentDepth = 0;             // inside the card an AGENT embeds
     int m_malformedCount = 0;
