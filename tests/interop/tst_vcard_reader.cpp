@@ -36,6 +36,7 @@ private slots:
     void parameters_data();
     void parameters();
     void severalCardsAndLineEnds();
+    void streamingGivesTheSameCards();
     void brokenInput_data();
     void brokenInput();
     void hugeProperty();
@@ -181,6 +182,33 @@ void TestVCardReader::severalCardsAndLineEnds()
     QCOMPARE(r.cards[2].number, 3);
     QCOMPARE(r.cards[2].line, 10);
     QVERIFY(!r.cards[0].card.first("VERSION")); // the version is the card's, not a property
+}
+
+// Read card by card with a receiver that only looks (the reader then reuses
+// the properties' storage), the cards are the same as read whole.
+void TestVCardReader::streamingGivesTheSameCards()
+{
+    const std::string file =
+        "BEGIN:VCARD\r\nVERSION:3.0\r\nitem1.N:Long family name here;Given;Middle;Dr.;Jr.\r\n"
+        "TEL;TYPE=home,voice;X-A=\"q:1\":+1 555 0100 extension 12345\r\nNOTE:a\\, b\\nc\r\n"
+        "CATEGORIES:one,two,three\r\nX-LONG:" +
+        std::string(100, 'x') +
+        "\r\nEND:VCARD\r\n"
+        "BEGIN:VCARD\r\nVERSION:2.1\r\nN:Short\r\nTEL:1\r\n"
+        "NOTE;ENCODING=QUOTED-PRINTABLE;CHARSET=ISO-8859-1:caf=E9\r\nCATEGORIES:solo\r\nEND:"
+        "VCARD\r\n"
+        "BEGIN:VCARD\r\nVERSION:4.0\r\nFN:Third\r\nEND:VCARD\r\n"
+        "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Fourth;F;;;\r\nADR;TYPE=work:;;1 "
+        "St;Town;;;\r\nEND:VCARD\r\n";
+    const VCardReadResult whole = readVCards(file);
+    std::vector<ReadCard> streamed;
+    std::vector<ReadProblem> problems;
+    readVCards(
+        file, [&](ReadCard &&card) { streamed.push_back(card); },
+        [&](ReadProblem &&p) { problems.push_back(p); });
+    QCOMPARE(streamed.size(), std::size_t(4));
+    QVERIFY(streamed == whole.cards);
+    QVERIFY(problems == whole.problems);
 }
 
 // Each broken file: which cards survive (by number) and which problems are
