@@ -44,6 +44,7 @@ bench: deps
 	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DVCQ_BUILD_TESTS=OFF -DVCQ_BUILD_BENCH=ON
 	cmake --build $(BENCH_BUILD) -j $(JOBS)
 	@for b in $(BENCH_BUILD)/bench/bench_*; do [ -f "$$b" ] && [ -x "$$b" ] && (cd $(BENCH_BUILD) && ../$$b) || true; done
+	@./bench/startup $(BENCH_BUILD) || true
 
 install: build
 	cmake --install $(BUILD)

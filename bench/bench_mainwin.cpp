@@ -1,9 +1,10 @@
-// The main window with 100,000 contacts: start-up (window created to the list
-// filled and the first contact shown) against a plain sequential read of the
-// same file, and selecting, saving and deleting one contact. Every write ends
+// The main window at 10,000, 100,000 and 1,000,000 contacts: start-up
+// (window created to the list shown and painted) and the commands a user
+// gives (selecting, saving with the same or a new name, adding, deleting),
+// each with the event processing and painting it causes. Every write ends
 // with a flush to the disk; BM_DiskFlush measures one such write alone, so a
 // command's own processing is its time minus that.
-#include "bench_data.h"
+#include "common/data_file.h"
 #include "mainwin/tfrm_main.h"
 #include "mainwin/vcq_application.h"
 #include "store/contact_record.h"
@@ -18,140 +19,161 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <map>
 #include <memory>
 #include <string>
-#include <vector>
 
 namespace
 {
 
-constexpr int kContacts = 100000;
-
-// Writes the data file once into the working directory.
-void makeDataFile()
+// The data file of a size, written once into the working directory.
+std::string dataFile(std::int64_t contacts)
 {
-    static bool made = false;
-    if (!made)
-        vcq::bench::writeDataFile(vcq::kDataFileName, kContacts);
-    made = true;
-}
-
-void BM_PlainRead(benchmark::State &state)
-{
-    makeDataFile();
-    std::vector<char> buffer(1 << 16);
-    for (auto _ : state) {
-        const int fd = ::open(vcq::kDataFileName, O_RDONLY);
-        std::size_t total = 0;
-        for (ssize_t n; (n = ::read(fd, buffer.data(), buffer.size())) > 0;)
-            total += static_cast<std::size_t>(n);
-        ::close(fd);
-        benchmark::DoNotOptimize(total);
+    static std::map<std::int64_t, std::string> made;
+    std::string &name = made[contacts];
+    if (name.empty()) {
+        name = "contacts-" + std::to_string(contacts) + ".NAM";
+        vcq::test::writeRandomDataFile(name, contacts);
     }
+    return name;
 }
-BENCHMARK(BM_PlainRead)->Unit(benchmark::kMillisecond);
 
-// The data file's own share of start-up: opening and loading it into the contact list.
-void BM_StoreLoad(benchmark::State &state)
+void settle()
 {
-    makeDataFile();
-    for (auto _ : state) {
-        auto store = std::make_unique<vcq::ContactStore>();
-        store->open(vcq::kDataFileName);
-        store->loadContacts();
-        benchmark::DoNotOptimize(store->list().size());
-        state.PauseTiming();
-        store.reset();
-        state.ResumeTiming();
-    }
+    QCoreApplication::processEvents();
 }
-BENCHMARK(BM_StoreLoad)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+std::unique_ptr<vcq::TfrmMain> openWindow(std::int64_t contacts)
+{
+    auto w = std::make_unique<vcq::TfrmMain>();
+    w->setDataFileName(dataFile(contacts));
+    w->show();
+    settle();
+    return w;
+}
 
 void BM_StartUp(benchmark::State &state)
 {
-    makeDataFile();
+    const std::int64_t contacts = state.range(0);
+    dataFile(contacts);
     for (auto _ : state) {
-        auto w = std::make_unique<vcq::TfrmMain>();
-        w->show();
-        if (w->listModel().count() != kContacts || w->selectedRow() != 0)
+        auto w = openWindow(contacts);
+        if (w->listModel().count() != contacts || w->selectedRow() != 0)
             state.SkipWithError("the list was not filled");
-        state.PauseTiming();
         w.reset();
-        state.ResumeTiming();
     }
 }
-BENCHMARK(BM_StartUp)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_StartUp)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
 
-// One shown window for the commands, closed before the application ends.
-std::unique_ptr<vcq::TfrmMain> w;
+// One shown window for the commands of a size; the window of another size
+// is closed first.
+std::unique_ptr<vcq::TfrmMain> shared;
+std::int64_t sharedSize = 0;
 
-vcq::TfrmMain &window()
+vcq::TfrmMain &window(std::int64_t contacts)
 {
-    if (!w) {
-        makeDataFile();
-        w = std::make_unique<vcq::TfrmMain>();
-        w->show();
+    if (!shared || sharedSize != contacts) {
+        shared.reset();
+        // A copy, so that the commands leave the start-up file as it was.
+        const std::string copy = dataFile(contacts) + ".edit";
+        vcq::test::copyInBlocks(dataFile(contacts), copy);
+        shared = std::make_unique<vcq::TfrmMain>();
+        shared->setDataFileName(copy);
+        shared->show();
+        settle();
+        sharedSize = contacts;
     }
-    return *w;
+    return *shared;
 }
 
 void select(vcq::TfrmMain &w, int row)
 {
     w.lstList->setCurrentIndex(w.lstList->model()->index(row, 0));
+    settle();
 }
 
 void BM_SelectContact(benchmark::State &state)
 {
-    vcq::TfrmMain &w = window();
+    vcq::TfrmMain &w = window(state.range(0));
+    const int count = w.listModel().count();
     int row = 0;
     for (auto _ : state) {
-        row = (row + 7919) % kContacts;
+        row = (row + 7919) % count;
         select(w, row);
     }
 }
-BENCHMARK(BM_SelectContact)->Unit(benchmark::kMicrosecond);
 
 void BM_SaveSameName(benchmark::State &state)
 {
-    vcq::TfrmMain &w = window();
-    select(w, kContacts / 2);
+    vcq::TfrmMain &w = window(state.range(0));
+    select(w, w.listModel().count() / 2);
     int n = 0;
     for (auto _ : state) {
         w.txtPhone2->setText(QString::number(++n));
         w.SaveButClick();
+        settle();
     }
 }
-BENCHMARK(BM_SaveSameName)->Unit(benchmark::kMicrosecond);
 
 void BM_SaveNewName(benchmark::State &state)
 {
-    vcq::TfrmMain &w = window();
-    select(w, kContacts / 3);
+    vcq::TfrmMain &w = window(state.range(0));
+    select(w, w.listModel().count() / 3);
     const QString names[] = {QStringLiteral("Aardvark"), QStringLiteral("Zygote")};
     int n = 0;
     for (auto _ : state) {
         // The contact moves from one end of the list to the other each time.
         w.txtLastName->setText(names[++n % 2]);
         w.SaveButClick();
+        settle();
     }
 }
-BENCHMARK(BM_SaveNewName)->Unit(benchmark::kMicrosecond);
+
+void BM_AddContact(benchmark::State &state)
+{
+    vcq::TfrmMain &w = window(state.range(0));
+    int n = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        w.NewButClick();
+        w.txtLastName->setText(QStringLiteral("Gagnon") + QString::number(++n));
+        settle();
+        state.ResumeTiming();
+        w.SaveButClick();
+        settle();
+    }
+}
 
 void BM_DeleteContact(benchmark::State &state)
 {
-    vcq::TfrmMain &w = window();
+    vcq::TfrmMain &w = window(state.range(0));
     for (auto _ : state) {
-        select(w, kContacts / 4);
+        state.PauseTiming();
+        select(w, w.listModel().count() / 4);
+        state.ResumeTiming();
         // The confirmation is the user's time; the deletion itself is measured.
         w.RemoveItem(true);
-        state.PauseTiming();
-        w.NewButClick();
-        w.txtLastName->setText(QStringLiteral("Tremblay"));
-        w.SaveButClick();
-        state.ResumeTiming();
+        settle();
     }
 }
-BENCHMARK(BM_DeleteContact)->Unit(benchmark::kMicrosecond);
+
+#define VCQ_COMMAND_BENCH(name)                                                                    \
+    BENCHMARK(name)                                                                                \
+        ->Arg(10000)                                                                               \
+        ->Arg(100000)                                                                              \
+        ->Arg(1000000)                                                                             \
+        ->Unit(benchmark::kMicrosecond)                                                            \
+        ->MinTime(0.2)
+VCQ_COMMAND_BENCH(BM_SelectContact);
+VCQ_COMMAND_BENCH(BM_SaveSameName);
+VCQ_COMMAND_BENCH(BM_SaveNewName);
+VCQ_COMMAND_BENCH(BM_AddContact);
+VCQ_COMMAND_BENCH(BM_DeleteContact);
 
 void BM_DiskFlush(benchmark::State &state)
 {
@@ -176,9 +198,11 @@ int main(int argc, char **argv)
     vcq::VcqApplication app(argc, argv);
     QTemporaryDir dir;
     QDir::setCurrent(dir.path());
+    // The settings file goes to the scratch folder too.
+    qputenv("XDG_CONFIG_HOME", dir.filePath(QStringLiteral("config")).toLocal8Bit());
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    w.reset();
+    shared.reset();
     return 0;
 }

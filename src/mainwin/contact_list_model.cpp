@@ -1,13 +1,26 @@
 #include "contact_list_model.h"
 
-#include <algorithm>
+#include "widgets/cp1252.h"
+
+#include <climits>
 
 namespace vcq
 {
 
-ContactListModel::ContactListModel(QObject *parent) : QAbstractListModel(parent)
+ContactListModel::ContactListModel(const ContactList &list, QObject *parent)
+    : QAbstractListModel(parent), m_list(list)
 {
-    m_collator.setCaseSensitivity(Qt::CaseInsensitive);
+    m_list.setDisplayOrder(&m_collation, this);
+}
+
+ContactListModel::~ContactListModel()
+{
+    m_list.setDisplayOrder(nullptr, nullptr);
+}
+
+int ContactListModel::count() const
+{
+    return static_cast<int>(std::min<std::size_t>(m_list.displayCount(), INT_MAX));
 }
 
 int ContactListModel::rowCount(const QModelIndex &parent) const
@@ -19,65 +32,87 @@ QVariant ContactListModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || index.row() < 0 || index.row() >= count())
         return {};
-    const Entry &e = at(index.row());
+    const ContactNode &n = m_list.displayAt(static_cast<std::size_t>(index.row()));
     if (role == Qt::DisplayRole)
-        return e.text;
+        return fromCp1252(n.DisplayKey);
     if (role == RecordRole)
-        return e.record;
+        return QVariant::fromValue<qint64>(n.RecordNumber);
     return {};
 }
 
-void ContactListModel::setEntries(std::vector<Entry> entries)
+ContactListModel::Entry ContactListModel::at(int row) const
 {
-    std::vector<Row> rows;
-    rows.reserve(entries.size());
-    for (Entry &e : entries) {
-        QCollatorSortKey key = m_collator.sortKey(e.text);
-        rows.push_back(Row{std::move(e), std::move(key)});
-    }
-    std::stable_sort(rows.begin(), rows.end(),
-                     [](const Row &a, const Row &b) { return a.key.compare(b.key) < 0; });
-    beginResetModel();
-    m_rows = std::move(rows);
-    endResetModel();
+    const ContactNode &n = m_list.displayAt(static_cast<std::size_t>(row));
+    return {fromCp1252(n.DisplayKey), n.RecordNumber};
 }
 
-int ContactListModel::insert(Entry entry)
+int ContactListModel::rowOfRecord(std::int64_t record) const
 {
-    QCollatorSortKey key = m_collator.sortKey(entry.text);
-    const auto at = std::lower_bound(
-        m_rows.begin(), m_rows.end(), key,
-        [](const Row &row, const QCollatorSortKey &k) { return row.key.compare(k) < 0; });
-    const int row = static_cast<int>(at - m_rows.begin());
-    beginInsertRows(QModelIndex(), row, row);
-    m_rows.insert(at, Row{std::move(entry), std::move(key)});
+    const std::int64_t row = m_list.displayRowOf(record);
+    return row < 0 || row > INT_MAX ? -1 : static_cast<int>(row);
+}
+
+void ContactListModel::resort()
+{
+    m_list.setDisplayOrder(&m_collation, this);
+}
+
+void ContactListModel::beforeReset()
+{
+    // A load resets inside the reset of the list's clearing; the view hears one.
+    if (m_resetDepth++ == 0)
+        beginResetModel();
+}
+
+void ContactListModel::afterReset()
+{
+    if (--m_resetDepth == 0)
+        endResetModel();
+}
+
+void ContactListModel::beforeInsert(std::size_t row)
+{
+    beginInsertRows(QModelIndex(), static_cast<int>(row), static_cast<int>(row));
+}
+
+void ContactListModel::afterInsert()
+{
     endInsertRows();
-    return row;
 }
 
-void ContactListModel::removeAt(int row)
+void ContactListModel::beforeRemove(std::size_t row)
 {
-    if (row < 0 || row >= count())
-        return;
-    beginRemoveRows(QModelIndex(), row, row);
-    m_rows.erase(m_rows.begin() + row);
+    beginRemoveRows(QModelIndex(), static_cast<int>(row), static_cast<int>(row));
+}
+
+void ContactListModel::afterRemove()
+{
     endRemoveRows();
 }
 
-void ContactListModel::clear()
+void ContactListModel::beforeMove(std::size_t from, std::size_t to)
 {
-    beginResetModel();
-    m_rows.clear();
-    endResetModel();
+    const int f = static_cast<int>(from), t = static_cast<int>(to);
+    // Qt counts the destination before the move: below the row, one further.
+    if (f == t || !beginMoveRows(QModelIndex(), f, f, QModelIndex(), t > f ? t + 1 : t))
+        m_movedTo = t;
 }
 
-int ContactListModel::rowOfRecord(std::int32_t record) const
+void ContactListModel::afterMove()
 {
-    for (std::size_t i = 0; i < m_rows.size(); ++i) {
-        if (m_rows[i].entry.record == record)
-            return static_cast<int>(i);
+    if (m_movedTo >= 0) {
+        const QModelIndex i = index(m_movedTo);
+        m_movedTo = -1;
+        emit dataChanged(i, i);
+        return;
     }
-    return -1;
+    endMoveRows();
+}
+
+void ContactListModel::changed(std::size_t row)
+{
+    const QModelIndex i = index(static_cast<int>(row));
+    emit dataChanged(i, i);
 }
 
 } // namespace vcq

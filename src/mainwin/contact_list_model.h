@@ -1,53 +1,60 @@
-// The entries of the main window's contact list: each a display key and the
-// record number of the contact it stands for, sorted the way the desktop sorts
-// (the user's locale, case-insensitive). Insertions find their row by binary
-// search, so the list stays quick with many thousands of entries.
+// The rows of the main window's contact list: the display order that the
+// store's contact list keeps over its own contacts, sorted the way the desktop
+// sorts (the user's locale, case-insensitive). Nothing is copied: a row's text
+// is made when the row is asked for, and each change of the list reaches the
+// view as the one row inserted, removed, moved or changed.
 #pragma once
 
+#include "display_collation.h"
+#include "store/contact_list.h"
+
 #include <QAbstractListModel>
-#include <QCollator>
 
 #include <cstdint>
-#include <vector>
 
 namespace vcq
 {
 
-class ContactListModel : public QAbstractListModel
+class ContactListModel : public QAbstractListModel, private DisplayObserver
 {
     Q_OBJECT
 public:
     struct Entry {
         QString text;
-        std::int32_t record = 0;
+        std::int64_t record = 0;
         friend bool operator==(const Entry &, const Entry &) = default;
     };
     static constexpr int RecordRole = Qt::UserRole;
 
-    explicit ContactListModel(QObject *parent = nullptr);
+    // Shows the list's contacts; the list must outlive the model.
+    explicit ContactListModel(const ContactList &list, QObject *parent = nullptr);
+    ~ContactListModel() override;
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
 
-    // Replaces every entry. Entries that sort equal keep their given order.
-    void setEntries(std::vector<Entry> entries);
-    // Adds an entry in front of those that sort equal to it; returns its row.
-    int insert(Entry entry);
-    void removeAt(int row);
-    void clear();
-
-    const Entry &at(int row) const { return m_rows[static_cast<std::size_t>(row)].entry; }
-    int count() const { return static_cast<int>(m_rows.size()); }
+    Entry at(int row) const;
+    int count() const;
     // The row of a record number, or -1.
-    int rowOfRecord(std::int32_t record) const;
+    int rowOfRecord(std::int64_t record) const;
+    // Sorts every row again, after the list changed without telling.
+    void resort();
 
 private:
-    struct Row {
-        Entry entry;
-        QCollatorSortKey key;
-    };
-    QCollator m_collator;
-    std::vector<Row> m_rows;
+    void beforeReset() override;
+    void afterReset() override;
+    void beforeInsert(std::size_t row) override;
+    void afterInsert() override;
+    void beforeRemove(std::size_t row) override;
+    void afterRemove() override;
+    void beforeMove(std::size_t from, std::size_t to) override;
+    void afterMove() override;
+    void changed(std::size_t row) override;
+
+    const ContactList &m_list;
+    DisplayCollation m_collation;
+    int m_resetDepth = 0;
+    int m_movedTo = -1; // a move that the view sees as a change in place
 };
 
 } // namespace vcq

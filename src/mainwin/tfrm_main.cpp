@@ -21,7 +21,6 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListView>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QScreen>
@@ -116,20 +115,23 @@ TfrmMain::TfrmMain(QWidget *parent) : QWidget(parent, Qt::Window)
     m_quickDial->setLanguage(language());
 }
 
-TfrmMain::~TfrmMain() = default;
+TfrmMain::~TfrmMain()
+{
+    // The model reads the store's list, which goes before the children do.
+    delete m_listModel;
+}
 
 void TfrmMain::buildControls()
 {
     buildCommandColumn();
 
-    m_listModel = new ContactListModel(this);
-    lstList = makeNamed<QListView>(this, "lstList");
+    m_listModel = new ContactListModel(m_store.list(), this);
+    lstList = makeNamed<ContactListView>(this, "lstList");
     lstList->setModel(m_listModel);
-    lstList->setUniformItemSizes(true);
     lstList->setSelectionMode(QAbstractItemView::SingleSelection);
     lstList->setEditTriggers(QAbstractItemView::NoEditTriggers);
     lstList->setGeometry(76, 12, 218, 429);
-    connect(lstList, &QListView::clicked, this, [this] { lstListClick(); });
+    connect(lstList, &QAbstractItemView::clicked, this, [this] { lstListClick(); });
     connect(lstList->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] {
         if (!m_selectingByProgram)
             lstListClick();

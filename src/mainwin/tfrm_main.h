@@ -4,6 +4,7 @@
 #pragma once
 
 #include "contact_list_model.h"
+#include "contact_list_view.h"
 #include "main_state.h"
 #include "main_texts.h"
 #include "store/contact_store.h"
@@ -19,7 +20,6 @@ class QComboBox;
 class QDialog;
 class QLabel;
 class QLineEdit;
-class QListView;
 class QPlainTextEdit;
 class QSvgRenderer;
 class QToolButton;
@@ -83,6 +83,10 @@ public:
     void SetPosListe(int row);
     // The row of the selected list entry, or -1.
     int selectedRow() const;
+    // After the store's contacts changed wholesale (an import): the list is
+    // sorted again, the selected contact stays selected when it is still
+    // there, and the commands follow whether any contact is left.
+    void contactsChangedInStore();
 
     // Shows the message for an error that ended a command, in the window's language.
     void reportError(std::exception_ptr error);
@@ -114,7 +118,6 @@ private:
     void setDeleteEnabled(bool on);
     void setPrintEnabled(bool on);
     void showLoadedList();
-    void fillListFromStore();
     void showRecord(const ContactRecord &record);
     // Fills a field's control with stored bytes and remembers them, so that
     // what the user leaves alone is saved back byte for byte.
@@ -168,7 +171,7 @@ private:
 
 public:
     // The controls, by the names the rest of the program knows them by.
-    QListView *lstList = nullptr;
+    ContactListView *lstList = nullptr;
     QLineEdit *txtLastName = nullptr, *txtFirstName = nullptr, *txtOrganisation = nullptr,
               *txtAddress1 = nullptr, *txtCity = nullptr, *txtZip = nullptr, *txtState = nullptr,
               *txtCountry = nullptr, *txtPhone1 = nullptr, *txtPhone2 = nullptr,

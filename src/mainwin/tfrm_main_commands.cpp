@@ -9,7 +9,6 @@
 #include "widgets/explorer_button.h"
 #include <QComboBox>
 #include <QLineEdit>
-#include <QListView>
 #include <QPlainTextEdit>
 #include <QScopedValueRollback>
 #include <QTextCursor>
@@ -287,10 +286,11 @@ void TfrmMain::SaveButClick()
 void TfrmMain::AddItem()
 {
     const ContactRecord record = StoreInData();
-    const std::int32_t number = m_store.add(record);
-    const int row = m_listModel->insert({fromCp1252(displayKey(record)), number});
+    // The store lists the contact once it is in the file; the list box shows
+    // the store's list, so its new row is already there.
+    const std::int64_t number = m_store.add(record);
     lstList->setEnabled(true);
-    SetPosListe(row);
+    SetPosListe(m_listModel->rowOfRecord(number));
 }
 
 void TfrmMain::ModifyItem()
@@ -300,16 +300,16 @@ void TfrmMain::ModifyItem()
         return;
     const ContactListModel::Entry entry = m_listModel->at(row);
     const ContactRecord record = StoreInData();
-    if (!m_store.rewrite(entry.record, record))
+    {
+        // A re-keyed contact's row moves with the selection on it: no click.
+        const QScopedValueRollback<bool> quiet(m_selectingByProgram, true);
+        if (!m_store.rewrite(entry.record, record))
+            return;
+    }
+    if (fromCp1252(displayKey(record)) == entry.text)
         return;
-    const QString newText = fromCp1252(displayKey(record));
-    if (newText == entry.text)
-        return;
-    // The contact moved in the list: its entry moves to the new place.
-    RemoveItem(false);
-    const int newRow = m_listModel->insert({newText, entry.record});
     lstList->setEnabled(true);
-    SetPosListe(newRow);
+    SetPosListe(m_listModel->rowOfRecord(entry.record));
 }
 
 void TfrmMain::SetPosListe(int row)
@@ -339,21 +339,19 @@ void TfrmMain::TrashButClick()
 
 void TfrmMain::RemoveItem(bool writeTombstone)
 {
+    // A list entry is its contact: it goes only together with its record.
+    // Re-keying moves the entry instead of dropping it.
     const int row = selectedRow();
-    if (row < 0)
+    if (row < 0 || !writeTombstone)
         return;
-    if (writeTombstone) {
+    {
         // The file first: when the write fails, the screen keeps the contact.
+        // The view moves its current entry off the removed one; that is no click.
+        const QScopedValueRollback<bool> quiet(m_selectingByProgram, true);
         if (!m_store.remove(m_listModel->at(row).record))
             return;
-        clearControls();
     }
-    // The view moves its current entry off the removed one; that is no click.
-    m_selectingByProgram = true;
-    m_listModel->removeAt(row);
-    m_selectingByProgram = false;
-    if (!writeTombstone)
-        return;
+    clearControls();
     if (m_listModel->count() > 0) {
         SetPosListe(row > 0 ? row - 1 : 0);
         FillTextBox();
@@ -362,6 +360,34 @@ void TfrmMain::RemoveItem(bool writeTombstone)
         setSaveEnabled(false);
         setDeleteEnabled(false);
         setPrintEnabled(false);
+    }
+}
+
+void TfrmMain::contactsChangedInStore()
+{
+    const int row = selectedRow();
+    const std::int64_t selected = row >= 0 ? m_listModel->at(row).record : -1;
+    {
+        const QScopedValueRollback<bool> quiet(m_selectingByProgram, true);
+        m_listModel->resort();
+    }
+    if (m_listModel->count() == 0) {
+        lstList->setEnabled(false);
+        if (!m_state.AddingNew)
+            setSaveEnabled(false);
+        setDeleteEnabled(false);
+        setPrintEnabled(false);
+        return;
+    }
+    lstList->setEnabled(true);
+    setPrintEnabled(true);
+    const int again = selected >= 0 ? m_listModel->rowOfRecord(selected) : -1;
+    if (again >= 0) {
+        // The form already shows this contact, or what the user is typing.
+        SetPosListe(again);
+    } else if (!m_state.AddingNew) {
+        SetPosListe(0);
+        FillTextBox();
     }
 }
 

@@ -9,7 +9,6 @@
 #include <QCloseEvent>
 #include <QDialog>
 #include <QLineEdit>
-#include <QListView>
 
 namespace vcq
 {
@@ -25,7 +24,6 @@ void TfrmMain::showEvent(QShowEvent *event)
 
 void TfrmMain::FormShow()
 {
-    m_listModel->clear();
     try {
         OpenFile(m_dataFileName);
     } catch (...) {
@@ -37,7 +35,6 @@ void TfrmMain::FormShow()
 
 void TfrmMain::OpenFile(const std::string &name)
 {
-    m_listModel->clear();
     const ContactStore::OpenResult opened = m_store.open(name);
     m_state.FileOpen = true;
     // A new file already holds the header of a new file.
@@ -47,23 +44,12 @@ void TfrmMain::OpenFile(const std::string &name)
     password.PasswordDialogCancelled = false;
     if (opened == ContactStore::OpenResult::Opened) {
         password.PasswordDialogCancelled = !m_passwordCheck(m_state.headerImage);
-        if (!password.PasswordDialogCancelled) {
+        if (!password.PasswordDialogCancelled)
             m_store.loadContacts();
-            fillListFromStore();
-        }
     }
     showLoadedList();
     if (password.PasswordDialogCancelled)
         ExitVcq97();
-}
-
-void TfrmMain::fillListFromStore()
-{
-    std::vector<ContactListModel::Entry> entries;
-    entries.reserve(m_store.list().size());
-    for (const ContactNode &node : m_store.list())
-        entries.push_back({fromCp1252(node.DisplayKey), node.RecordNumber});
-    m_listModel->setEntries(std::move(entries));
 }
 
 void TfrmMain::showLoadedList()
@@ -115,9 +101,8 @@ void TfrmMain::CloseAll()
 {
     if (m_state.FileOpen) {
         m_state.FileOpen = false;
-        m_store.close();
+        m_store.close(); // the list, and with it the list box, is emptied
     }
-    m_listModel->clear();
     clearControls();
 }
 

@@ -116,7 +116,7 @@ private:
                 const ContactNode &node = *nodes[i];
                 if (initialOf(node) != last) {
                     last = initialOf(node);
-                    drawIndexBox(x0, y, node.DisplayKey.substr(0, 1));
+                    drawIndexBox(x0, y, std::string(node.DisplayKey.substr(0, 1)));
                     y += m.H + m.G;
                 }
                 y = drawEntry(node, right, y);

@@ -1,7 +1,16 @@
 #include "contact_list.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <memory>
+#include <new>
+#include <type_traits>
+
+#include <cstring>
+#include <iterator>
 #include <stdexcept>
+#include <sys/mman.h>
+#include <utility>
 
 namespace vcq
 {
@@ -9,207 +18,538 @@ namespace vcq
 namespace
 {
 
-// Eight key bytes from `from` as a big-endian number: compares like the bytes.
-std::uint64_t keyPrefix(const std::string &key, std::size_t from)
+// Eight bytes from `from` as a big-endian number: compares like the bytes.
+std::uint64_t bigEndianPrefix(const unsigned char *bytes, std::size_t size, std::size_t from)
 {
     std::uint64_t p = 0;
     for (std::size_t i = from; i < from + 8; ++i)
-        p = (p << 8) | (i < key.size() ? static_cast<unsigned char>(key[i]) : 0u);
+        p = (p << 8) | (i < size ? bytes[i] : 0u);
     return p;
+}
+
+std::uint64_t prefixOf(std::string_view key, std::size_t from = 0)
+{
+    return bigEndianPrefix(reinterpret_cast<const unsigned char *>(key.data()), key.size(), from);
+}
+
+// Forms a display key into `out` (kDisplayKeyMax bytes); returns its length.
+std::size_t formKey(char *out, std::string_view lastName, std::string_view firstName)
+{
+    const std::string_view last = lastName.substr(0, 31);
+    std::memcpy(out, last.data(), last.size());
+    std::size_t n = last.size();
+    if (n < 31)
+        out[n++] = ' ';
+    const std::string_view first = firstName.substr(0, kDisplayKeyMax - n);
+    if (!first.empty())
+        std::memcpy(out + n, first.data(), first.size());
+    return n + first.size();
+}
+
+// The 16 contact fields, each a length byte and its text.
+std::string packFields(const ContactRecord &record)
+{
+    std::string packed;
+    for (int i = 0; i < kContactFieldCount; ++i) {
+        const std::string_view text = record.view(static_cast<Field>(i));
+        packed += static_cast<char>(text.size());
+        packed += text;
+    }
+    return packed;
+}
+
+std::string unpackField(const std::string &packed, Field f)
+{
+    std::size_t at = 0;
+    for (int i = 0; i < static_cast<int>(f); ++i)
+        at += 1 + static_cast<unsigned char>(packed[at]);
+    return packed.substr(at + 1, static_cast<unsigned char>(packed[at]));
 }
 
 } // namespace
 
 std::string ContactNode::field(Field f) const
 {
-    const int wanted = static_cast<int>(f);
-    if (wanted >= kContactFieldCount)
+    if (static_cast<int>(f) >= kContactFieldCount || !m_list)
         return {};
-    std::size_t at = 0;
-    for (int i = 0; i < wanted; ++i)
-        at += 1 + static_cast<unsigned char>(m_fields[at]);
-    return m_fields.substr(at + 1, static_cast<unsigned char>(m_fields[at]));
+    return m_list->nodeField(*this, f);
 }
 
 ContactRecord ContactNode::record() const
 {
-    ContactRecord r;
-    for (int i = 0; i < kContactFieldCount; ++i)
-        r.set(static_cast<Field>(i), field(static_cast<Field>(i)));
-    return r;
+    return m_list ? m_list->nodeRecord(*this) : ContactRecord();
 }
 
-void ContactNode::assign(std::int32_t recordNumber, const ContactRecord &record,
-                         std::uint64_t sequence)
+static_assert(std::is_trivially_destructible_v<ContactNode>, "chunks are freed without a walk");
+
+void ContactList::FreeChunk::operator()(ContactNode *chunk) const
 {
-    RecordNumber = recordNumber;
-    PrintHeight = 0;
-    PrintPanel = 0;
-    m_sequence = sequence;
-    std::string_view texts[kContactFieldCount];
-    std::size_t total = kContactFieldCount;
-    for (int i = 0; i < kContactFieldCount; ++i) {
-        texts[i] = record.view(static_cast<Field>(i));
-        total += texts[i].size();
-    }
-    m_fields.resize(total);
-    char *out = m_fields.data();
-    for (const std::string_view text : texts) {
-        *out++ = static_cast<char>(text.size());
-        std::copy(text.begin(), text.end(), out);
-        out += text.size();
-    }
-    DisplayKey = displayKey(texts[static_cast<int>(Field::LastName)],
-                            texts[static_cast<int>(Field::FirstName)]);
-    m_keyPrefix[0] = keyPrefix(DisplayKey, 0);
-    m_keyPrefix[1] = keyPrefix(DisplayKey, 8);
+    std::free(chunk);
 }
 
-bool ContactList::Less::operator()(const OrderEntry &a, const OrderEntry &b) const
+std::unique_ptr<ContactNode[], ContactList::FreeChunk> ContactList::newChunk()
 {
-    if (a.prefix[0] != b.prefix[0])
-        return a.prefix[0] < b.prefix[0];
-    if (a.prefix[1] != b.prefix[1])
-        return a.prefix[1] < b.prefix[1];
-    const int c = a.node->DisplayKey.compare(b.node->DisplayKey); // byte order, unsigned
-    return c != 0 ? c < 0 : a.node->m_sequence > b.node->m_sequence;
+    constexpr std::size_t kBytes = sizeof(ContactNode) << kChunkBits;
+    void *memory = std::aligned_alloc(kBytes, kBytes);
+    if (!memory)
+        throw std::bad_alloc();
+#ifdef MADV_HUGEPAGE
+    ::madvise(memory, kBytes, MADV_HUGEPAGE);
+#endif
+    auto *nodes = static_cast<ContactNode *>(memory);
+    std::uninitialized_default_construct_n(nodes, std::size_t(1) << kChunkBits);
+    return std::unique_ptr<ContactNode[], FreeChunk>(nodes);
 }
 
-bool ContactList::Less::operator()(const OrderEntry &a, std::string_view key) const
+ContactList::~ContactList() = default;
+
+ContactList::ContactList(ContactList &&other) noexcept
 {
-    return std::string_view(a.node->DisplayKey) < key;
+    *this = std::move(other);
 }
 
-bool ContactList::Less::operator()(std::string_view key, const OrderEntry &b) const
+ContactList &ContactList::operator=(ContactList &&other) noexcept
 {
-    return key < std::string_view(b.node->DisplayKey);
+    if (this == &other)
+        return *this;
+    m_chunks = std::move(other.m_chunks);
+    m_nodeCount = std::exchange(other.m_nodeCount, 0);
+    m_free = std::move(other.m_free);
+    m_bySlot = std::move(other.m_bySlot);
+    m_order = std::move(other.m_order);
+    m_nextSequence = other.m_nextSequence;
+    m_loading = std::exchange(other.m_loading, false);
+    m_loaded = std::move(other.m_loaded);
+    m_source = other.m_source;
+    m_fields = std::move(other.m_fields);
+    m_cachedRecord = -1;
+    m_collation = std::exchange(other.m_collation, nullptr);
+    m_observer = std::exchange(other.m_observer, nullptr);
+    m_display = std::move(other.m_display);
+    other.m_order.clear();
+    other.m_display.clear();
+    other.m_cachedRecord = -1;
+    repointNodes();
+    return *this;
 }
 
-ContactList::OrderEntry ContactList::entryOf(ContactNode *node)
+void ContactList::repointNodes()
 {
-    return {{node->m_keyPrefix[0], node->m_keyPrefix[1]}, node};
+    for (Id id = 0; id < m_nodeCount; ++id)
+        node(id).m_list = this;
 }
 
-ContactNode *ContactList::newNode(std::int32_t recordNumber, const ContactRecord &record)
+ContactList::Id ContactList::idOf(std::int64_t recordNumber) const
 {
-    if (recordNumber < 0)
-        throw std::out_of_range("negative record number");
-    ContactNode *node;
-    if (!m_free.empty()) {
-        node = m_free.back();
-        m_free.pop_back();
-    } else {
-        node = &m_pool.emplace_back();
-    }
-    node->assign(recordNumber, record, m_nextSequence++);
-    const auto slot = static_cast<std::size_t>(recordNumber);
-    if (slot >= m_bySlot.size())
-        m_bySlot.resize(std::max(slot + 1, m_bySlot.size() * 2), nullptr);
-    if (ContactNode *old = m_bySlot[slot]) {
-        // A record number designates one contact; a stale node would be unreachable.
-        m_order.erase(entryOf(old));
-        releaseNode(old);
-    }
-    m_bySlot[slot] = node;
-    return node;
-}
-
-void ContactList::releaseNode(ContactNode *node)
-{
-    m_bySlot[static_cast<std::size_t>(node->RecordNumber)] = nullptr;
-    node->DisplayKey = std::string();
-    node->m_fields = std::string();
-    m_free.push_back(node);
-}
-
-ContactNode *ContactList::nodeOf(std::int32_t recordNumber) const
-{
-    if (recordNumber < 0 || static_cast<std::size_t>(recordNumber) >= m_bySlot.size())
-        return nullptr;
+    if (recordNumber < 0 || static_cast<std::uint64_t>(recordNumber) >= m_bySlot.size())
+        return kNone;
     return m_bySlot[static_cast<std::size_t>(recordNumber)];
 }
 
-const ContactNode &ContactList::InsertNode(std::int32_t recordNumber, const ContactRecord &record)
+ContactList::Probe ContactList::probeOf(const ContactNode &n)
 {
-    ContactNode *node = newNode(recordNumber, record);
-    m_order.insert(entryOf(node));
-    return *node;
+    return {n.key(), n.m_prefix, n.m_sequence};
+}
+
+ContactList::Id ContactList::newNode(std::int64_t recordNumber, std::string_view lastName,
+                                     std::string_view firstName)
+{
+    if (recordNumber < 0)
+        throw std::out_of_range("negative record number");
+    Id id;
+    if (!m_free.empty()) {
+        id = m_free.back();
+        m_free.pop_back();
+    } else {
+        if (m_nodeCount == kNone)
+            throw std::length_error("too many contacts");
+        id = m_nodeCount++;
+        if ((id >> kChunkBits) >= m_chunks.size())
+            m_chunks.push_back(newChunk());
+    }
+    ContactNode &n = node(id);
+    n.m_list = this;
+    n.RecordNumber = recordNumber;
+    n.PrintHeight = 0;
+    n.PrintPanel = 0;
+    n.m_sequence = m_nextSequence++;
+    n.m_keyLength = static_cast<std::uint8_t>(formKey(n.m_key, lastName, firstName));
+    n.DisplayKey = std::string_view(n.m_key, n.m_keyLength);
+    n.m_prefix = prefixOf(n.DisplayKey);
+
+    const auto slot = static_cast<std::size_t>(recordNumber);
+    if (slot >= m_bySlot.size())
+        m_bySlot.resize(slot + 1, kNone);
+    m_bySlot[slot] = id;
+    return id;
+}
+
+void ContactList::releaseNode(Id id)
+{
+    ContactNode &n = node(id);
+    m_bySlot[static_cast<std::size_t>(n.RecordNumber)] = kNone;
+    if (!m_source && static_cast<std::size_t>(n.RecordNumber) < m_fields.size())
+        m_fields[static_cast<std::size_t>(n.RecordNumber)] = std::string();
+    n.m_list = nullptr;
+    m_free.push_back(id);
+}
+
+void ContactList::keepFields(std::int64_t recordNumber, const ContactRecord &record)
+{
+    if (m_source)
+        return;
+    const auto slot = static_cast<std::size_t>(recordNumber);
+    if (slot >= m_fields.size())
+        m_fields.resize(std::max(slot + 1, m_fields.size() * 2));
+    m_fields[slot] = packFields(record);
+}
+
+std::string ContactList::nodeField(const ContactNode &n, Field f) const
+{
+    if (!m_source) {
+        const auto slot = static_cast<std::size_t>(n.RecordNumber);
+        return slot < m_fields.size() && !m_fields[slot].empty() ? unpackField(m_fields[slot], f)
+                                                                 : std::string();
+    }
+    if (m_cachedRecord != n.RecordNumber) {
+        m_cached = m_source->readRecord(n.RecordNumber);
+        m_cachedRecord = n.RecordNumber;
+    }
+    return m_cached.get(f);
+}
+
+ContactRecord ContactList::nodeRecord(const ContactNode &n) const
+{
+    ContactRecord r;
+    for (int i = 0; i < kContactFieldCount; ++i)
+        r.set(static_cast<Field>(i), nodeField(n, static_cast<Field>(i)));
+    return r;
+}
+
+bool ContactList::byteBefore(const ContactNode &a, const Probe &b) const
+{
+    if (a.m_prefix != b.prefix)
+        return a.m_prefix < b.prefix;
+    const int c = a.key().compare(b.key); // char traits compare bytes unsigned
+    return c != 0 ? c < 0 : a.m_sequence > b.sequence;
+}
+
+bool ContactList::displayBefore(const ContactNode &a, const Probe &b) const
+{
+    const int c = m_collation->compare(a.key(), b.key);
+    return c != 0 ? c < 0 : byteBefore(a, b);
+}
+
+std::size_t ContactList::byteRow(const ContactNode &n) const
+{
+    const Probe p = probeOf(n);
+    return m_order.lowerBound([&](Id id) { return byteBefore(node(id), p); });
+}
+
+std::size_t ContactList::displayRow(const ContactNode &n) const
+{
+    const Probe p = probeOf(n);
+    return m_display.lowerBound([&](Id id) { return displayBefore(node(id), p); });
+}
+
+const ContactNode &ContactList::InsertNode(std::int64_t recordNumber, const ContactRecord &record)
+{
+    if (idOf(recordNumber) != kNone)
+        remove(recordNumber); // a record number designates one contact
+    m_cachedRecord = -1;
+    const Id id =
+        newNode(recordNumber, record.view(Field::LastName), record.view(Field::FirstName));
+    keepFields(recordNumber, record);
+    ContactNode &n = node(id);
+    m_order.insertAt(byteRow(n), id);
+    if (m_collation) {
+        const std::size_t row = displayRow(n);
+        if (m_observer)
+            m_observer->beforeInsert(row);
+        m_display.insertAt(row, id);
+        if (m_observer)
+            m_observer->afterInsert();
+    }
+    return n;
 }
 
 const ContactNode *ContactList::FindNode(std::string_view key) const
 {
     // Equal keys sort newest first, so the first one not below the key is the
     // one a walk from the head meets first.
-    auto it = m_order.lower_bound(key);
-    if (it == m_order.end() || it->node->DisplayKey != key)
+    const Probe p{key, prefixOf(key), ~std::uint64_t(0)};
+    const std::size_t row = m_order.lowerBound([&](Id id) { return byteBefore(node(id), p); });
+    if (row == m_order.size())
         return nullptr;
-    return it->node;
+    const ContactNode &n = node(m_order.at(row));
+    return n.DisplayKey == key ? &n : nullptr;
 }
 
-const ContactNode *ContactList::findRecord(std::int32_t recordNumber) const
+const ContactNode *ContactList::findRecord(std::int64_t recordNumber) const
 {
-    return nodeOf(recordNumber);
+    const Id id = idOf(recordNumber);
+    return id == kNone ? nullptr : &node(id);
 }
 
-bool ContactList::update(std::int32_t recordNumber, const ContactRecord &record)
+bool ContactList::update(std::int64_t recordNumber, const ContactRecord &record)
 {
-    ContactNode *node = nodeOf(recordNumber);
-    if (!node)
+    const Id id = idOf(recordNumber);
+    if (id == kNone)
         return false;
-    if (displayKey(record) == node->DisplayKey) {
+    m_cachedRecord = -1;
+    keepFields(recordNumber, record);
+    ContactNode &n = node(id);
+    char key[kDisplayKeyMax];
+    const std::size_t length =
+        formKey(key, record.view(Field::LastName), record.view(Field::FirstName));
+    const std::string_view newKey(key, length);
+    if (newKey == n.DisplayKey) {
         // Same key, same place: the order does not depend on the other fields.
-        node->assign(recordNumber, record, node->m_sequence);
+        if (m_collation && m_observer)
+            m_observer->changed(displayRow(n));
         return true;
     }
-    m_order.erase(entryOf(node));
-    node->assign(recordNumber, record, m_nextSequence++);
-    m_order.insert(entryOf(node));
+    m_order.eraseAt(byteRow(n));
+    std::size_t from = 0, to = 0;
+    const Probe moved{newKey, prefixOf(newKey), m_nextSequence};
+    if (m_collation) {
+        from = displayRow(n);
+        const std::size_t at =
+            m_display.lowerBound([&](Id other) { return displayBefore(node(other), moved); });
+        to = at > from ? at - 1 : at;
+        if (m_observer)
+            m_observer->beforeMove(from, to);
+        m_display.eraseAt(from);
+    }
+    std::memcpy(n.m_key, key, length);
+    n.m_keyLength = static_cast<std::uint8_t>(length);
+    n.DisplayKey = std::string_view(n.m_key, length);
+    n.m_prefix = moved.prefix;
+    n.m_sequence = m_nextSequence++;
+    m_order.insertAt(byteRow(n), id);
+    if (m_collation) {
+        m_display.insertAt(to, id);
+        if (m_observer)
+            m_observer->afterMove();
+    }
     return true;
 }
 
-bool ContactList::remove(std::int32_t recordNumber)
+bool ContactList::remove(std::int64_t recordNumber)
 {
-    ContactNode *node = nodeOf(recordNumber);
-    if (!node)
+    const Id id = idOf(recordNumber);
+    if (id == kNone)
         return false;
-    m_order.erase(entryOf(node));
-    releaseNode(node);
+    m_cachedRecord = -1;
+    const ContactNode &n = node(id);
+    m_order.eraseAt(byteRow(n));
+    if (m_collation) {
+        const std::size_t row = displayRow(n);
+        if (m_observer)
+            m_observer->beforeRemove(row);
+        m_display.eraseAt(row);
+        if (m_observer)
+            m_observer->afterRemove();
+    }
+    releaseNode(id);
     return true;
 }
 
 void ContactList::clear()
 {
-    m_order.clear();
-    m_bySlot.clear();
-    m_pool.clear();
+    if (m_observer)
+        m_observer->beforeReset();
+    m_chunks.clear();
+    m_nodeCount = 0;
     m_free.clear();
-    m_loading.clear();
+    m_bySlot.clear();
+    m_order.clear();
+    m_display.clear();
+    m_fields.clear();
+    m_loaded.clear();
+    m_loading = false;
+    m_cachedRecord = -1;
+    if (m_observer)
+        m_observer->afterReset();
 }
 
-void ContactList::beginLoad(std::size_t expected)
+void ContactList::setRecordSource(const RecordSource *source)
+{
+    m_source = source;
+    m_cachedRecord = -1;
+}
+
+void ContactList::beginLoad(std::int64_t expected)
 {
     clear();
-    m_bySlot.reserve(expected + 1);
-    m_loading.reserve(expected);
+    // The observer hears of the reset when the load ends: nothing is shown
+    // while it runs.
+    if (m_observer)
+        m_observer->beforeReset();
+    m_loading = true;
+    const auto n = static_cast<std::size_t>(std::max<std::int64_t>(expected, 0));
+    m_bySlot.reserve(n + 1);
+    m_loaded.reserve(n);
 }
 
-void ContactList::loadRecord(std::int32_t recordNumber, const ContactRecord &record)
+void ContactList::loadContact(std::int64_t recordNumber, std::string_view lastName,
+                              std::string_view firstName)
 {
-    ContactNode *node = newNode(recordNumber, record);
-    m_loading.push_back(node);
+    if (idOf(recordNumber) != kNone)
+        throw std::invalid_argument("record loaded twice");
+    m_loaded.push_back(newNode(recordNumber, lastName, firstName));
+}
+
+std::vector<ContactList::Id> ContactList::liveIds() const
+{
+    // In the order the nodes lie in memory, the order a sort reads them best.
+    std::vector<Id> ids;
+    ids.reserve(m_order.size());
+    for (Id id = 0; id < m_nodeCount; ++id)
+        if (node(id).m_list)
+            ids.push_back(id);
+    return ids;
 }
 
 void ContactList::endLoad()
 {
-    std::vector<OrderEntry> entries;
-    entries.reserve(m_loading.size());
-    for (ContactNode *n : m_loading)
-        if (m_bySlot[static_cast<std::size_t>(n->RecordNumber)] == n)
-            entries.push_back(entryOf(n));
-    m_loading = {};
-    std::sort(entries.begin(), entries.end(), Less());
-    for (const OrderEntry &e : entries)
-        m_order.insert(m_order.end(), e);
+    std::vector<Id> ids;
+    ids.swap(m_loaded);
+    m_loading = false;
+    // Both sorts start from the nodes in the order they lie in memory, which
+    // their first pass reads.
+    if (m_collation) {
+        std::vector<Id> display = ids;
+        sortForDisplay(display);
+        m_display.assign(display);
+    }
+    sortByBytes(ids);
+    m_order.assign(ids);
+    if (m_observer)
+        m_observer->afterReset();
+}
+
+void ContactList::sortByBytes(std::vector<Id> &ids) const
+{
+    // Sorted on the first 16 key bytes held beside the id; the rare ties go
+    // to the keys themselves.
+    struct Item {
+        std::uint64_t p0, p1;
+        Id id;
+    };
+    std::vector<Item> items;
+    items.reserve(ids.size());
+    for (const Id id : ids) {
+        const ContactNode &n = node(id);
+        items.push_back({n.m_prefix, prefixOf(n.key(), 8), id});
+    }
+    std::sort(items.begin(), items.end(), [this](const Item &a, const Item &b) {
+        if (a.p0 != b.p0)
+            return a.p0 < b.p0;
+        if (a.p1 != b.p1)
+            return a.p1 < b.p1;
+        return byteBefore(node(a.id), probeOf(node(b.id)));
+    });
+    for (std::size_t i = 0; i < items.size(); ++i)
+        ids[i] = items[i].id;
+}
+
+void ContactList::sortForDisplay(std::vector<Id> &ids) const
+{
+    // First by the collation's byte weights, 16 of them held beside the id,
+    // which orders nearly every pair the way the collation does; then every
+    // neighbour is checked with the collation itself, and the contacts the
+    // weights placed wrongly are taken out, sorted and merged back.
+    const std::array<std::uint8_t, 256> &w = m_collation->weights();
+    struct Item {
+        std::uint64_t p0, p1;
+        Id id;
+    };
+    std::vector<Item> items;
+    items.reserve(ids.size());
+    for (const Id id : ids) {
+        unsigned char folded[16] = {};
+        std::size_t k = 0;
+        for (const char c : node(id).key()) {
+            if (const std::uint8_t weight = w[static_cast<unsigned char>(c)]) {
+                folded[k++] = weight;
+                if (k == 16)
+                    break;
+            }
+        }
+        items.push_back({bigEndianPrefix(folded, 16, 0), bigEndianPrefix(folded, 16, 8), id});
+    }
+    // The collation reads only the keys' own cache line; the rest of a node
+    // is read for the rare keys that collate equal.
+    const auto before = [this](Id a, Id b) {
+        const ContactNode &x = node(a), &y = node(b);
+        const int c = m_collation->compare(x.key(), y.key());
+        return c != 0 ? c < 0 : byteBefore(x, probeOf(y));
+    };
+    std::sort(items.begin(), items.end(), [&](const Item &a, const Item &b) {
+        if (a.p0 != b.p0)
+            return a.p0 < b.p0;
+        if (a.p1 != b.p1)
+            return a.p1 < b.p1;
+        return before(a.id, b.id);
+    });
+
+    std::vector<Id> kept, aside;
+    kept.reserve(items.size());
+    constexpr std::size_t kAhead = 8; // nodes asked for before they are compared
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (i + kAhead < items.size())
+            __builtin_prefetch(&node(items[i + kAhead].id));
+        const Item &item = items[i];
+        if (kept.empty() || before(kept.back(), item.id)) {
+            kept.push_back(item.id);
+        } else {
+            // One of the two is out of place: both go aside, so the kept
+            // sequence stays sorted and at most twice too many are resorted.
+            aside.push_back(kept.back());
+            kept.pop_back();
+            aside.push_back(item.id);
+        }
+    }
+    items = std::vector<Item>();
+    if (aside.empty()) {
+        ids = std::move(kept);
+        return;
+    }
+    std::sort(aside.begin(), aside.end(), before);
+    ids.clear();
+    std::merge(kept.begin(), kept.end(), aside.begin(), aside.end(), std::back_inserter(ids),
+               before);
+}
+
+void ContactList::rebuildDisplay() const
+{
+    if (!m_collation) {
+        m_display.clear();
+        return;
+    }
+    std::vector<Id> ids = liveIds();
+    sortForDisplay(ids);
+    m_display.assign(ids);
+}
+
+void ContactList::setDisplayOrder(const KeyCollation *collation, DisplayObserver *observer) const
+{
+    m_observer = observer;
+    m_collation = collation;
+    if (m_observer)
+        m_observer->beforeReset();
+    rebuildDisplay();
+    if (m_observer)
+        m_observer->afterReset();
+}
+
+std::int64_t ContactList::displayRowOf(std::int64_t recordNumber) const
+{
+    const Id id = idOf(recordNumber);
+    if (id == kNone || !m_collation)
+        return -1;
+    return static_cast<std::int64_t>(displayRow(node(id)));
 }
 
 } // namespace vcq

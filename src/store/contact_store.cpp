@@ -50,6 +50,11 @@ ssize_t preadFully(int fd, unsigned char *buffer, std::size_t size, off_t offset
 
 } // namespace
 
+ContactStore::ContactStore()
+{
+    m_list.setRecordSource(this);
+}
+
 ContactStore::~ContactStore()
 {
     if (m_fd >= 0)
@@ -180,8 +185,23 @@ void ContactStore::loadContacts()
 void ContactStore::scanRecords(bool listContacts)
 {
     if (listContacts)
-        m_list.beginLoad(static_cast<std::size_t>(std::max<std::int64_t>(m_recordCount, 1)));
+        m_list.beginLoad(std::max<std::int64_t>(m_recordCount, 1));
+    try {
+        scanRecordRange(listContacts);
+    } catch (...) {
+        if (listContacts)
+            m_list.endLoad();
+        throw;
+    }
+    if (listContacts)
+        m_list.endLoad();
+    m_slotsKnown = true;
+}
+
+void ContactStore::scanRecordRange(bool listContacts)
+{
     m_freeSlots.clear();
+    ::posix_fadvise(m_fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     // Records are read straight into record objects, a chunk per system call.
     std::vector<ContactRecord> buffer(kChunkRecords);
     auto *raw = reinterpret_cast<unsigned char *>(buffer.data());
@@ -189,7 +209,7 @@ void ContactStore::scanRecords(bool listContacts)
         if (record.isTombstone())
             m_freeSlots.insert(slot);
         else if (listContacts)
-            m_list.loadRecord(slot, record);
+            m_list.loadContact(slot, record.view(Field::LastName), record.view(Field::FirstName));
     };
     for (std::int32_t first = 1; first < m_recordCount;) {
         const auto count =
@@ -210,9 +230,19 @@ void ContactStore::scanRecords(bool listContacts)
         }
         first += count;
     }
-    if (listContacts)
-        m_list.endLoad();
-    m_slotsKnown = true;
+}
+
+ContactRecord ContactStore::readRecord(std::int64_t recordNumber) const
+{
+    requireOpen();
+    unsigned char buffer[kRecordSize];
+    const off_t offset = static_cast<off_t>(recordNumber) * static_cast<off_t>(kRecordSize);
+    const ssize_t n = preadFully(m_fd, buffer, kRecordSize, offset);
+    if (n < 0)
+        throw StoreError::fromErrno(errno);
+    if (n != static_cast<ssize_t>(kRecordSize))
+        throw StoreError::io(100);
+    return ContactRecord::fromBytes(buffer);
 }
 
 std::int32_t ContactStore::add(const ContactRecord &contact)

@@ -25,13 +25,13 @@ inline constexpr const char *kDataFileName = "VCQ97.NAM";
 // Record numbers are 32-bit: a file with more records is refused whole.
 inline constexpr std::int64_t kMaxRecords = std::numeric_limits<std::int32_t>::max();
 
-class ContactStore
+class ContactStore : private RecordSource
 {
 public:
     enum class OpenResult { Opened, Created };
 
-    ContactStore() = default;
-    ~ContactStore();
+    ContactStore();
+    ~ContactStore() override;
     ContactStore(const ContactStore &) = delete;
     ContactStore &operator=(const ContactStore &) = delete;
 
@@ -49,6 +49,8 @@ public:
     void loadContacts();
 
     bool isOpen() const { return m_fd >= 0; }
+    // The contacts in memory. Their names live there; the other fields are
+    // read from the file when asked for.
     const ContactList &list() const { return m_list; }
     // The header image: as read, or as written last.
     const ContactRecord &header() const { return m_header; }
@@ -77,10 +79,12 @@ public:
     void setSyncForTesting(std::function<int(int)> sync) { m_sync = std::move(sync); }
 
 private:
+    ContactRecord readRecord(std::int64_t recordNumber) const override;
     void writeRecord(std::int64_t slot, const ContactRecord &record);
     void createNew(const std::string &path);
     void requireUnchangedSize(off_t &size) const;
     void scanRecords(bool listContacts);
+    void scanRecordRange(bool listContacts);
     void requireOpen() const;
 
     int m_fd = -1;

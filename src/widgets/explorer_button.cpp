@@ -43,7 +43,7 @@ TExplorerButton::~TExplorerButton() = default;
 void TExplorerButton::setAlignment(TAlignment value)
 {
     m_alignment = value;
-    repaint();
+    update();
 }
 
 QList<TExplorerButton *> TExplorerButton::groupSiblings() const
@@ -71,7 +71,7 @@ void TExplorerButton::setAllowAllUp(bool value)
 void TExplorerButton::setBevelStyle(TBevelStyle value)
 {
     m_bevelStyle = value;
-    repaint();
+    update();
 }
 
 void TExplorerButton::setBitmap(const QImage &picture)
@@ -95,13 +95,13 @@ void TExplorerButton::setDisabledBitmap(const QImage &picture)
     m_disabledBitmap = picture;
     m_disabledPixmap = QPixmap::fromImage(applyTransparentColour(m_disabledBitmap));
     if (!isEnabled())
-        repaint();
+        update();
 }
 
 void TExplorerButton::picturesChanged()
 {
     rebuildGreyPicture();
-    repaint();
+    update();
 }
 
 void TExplorerButton::rebuildGreyPicture()
@@ -124,7 +124,7 @@ void TExplorerButton::setCaption(const QString &value)
     if (m_options.testFlag(boIconOnly))
         setToolTip(removeAcceleratorMarkers(m_caption));
     else
-        repaint();
+        update();
 }
 
 void TExplorerButton::updateShortcut()
@@ -145,7 +145,7 @@ void TExplorerButton::setGroupIndex(int value)
     m_groupIndex = value;
     if (value == 0 && m_down) {
         m_down = false;
-        repaint();
+        update();
     }
 }
 
@@ -154,7 +154,7 @@ void TExplorerButton::setDown(bool value)
     if (value == m_down || m_groupIndex == 0)
         return;
     m_down = value;
-    repaint();
+    update();
     if (m_down) {
         for (TExplorerButton *b : groupSiblings()) {
             if (b->m_down)
@@ -167,7 +167,7 @@ void TExplorerButton::setDropDownMenu(QMenu *menu)
 {
     m_dropDownMenu = menu;
     if (m_options.testFlag(boPopupMark))
-        repaint();
+        update();
 }
 
 void TExplorerButton::setLayout(TExplorerButtonLayout value)
@@ -175,7 +175,7 @@ void TExplorerButton::setLayout(TExplorerButtonLayout value)
     if (value == m_layout)
         return;
     m_layout = value;
-    repaint();
+    update();
 }
 
 void TExplorerButton::setOptions(TExplorerButtonOptions value)
@@ -193,7 +193,7 @@ void TExplorerButton::setOptions(TExplorerButtonOptions value)
         setToolTip(QString());
         m_showHint = false;
     }
-    repaint();
+    update();
 }
 
 void TExplorerButton::setShadingType(TExplorerButtonShadingType value)
@@ -203,7 +203,7 @@ void TExplorerButton::setShadingType(TExplorerButtonShadingType value)
     m_shadingType = value;
     if (!m_bitmap.isNull() && m_noFocusBitmap.isNull()) {
         rebuildGreyPicture();
-        repaint();
+        update();
     }
 }
 
@@ -212,7 +212,7 @@ void TExplorerButton::setShowDownPattern(bool value)
     if (value == m_showDownPattern)
         return;
     m_showDownPattern = value;
-    repaint();
+    update();
 }
 
 QColor TExplorerButton::UnselectedFontColor() const
@@ -226,7 +226,7 @@ void TExplorerButton::setUnselectedFontColor(const QColor &value)
     if (value == UnselectedFontColor())
         return;
     m_unselectedFontColor = value;
-    repaint();
+    update();
 }
 
 void TExplorerButton::setWordWrap(bool value)
@@ -234,7 +234,7 @@ void TExplorerButton::setWordWrap(bool value)
     if (value == m_wordWrap)
         return;
     m_wordWrap = value;
-    repaint();
+    update();
 }
 
 QColor TExplorerButton::fontColor() const
@@ -444,11 +444,11 @@ void TExplorerButton::pointerMovedTo(const QPoint &pos)
     if (inside && !m_hot && canBecomeHot()) {
         m_hot = true;
         if (!m_down)
-            repaint();
+            update();
     } else if (!inside && m_hot) {
         m_hot = false;
         if (!m_down && isEnabled())
-            repaint();
+            update();
     }
 }
 
@@ -470,7 +470,7 @@ void TExplorerButton::leaveEvent(QEvent *e)
     if (m_hot && !m_pressed) {
         m_hot = false;
         if (!m_down && isEnabled())
-            repaint();
+            update();
     }
     QWidget::leaveEvent(e);
 }
@@ -486,7 +486,7 @@ void TExplorerButton::leftButtonDown()
         return;
     m_pressed = true;
     m_hot = true;
-    repaint();
+    update();
     if (m_dropDownMenu) {
         QPointer<TExplorerButton> self(this);
         m_dropDownMenu->exec(mapToGlobal(QPoint(0, height())));
@@ -495,7 +495,7 @@ void TExplorerButton::leftButtonDown()
         if (!pointerStrictlyInside())
             m_hot = false;
         m_pressed = false;
-        repaint();
+        update();
     }
 }
 
@@ -555,7 +555,7 @@ void TExplorerButton::contextMenuEvent(QContextMenuEvent *e)
     if (!pointerStrictlyInside())
         m_hot = false;
     m_pressed = false;
-    repaint();
+    update();
 }
 
 void TExplorerButton::accelerate()
@@ -565,7 +565,7 @@ void TExplorerButton::accelerate()
     QPointer<TExplorerButton> self(this);
     m_hot = true;
     m_pressed = false;
-    repaint();
+    update();
     leftButtonDown();
     if (!self)
         return;
@@ -574,7 +574,7 @@ void TExplorerButton::accelerate()
         return;
     if (!pointerStrictlyInside()) {
         m_hot = false;
-        repaint();
+        update();
     }
 }
 
@@ -625,7 +625,7 @@ void TExplorerButton::changeEvent(QEvent *e)
     case QEvent::EnabledChange:
         m_pressed = false;
         m_hot = false;
-        repaint();
+        update();
         break;
     case QEvent::PaletteChange:
         // The grey picture is made in the palette's colours.

@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QString>
 
+#include <cstdint>
+#include <cstdio>
 #include <map>
 #include <random>
 #include <string>
@@ -103,6 +105,56 @@ inline ContactRecord randomContact(std::mt19937 &rng)
     r.set(Field::Comment, "Met at the " + word(7) + " conference.");
     r.set(Field::Birth, "12-05-61");
     return r;
+}
+
+// Bytes written per system call: files made here are laid out on disk the
+// way a program that writes large blocks leaves them, so that reading them
+// back measures the reader, not the writer's small writes.
+inline constexpr std::size_t kWriteBlock = std::size_t(1) << 20;
+
+// Writes a header and `count` random contacts to `path`, in 1 MiB blocks.
+inline bool writeRandomDataFile(const std::string &path, std::int64_t count, unsigned seed = 97)
+{
+    std::mt19937 rng(seed);
+    std::FILE *f = std::fopen(path.c_str(), "wb");
+    if (!f)
+        return false;
+    std::setvbuf(f, nullptr, _IONBF, 0);
+    std::vector<unsigned char> block;
+    block.reserve(kWriteBlock + kRecordSize);
+    bool ok = true;
+    auto put = [&](const ContactRecord &r) {
+        block.insert(block.end(), r.data(), r.data() + kRecordSize);
+        if (block.size() >= kWriteBlock) {
+            ok = ok && std::fwrite(block.data(), 1, kWriteBlock, f) == kWriteBlock;
+            block.erase(block.begin(), block.begin() + static_cast<std::ptrdiff_t>(kWriteBlock));
+        }
+    };
+    put(ContactRecord::newHeader());
+    for (std::int64_t i = 0; i < count; ++i)
+        put(randomContact(rng));
+    ok = ok && std::fwrite(block.data(), 1, block.size(), f) == block.size();
+    return std::fclose(f) == 0 && ok;
+}
+
+// Copies a file in 1 MiB blocks.
+inline bool copyInBlocks(const std::string &from, const std::string &to)
+{
+    std::FILE *in = std::fopen(from.c_str(), "rb");
+    std::FILE *out = in ? std::fopen(to.c_str(), "wb") : nullptr;
+    bool ok = in && out;
+    if (ok) {
+        std::setvbuf(in, nullptr, _IONBF, 0);
+        std::setvbuf(out, nullptr, _IONBF, 0);
+        std::vector<char> block(kWriteBlock);
+        for (std::size_t n; ok && (n = std::fread(block.data(), 1, block.size(), in)) > 0;)
+            ok = std::fwrite(block.data(), 1, n, out) == n;
+    }
+    if (out)
+        ok = std::fclose(out) == 0 && ok;
+    if (in)
+        std::fclose(in);
+    return ok;
 }
 
 } // namespace vcq::test

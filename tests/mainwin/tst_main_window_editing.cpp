@@ -331,6 +331,36 @@ private slots:
         QCOMPARE(edit(*w, "txtPhone1")->text(), QStringLiteral("333"));
     }
 
+    void aWholesaleChangeKeepsTheSelection()
+    {
+        QVERIFY(writeDataFile({contact("Baker", "B"), contact("Adams", "A"), contact("Clark", "C")}));
+        auto w = startWindow();
+        clickEntry(*w, 2);
+        QCOMPARE(edit(*w, "txtLastName")->text(), QStringLiteral("Clark"));
+        w->contactsChangedInStore();
+        QCOMPARE(w->selectedRow(), 2);
+        QCOMPARE(w->listModel().at(2).record, 3);
+        QCOMPARE(edit(*w, "txtLastName")->text(), QStringLiteral("Clark"));
+        QCOMPARE(commandStates(*w), QStringLiteral("EEE"));
+
+        // A new contact being typed is left alone.
+        click(*w, "NewBut");
+        typeInto(*w, "txtLastName", QStringLiteral("Typing"));
+        w->contactsChangedInStore();
+        QCOMPARE(edit(*w, "txtLastName")->text(), QStringLiteral("Typing"));
+        QVERIFY(w->state().AddingNew);
+        QCOMPARE(commandStates(*w), QStringLiteral("EDE"));
+
+        // With no contact left, the commands that need one are off.
+        for (int i = 0; i < 3; ++i) {
+            clickEntry(*w, 0);
+            w->RemoveItem(true);
+        }
+        w->contactsChangedInStore();
+        QCOMPARE(commandStates(*w), QStringLiteral("DDD"));
+        QVERIFY(!w->lstList->isEnabled());
+    }
+
     void everyFieldAndByteRoundTrips()
     {
         std::string allBytes;

@@ -14,11 +14,23 @@ cleanup() {
 trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-exec 3<> <(:)
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-read -r -t 20 display <&3 || fail "Xvfb did not start"
-export DISPLAY=":$display"
+# Xvfb picks a free display and writes its number. When several servers start
+# at once, one may lose the display it announced to another, so the display
+# is checked to answer, and a server that ended is started again.
+start_xvfb() {
+    exec 3<> <(:)
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb_pid=$!
+    read -r -t 20 display <&3 || return 1
+    export DISPLAY=":$display"
+    for _ in $(seq 1 100); do
+        xdpyinfo >/dev/null 2>&1 && return 0
+        kill -0 "$xvfb_pid" 2>/dev/null || return 1
+        xdotool sleep 0.05
+    done
+    return 1
+}
+start_xvfb || { kill "$xvfb_pid" 2>/dev/null || true; start_xvfb; } || fail "Xvfb did not start"
 export HOME="$scratch"
 export XDG_CONFIG_HOME="$scratch/config"
 export XDG_DATA_HOME="$scratch/data"

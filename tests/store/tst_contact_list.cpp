@@ -24,7 +24,8 @@ QByteArrayList walk(const ContactList &list)
 {
     QByteArrayList out;
     for (const ContactNode &n : list)
-        out << QByteArray::fromStdString(n.DisplayKey) + '#' + QByteArray::number(n.RecordNumber);
+        out << QByteArray::fromStdString(std::string(n.DisplayKey)) + '#' +
+                   QByteArray::number(n.RecordNumber);
     return out;
 }
 

@@ -10,6 +10,7 @@
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace vcq;
 using namespace vcq::test;
@@ -73,9 +74,31 @@ private slots:
         store.loadContacts();
         QStringList seen;
         for (const ContactNode &n : store.list())
-            seen << QString::fromStdString(n.DisplayKey) + '#' + QString::number(n.RecordNumber);
+            seen << QString::fromStdString(std::string(n.DisplayKey)) + '#' +
+                        QString::number(n.RecordNumber);
         QCOMPARE(seen, (QStringList{"Abel x#3", "Mia x#5", "Zed x#1"}));
         QCOMPARE(store.header().get(Field::LastName), std::string("Vellora Softwares"));
+    }
+
+    void fieldsAreReadFromTheFileWhenAsked()
+    {
+        makeFile({"Abel", "Baker"});
+        ContactStore store;
+        store.open(spath());
+        store.loadContacts();
+        QCOMPARE(store.list().findRecord(2)->field(Field::FirstName), std::string("x"));
+        ContactRecord changed = person("Baker", "y");
+        changed.set(Field::Email, "b@example.org");
+        QVERIFY(store.rewrite(2, changed));
+        QCOMPARE(store.list().findRecord(2)->record(), changed);
+        // A record that can no longer be read is reported, never shown empty.
+        QCOMPARE(::truncate(spath().c_str(), 764 + 100), 0);
+        try {
+            store.list().findRecord(1)->field(Field::LastName);
+            QFAIL("a record past the end of the file was read");
+        } catch (const StoreError &e) {
+            QCOMPARE(e.code(), 100);
+        }
     }
 
     void trailingPartialRecordIgnoredAndKept()
@@ -140,7 +163,7 @@ private slots:
         changed.set(Field::Phone3, "555-1234");
         changed.set(Field::Password, "not stored for a contact");
         QVERIFY(store.rewrite(1, changed));
-        QCOMPARE(store.list().findRecord(1)->DisplayKey, std::string("Zimmer Anna"));
+        QCOMPARE(std::string(store.list().findRecord(1)->DisplayKey), std::string("Zimmer Anna"));
         QCOMPARE(store.list().head()->RecordNumber, 2); // moved behind Baker
         QVERIFY(!store.rewrite(9, changed));
         store.close();
@@ -230,7 +253,7 @@ private slots:
             }
         }
         QCOMPARE(store.list().size(), std::size_t(1));
-        QCOMPARE(store.list().head()->DisplayKey, std::string("Abel x"));
+        QCOMPARE(std::string(store.list().head()->DisplayKey), std::string("Abel x"));
         store.close();
         QCOMPARE(readFile(path()), before);
     }

@@ -30,7 +30,7 @@ QStringList listKeys(const ContactStore &store)
 {
     QStringList keys;
     for (const ContactNode &n : store.list())
-        keys << QString::fromStdString(n.DisplayKey);
+        keys << QString::fromStdString(std::string(n.DisplayKey));
     return keys;
 }
 

@@ -1,0 +1,31 @@
+// The order of the main window's contact list: the desktop's collation for
+// the user's locale, case-insensitive, applied to the data file's cp1252 keys
+// without making a string of each.
+#pragma once
+
+#include "store/contact_list.h"
+
+#include <QCollator>
+
+#include <array>
+
+namespace vcq
+{
+
+class DisplayCollation : public KeyCollation
+{
+public:
+    DisplayCollation();
+
+    int compare(std::string_view a, std::string_view b) const override;
+    const std::array<std::uint8_t, 256> &weights() const override { return m_weights; }
+
+private:
+    void deriveWeights();
+
+    QCollator m_collator;
+    std::array<char16_t, 256> m_unicode{};
+    std::array<std::uint8_t, 256> m_weights{};
+};
+
+} // namespace vcq

@@ -1,0 +1,106 @@
+// A sorted sequence of contact ids split into short runs: inserting or
+// removing one id moves at most one run's worth of entries, and a row number
+// is found from the runs' start rows, so a million contacts change as
+// cheaply as a few thousand. The order itself is the caller's: every search
+// takes a predicate that says whether an id sorts before the place sought.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <iterator>
+#include <vector>
+
+namespace vcq
+{
+
+class ContactOrder
+{
+public:
+    using Id = std::uint32_t;
+
+    class const_iterator
+    {
+    public:
+        using iterator_category = std::bidirectional_iterator_tag;
+        using value_type = Id;
+        using difference_type = std::ptrdiff_t;
+        using pointer = const Id *;
+        using reference = Id;
+
+        const_iterator() = default;
+        Id operator*() const { return (*m_runs)[m_run][m_at]; }
+        const_iterator &operator++();
+        const_iterator operator++(int)
+        {
+            auto copy = *this;
+            ++*this;
+            return copy;
+        }
+        const_iterator &operator--();
+        bool operator==(const const_iterator &o) const
+        {
+            return m_run == o.m_run && m_at == o.m_at;
+        }
+
+    private:
+        friend class ContactOrder;
+        const_iterator(const std::vector<std::vector<Id>> *runs, std::size_t run, std::size_t at)
+            : m_runs(runs), m_run(run), m_at(at)
+        {
+        }
+        const std::vector<std::vector<Id>> *m_runs = nullptr;
+        std::size_t m_run = 0;
+        std::size_t m_at = 0;
+    };
+
+    std::size_t size() const { return m_size; }
+    bool empty() const { return m_size == 0; }
+    const_iterator begin() const { return const_iterator(&m_runs, 0, 0); }
+    const_iterator end() const { return const_iterator(&m_runs, m_runs.size(), 0); }
+
+    // The id at a row (0 <= row < size()).
+    Id at(std::size_t row) const;
+    // The first row whose id does not sort before the place sought: `before`
+    // answers true for the ids in front of it, false from it on.
+    template <typename Before> std::size_t lowerBound(Before before) const
+    {
+        // The first run whose last id is not before the place holds it.
+        std::size_t lo = 0, hi = m_runs.size();
+        while (lo < hi) {
+            const std::size_t mid = lo + (hi - lo) / 2;
+            if (before(m_runs[mid].back()))
+                lo = mid + 1;
+            else
+                hi = mid;
+        }
+        if (lo == m_runs.size())
+            return m_size;
+        const std::vector<Id> &run = m_runs[lo];
+        std::size_t a = 0, b = run.size();
+        while (a < b) {
+            const std::size_t mid = a + (b - a) / 2;
+            if (before(run[mid]))
+                a = mid + 1;
+            else
+                b = mid;
+        }
+        return m_starts[lo] + a;
+    }
+
+    void insertAt(std::size_t row, Id id);
+    void eraseAt(std::size_t row);
+    // Replaces the whole sequence with ids already in order.
+    void assign(const std::vector<Id> &ids);
+    void clear();
+
+private:
+    // Where a row lives: its run and its place in the run.
+    std::pair<std::size_t, std::size_t> locate(std::size_t row) const;
+    void restartFrom(std::size_t run);
+
+    std::vector<std::vector<Id>> m_runs; // never holds an empty run
+    std::vector<std::size_t> m_starts;   // first row of each run
+    std::size_t m_size = 0;
+};
+
+} // namespace vcq
