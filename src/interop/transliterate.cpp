@@ -1,6 +1,6 @@
 #include "transliterate.h"
 
-#include "cp1252.h"
+#include "core/cp1252.h"
 
 #include <QList>
 #include <QString>

@@ -1,6 +1,6 @@
 #include "birth_date_edit.h"
 
-#include "widgets/message_boxes.h"
+#include "core/message_boxes.h"
 
 #include <QFocusEvent>
 #include <QKeyEvent>

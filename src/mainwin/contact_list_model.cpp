@@ -1,6 +1,6 @@
 #include "contact_list_model.h"
 
-#include "widgets/cp1252.h"
+#include "core/cp1252.h"
 
 #include <climits>
 

@@ -1,6 +1,6 @@
 #include "display_collation.h"
 
-#include "widgets/cp1252.h"
+#include "core/cp1252.h"
 
 #include <algorithm>
 #include <numeric>

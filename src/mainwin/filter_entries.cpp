@@ -1,6 +1,6 @@
 #include "filter_entries.h"
 
-#include "widgets/cp1252.h"
+#include "core/cp1252.h"
 
 namespace vcq
 {

@@ -5,7 +5,7 @@
 #include "widgets/command_pictures.h"
 #include "widgets/cp1252_guard.h"
 #include "widgets/explorer_button.h"
-#include "widgets/message_boxes.h"
+#include "core/message_boxes.h"
 #include "widgets/named_widget.h"
 #include "widgets/svg_pictures.h"
 

@@ -3,8 +3,8 @@
 #include "tfrm_main.h"
 
 #include "birth_date_edit.h"
-#include "widgets/cp1252.h"
-#include "widgets/message_boxes.h"
+#include "core/cp1252.h"
+#include "core/message_boxes.h"
 
 #include "widgets/explorer_button.h"
 #include <QComboBox>

@@ -1,6 +1,6 @@
 #include "upper_case_validator.h"
 
-#include "widgets/cp1252.h"
+#include "core/cp1252.h"
 
 namespace vcq
 {

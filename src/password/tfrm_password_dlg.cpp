@@ -1,12 +1,12 @@
 #include "tfrm_password_dlg.h"
 
 #include "caption_fit.h"
-#include "cp1252.h"
+#include "core/cp1252.h"
 #include "cp1252_guard.h"
 
-#include "message_boxes.h"
+#include "core/message_boxes.h"
 #include "svg_pictures.h"
-#include "window_placement.h"
+#include "core/window_placement.h"
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>

@@ -1,13 +1,13 @@
 #include "frm_print.h"
 
 #include "caption_fit.h"
-#include "message_boxes.h"
+#include "core/message_boxes.h"
 #include "page_list.h"
 #include "pdf_target.h"
 #include "print_texts.h"
 #include "qt_printer_canvas.h"
 #include "wallet_book.h"
-#include "window_placement.h"
+#include "core/window_placement.h"
 #include "wingdings.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include "qt_printer_canvas.h"
 
-#include "cp1252.h"
+#include "core/cp1252.h"
 #include "wingdings.h"
 
 #include <QPrinter>

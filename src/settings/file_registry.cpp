@@ -1,6 +1,6 @@
 #include "file_registry.h"
 
-#include "cp1252.h"
+#include "core/cp1252.h"
 #include "regedit_format.h"
 #include "regular_file.h"
 

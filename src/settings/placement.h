@@ -8,7 +8,7 @@
 #include <QRect>
 #include <QSize>
 
-#include "window_placement.h"
+#include "core/window_placement.h"
 
 class QWidget;
 

@@ -1,6 +1,6 @@
 #include "reg_app.h"
 
-#include "cp1252.h"
+#include "core/cp1252.h"
 #include "file_registry.h"
 
 #include <array>

@@ -1,6 +1,6 @@
 #include "regedit_format.h"
 
-#include "cp1252.h"
+#include "core/cp1252.h"
 #include "registry_api.h"
 
 #include <QStringList>

@@ -1,9 +1,9 @@
 #include "tfrm_options.h"
 
 #include "caption_fit.h"
-#include "cp1252.h"
+#include "core/cp1252.h"
 #include "cp1252_guard.h"
-#include "message_boxes.h"
+#include "core/message_boxes.h"
 #include "named_widget.h"
 #include "placement.h"
 #include "reg_app.h"

@@ -2,7 +2,7 @@
 
 #include "caption_fit.h"
 #include "svg_pictures.h"
-#include "window_placement.h"
+#include "core/window_placement.h"
 
 #include "call_info.h"
 #include "dial_number.h"

@@ -1,6 +1,6 @@
 #include "cp1252_guard.h"
 
-#include "cp1252.h"
+#include "core/cp1252.h"
 
 #include <QApplication>
 #include <QLineEdit>

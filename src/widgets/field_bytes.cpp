@@ -1,6 +1,6 @@
 #include "field_bytes.h"
 
-#include "cp1252.h"
+#include "core/cp1252.h"
 
 #include <algorithm>
 

@@ -8,7 +8,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "widgets/cp1252.h"
+#include "core/cp1252.h"
 
 using namespace vcq;
 using Entry = ContactListModel::Entry;

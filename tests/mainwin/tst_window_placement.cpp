@@ -6,7 +6,7 @@
 
 #include "mainwin/start_up.h"
 #include "tfrm_tapi_call.h"
-#include "widgets/window_placement.h"
+#include "core/window_placement.h"
 
 #include <QListWidget>
 #include <QPushButton>

@@ -1,5 +1,5 @@
 // The crossing between the data file's cp1252 bytes and the window's text.
-#include "cp1252.h"
+#include "core/cp1252.h"
 
 #include <QTest>
 
