@@ -1,11 +1,11 @@
 // Construction of the main window: its controls, pictures, texts and place.
 #include "tfrm_main.h"
 
+#include "core/message_boxes.h"
 #include "widgets/caption_fit.h"
 #include "widgets/command_pictures.h"
 #include "widgets/cp1252_guard.h"
 #include "widgets/explorer_button.h"
-#include "core/message_boxes.h"
 #include "widgets/named_widget.h"
 #include "widgets/svg_pictures.h"
 

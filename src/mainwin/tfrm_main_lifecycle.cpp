@@ -2,9 +2,9 @@
 // shown, the Options and Print commands, and the ways the program ends.
 #include "tfrm_main.h"
 
-#include "tfrm_options.h"
 #include "core/cp1252.h"
 #include "core/message_boxes.h"
+#include "tfrm_options.h"
 
 #include <QCloseEvent>
 #include <QDialog>

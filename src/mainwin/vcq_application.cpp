@@ -1,7 +1,7 @@
 #include "vcq_application.h"
 
-#include "main_texts.h"
 #include "core/message_boxes.h"
+#include "main_texts.h"
 
 namespace vcq
 {

@@ -5,8 +5,8 @@
 #include "cp1252_guard.h"
 
 #include "core/message_boxes.h"
-#include "svg_pictures.h"
 #include "core/window_placement.h"
+#include "svg_pictures.h"
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>

@@ -2,12 +2,12 @@
 
 #include "caption_fit.h"
 #include "core/message_boxes.h"
+#include "core/window_placement.h"
 #include "page_list.h"
 #include "pdf_target.h"
 #include "print_texts.h"
 #include "qt_printer_canvas.h"
 #include "wallet_book.h"
-#include "core/window_placement.h"
 #include "wingdings.h"
 
 #include <QApplication>

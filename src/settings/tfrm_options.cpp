@@ -2,8 +2,8 @@
 
 #include "caption_fit.h"
 #include "core/cp1252.h"
-#include "cp1252_guard.h"
 #include "core/message_boxes.h"
+#include "cp1252_guard.h"
 #include "named_widget.h"
 #include "placement.h"
 #include "reg_app.h"

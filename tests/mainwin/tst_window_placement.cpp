@@ -4,9 +4,9 @@
 // second, with the main window elsewhere each time.
 #include "window_fixture.h"
 
+#include "core/window_placement.h"
 #include "mainwin/start_up.h"
 #include "tfrm_tapi_call.h"
-#include "core/window_placement.h"
 
 #include <QListWidget>
 #include <QPushButton>
