@@ -1,0 +1,11 @@
+// Compiles every public header on its own while the implementation grows.
+#include "birth_date.h"
+#include "contact_mapping.h"
+#include "contact_uid.h"
+#include "csv.h"
+#include "duplicates.h"
+#include "import_report.h"
+#include "transliterate.h"
+#include "vcard.h"
+#include "vcard_reader.h"
+#include "vcard_writer.h"

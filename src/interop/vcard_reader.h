@@ -1,0 +1,62 @@
+// Reads vCard 2.1, 3.0 and 4.0 files: any number of cards, folded lines, CRLF
+// or LF, a UTF-8 BOM, 2.1's QUOTED-PRINTABLE and CHARSET=, 3.0/4.0 escapes,
+// grouped properties and both forms of TYPE. A broken card is reported and
+// skipped; the cards after it are still read. Never throws on bad input.
+#pragma once
+
+#include "vcard.h"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vcq::interop
+{
+
+// What went wrong while reading a file; the front end words it.
+enum class ReadProblemCode {
+    NoEnd,              // card not imported: BEGIN:VCARD without END:VCARD
+    TextOutsideCard,    // lines outside any card were ignored
+    MalformedLine,      // a line with no ':' was ignored; the card was kept
+    BadQuotedPrintable, // invalid QUOTED-PRINTABLE: the bytes were kept as written
+    BadCharset,         // unknown CHARSET= or bytes not valid in it: read as cp1252/UTF-8
+    InvalidUtf8,        // bytes that are not UTF-8 were read as cp1252
+    PropertyTooLarge,   // a property over kMaxPropertyBytes was dropped
+    UnknownVersion,     // VERSION missing or not 2.1/3.0/4.0: read as 3.0
+    NoName,             // card not imported: neither N nor FN has any text
+    // CSV only
+    UnknownCsvHeader, // nothing imported; detail lists the expected columns
+    UnclosedQuote,    // a quoted CSV field runs to the end of the file
+    WrongColumnCount, // a CSV row with more cells than the header: extra cells ignored
+    BadDate,          // a date cell that could not be read
+};
+
+// Stable English code, e.g. "no-end", for logs and saved reports.
+std::string_view problemCodeName(ReadProblemCode code);
+
+struct ReadProblem {
+    int card = 0; // 1-based card (or CSV row) number in the file; 0 outside any card
+    int line = 0; // 1-based line where the problem starts
+    ReadProblemCode code = ReadProblemCode::MalformedLine;
+    std::string detail; // the property name, the charset, the expected columns, ...
+    friend bool operator==(const ReadProblem &, const ReadProblem &) = default;
+};
+
+struct ReadCard {
+    VCard card;
+    int number = 0; // 1-based card (or CSV row) number in the file
+    int line = 0;   // line of BEGIN:VCARD (or of the CSV row)
+    friend bool operator==(const ReadCard &, const ReadCard &) = default;
+};
+
+struct VCardReadResult {
+    std::vector<ReadCard> cards; // the cards to import, in file order
+    std::vector<ReadProblem> problems;
+};
+
+inline constexpr std::size_t kMaxPropertyBytes = 16u * 1024u * 1024u;
+
+VCardReadResult readVCards(std::string_view bytes);
+
+} // namespace vcq::interop
