@@ -3,6 +3,7 @@
 
 #include "data_file_access.h"
 #include "interop/importer.h"
+#include "interop/report_texts.h"
 #include "report_output.h"
 #include "store/contact_store.h"
 
@@ -39,33 +40,6 @@ private:
     struct sigaction m_saved {
     };
 };
-
-QString summary(const CommandContext &c, const interop::ImportResult &result)
-{
-    using interop::ReportEvent;
-    const interop::ImportReport &r = result.report;
-    const int others = r.count(ReportEvent::Transliterated) + r.count(ReportEvent::Cut) +
-                       r.count(ReportEvent::DroppedData);
-    return c
-        .text("%1 contacts added, %2 duplicates not added, %3 broken cards, %4 remarks on "
-              "the data carried.",
-              "%1 contacts ajoutés, %2 doublons non ajoutés, %3 fiches illisibles, %4 "
-              "remarques sur les données reprises.")
-        .arg(result.added)
-        .arg(r.count(ReportEvent::DuplicateSkipped))
-        .arg(r.count(ReportEvent::BrokenCard))
-        .arg(others);
-}
-
-QString backupSentence(const CommandContext &c, const interop::ImportResult &result)
-{
-    if (result.backupPath.empty())
-        return c.text("The data file was not changed.", "Le fichier de données n'a pas changé.");
-    return c
-        .text("The data file as it was before the import is saved as %1.",
-              "Le fichier de données d'avant l'importation est sauvegardé sous %1.")
-        .arg(terminalSafe(QString::fromStdString(result.backupPath)));
-}
 
 int runImport(const QStringList &arguments, CommandContext &c)
 {
@@ -156,33 +130,17 @@ int runImport(const QStringList &arguments, CommandContext &c)
     printRemarks(c, c.out, result.report);
     if (parser.isSet(reportFile) && !saveReport(c, parser.value(reportFile), result.report))
         return ExitFailure;
-    switch (result.outcome) {
-    case interop::ImportOutcome::Failed:
-        if (!result.failedSource.empty()) {
-            c.error(storeErrorText(
-                        c, result.failedSource,
-                        StoreError(result.errorKind, result.errorCode, result.errorMessage)) +
-                    "\n" + c.text("Nothing was imported.", "Rien n'a été importé."));
-            return ExitFailure;
-        }
-        c.error(c.text("The import stopped: %1. Contacts added before it stopped: %2.",
-                       "L'importation s'est arrêtée : %1. Contacts ajoutés avant l'arrêt : %2.")
-                    .arg(storeErrorText(
-                        c, c.dataFilePath,
-                        StoreError(result.errorKind, result.errorCode, result.errorMessage)))
-                    .arg(result.added) +
-                "\n" + backupSentence(c, result));
+    if (result.outcome != interop::ImportOutcome::Done) {
+        const QString errorText =
+            storeErrorText(c, result.failedSource.empty() ? c.dataFilePath : result.failedSource,
+                           StoreError(result.errorKind, result.errorCode, result.errorMessage));
+        const QString ending = QString::fromStdString(
+            interop::importEnding(result, errorText.toStdString(), c.french));
+        for (const QString &line : ending.split(u'\n'))
+            c.error(terminalSafe(line));
         return ExitFailure;
-    case interop::ImportOutcome::Cancelled:
-        c.error(c.text("Import interrupted. Contacts added before it stopped: %1.",
-                       "Importation interrompue. Contacts ajoutés avant l'arrêt : %1.")
-                    .arg(result.added) +
-                "\n" + backupSentence(c, result));
-        return ExitFailure;
-    case interop::ImportOutcome::Done:
-        break;
     }
-    c.print(summary(c, result));
+    c.print(QString::fromStdString(interop::importSummary(result, c.french)));
     return result.report.hasRemarks() ? ExitRemarks : ExitSuccess;
 }
 
