@@ -121,6 +121,7 @@ void TfrmMain::buildControls()
 
     buildForm();
     setTabOrder();
+    setupInterop();
 }
 
 void TfrmMain::buildCommandColumn()
