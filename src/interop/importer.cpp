@@ -22,6 +22,9 @@ namespace
 {
 
 constexpr std::size_t kProgressEvery = 256;
+// A vCard file is read this many cards at a time, so that a large file never
+// has all its cards in memory at once.
+constexpr int kCardsPerPart = 4096;
 
 bool endsWithNoCase(std::string_view text, std::string_view end)
 {
@@ -71,6 +74,57 @@ std::string readWholeFile(const std::string &path)
     return bytes;
 }
 
+bool isBeginLine(std::string_view line)
+{
+    if (!line.empty() && line.back() == '\r')
+        line.remove_suffix(1);
+    // A folded line continues the one before it.
+    if (line.empty() || line.front() == ' ' || line.front() == '\t')
+        return false;
+    while (!line.empty() && (line.back() == ' ' || line.back() == '\t'))
+        line.remove_suffix(1);
+    constexpr std::string_view begin = "BEGIN:VCARD";
+    return line.size() == begin.size() &&
+           std::equal(begin.begin(), begin.end(), line.begin(), [](char a, char b) {
+               return a == std::toupper(static_cast<unsigned char>(b));
+           });
+}
+
+// A run of whole cards of a vCard file, cut just before a BEGIN:VCARD line.
+struct Part {
+    std::string_view bytes;
+    int lines = 0;  // line breaks in it
+    int begins = 0; // cards begun in it
+};
+
+Part nextPart(std::string_view rest, int cards)
+{
+    Part part;
+    std::size_t pos = 0;
+    bool softBreak = false; // the line before ended a quoted-printable line with '='
+    while (pos < rest.size()) {
+        std::size_t eol = rest.find('\n', pos);
+        const bool last = eol == std::string_view::npos;
+        if (last)
+            eol = rest.size();
+        const std::string_view line = rest.substr(pos, eol - pos);
+        if (!softBreak && isBeginLine(line)) {
+            if (part.begins == cards)
+                break;
+            ++part.begins;
+        }
+        std::string_view end = line;
+        if (!end.empty() && end.back() == '\r')
+            end.remove_suffix(1);
+        softBreak = !end.empty() && end.back() == '=';
+        pos = last ? eol : eol + 1;
+        if (!last)
+            ++part.lines;
+    }
+    part.bytes = rest.substr(0, pos);
+    return part;
+}
+
 struct Pending {
     ContactRecord record;
     const std::string *file;
@@ -96,31 +150,59 @@ public:
     {
         ++m_progress.file;
         m_progress.fileName = source.name;
-        m_progress.card = 0;
-        std::vector<ReadCard> cards;
-        if (looksLikeVCard(source.bytes, source.name)) {
-            VCardReadResult read = readVCards(source.bytes);
-            cards = std::move(read.cards);
-            for (const ReadProblem &p : read.problems)
-                m_result.report.addProblem(source.name, p);
-        } else {
-            CsvReadResult read = readCsvContacts(source.bytes);
-            cards = std::move(read.cards);
-            for (const ReadProblem &p : read.problems)
-                m_result.report.addProblem(source.name, p);
-        }
-        m_progress.cards = cards.size();
+        m_progress.done = 0;
+        m_progress.size = source.bytes.size();
         if (!report())
             return false;
-        for (const ReadCard &card : cards) {
-            take(source.name, card);
-            ++m_progress.card;
+        if (!looksLikeVCard(source.bytes, source.name)) {
+            CsvReadResult read = readCsvContacts(source.bytes);
+            for (const ReadProblem &p : read.problems)
+                m_result.report.addProblem(source.name, p);
+            return takeAll(source.name, read.cards, 0, 0) && finishFile();
+        }
+        const std::string_view bytes = source.bytes;
+        int lineOffset = 0;
+        int cardOffset = 0;
+        for (std::size_t pos = 0; pos < bytes.size();) {
+            const Part part = nextPart(bytes.substr(pos), kCardsPerPart);
+            VCardReadResult read = readVCards(part.bytes);
+            // Numbered as in the whole file.
+            for (ReadProblem &p : read.problems) {
+                p.line += lineOffset;
+                if (p.card > 0)
+                    p.card += cardOffset;
+                m_result.report.addProblem(source.name, p);
+            }
+            pos += part.bytes.size();
+            if (!takeAll(source.name, read.cards, lineOffset, cardOffset))
+                return false;
+            lineOffset += part.lines;
+            cardOffset += part.begins;
+            m_progress.done = pos;
+        }
+        return finishFile();
+    }
+
+    bool takeAll(const std::string &file, std::vector<ReadCard> &cards, int lineOffset,
+                 int cardOffset)
+    {
+        std::size_t taken = 0;
+        for (ReadCard &card : cards) {
+            card.line += lineOffset;
+            card.number += cardOffset;
+            take(file, card);
             if (m_pending.size() >= m_options.batchSize && !flush())
                 return false;
-            if (m_progress.card % kProgressEvery == 0 && !report())
+            if (++taken % kProgressEvery == 0 && !report())
                 return false;
         }
         return true;
+    }
+
+    bool finishFile()
+    {
+        m_progress.done = m_progress.size;
+        return report();
     }
 
     // Writes what is left; false when that failed.
@@ -230,7 +312,7 @@ double ImportProgress::fraction() const
 {
     if (files <= 0)
         return 0;
-    const double inFile = cards == 0 ? 0 : static_cast<double>(card) / static_cast<double>(cards);
+    const double inFile = size == 0 ? 1 : static_cast<double>(done) / static_cast<double>(size);
     return std::clamp((file - 1 + inFile) / files, 0.0, 1.0);
 }
 

@@ -19,14 +19,16 @@
 namespace vcq::interop
 {
 
-inline constexpr std::size_t kImportBatchSize = 2048;
+// Contacts written per flush: large enough that flushing costs little beside
+// the reading, small enough that a batch is a few megabytes.
+inline constexpr std::size_t kImportBatchSize = 8192;
 
 struct ImportProgress {
     int file = 0; // 1-based, of files
     int files = 0;
     std::string fileName;
-    std::size_t card = 0;  // cards of this file gone through
-    std::size_t cards = 0; // cards read from this file
+    std::size_t done = 0;  // bytes of this file gone through
+    std::size_t size = 0;  // bytes of this file
     std::size_t added = 0; // over the whole import
 
     // 0..1 over the whole import.

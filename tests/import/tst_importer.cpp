@@ -161,6 +161,46 @@ private slots:
         QCOMPARE(int(store.list().size()), 2 + added);
     }
 
+    // A large file is read a part at a time; the report still numbers cards
+    // and lines as in the whole file, whichever part they fell in.
+    void largeFilesKeepTheirCardNumbers_data()
+    {
+        QTest::addColumn<int>("broken"); // 1-based number of the card without END
+        QTest::newRow("first card") << 1;
+        QTest::newRow("last card of a part") << 4096;
+        QTest::newRow("first card of the next part") << 4097;
+        QTest::newRow("in the third part") << 9000;
+    }
+    void largeFilesKeepTheirCardNumbers()
+    {
+        QFETCH(int, broken);
+        const int total = 10000;
+        std::string file;
+        for (int i = 1; i <= total; ++i) {
+            std::string c = card30("P" + std::to_string(i), "A", std::to_string(i));
+            if (i == broken)
+                c.erase(c.find("END:VCARD"));
+            file += c;
+        }
+        ContactStore store;
+        prepare(store, {});
+        const ImportResult r = importSources(store, sdata(), {{"big.vcf", file}});
+        QCOMPARE(r.added, std::size_t(total - 1));
+        const auto &rows = r.report.rows();
+        const auto brokenRow = std::find_if(rows.begin(), rows.end(), [](const ReportRow &row) {
+            return row.event == ReportEvent::BrokenCard;
+        });
+        QVERIFY(brokenRow != rows.end());
+        QCOMPARE(brokenRow->cardNumber, broken);
+        // Six lines a card: the broken card starts on line 6 * (broken - 1) + 1.
+        QVERIFY2(QString::fromStdString(brokenRow->detail)
+                     .contains(QString::number(6 * (broken - 1) + 1)),
+                 brokenRow->detail.c_str());
+        for (const ReportRow &row : rows)
+            if (row.event == ReportEvent::Added)
+                QCOMPARE(row.contactName, "P" + std::to_string(row.cardNumber) + " A");
+    }
+
     void batchesShareOneBackupMadeBeforeTheFirstWrite()
     {
         ContactStore store;
