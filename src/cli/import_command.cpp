@@ -8,6 +8,9 @@
 #include "store/contact_store.h"
 
 #include <QCommandLineParser>
+#include <QFileInfo>
+
+#include <cerrno>
 
 #include <csignal>
 
@@ -87,6 +90,17 @@ int runImport(const QStringList &arguments, CommandContext &c)
         return ExitFailure;
     }
 
+    // A file that cannot be read stops the import before the data file is
+    // opened (or created).
+    for (const QString &f : files) {
+        const QFileInfo info(f);
+        if (!info.isFile() || !info.isReadable()) {
+            const int err = !info.exists() ? ENOENT : info.isDir() ? EISDIR : EACCES;
+            c.error(storeErrorText(c, f.toStdString(), StoreError::fromErrno(err)) + "\n" +
+                    c.text("Nothing was imported.", "Rien n'a été importé."));
+            return ExitFailure;
+        }
+    }
     if (lockedByAnotherCopy(c.dataFilePath)) {
         c.error(c.text("%1 is in use: Vellora Carnetique 97 is open on this folder. Close it and "
                        "import again.",

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -151,6 +152,8 @@ private slots:
             << QStringList{"import", "--frobnicate", "a.vcf"} << "C" << 2 << "frobnicate";
         QTest::newRow("unknown export format")
             << QStringList{"export", "--format", "ldif", "-"} << "C" << 2 << "ldif";
+        QTest::newRow("import of a missing file")
+            << QStringList{"import", "missing.vcf"} << "C" << 2 << "File not found";
         QTest::newRow("export of a missing data file")
             << QStringList{"export", "-"} << "C" << 2 << "File not found";
     }
@@ -200,6 +203,47 @@ private slots:
         QCOMPARE(int(store.list().size()), contacts);
         // No progress line: standard error is no terminal.
         QVERIFY(!r.err.contains('\r'));
+    }
+
+    // A stored birth date that is no date cannot be exported: the export says
+    // so and answers 1.
+    void exportReportsWhatItCannotWrite()
+    {
+        makeStore({person("Odd", "Date", "1")});
+        {
+            ContactStore store;
+            store.open(data().toStdString());
+            store.loadContacts();
+            ContactRecord r = store.list().head()->record();
+            r.set(Field::Birth, "31-02-  ");
+            store.rewrite(store.list().head()->RecordNumber, r);
+        }
+        const Run r = run({"export", "-"});
+        QCOMPARE(r.status, 1);
+        QCOMPARE(r.out.count("BEGIN:VCARD"), 1);
+        QVERIFY(!r.out.contains("BDAY"));
+        QVERIFY2(r.err.contains("Odd Date"), qPrintable(r.err));
+    }
+
+    // On a terminal the import shows its progress on one line of standard error.
+    void progressLineOnATerminal()
+    {
+        if (QStandardPaths::findExecutable("script").isEmpty())
+            QSKIP("script (util-linux) is not installed");
+        write("in.vcf", cards(3000));
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove("DISPLAY");
+        env.remove("QT_QPA_PLATFORM");
+        env.insert("LC_ALL", "C");
+        p.setProcessEnvironment(env);
+        p.setWorkingDirectory(m_dir.path());
+        p.start("script", {"-qec", QStringLiteral(VCQ_BINARY) + " import in.vcf", "/dev/null"});
+        p.closeWriteChannel();
+        QVERIFY(p.waitForFinished(120000));
+        const QString out = QString::fromUtf8(p.readAll());
+        QVERIFY2(out.contains("\rImporting in.vcf (1/1)"), qPrintable(out));
+        QVERIFY(out.contains("Contacts added: 3000."));
     }
 
     void importCreatesTheDataFileWhenThereIsNone()
