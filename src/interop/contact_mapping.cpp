@@ -11,6 +11,8 @@
 namespace vcq::interop
 {
 
+using namespace std::string_view_literals;
+
 using namespace detail;
 
 std::string_view lossKindName(LossKind kind)
@@ -34,7 +36,7 @@ std::string_view lossKindName(LossKind kind)
 
 bool isCarriedByNature(std::string_view name)
 {
-    return name == "VERSION" || name == "UID" || name == "REV" || name == "PRODID";
+    return name == "VERSION"sv || name == "UID"sv || name == "REV"sv || name == "PRODID"sv;
 }
 
 namespace
@@ -80,22 +82,28 @@ Selection select(const VCard &card)
     const auto &props = card.properties;
     int firstHomeAdr = -1, firstAdr = -1, prefAdr = -1;
     int firstEmail = -1, prefEmail = -1;
-    std::vector<int> tels, emails, adrs, notes;
+    // Scratch lists reused from card to card: an import maps many.
+    thread_local std::vector<int> tels, emails, adrs, notes, waiting;
+    tels.clear();
+    emails.clear();
+    adrs.clear();
+    notes.clear();
+    waiting.clear();
     for (int i = 0; i < static_cast<int>(props.size()); ++i) {
         const VCardProperty &p = props[static_cast<std::size_t>(i)];
-        if (p.name == "N" && s.n < 0) {
+        if (p.name == "N"sv && s.n < 0) {
             s.n = i;
-        } else if (p.name == "FN" && s.fn < 0) {
+        } else if (p.name == "FN"sv && s.fn < 0) {
             s.fn = i;
-        } else if (p.name == "ORG" && s.org < 0) {
+        } else if (p.name == "ORG"sv && s.org < 0) {
             s.org = i;
-        } else if (p.name == "BDAY" && s.bday < 0) {
+        } else if (p.name == "BDAY"sv && s.bday < 0) {
             s.bday = i;
-        } else if (p.name == "CATEGORIES" && s.categories < 0) {
+        } else if (p.name == "CATEGORIES"sv && s.categories < 0) {
             s.categories = i;
-        } else if (p.name == "NOTE" && hasText(p)) {
+        } else if (p.name == "NOTE"sv && hasText(p)) {
             notes.push_back(i);
-        } else if (p.name == "ADR" && hasText(p)) {
+        } else if (p.name == "ADR"sv && hasText(p)) {
             adrs.push_back(i);
             if (firstAdr < 0)
                 firstAdr = i;
@@ -103,13 +111,13 @@ Selection select(const VCard &card)
                 firstHomeAdr = i;
             if (prefAdr < 0 && p.isPreferred())
                 prefAdr = i;
-        } else if (p.name == "EMAIL" && hasText(p)) {
+        } else if (p.name == "EMAIL"sv && hasText(p)) {
             emails.push_back(i);
             if (firstEmail < 0)
                 firstEmail = i;
             if (prefEmail < 0 && p.isPreferred())
                 prefEmail = i;
-        } else if (p.name == "TEL" && hasText(p)) {
+        } else if (p.name == "TEL"sv && hasText(p)) {
             tels.push_back(i);
         }
     }
@@ -129,7 +137,6 @@ Selection select(const VCard &card)
         s.extraNotes.push_back(notes[k]);
 
     // Each phone to its own field first, then the rest to any free field.
-    std::vector<int> waiting;
     for (int i : tels) {
         const int slot = phoneSlot(props[static_cast<std::size_t>(i)]);
         if (s.tel[static_cast<std::size_t>(slot)] < 0)
@@ -210,17 +217,18 @@ public:
         result.record.set(Field::Birth, kBlankBirthDate);
     }
 
-    void set(Field f, std::string_view utf8, const std::string &property)
+    void set(Field f, std::string_view utf8, std::string_view property)
     {
         Cp1252Text t = utf8ToCp1252(utf8);
         if (t.changed()) {
-            result.losses.push_back({f, LossKind::Transliterated, property, std::string(utf8)});
+            result.losses.push_back(
+                {f, LossKind::Transliterated, std::string(property), std::string(utf8)});
             result.transliteratedCharacters += t.transliterated + t.unrepresentable;
         }
         const std::size_t max = fieldLayout(f).maxLength;
         if (t.bytes.size() > max) {
-            result.losses.push_back(
-                {f, LossKind::Cut, property, cp1252ToUtf8(std::string_view(t.bytes).substr(max))});
+            result.losses.push_back({f, LossKind::Cut, std::string(property),
+                                     cp1252ToUtf8(std::string_view(t.bytes).substr(max))});
             t.bytes.resize(max);
         }
         result.record.set(f, t.bytes);
@@ -396,8 +404,8 @@ MappedContact cardToContact(const VCard &card)
         const VCardProperty &p = prop(i);
         if (!hasText(p))
             continue;
-        if ((p.name == "N" && i != s.n) || (p.name == "ORG" && i != s.org) ||
-            (p.name == "BDAY" && i != s.bday) || (p.name == "CATEGORIES" && i != s.categories))
+        if ((p.name == "N"sv && i != s.n) || (p.name == "ORG"sv && i != s.org) ||
+            (p.name == "BDAY"sv && i != s.bday) || (p.name == "CATEGORIES"sv && i != s.categories))
             m.loss(LossKind::NoField, p);
     }
     return std::move(m.result);
@@ -448,7 +456,7 @@ VCard mergeContactIntoCard(const ContactRecord &c, const VCard &base, VCardVersi
     std::vector<int> removed;
     auto setValue = [&](int index, std::string value) {
         VCardProperty &p = at(index);
-        std::erase_if(p.parameters, [](const VCardParameter &q) { return q.name == "VALUE"; });
+        std::erase_if(p.parameters, [](const VCardParameter &q) { return q.name == "VALUE"sv; });
         p.values = {std::move(value)};
     };
 

@@ -60,6 +60,12 @@ bool isCarriedByNature(std::string_view upperName);
 VCard contactToCard(const ContactRecord &contact, const std::string &uid, VCardVersion version,
                     std::vector<Loss> *losses = nullptr, int currentYear = 0 /* 0: now */);
 
+// Appends exactly what writeVCard(contactToCard(...), version) gives, without
+// building the card: for exporting many contacts quickly.
+void appendContactVCard(std::string &out, const ContactRecord &contact, std::string_view uid,
+                        VCardVersion version, std::vector<Loss> *losses = nullptr,
+                        int currentYear = 0);
+
 // The card base with only the properties the 16 fields map to (N, FN, ORG,
 // the mapped ADR, the mapped TELs, the mapped EMAIL, BDAY, the first
 // CATEGORIES value, NOTE) replaced by the contact's values; every other

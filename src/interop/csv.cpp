@@ -264,7 +264,7 @@ const std::vector<Column> &mailSuiteEnglish()
         {"E-mail 2 Address", Role::Email},
         {"E-mail 3 Address", Role::Email},
         {"Birthday", Role::Birthday, "m/d/y"},
-        {"Categories", Role::Categories},
+        {"Categories", Role::Categories, ";"},
         {"Notes", Role::Notes},
         {"Web Page", Role::Url},
         // What the suite writes about every contact, not data of the person.
@@ -319,7 +319,7 @@ const std::vector<Column> &mailSuiteFrench()
         {"Adresse de messagerie 2", Role::Email},
         {"Adresse de messagerie 3", Role::Email},
         {"Anniversaire", Role::Birthday, "d/m/y"},
-        {"Catégories", Role::Categories},
+        {"Catégories", Role::Categories, ";"},
         {"Notes", Role::Notes},
         {"Page Web", Role::Url},
         {"Type de messagerie", Role::Ignore},
@@ -673,7 +673,15 @@ public:
             storedBirth(cell);
             break;
         case Role::Categories:
-            categories.push_back(cell);
+            // The suites separate categories with ';'; our own cell is one status.
+            if (col.kind.empty()) {
+                categories.push_back(cell);
+            } else {
+                for (const std::string &part : splitEscaped(cell, col.kind[0])) {
+                    if (!trimBlanks(part).empty())
+                        categories.emplace_back(trimBlanks(part));
+                }
+            }
             break;
         case Role::GroupMembership:
             // "* myContacts" and the like are the webmail's own groups.
@@ -951,7 +959,9 @@ CsvReadResult readCsvContacts(std::string_view bytes)
 {
     CsvReadResult result;
     std::string converted;
-    if (!isValidUtf8(bytes)) {
+    if (utf16ToUtf8(bytes, converted)) {
+        bytes = converted;
+    } else if (!isValidUtf8(bytes)) {
         // Mail suites write the system's code page: read it as cp1252.
         converted = cp1252ToUtf8(bytes);
         bytes = converted;

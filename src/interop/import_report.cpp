@@ -132,21 +132,30 @@ std::string ImportReport::toCsv(const Labels &labels) const
 std::string lossDetail(const Loss &loss)
 {
     std::string out(lossKindName(loss.kind));
-    if (!loss.property.empty())
-        out += " " + loss.property;
-    if (loss.field)
-        out += " " + std::string(fieldName(*loss.field));
-    out += ": " + loss.detail;
+    if (!loss.property.empty()) {
+        out += ' ';
+        out += loss.property;
+    }
+    if (loss.field) {
+        out += ' ';
+        out += fieldName(*loss.field);
+    }
+    out += ": ";
+    out += loss.detail;
     return out;
 }
 
 std::string problemDetail(const ReadProblem &problem)
 {
     std::string out(problemCodeName(problem.code));
-    if (problem.line > 0)
-        out += " line " + std::to_string(problem.line);
-    if (!problem.detail.empty())
-        out += ": " + problem.detail;
+    if (problem.line > 0) {
+        out += " line ";
+        out += std::to_string(problem.line);
+    }
+    if (!problem.detail.empty()) {
+        out += ": ";
+        out += problem.detail;
+    }
     return out;
 }
 

@@ -105,4 +105,65 @@ std::string unescapeText(std::string_view value)
     return out;
 }
 
+void appendFoldedLine(std::string &out, std::string_view line)
+{
+    constexpr std::size_t kFoldOctets = 75;
+    std::size_t limit = kFoldOctets;
+    while (line.size() > limit) {
+        std::size_t cut = limit;
+        while (cut > 0 && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80)
+            --cut;
+        out.append(line.substr(0, cut));
+        out += "\r\n ";
+        line.remove_prefix(cut);
+        limit = kFoldOctets - 1; // the leading blank counts
+    }
+    out.append(line);
+    out += "\r\n";
+}
+
+void endFoldedLine(std::string &out, std::size_t lineStart)
+{
+    if (out.size() - lineStart > 75) {
+        const std::string line = out.substr(lineStart);
+        out.resize(lineStart);
+        appendFoldedLine(out, line);
+        return;
+    }
+    out += "\r\n";
+}
+
+void splitUnescaped(std::string_view value, char sep, std::vector<std::string> &out)
+{
+    std::size_t start = 0;
+    std::size_t count = 0;
+    // Parts overwrite what out held, keeping the strings' storage.
+    auto put = [&](std::string_view text, bool escaped) {
+        if (count == out.size())
+            out.emplace_back();
+        if (escaped)
+            out[count] = unescapeText(text);
+        else
+            out[count].assign(text.data(), text.size());
+        ++count;
+    };
+    for (;;) {
+        // The next separator not escaped by a backslash.
+        std::size_t i = start;
+        bool escaped = false;
+        while (i < value.size() && value[i] != sep) {
+            if (value[i] == '\\' && i + 1 < value.size()) {
+                escaped = true;
+                ++i;
+            }
+            ++i;
+        }
+        put(value.substr(start, i - start), escaped);
+        if (i >= value.size())
+            break;
+        start = i + 1;
+    }
+    out.resize(count);
+}
+
 } // namespace vcq::interop::detail

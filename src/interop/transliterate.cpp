@@ -8,6 +8,8 @@
 #include <unicode/translit.h>
 #include <unicode/unistr.h>
 
+#include <array>
+#include <cstdint>
 #include <memory>
 
 namespace vcq::interop
@@ -71,7 +73,108 @@ bool fitsCp1252(const QString &text)
     return true;
 }
 
+// Both directions of the cp1252 table, built once from the shared crossing.
+struct Tables {
+    std::array<std::string, 256> utf8;
+    std::array<std::int16_t, 0x2200> byteOf; // code point -> byte, -1 for none
+    Tables()
+    {
+        byteOf.fill(-1);
+        for (int b = 0; b < 256; ++b) {
+            const char c = static_cast<char>(b);
+            const QString text = fromCp1252(std::string_view(&c, 1));
+            utf8[static_cast<std::size_t>(b)] = text.toUtf8().toStdString();
+            const char16_t code = text.at(0).unicode();
+            if (code < byteOf.size())
+                byteOf[code] = static_cast<std::int16_t>(b);
+        }
+    }
+};
+
+const Tables &tables()
+{
+    static const Tables t;
+    return t;
+}
+
+// The cp1252 bytes when every character has one; false otherwise (and for
+// bad UTF-8). No character cp1252 holds composes with another, so such a
+// text is already in composed form.
+bool directCp1252(std::string_view s, std::string &out)
+{
+    const Tables &t = tables();
+    out.clear();
+    out.reserve(s.size());
+    std::size_t i = 0;
+    while (i < s.size()) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+            ++i;
+            continue;
+        }
+        char32_t code = 0;
+        std::size_t len = 0;
+        if ((c & 0xE0) == 0xC0 && i + 1 < s.size()) {
+            code = c & 0x1F;
+            len = 2;
+        } else if ((c & 0xF0) == 0xE0 && i + 2 < s.size()) {
+            code = c & 0x0F;
+            len = 3;
+        } else {
+            return false;
+        }
+        for (std::size_t k = 1; k < len; ++k) {
+            const auto cc = static_cast<unsigned char>(s[i + k]);
+            if ((cc & 0xC0) != 0x80)
+                return false;
+            code = (code << 6) | (cc & 0x3F);
+        }
+        if ((len == 2 && code < 0x80) || (len == 3 && code < 0x800) || code >= t.byteOf.size() ||
+            t.byteOf[code] < 0)
+            return false;
+        out += static_cast<char>(t.byteOf[code]);
+        i += len;
+    }
+    return true;
+}
+
 } // namespace
+
+void appendCp1252AsUtf8(std::string &out, std::string_view bytes)
+{
+    const Tables &t = tables();
+    for (char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 0x80)
+            out += c;
+        else
+            out += t.utf8[b];
+    }
+}
+
+bool utf16ToUtf8(std::string_view bytes, std::string &out)
+{
+    if (bytes.size() < 2)
+        return false;
+    const auto b0 = static_cast<unsigned char>(bytes[0]);
+    const auto b1 = static_cast<unsigned char>(bytes[1]);
+    const bool little = b0 == 0xFF && b1 == 0xFE;
+    const bool big = b0 == 0xFE && b1 == 0xFF;
+    if (!little && !big)
+        return false;
+    std::u16string units;
+    units.reserve(bytes.size() / 2);
+    for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
+        const auto lo = static_cast<unsigned char>(bytes[little ? i : i + 1]);
+        const auto hi = static_cast<unsigned char>(bytes[little ? i + 1 : i]);
+        units += static_cast<char16_t>(hi << 8 | lo);
+    }
+    out = QString::fromUtf16(units.data(), static_cast<qsizetype>(units.size()))
+              .toUtf8()
+              .toStdString();
+    return true;
+}
 
 bool isValidUtf8(std::string_view s)
 {
@@ -114,7 +217,10 @@ std::string cp1252ToUtf8(std::string_view bytes)
 {
     if (isAscii(bytes))
         return std::string(bytes);
-    return fromCp1252(bytes).toUtf8().toStdString();
+    std::string out;
+    out.reserve(bytes.size() * 2);
+    appendCp1252AsUtf8(out, bytes);
+    return out;
 }
 
 Cp1252Text utf8ToCp1252(std::string_view utf8)
@@ -124,6 +230,8 @@ Cp1252Text utf8ToCp1252(std::string_view utf8)
         result.bytes = std::string(utf8);
         return result;
     }
+    if (directCp1252(utf8, result.bytes))
+        return result;
     int invalid = 0;
     if (!isValidUtf8(utf8)) {
         // QString turns each bad sequence into U+FFFD, which has no cp1252 form.

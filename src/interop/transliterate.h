@@ -24,6 +24,11 @@ Cp1252Text utf8ToCp1252(std::string_view utf8);
 // Every byte 0..255 has a form; the five bytes cp1252 leaves undefined map to
 // the control code points of the same number.
 std::string cp1252ToUtf8(std::string_view bytes);
+void appendCp1252AsUtf8(std::string &out, std::string_view bytes);
+
+// Text that starts with a UTF-16 byte order mark (some Windows programs save
+// contacts that way) as UTF-8 in out; false, out untouched, for anything else.
+bool utf16ToUtf8(std::string_view bytes, std::string &out);
 
 // Valid UTF-8 (no overlong forms, surrogates or values above U+10FFFF).
 bool isValidUtf8(std::string_view bytes);

@@ -1,5 +1,7 @@
 #include "vcard.h"
 
+#include "text_util.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
@@ -7,18 +9,8 @@
 namespace vcq::interop
 {
 
-namespace
-{
-
-bool equalsNoCase(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
-} // namespace
+using namespace std::string_view_literals;
+using detail::equalsNoCase;
 
 std::string_view versionText(VCardVersion v)
 {
@@ -33,22 +25,45 @@ std::string_view versionText(VCardVersion v)
     return "3.0";
 }
 
-ValueKind valueKindOf(std::string_view name)
+ValueKind valueKindOf(std::string_view n)
 {
-    if (name == "N" || name == "ADR" || name == "ORG" || name == "GENDER")
-        return ValueKind::Structured;
-    if (name == "CATEGORIES" || name == "NICKNAME")
-        return ValueKind::List;
-    static constexpr std::string_view kText[] = {
-        "FN",    "NOTE", "TEL",   "EMAIL",  "BDAY",   "ANNIVERSARY", "UID",
-        "TITLE", "ROLE", "LABEL", "MAILER", "PRODID", "REV",         "SORT-STRING",
-        "KIND",  "LANG", "TZ",    "CLASS",  "NAME",   "SOURCE",      "SUMMARY",
+    // Asked for every property read and written: sorted by length first.
+    auto any = [&](std::initializer_list<std::string_view> names) {
+        for (std::string_view name : names) {
+            if (n == name)
+                return true;
+        }
+        return false;
     };
-    for (std::string_view t : kText) {
-        if (name == t)
-            return ValueKind::Text;
+    switch (n.size()) {
+    case 1:
+        return n == "N"sv ? ValueKind::Structured : ValueKind::Raw;
+    case 2:
+        return any({"FN", "TZ"}) ? ValueKind::Text : ValueKind::Raw;
+    case 3:
+        if (any({"ADR", "ORG"}))
+            return ValueKind::Structured;
+        return any({"TEL", "UID", "REV"}) ? ValueKind::Text : ValueKind::Raw;
+    case 4:
+        return any({"NOTE", "BDAY", "ROLE", "KIND", "LANG", "NAME"}) ? ValueKind::Text
+                                                                     : ValueKind::Raw;
+    case 5:
+        return any({"EMAIL", "TITLE", "LABEL", "CLASS"}) ? ValueKind::Text : ValueKind::Raw;
+    case 6:
+        if (n == "GENDER"sv)
+            return ValueKind::Structured;
+        return any({"MAILER", "PRODID", "SOURCE"}) ? ValueKind::Text : ValueKind::Raw;
+    case 7:
+        return n == "SUMMARY"sv ? ValueKind::Text : ValueKind::Raw;
+    case 8:
+        return n == "NICKNAME"sv ? ValueKind::List : ValueKind::Raw;
+    case 10:
+        return n == "CATEGORIES"sv ? ValueKind::List : ValueKind::Raw;
+    case 11:
+        return any({"ANNIVERSARY", "SORT-STRING"}) ? ValueKind::Text : ValueKind::Raw;
+    default:
+        return ValueKind::Raw;
     }
-    return ValueKind::Raw;
 }
 
 const std::string &VCardProperty::value() const
@@ -70,7 +85,7 @@ std::vector<std::string> VCardProperty::parameterValues(std::string_view upperNa
 bool VCardProperty::hasType(std::string_view type) const
 {
     for (const VCardParameter &p : parameters) {
-        if (p.name != "TYPE")
+        if (p.name != "TYPE"sv)
             continue;
         for (const std::string &v : p.values) {
             if (equalsNoCase(v, type))
@@ -85,7 +100,7 @@ bool VCardProperty::isPreferred() const
     if (hasType("pref"))
         return true;
     for (const VCardParameter &p : parameters) {
-        if (p.name == "PREF")
+        if (p.name == "PREF"sv)
             return true;
     }
     return false;

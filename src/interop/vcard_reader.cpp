@@ -5,10 +5,13 @@
 
 #include <unicode/ucnv.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace vcq::interop
 {
+
+using namespace std::string_view_literals;
 
 using namespace detail;
 
@@ -138,13 +141,21 @@ bool convertWithIcu(std::string_view charset, std::string_view in, std::string &
 class Reader
 {
 public:
-    explicit Reader(std::string_view bytes) : m_in(bytes) {}
+    Reader(std::string_view bytes, const std::function<void(ReadCard &&)> &onCard,
+           const std::function<void(ReadProblem &&)> &onProblem)
+        : m_in(bytes), m_onCard(onCard), m_onProblem(onProblem)
+    {
+    }
 
-    VCardReadResult run()
+    void run()
     {
         if (m_in.substr(0, 3) == "\xEF\xBB\xBF")
             m_pos = 3;
-        std::string logical;
+        // The logical line being gathered: a view into the input while it is
+        // one physical line, copied into owned only once a fold continues it.
+        std::string owned;
+        std::string_view logical;
+        bool isOwned = false;
         int logicalLine = 0;
         bool logicalTooLarge = false;
         bool logicalIsQp = false;
@@ -165,15 +176,20 @@ public:
                 haveLogical && logicalIsQp && !logical.empty() && logical.back() == '=';
             const bool folded = haveLogical && !line.empty() && (line[0] == ' ' || line[0] == '\t');
             if (qpSoftBreak || folded) {
+                if (!isOwned) {
+                    owned.assign(logical);
+                    isOwned = true;
+                }
                 if (qpSoftBreak)
-                    logical.pop_back();
+                    owned.pop_back();
                 else
                     line.remove_prefix(1);
-                if (logical.size() + line.size() > kMaxPropertyBytes + 1024) {
+                if (owned.size() + line.size() > kMaxPropertyBytes + 1024) {
                     logicalTooLarge = true;
                 } else if (!logicalTooLarge) {
-                    logical.append(line);
+                    owned.append(line);
                 }
+                logical = owned;
                 continue;
             }
             if (haveLogical)
@@ -181,31 +197,34 @@ public:
             haveLogical = true;
             logicalLine = lineNo;
             logicalTooLarge = line.size() > kMaxPropertyBytes + 1024;
-            logical.assign(logicalTooLarge ? line.substr(0, 256) : line);
+            logical = logicalTooLarge ? line.substr(0, 256) : line;
+            isOwned = false;
             logicalIsQp = isQuotedPrintableLine(logical);
         }
         if (haveLogical)
             processLine(logical, logicalLine, logicalTooLarge);
         if (m_inCard)
             problem(m_cardNumber, m_cardLine, ReadProblemCode::NoEnd, "");
-        return std::move(m_result);
     }
 
 private:
     static bool isQuotedPrintableLine(std::string_view line)
     {
-        const std::size_t colon = line.find(':');
-        const std::string_view head = line.substr(0, colon);
-        const std::string upper = toUpperAscii(head);
-        return upper.find("QUOTED-PRINTABLE") != std::string::npos;
+        const std::string_view head = line.substr(0, line.find(':'));
+        for (std::size_t i = head.find_first_of("Qq"); i != std::string_view::npos;
+             i = head.find_first_of("Qq", i + 1)) {
+            if (startsWithNoCase(head.substr(i), "QUOTED-PRINTABLE"))
+                return true;
+        }
+        return false;
     }
 
     void problem(int card, int line, ReadProblemCode code, std::string detail)
     {
-        m_result.problems.push_back({card, line, code, std::move(detail)});
+        m_onProblem(ReadProblem{card, line, code, std::move(detail)});
     }
 
-    void processLine(const std::string &line, int lineNo, bool tooLarge)
+    void processLine(std::string_view line, int lineNo, bool tooLarge)
     {
         const std::string_view trimmed = trimBlanks(line);
         if (trimmed.empty())
@@ -220,12 +239,27 @@ private:
             }
             return;
         }
+        const bool isEnd = equalsNoCase(trimmed, "END:VCARD");
+        // 2.1 embeds a card in an empty AGENT property: it belongs to the
+        // outer card, whole, as the AGENT's value.
+        if (m_agentDepth > 0) {
+            m_agent->values.front() += '\n';
+            m_agent->values.front().append(line);
+            m_agentDepth += isBegin ? 1 : isEnd ? -1 : 0;
+            return;
+        }
+        if (isBegin && m_agent && m_agent->values.front().empty()) {
+            m_agent->values.front().assign(trimmed);
+            m_agentDepth = 1;
+            return;
+        }
+        m_agent = nullptr;
         if (isBegin) {
             problem(m_cardNumber, m_cardLine, ReadProblemCode::NoEnd, "");
             startCard(lineNo);
             return;
         }
-        if (equalsNoCase(trimmed, "END:VCARD")) {
+        if (isEnd) {
             finishCard();
             return;
         }
@@ -251,6 +285,9 @@ private:
         ++m_cardNumber;
         m_cardLine = lineNo;
         m_card = VCard{};
+        m_card.properties.reserve(16);
+        m_agent = nullptr;
+        m_agentDepth = 0;
         m_versionText.clear();
         m_malformedCount = 0;
         m_malformedLine = 0;
@@ -270,21 +307,28 @@ private:
         } else if (m_versionText == "4.0") {
             m_card.version = VCardVersion::V40;
         } else {
+            // Some writers leave VERSION out altogether; that alone loses nothing.
             m_card.version = VCardVersion::V30;
-            problem(m_cardNumber, m_cardLine, ReadProblemCode::UnknownVersion, m_versionText);
+            if (!m_versionText.empty())
+                problem(m_cardNumber, m_cardLine, ReadProblemCode::UnknownVersion, m_versionText);
         }
         if (!hasName()) {
             problem(m_cardNumber, m_cardLine, ReadProblemCode::NoName, "");
             return;
         }
-        m_result.cards.push_back({std::move(m_card), m_cardNumber, m_cardLine});
+        ReadCard done{std::move(m_card), m_cardNumber, m_cardLine};
+        m_onCard(std::move(done));
+        // What the receiver left behind is reused for the next card's
+        // properties: their strings and lists keep their storage.
+        for (VCardProperty &p : done.card.properties)
+            m_pool.push_back(std::move(p));
     }
 
     bool hasName() const
     {
         for (const VCardProperty &p : m_card.properties) {
-            if (p.name != "N" && p.name != "FN" && p.name != "ORG" && p.name != "EMAIL" &&
-                p.name != "TEL")
+            if (p.name != "N"sv && p.name != "FN"sv && p.name != "ORG"sv && p.name != "EMAIL"sv &&
+                p.name != "TEL"sv)
                 continue;
             for (const std::string &v : p.values) {
                 if (!trimBlanks(v).empty())
@@ -310,10 +354,10 @@ private:
             malformed(lineNo);
             return;
         }
-        VCardProperty p;
+        VCardProperty p = pooledProperty();
         std::string_view fullName = line.substr(0, i);
         if (const auto dot = fullName.rfind('.'); dot != std::string_view::npos) {
-            p.group = std::string(fullName.substr(0, dot));
+            p.group.assign(fullName.substr(0, dot));
             fullName.remove_prefix(dot + 1);
         }
         if (fullName.empty()) {
@@ -368,22 +412,55 @@ private:
         }
         std::string_view value = line.substr(i + 1);
 
-        if (p.name == "VERSION") {
+        if (p.name == "VERSION"sv) {
             m_versionText = std::string(trimBlanks(value));
             return;
         }
         decodeValue(p, value, lineNo);
         m_card.properties.push_back(std::move(p));
+        if (m_card.properties.back().name == "AGENT"sv && !m_card.properties.back().values.empty())
+            m_agent = &m_card.properties.back();
+    }
+
+    VCardProperty pooledProperty()
+    {
+        if (m_pool.empty())
+            return VCardProperty{};
+        VCardProperty p = std::move(m_pool.back());
+        m_pool.pop_back();
+        p.group.clear();
+        p.name.clear();
+        p.parameters.clear();
+        return p; // values are overwritten in place by decodeValue
     }
 
     static void addParameter(VCardProperty &p, const std::string &name,
                              std::vector<std::string> values)
     {
-        if (name == "TYPE") {
-            for (std::string &v : values)
-                v = toLowerAscii(trimBlanks(v));
+        if (name == "TYPE"sv) {
+            // A quoted list, TYPE="voice,home", is the same as the bare list.
+            const bool lists = std::any_of(values.begin(), values.end(), [](const std::string &v) {
+                return v.find(',') != std::string::npos;
+            });
+            if (lists) {
+                std::vector<std::string> split;
+                for (std::string &v : values) {
+                    for (std::string &part : splitEscaped(v, ','))
+                        split.push_back(std::move(part));
+                }
+                values = std::move(split);
+            }
+            for (std::string &v : values) {
+                const std::string_view t = trimBlanks(v);
+                if (t.size() != v.size())
+                    v = std::string(t);
+                for (char &c : v) {
+                    if (c >= 'A' && c <= 'Z')
+                        c = static_cast<char>(c - 'A' + 'a');
+                }
+            }
             for (VCardParameter &existing : p.parameters) {
-                if (existing.name == "TYPE") {
+                if (existing.name == "TYPE"sv) {
                     existing.values.insert(existing.values.end(), values.begin(), values.end());
                     return;
                 }
@@ -419,27 +496,59 @@ private:
 
     void decodeValue(VCardProperty &p, std::string_view raw, int lineNo)
     {
+        // Most values are plain text: copied in place, with no decoding.
+        if (p.parameters.empty() ||
+            std::none_of(p.parameters.begin(), p.parameters.end(), [](const VCardParameter &q) {
+                return q.name == "ENCODING"sv || q.name == "CHARSET"sv;
+            })) {
+            const ValueKind kind = valueKindOf(p.name);
+            const bool plain = kind == ValueKind::Raw || (kind == ValueKind::Text &&
+                                                          raw.find('\\') == std::string_view::npos);
+            const bool utf8 = !hasHighBytes(raw) || isValidUtf8(raw);
+            if (plain && utf8) {
+                p.values.resize(1);
+                p.values[0].assign(raw.data(), raw.size());
+                return;
+            }
+            if (utf8 && (kind == ValueKind::Structured || kind == ValueKind::List)) {
+                splitUnescaped(raw, kind == ValueKind::List ? ',' : ';', p.values);
+                return;
+            }
+        }
+        p.values.clear();
         std::string value;
-        const std::string encoding = toUpperAscii(takeParameter(p, "ENCODING"));
+        std::string encoding;
+        for (const VCardParameter &param : p.parameters) {
+            if (param.name == "ENCODING"sv && !param.values.empty())
+                encoding = toUpperAscii(param.values.front());
+        }
+        // Binary data stays encoded and says so; decoded text no longer is.
+        if (encoding == "BASE64"sv || encoding == "B"sv) {
+            for (VCardParameter &param : p.parameters) {
+                if (param.name == "ENCODING"sv)
+                    param.values = {"b"};
+            }
+        } else {
+            takeParameter(p, "ENCODING");
+        }
         bool binary = false;
-        if (encoding == "QUOTED-PRINTABLE") {
+        if (encoding == "QUOTED-PRINTABLE"sv) {
             if (!decodeQuotedPrintable(raw, value))
                 problem(m_cardNumber, lineNo, ReadProblemCode::BadQuotedPrintable, p.name);
-        } else if (encoding == "BASE64" || encoding == "B") {
+        } else if (encoding == "BASE64"sv || encoding == "B"sv) {
             binary = true;
             value.reserve(raw.size());
             for (char c : raw) {
                 if (c != ' ' && c != '\t')
                     value += c;
             }
-            p.parameters.push_back({"ENCODING", {"b"}});
         } else {
-            value = std::string(raw);
+            value.assign(raw.data(), raw.size());
         }
 
         const std::string charset = takeParameter(p, "CHARSET");
         if (!binary)
-            value = toUtf8(value, charset, p.name, lineNo);
+            value = toUtf8(std::move(value), charset, p.name, lineNo);
 
         const ValueKind kind = binary ? ValueKind::Raw : valueKindOf(p.name);
         switch (kind) {
@@ -447,18 +556,20 @@ private:
             p.values.push_back(std::move(value));
             break;
         case ValueKind::Text:
-            p.values.push_back(unescapeText(value));
+            if (value.find('\\') == std::string::npos)
+                p.values.push_back(std::move(value));
+            else
+                p.values.push_back(unescapeText(value));
             break;
         case ValueKind::Structured:
         case ValueKind::List:
-            for (const std::string &part : splitEscaped(value, kind == ValueKind::List ? ',' : ';'))
-                p.values.push_back(unescapeText(part));
+            splitUnescaped(value, kind == ValueKind::List ? ',' : ';', p.values);
             break;
         }
     }
 
-    std::string toUtf8(const std::string &value, const std::string &charset,
-                       const std::string &property, int lineNo)
+    std::string toUtf8(std::string value, const std::string &charset, const std::string &property,
+                       int lineNo)
     {
         if (!hasHighBytes(value))
             return value;
@@ -494,13 +605,17 @@ private:
 
     std::string_view m_in;
     std::size_t m_pos = 0;
-    VCardReadResult m_result;
+    const std::function<void(ReadCard &&)> &m_onCard;
+    const std::function<void(ReadProblem &&)> &m_onProblem;
     bool m_inCard = false;
     bool m_outsideReported = false;
     int m_cardNumber = 0;
     int m_cardLine = 0;
     VCard m_card;
     std::string m_versionText;
+    std::vector<VCardProperty> m_pool;
+    VCardProperty *m_agent = nullptr; // the property just read, when it is an AGENT
+    int m_agentDepth = 0;             // inside the card an AGENT embeds
     int m_malformedCount = 0;
     int m_malformedLine = 0;
     bool m_invalidUtf8Reported = false;
@@ -508,9 +623,22 @@ private:
 
 } // namespace
 
+void readVCards(std::string_view bytes, const std::function<void(ReadCard &&)> &onCard,
+                const std::function<void(ReadProblem &&)> &onProblem)
+{
+    std::string converted;
+    if (utf16ToUtf8(bytes, converted))
+        bytes = converted;
+    Reader(bytes, onCard, onProblem).run();
+}
+
 VCardReadResult readVCards(std::string_view bytes)
 {
-    return Reader(bytes).run();
+    VCardReadResult result;
+    readVCards(
+        bytes, [&](ReadCard &&card) { result.cards.push_back(std::move(card)); },
+        [&](ReadProblem &&problem) { result.problems.push_back(std::move(problem)); });
+    return result;
 }
 
 } // namespace vcq::interop

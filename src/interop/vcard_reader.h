@@ -7,6 +7,7 @@
 #include "vcard.h"
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,11 +24,11 @@ enum class ReadProblemCode {
     BadCharset,         // unknown CHARSET= or bytes not valid in it: read as cp1252/UTF-8
     InvalidUtf8,        // bytes that are not UTF-8 were read as cp1252
     PropertyTooLarge,   // a property over kMaxPropertyBytes was dropped
-    UnknownVersion,     // VERSION missing or not 2.1/3.0/4.0: read as 3.0
-    NoName,             // card not imported: neither N nor FN has any text
+    UnknownVersion,     // VERSION other than 2.1/3.0/4.0: read as 3.0 (a missing one is fine)
+    NoName,             // card not imported: no N, FN, ORG, EMAIL or TEL with any text
     // CSV only
     UnknownCsvHeader, // nothing imported; detail lists the expected columns
-    UnclosedQuote,    // a quoted CSV field runs to the end of the file
+    UnclosedQuote,    // a quote never closed: read as a plain character from there on
     WrongColumnCount, // a CSV row with more cells than the header: extra cells ignored
     BadDate,          // a date cell that could not be read
 };
@@ -58,5 +59,10 @@ struct VCardReadResult {
 inline constexpr std::size_t kMaxPropertyBytes = 16u * 1024u * 1024u;
 
 VCardReadResult readVCards(std::string_view bytes);
+
+// The same reading, handing each card and problem on as soon as it is read,
+// so a large file is never held as cards all at once.
+void readVCards(std::string_view bytes, const std::function<void(ReadCard &&)> &onCard,
+                const std::function<void(ReadProblem &&)> &onProblem);
 
 } // namespace vcq::interop

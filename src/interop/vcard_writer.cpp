@@ -5,30 +5,12 @@
 namespace vcq::interop
 {
 
+using namespace std::string_view_literals;
+
 using namespace detail;
 
 namespace
 {
-
-constexpr std::size_t kFoldOctets = 75;
-
-// Appends one content line, folded so that no line passes 75 octets and no
-// UTF-8 sequence is split, then CRLF.
-void appendFolded(std::string &out, std::string_view line)
-{
-    std::size_t limit = kFoldOctets;
-    while (line.size() > limit) {
-        std::size_t cut = limit;
-        while (cut > 0 && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80)
-            --cut;
-        out.append(line.substr(0, cut));
-        out += "\r\n ";
-        line.remove_prefix(cut);
-        limit = kFoldOctets - 1; // the leading blank counts
-    }
-    out.append(line);
-    out += "\r\n";
-}
 
 std::string escapeRaw(std::string_view value)
 {
@@ -116,36 +98,23 @@ Prepared prepare(const VCardProperty &p, VCardVersion version)
     Prepared out;
     bool base64 = false;
     bool preferred = false;
+    bool hasPrefParameter = false;
     std::vector<std::string> types;
-    std::string valueParam;
     for (const VCardParameter &param : p.parameters) {
-        if (param.name == "CHARSET")
-            continue;
-        if (param.name == "ENCODING") {
+        if (param.name == "ENCODING"sv) {
             const std::string enc = param.values.empty() ? "" : toUpperAscii(param.values[0]);
-            base64 = base64 || enc == "B" || enc == "BASE64";
-            continue;
-        }
-        if (param.name == "TYPE") {
+            base64 = base64 || enc == "B"sv || enc == "BASE64"sv;
+        } else if (param.name == "TYPE"sv) {
             for (const std::string &t : param.values) {
                 if (equalsNoCase(t, "pref"))
                     preferred = true;
                 else if (!t.empty())
                     types.push_back(toLowerAscii(t));
             }
-            continue;
-        }
-        if (param.name == "PREF") {
+        } else if (param.name == "PREF"sv) {
             preferred = true;
-            if (version == VCardVersion::V40)
-                out.parameters.push_back(param);
-            continue;
+            hasPrefParameter = true;
         }
-        if (param.name == "VALUE") {
-            valueParam = param.values.empty() ? "" : toLowerAscii(param.values[0]);
-            continue;
-        }
-        out.parameters.push_back(param);
     }
 
     std::string value;
@@ -168,27 +137,52 @@ Prepared prepare(const VCardProperty &p, VCardVersion version)
     }
 
     // A tel: URI is only a URI in 4.0; other versions take the number.
-    if (p.name == "TEL" && version != VCardVersion::V40 && startsWithNoCase(value, "tel:")) {
+    bool dropValueParameter = false;
+    if (p.name == "TEL"sv && version != VCardVersion::V40 && startsWithNoCase(value, "tel:")) {
         value.erase(0, 4);
-        if (valueParam == "uri")
-            valueParam.clear();
+        dropValueParameter = true;
     }
-    if (base64 && version == VCardVersion::V40) {
+    const bool dataUri = base64 && version == VCardVersion::V40;
+    if (dataUri) {
         value = "data:" + mediaTypeOf(p) + ";base64," + value;
         types.clear();
-        valueParam.clear();
-    } else if (base64) {
-        out.parameters.push_back({"ENCODING", {"b"}});
+        dropValueParameter = true;
     }
-    if (!valueParam.empty() &&
-        !(valueParam == "uri" && version != VCardVersion::V40 && p.name == "TEL"))
-        out.parameters.push_back({"VALUE", {valueParam}});
     if (preferred && version != VCardVersion::V40)
         types.push_back("pref");
-    if (preferred && version == VCardVersion::V40 && p.parameterValues("PREF").empty())
+
+    // The parameters in the order read, each in the target version's form.
+    bool typeWritten = false;
+    for (const VCardParameter &param : p.parameters) {
+        if (param.name == "CHARSET"sv)
+            continue;
+        if (param.name == "ENCODING"sv) {
+            if (base64 && !dataUri)
+                out.parameters.push_back({"ENCODING", {"b"}});
+            continue;
+        }
+        if (param.name == "TYPE"sv) {
+            if (!typeWritten && !types.empty())
+                out.parameters.push_back({"TYPE", types});
+            typeWritten = true;
+            continue;
+        }
+        if (param.name == "PREF"sv) {
+            if (version == VCardVersion::V40)
+                out.parameters.push_back(param);
+            continue;
+        }
+        if (param.name == "VALUE"sv) {
+            if (!dropValueParameter)
+                out.parameters.push_back(param);
+            continue;
+        }
+        out.parameters.push_back(param);
+    }
+    if (!typeWritten && !types.empty())
+        out.parameters.push_back({"TYPE", types});
+    if (preferred && version == VCardVersion::V40 && !hasPrefParameter)
         out.parameters.push_back({"PREF", {"1"}});
-    if (!types.empty())
-        out.parameters.insert(out.parameters.begin(), {"TYPE", types});
     out.value = std::move(value);
     return out;
 }
@@ -209,7 +203,7 @@ void appendVCard(std::string &out, const VCard &card, VCardVersion version)
     out += "\r\n";
     std::string line;
     for (const VCardProperty &p : card.properties) {
-        if (p.name.empty() || p.name == "VERSION" || p.name == "BEGIN" || p.name == "END")
+        if (p.name.empty() || p.name == "VERSION"sv || p.name == "BEGIN"sv || p.name == "END"sv)
             continue;
         const Prepared prepared = prepare(p, version);
         line.clear();
@@ -230,7 +224,7 @@ void appendVCard(std::string &out, const VCard &card, VCardVersion version)
         }
         line += ':';
         line += prepared.value;
-        appendFolded(out, line);
+        appendFoldedLine(out, line);
     }
     out += "END:VCARD\r\n";
 }

@@ -1,0 +1,80 @@
+// Helpers shared by the interop tests: files, records and running the
+// independent programs the tests compare against.
+#pragma once
+
+#include "store/contact_record.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QString>
+#include <QStringList>
+
+#include <initializer_list>
+#include <string>
+#include <utility>
+
+namespace vcq::test
+{
+
+inline QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+inline bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+inline QByteArray qb(const std::string &s)
+{
+    return QByteArray(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+// A contact with the given fields (cp1252 bytes); the rest empty, the birth
+// date blank unless given.
+inline ContactRecord contact(std::initializer_list<std::pair<Field, std::string>> fields)
+{
+    ContactRecord r;
+    r.set(Field::Birth, "  -  -  ");
+    for (const auto &[f, v] : fields)
+        r.set(f, v);
+    return r;
+}
+
+struct ProcessResult {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+// Runs a program to its end (bounded), with an optional standard input.
+inline ProcessResult run(const QString &program, const QStringList &args,
+                         const QByteArray &input = {}, const QString &workDir = {})
+{
+    QProcess p;
+    if (!workDir.isEmpty())
+        p.setWorkingDirectory(workDir);
+    p.start(program, args);
+    ProcessResult r;
+    if (!p.waitForStarted(10000))
+        return r;
+    if (!input.isEmpty())
+        p.write(input);
+    p.closeWriteChannel();
+    if (!p.waitForFinished(120000)) {
+        p.kill();
+        p.waitForFinished();
+        return r;
+    }
+    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = p.readAllStandardOutput();
+    r.err = p.readAllStandardError();
+    return r;
+}
+
+} // namespace vcq::test

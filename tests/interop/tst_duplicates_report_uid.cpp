@@ -1,0 +1,179 @@
+// The duplicate rule, the import report's counts and saved forms, and the
+// contact UIDs kept beside the data file.
+#include "contact_uid.h"
+#include "csv.h"
+#include "duplicates.h"
+#include "import_report.h"
+#include "interop_test_util.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+#include <set>
+
+using namespace vcq;
+using namespace vcq::interop;
+
+class TestDuplicatesReportUid : public QObject
+{
+    Q_OBJECT
+private slots:
+    void duplicates_data();
+    void duplicates();
+    void indexFindsAmongMany();
+    void reportCountsAndForms();
+    void uidsStayAndAreUnique();
+    void damagedIdFileIsNotReplaced();
+};
+
+void TestDuplicatesReportUid::duplicates_data()
+{
+    QTest::addColumn<ContactRecord>("a");
+    QTest::addColumn<ContactRecord>("b");
+    QTest::addColumn<bool>("duplicate");
+
+    using test::contact;
+    const ContactRecord base = contact({{Field::LastName, "Dupont"},
+                                        {Field::FirstName, "Jean"},
+                                        {Field::Phone1, "01 23 45 67 89"},
+                                        {Field::Email, "jean@example.fr"}});
+    QTest::newRow("same phone written differently") << base
+                                                    << contact({{Field::LastName, "DUPONT "},
+                                                                {Field::FirstName, "jean"},
+                                                                {Field::Cell, "01.23.45.67.89"}})
+                                                    << true;
+    QTest::newRow("same e-mail in other case") << base
+                                               << contact({{Field::LastName, "Dupont"},
+                                                           {Field::FirstName, "Jean"},
+                                                           {Field::Email, "JEAN@example.FR"}})
+                                               << true;
+    QTest::newRow("same name, other phone and e-mail")
+        << base
+        << contact({{Field::LastName, "Dupont"},
+                    {Field::FirstName, "Jean"},
+                    {Field::Phone1, "02"},
+                    {Field::Email, "other@example.fr"}})
+        << false;
+    QTest::newRow("same name, nothing else")
+        << contact({{Field::LastName, "Dupont"}, {Field::FirstName, "Jean"}})
+        << contact({{Field::LastName, "Dupont"}, {Field::FirstName, "Jean"}}) << false;
+    QTest::newRow("other first name") << base
+                                      << contact({{Field::LastName, "Dupont"},
+                                                  {Field::FirstName, "Jeanne"},
+                                                  {Field::Phone1, "01 23 45 67 89"}})
+                                      << false;
+    QTest::newRow("accented capitals fold")
+        << contact({{Field::LastName, "\xC9lise"}, {Field::Email, "e@x"}})
+        << contact({{Field::LastName, "\xE9lise"}, {Field::Email, "e@x"}}) << true;
+}
+
+void TestDuplicatesReportUid::duplicates()
+{
+    QFETCH(ContactRecord, a);
+    QFETCH(ContactRecord, b);
+    QFETCH(bool, duplicate);
+    QCOMPARE(isDuplicate(a, b), duplicate);
+    QCOMPARE(isDuplicate(b, a), duplicate);
+    DuplicateIndex index;
+    index.add(a, 7);
+    QCOMPARE(index.find(b).has_value(), duplicate);
+    if (duplicate)
+        QCOMPARE(*index.find(b), 7);
+}
+
+void TestDuplicatesReportUid::indexFindsAmongMany()
+{
+    // Many contacts of one name: the one sharing a phone is found by number.
+    DuplicateIndex index;
+    for (int i = 0; i < 1000; ++i)
+        index.add(test::contact({{Field::LastName, "Smith"},
+                                 {Field::FirstName, "John"},
+                                 {Field::Phone2, "555-" + std::to_string(i)}}),
+                  i + 1);
+    QCOMPARE(index.size(), std::size_t(1000));
+    const auto found = index.find(test::contact(
+        {{Field::LastName, "smith"}, {Field::FirstName, "JOHN"}, {Field::Phone3, "555 742"}}));
+    QVERIFY(found);
+    QCOMPARE(*found, 743);
+    QVERIFY(!index.find(test::contact(
+        {{Field::LastName, "Smith"}, {Field::FirstName, "John"}, {Field::Phone1, "1"}})));
+}
+
+void TestDuplicatesReportUid::reportCountsAndForms()
+{
+    ImportReport report;
+    report.add({"a.vcf", 1, "Doe John", ReportEvent::Added, ""});
+    QVERIFY(!report.hasRemarks());
+    report.addProblem("a.vcf", {2, 9, ReadProblemCode::NoEnd, ""});
+    report.addLosses("a.vcf", 3, "Wałęsa, \"Lech\"",
+                     {{Field::LastName, LossKind::Transliterated, "N", "Wałęsa"},
+                      {Field::Comment, LossKind::Cut, "NOTE", "tail\tend\nmore"},
+                      {std::nullopt, LossKind::NoField, "PHOTO", "4 bytes"}});
+    QVERIFY(report.hasRemarks());
+    QCOMPARE(report.count(ReportEvent::Added), 1);
+    QCOMPARE(report.count(ReportEvent::BrokenCard), 1);
+    QCOMPARE(report.count(ReportEvent::Transliterated), 1);
+    QCOMPARE(report.count(ReportEvent::Cut), 1);
+    QCOMPARE(report.count(ReportEvent::DroppedData), 1);
+
+    const QStringList text =
+        QString::fromStdString(report.toText()).split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(text.size(), 6);
+    QCOMPARE(text[0], "file\tcard\tname\tevent\tdetail");
+    QCOMPARE(text[2], "a.vcf\t2\t\tbroken-card\tno-end line 9");
+    QCOMPARE(text[4], "a.vcf\t3\tWałęsa, \"Lech\"\tcut\tcut NOTE Comment: tail end more");
+
+    // The CSV form reads back as the same table.
+    ImportReport::Labels french = ImportReport::codeLabels();
+    french.event = [](ReportEvent e) {
+        return e == ReportEvent::Added ? std::string("ajouté") : std::string("autre");
+    };
+    french.columns = {"fichier", "fiche", "nom", "événement", "détail"};
+    const CsvRows rows = parseCsv(report.toCsv(french));
+    QCOMPARE(rows.rows.size(), std::size_t(6));
+    QCOMPARE(rows.rows[0][3], std::string("événement"));
+    QCOMPARE(rows.rows[1][3], std::string("ajouté"));
+    QCOMPARE(rows.rows[3][2], std::string("Wałęsa, \"Lech\""));
+    QCOMPARE(rows.rows[4][4], std::string("cut NOTE Comment: tail\tend\nmore"));
+}
+
+void TestDuplicatesReportUid::uidsStayAndAreUnique()
+{
+    const std::string data = QDir::current().filePath("VCQ97.NAM").toStdString();
+    QFile::remove(QString::fromStdString(ContactUids::idFilePath(data)));
+    std::error_code error;
+    const auto first = ContactUids::open(data, error);
+    QVERIFY(first && !error);
+    const auto again = ContactUids::open(data, error);
+    QVERIFY(again && !error);
+    QCOMPARE(again->uidFor(5), first->uidFor(5));
+
+    std::set<std::string> seen;
+    for (std::int32_t n : {1, 2, 255, 256, 65536, 2147483647}) {
+        const std::string uid = first->uidFor(n);
+        QVERIFY(uid.starts_with("urn:uuid:"));
+        QCOMPARE(uid.size(), std::size_t(45));
+        QVERIFY(seen.insert(uid).second);
+        QCOMPARE(first->recordNumberOf(uid), std::optional<std::int32_t>(n));
+    }
+    // Another file's UIDs are not ours.
+    const ContactUids other(ContactUids::randomId());
+    QVERIFY(other.uidFor(5) != first->uidFor(5));
+    QVERIFY(!first->recordNumberOf(other.uidFor(5)));
+    QVERIFY(!first->recordNumberOf("not a uid"));
+}
+
+void TestDuplicatesReportUid::damagedIdFileIsNotReplaced()
+{
+    const std::string data = QDir::current().filePath("damaged.NAM").toStdString();
+    const QString idPath = QString::fromStdString(ContactUids::idFilePath(data));
+    QVERIFY(test::writeFile(idPath, "not hex at all\n"));
+    std::error_code error;
+    QVERIFY(!ContactUids::open(data, error));
+    QVERIFY(error);
+    QCOMPARE(test::readFile(idPath), QByteArray("not hex at all\n"));
+}
+
+QTEST_GUILESS_MAIN(TestDuplicatesReportUid)
+#include "tst_duplicates_report_uid.moc"
