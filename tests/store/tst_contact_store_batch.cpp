@@ -112,6 +112,27 @@ private slots:
         }
     }
 
+    // A batch lists its contacts exactly as adding them one by one would,
+    // equal names included.
+    void batchListsAsSingleAddsDo()
+    {
+        std::vector<ContactRecord> batch;
+        for (int i = 0; i < 40; ++i)
+            batch.push_back(person(i % 3 ? "Same" : "Other" + std::to_string(i % 7), "x"));
+        const QString other = m_dir.filePath("ONE.NAM");
+        writeFile(path(), fileOf("+-++"));
+        writeFile(other, fileOf("+-++"));
+        ContactStore many, single;
+        many.open(path().toStdString());
+        many.loadContacts();
+        single.open(other.toStdString());
+        single.loadContacts();
+        many.addMany(batch);
+        for (const ContactRecord &r : batch)
+            single.add(r);
+        QCOMPARE(listed(many), listed(single));
+    }
+
     void reservedLastNameRefusesTheWholeBatch()
     {
         writeFile(path(), fileOf("+-"));
