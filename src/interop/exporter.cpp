@@ -3,7 +3,6 @@
 
 #include "contact_mapping.h"
 #include "csv.h"
-#include "vcard_writer.h"
 
 namespace vcq::interop
 {
@@ -41,9 +40,8 @@ ExportResult exportContacts(const std::vector<const ContactNode *> &contacts,
             appendCsvContact(result.bytes, record);
         } else {
             std::vector<Loss> losses;
-            const VCard card = contactToCard(record, uids.uidFor(node->RecordNumber), version,
-                                             &losses, currentYear);
-            appendVCard(result.bytes, card, version);
+            appendContactVCard(result.bytes, record, uids.uidFor(node->RecordNumber), version,
+                               &losses, currentYear);
             if (!losses.empty())
                 result.report.addLosses(target, number, contactName(record), losses);
         }
