@@ -1,10 +1,17 @@
 #include "main_texts.h"
 
+#include "store/store_error_texts.h"
+
 namespace vcq
 {
 
 namespace
 {
+
+QString storeText(StoreErrc kind, bool french)
+{
+    return QString::fromStdString(storeErrorText(kind, french));
+}
 
 MainTexts french()
 {
@@ -33,22 +40,7 @@ MainTexts french()
     t.ExitBut = QStringLiteral("&Quitter");
     t.quickDialHint = QStringLiteral("Numéroteur rapide");
     t.MsgLastNameRequired = QStringLiteral("Le nom est requis !");
-    t.MsgWrongFileFormat = QStringLiteral("Format de fichier invalide !");
     t.MsgDeletePrefix = QStringLiteral("Supprimer ");
-    t.MsgReservedLastName = QStringLiteral("Ce nom est réservé !");
-    t.MsgNoDataFile = QStringLiteral("Aucun fichier de données n'est ouvert");
-    t.MsgLinkLoop =
-        QStringLiteral("Le nom du fichier de données mène à une boucle de liens symboliques.");
-    t.MsgDanglingLink = QStringLiteral(
-        "Le nom du fichier de données est un lien symbolique vers un fichier qui n'existe pas.");
-    t.MsgNotRegularFile =
-        QStringLiteral("Le fichier de données n'est pas un fichier ordinaire "
-                       "(tube, périphérique ou dossier) ; il n'a pas été touché.");
-    t.MsgTooManyRecords = QStringLiteral("Le fichier de données contient plus de fiches que ce "
-                                         "programme ne peut en traiter ; il n'a pas été touché.");
-    t.MsgFileShrunk =
-        QStringLiteral("Un autre programme a raccourci le fichier de données ; rien n'a été écrit. "
-                       "Redémarrez le programme pour relire le fichier.");
     t.MsgFilterNotAFile = QStringLiteral(
         "« Filter.txt » n'est pas un fichier ordinaire (tube, périphérique ou dossier) ; il n'a "
         "pas été lu et la liste des statuts est vide.");
@@ -57,6 +49,14 @@ MainTexts french()
     t.MsgUnstorableField = QStringLiteral(
         "Le champ « %1 » contient des caractères que le fichier ne peut pas garder ; "
         "rien n'a été enregistré.");
+    t.MsgWrongFileFormat = storeText(StoreErrc::WrongFileFormat, true);
+    t.MsgReservedLastName = storeText(StoreErrc::ReservedLastName, true);
+    t.MsgNoDataFile = storeText(StoreErrc::NotOpen, true);
+    t.MsgLinkLoop = storeText(StoreErrc::LinkLoop, true);
+    t.MsgDanglingLink = storeText(StoreErrc::DanglingLink, true);
+    t.MsgNotRegularFile = storeText(StoreErrc::NotRegularFile, true);
+    t.MsgTooManyRecords = storeText(StoreErrc::TooManyRecords, true);
+    t.MsgFileShrunk = storeText(StoreErrc::FileShrunk, true);
     return t;
 }
 
@@ -87,20 +87,7 @@ MainTexts english()
     t.ExitBut = QStringLiteral("&Quit");
     t.quickDialHint = QStringLiteral("Quick Dial");
     t.MsgLastNameRequired = QStringLiteral("The last name is required !");
-    t.MsgWrongFileFormat = QStringLiteral("Wrong file format !");
     t.MsgDeletePrefix = QStringLiteral("Delete ");
-    t.MsgReservedLastName = QStringLiteral("This last name is reserved !");
-    t.MsgNoDataFile = QStringLiteral("No data file is open");
-    t.MsgLinkLoop = QStringLiteral("The data file's name leads round a loop of symbolic links.");
-    t.MsgDanglingLink =
-        QStringLiteral("The data file's name is a symbolic link to a file that does not exist.");
-    t.MsgNotRegularFile = QStringLiteral("The data file is not an ordinary file (a pipe, a "
-                                         "device or a folder); it has been left alone.");
-    t.MsgTooManyRecords = QStringLiteral("The data file holds more records than this program "
-                                         "can address; it has been left alone.");
-    t.MsgFileShrunk =
-        QStringLiteral("Another program has cut the data file short; nothing was written. "
-                       "Restart the program to read the file again.");
     t.MsgFilterNotAFile = QStringLiteral(
         "\"Filter.txt\" is not an ordinary file (a pipe, a device or a folder); it has been left "
         "unread and the status list is empty.");
@@ -109,6 +96,14 @@ MainTexts english()
         "empty.");
     t.MsgUnstorableField = QStringLiteral(
         "The field \"%1\" holds characters the data file cannot keep; nothing was saved.");
+    t.MsgWrongFileFormat = storeText(StoreErrc::WrongFileFormat, false);
+    t.MsgReservedLastName = storeText(StoreErrc::ReservedLastName, false);
+    t.MsgNoDataFile = storeText(StoreErrc::NotOpen, false);
+    t.MsgLinkLoop = storeText(StoreErrc::LinkLoop, false);
+    t.MsgDanglingLink = storeText(StoreErrc::DanglingLink, false);
+    t.MsgNotRegularFile = storeText(StoreErrc::NotRegularFile, false);
+    t.MsgTooManyRecords = storeText(StoreErrc::TooManyRecords, false);
+    t.MsgFileShrunk = storeText(StoreErrc::FileShrunk, false);
     return t;
 }
 

@@ -138,6 +138,7 @@ void TfrmMain::buildControls()
     buildForm();
     setTabOrder();
     followFieldEdits();
+    setupInterop();
 }
 
 void TfrmMain::buildCommandColumn()
