@@ -1,10 +1,17 @@
 #include "main_texts.h"
 
+#include "store/store_error_texts.h"
+
 namespace vcq
 {
 
 namespace
 {
+
+QString storeText(StoreErrc kind, Language language)
+{
+    return QString::fromStdString(storeErrorText(kind, language == Language::French));
+}
 
 MainTexts textsIn(Language language)
 {
@@ -34,27 +41,7 @@ MainTexts textsIn(Language language)
     t.ExitBut = pair({"&Quitter", "&Quit"});
     t.quickDialHint = pair({"Numéroteur rapide", "Quick Dial"});
     t.MsgLastNameRequired = pair({"Le nom est requis !", "The last name is required !"});
-    t.MsgWrongFileFormat = pair({"Format de fichier invalide !", "Wrong file format !"});
     t.MsgDeletePrefix = pair({"Supprimer ", "Delete "});
-    t.MsgReservedLastName = pair({"Ce nom est réservé !", "This last name is reserved !"});
-    t.MsgNoDataFile = pair({"Aucun fichier de données n'est ouvert", "No data file is open"});
-    t.MsgLinkLoop = pair({"Le nom du fichier de données mène à une boucle de liens symboliques.",
-                          "The data file's name leads round a loop of symbolic links."});
-    t.MsgDanglingLink = pair(
-        {"Le nom du fichier de données est un lien symbolique vers un fichier qui n'existe pas.",
-         "The data file's name is a symbolic link to a file that does not exist."});
-    t.MsgNotRegularFile = pair({"Le fichier de données n'est pas un fichier ordinaire (tube, "
-                                "périphérique ou dossier) ; il n'a pas été touché.",
-                                "The data file is not an ordinary file (a pipe, a device or a "
-                                "folder); it has been left alone."});
-    t.MsgTooManyRecords = pair({"Le fichier de données contient plus de fiches que ce programme ne "
-                                "peut en traiter ; il n'a pas été touché.",
-                                "The data file holds more records than this program can address; "
-                                "it has been left alone."});
-    t.MsgFileShrunk = pair({"Un autre programme a raccourci le fichier de données ; rien n'a été "
-                            "écrit. Redémarrez le programme pour relire le fichier.",
-                            "Another program has cut the data file short; nothing was written. "
-                            "Restart the program to read the file again."});
     t.MsgFilterNotAFile = pair({"« Filter.txt » n'est pas un fichier ordinaire (tube, périphérique "
                                 "ou dossier) ; il n'a pas été lu et la liste des statuts est vide.",
                                 "\"Filter.txt\" is not an ordinary file (a pipe, a device or a "
@@ -67,6 +54,14 @@ MainTexts textsIn(Language language)
         pair({"Le champ « %1 » contient des caractères que le fichier ne peut pas garder ; rien "
               "n'a été enregistré.",
               "The field \"%1\" holds characters the data file cannot keep; nothing was saved."});
+    t.MsgWrongFileFormat = storeText(StoreErrc::WrongFileFormat, language);
+    t.MsgReservedLastName = storeText(StoreErrc::ReservedLastName, language);
+    t.MsgNoDataFile = storeText(StoreErrc::NotOpen, language);
+    t.MsgLinkLoop = storeText(StoreErrc::LinkLoop, language);
+    t.MsgDanglingLink = storeText(StoreErrc::DanglingLink, language);
+    t.MsgNotRegularFile = storeText(StoreErrc::NotRegularFile, language);
+    t.MsgTooManyRecords = storeText(StoreErrc::TooManyRecords, language);
+    t.MsgFileShrunk = storeText(StoreErrc::FileShrunk, language);
     return t;
 }
 

@@ -140,6 +140,7 @@ void TfrmMain::buildControls()
     buildForm();
     setTabOrder();
     followFieldEdits();
+    setupInterop();
 }
 
 void TfrmMain::buildCommandColumn()

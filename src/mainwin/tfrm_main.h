@@ -20,6 +20,8 @@ class QComboBox;
 class QDialog;
 class QLabel;
 class QLineEdit;
+class QListView;
+class QMenu;
 class QPlainTextEdit;
 class QSvgRenderer;
 class QToolButton;
@@ -91,6 +93,16 @@ public:
     // Shows the message for an error that ended a command, in the window's language.
     void reportError(std::exception_ptr error);
 
+    // Import and export of contacts (tfrm_main_interop.cpp).
+    // Imports the files into the open data file behind a progress dialog that
+    // can cancel, then shows the report.
+    void importContacts(const QStringList &files, bool allowDuplicates);
+    void ImportContactsClick();
+    void ExportAllClick();
+    void ExportThisClick();
+    // The list's context menu, built anew each time with the current texts.
+    QMenu *createListMenu(QWidget *parent);
+
 public slots:
     // Sets every text of the window, the quick dialer's included, and
     // rebuilds the status list in that language.
@@ -103,6 +115,8 @@ signals:
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 
 private:
@@ -139,6 +153,11 @@ private:
     // The one ending: the position stored, the file closed, exitRequested.
     void endProgram();
     void lstListClick();
+    void setupInterop();
+    void exportNodes(const std::vector<const ContactNode *> &nodes, const QString &suggestedName);
+    QString rememberedFolder(const char *valueName);
+    void rememberFolder(const char *valueName, const QString &folder);
+    QString storeErrorText(const StoreError &error) const;
 
     // Runs a command as an event handler: an error ends it and is reported.
     template <typename F> void guarded(F &&command)
@@ -163,6 +182,7 @@ private:
     bool m_selectingByProgram = false;
     bool m_fillingComment = false;
     std::array<FieldBytes, kContactFieldCount> m_shownBytes;
+    bool m_allowDuplicates = false; // as last chosen in the import dialog
 
     ContactListModel *m_listModel = nullptr;
     QuickDial *m_quickDial = nullptr;

@@ -15,6 +15,7 @@
 #include <limits>
 #include <set>
 #include <string>
+#include <vector>
 
 #include <unistd.h>
 
@@ -60,6 +61,14 @@ public:
     // Writes a new contact into the lowest tombstone slot, else at the end,
     // and lists it. Returns its record number.
     std::int32_t add(const ContactRecord &contact);
+    // Adds many contacts at once: the lowest tombstones are filled first, the
+    // rest appended, and the whole batch reaches the disk with one flush.
+    // Returns their record numbers in the order given. All or nothing: when a
+    // write fails, what the batch wrote is undone, the list stays as it was
+    // and the error is thrown (should the undo fail too, the list is read
+    // again from the file, so that it still shows what the file holds). A
+    // reserved last name anywhere in the batch refuses it before any write.
+    std::vector<std::int32_t> addMany(const std::vector<ContactRecord> &contacts);
     // Rewrites a listed contact in place; a changed name moves it in the list.
     // False, with nothing written, when no listed contact has that number.
     bool rewrite(std::int32_t recordNumber, const ContactRecord &contact);
@@ -86,6 +95,8 @@ private:
     void scanRecords(bool listContacts);
     void scanRecordRange(bool listContacts);
     void requireOpen() const;
+    void undoBatch(const std::vector<std::pair<std::int32_t, ContactRecord>> &overwritten,
+                   std::int32_t recordCountBefore, const std::string &tailBefore);
 
     int m_fd = -1;
     ContactRecord m_header;

@@ -1,0 +1,187 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Adding many contacts in one batch: one flush for the whole batch instead of
+// one per contact, and a batch that fails part way is undone so that the file
+// and the list keep agreeing.
+#include "contact_store.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vcq
+{
+
+namespace
+{
+
+// A contact as the file keeps it: the header-only fields empty.
+ContactRecord withoutHeaderFields(const ContactRecord &contact)
+{
+    ContactRecord r = contact;
+    r.set(Field::Password, {});
+    r.set(Field::Protection, {});
+    r.set(Field::Reserved, {});
+    return r;
+}
+
+void writeAll(int fd, const unsigned char *data, std::size_t size, off_t offset)
+{
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::pwrite(fd, data + done, size - done, offset + static_cast<off_t>(done));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            throw StoreError::fromErrno(errno);
+        }
+        if (n == 0)
+            throw StoreError::io(101);
+        done += static_cast<std::size_t>(n);
+    }
+}
+
+void readAll(int fd, unsigned char *data, std::size_t size, off_t offset)
+{
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::pread(fd, data + done, size - done, offset + static_cast<off_t>(done));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            throw StoreError::fromErrno(errno);
+        }
+        if (n == 0)
+            throw StoreError::io(100);
+        done += static_cast<std::size_t>(n);
+    }
+}
+
+off_t offsetOf(std::int32_t slot)
+{
+    return static_cast<off_t>(slot) * static_cast<off_t>(kRecordSize);
+}
+
+} // namespace
+
+std::vector<std::int32_t> ContactStore::addMany(const std::vector<ContactRecord> &contacts)
+{
+    requireOpen();
+    for (const ContactRecord &c : contacts)
+        if (isReservedLastName(c.get(Field::LastName)))
+            throw StoreError::of(StoreErrc::ReservedLastName);
+    if (contacts.empty())
+        return {};
+    if (!m_slotsKnown)
+        scanRecords(false);
+
+    std::vector<ContactRecord> records;
+    records.reserve(contacts.size());
+    for (const ContactRecord &c : contacts)
+        records.push_back(withoutHeaderFields(c));
+
+    // Lowest tombstones first, then the end of the file.
+    std::vector<std::int32_t> slots;
+    slots.reserve(records.size());
+    for (auto it = m_freeSlots.begin(); it != m_freeSlots.end() && slots.size() < records.size();
+         ++it)
+        slots.push_back(*it);
+    const std::size_t reused = slots.size();
+    const std::int32_t countBefore = m_recordCount;
+    for (std::size_t i = reused; i < records.size(); ++i)
+        slots.push_back(countBefore + static_cast<std::int32_t>(i - reused));
+
+    // What the batch overwrites, byte for byte, so that a failure can put it back.
+    std::vector<std::pair<std::int32_t, ContactRecord>> overwritten;
+    overwritten.reserve(reused);
+    std::string tail; // bytes of a partial record after the last whole one
+    try {
+        struct stat st {
+        };
+        if (::fstat(m_fd, &st) != 0)
+            throw StoreError::fromErrno(errno);
+        if (reused < records.size() && st.st_size > offsetOf(countBefore)) {
+            tail.resize(static_cast<std::size_t>(st.st_size - offsetOf(countBefore)));
+            readAll(m_fd, reinterpret_cast<unsigned char *>(tail.data()), tail.size(),
+                    offsetOf(countBefore));
+        }
+        for (std::size_t i = 0; i < reused; ++i) {
+            unsigned char old[kRecordSize];
+            readAll(m_fd, old, kRecordSize, offsetOf(slots[i]));
+            overwritten.emplace_back(slots[i], ContactRecord::fromBytes(old));
+            writeAll(m_fd, records[i].data(), kRecordSize, offsetOf(slots[i]));
+        }
+        if (reused < records.size()) {
+            // ContactRecord is exactly its bytes, so the appended run is one write.
+            const auto *first = records[reused].data();
+            writeAll(m_fd, first, (records.size() - reused) * kRecordSize, offsetOf(countBefore));
+        }
+        if (::fdatasync(m_fd) != 0)
+            throw StoreError::fromErrno(errno);
+    } catch (...) {
+        undoBatch(overwritten, countBefore, tail);
+        throw;
+    }
+
+    for (std::size_t i = 0; i < reused; ++i)
+        m_freeSlots.erase(slots[i]);
+    m_recordCount = countBefore + static_cast<std::int32_t>(records.size() - reused);
+    // Listed in key order: each insertion then searches near the one before
+    // it, which is much quicker in a large list. A stable sort keeps the
+    // batch's order among equal keys, so the list ends as it would have.
+    std::vector<std::pair<std::string, std::size_t>> order;
+    order.reserve(records.size());
+    for (std::size_t i = 0; i < records.size(); ++i)
+        order.emplace_back(displayKey(records[i]), i);
+    std::stable_sort(order.begin(), order.end(),
+                     [](const auto &a, const auto &b) { return a.first < b.first; });
+    for (const auto &[key, i] : order)
+        m_list.InsertNode(slots[i], records[i]);
+    return slots;
+}
+
+void ContactStore::undoBatch(const std::vector<std::pair<std::int32_t, ContactRecord>> &overwritten,
+                             std::int32_t recordCountBefore, const std::string &tailBefore)
+{
+    bool undone = true;
+    for (auto it = overwritten.rbegin(); it != overwritten.rend(); ++it) {
+        try {
+            writeAll(m_fd, it->second.data(), kRecordSize, offsetOf(it->first));
+        } catch (const StoreError &) {
+            undone = false;
+        }
+    }
+    // Appended records go; a partial record that was past the last whole one
+    // is put back as it was.
+    struct stat st {
+    };
+    if (::fstat(m_fd, &st) != 0)
+        undone = false;
+    else if (st.st_size > offsetOf(recordCountBefore) &&
+             ::ftruncate(m_fd, offsetOf(recordCountBefore)) != 0)
+        undone = false;
+    if (undone && !tailBefore.empty()) {
+        try {
+            writeAll(m_fd, reinterpret_cast<const unsigned char *>(tailBefore.data()),
+                     tailBefore.size(), offsetOf(recordCountBefore));
+        } catch (const StoreError &) {
+            undone = false;
+        }
+    }
+    if (::fdatasync(m_fd) != 0)
+        undone = false;
+    if (undone)
+        return;
+    // The file could not be put back: read it again so that the list shows
+    // exactly the contacts the file now holds.
+    try {
+        if (::fstat(m_fd, &st) == 0)
+            m_recordCount = static_cast<std::int32_t>(st.st_size / static_cast<off_t>(kRecordSize));
+        scanRecords(true);
+    } catch (const StoreError &) {
+        m_slotsKnown = false;
+    }
+}
+
+} // namespace vcq
