@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Helpers for import tests: cards written the way other programs write them,
-// and the data file read back byte for byte.
+// Helpers for import tests: cards written the way other programs write them.
+// The data file is read back with common/data_file.h.
 #pragma once
 
+#include "common/data_file.h"
 #include "store/contact_record.h"
 
 #include <QByteArray>
@@ -32,17 +33,6 @@ inline std::string cards(int count, const std::string &prefix = "Person")
     for (int i = 0; i < count; ++i)
         out += card30(prefix + std::to_string(i), "Ann", "555-" + std::to_string(1000 + i));
     return out;
-}
-
-inline QByteArray fileBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-inline QByteArray recordBytes(const ContactRecord &r)
-{
-    return QByteArray(reinterpret_cast<const char *>(r.data()), int(kRecordSize));
 }
 
 } // namespace vcq::test

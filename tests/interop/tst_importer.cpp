@@ -149,13 +149,13 @@ private slots:
         QFETCH(int, added);
         ContactStore store;
         prepare(store, {stored("Keep", "Me", "1"), stored("Also", "Me", "2")});
-        const QByteArray before = fileBytes(data());
+        const QByteArray before = readFile(data());
         const ImportResult r = importSources(store, sdata(), {{name.toStdString(), content}});
         QCOMPARE(r.outcome, ImportOutcome::Done);
         QCOMPARE(int(r.added), added);
         QVERIFY(r.report.hasRemarks());
         // The records that were there are untouched; the new ones follow.
-        const QByteArray after = fileBytes(data());
+        const QByteArray after = readFile(data());
         QCOMPARE(after.left(before.size()), before);
         QCOMPARE(after.size(), before.size() + added * 764);
         QCOMPARE(int(store.list().size()), 2 + added);
@@ -205,7 +205,7 @@ private slots:
     {
         ContactStore store;
         prepare(store, {stored("Old", "One", "1")});
-        const QByteArray before = fileBytes(data());
+        const QByteArray before = readFile(data());
         ImportOptions options;
         options.batchSize = 3;
         std::vector<std::size_t> addedSeen;
@@ -223,7 +223,7 @@ private slots:
         const std::vector<std::string> backups = listBackups(sdata());
         QCOMPARE(backups.size(), std::size_t(1));
         QCOMPARE(backups.front(), r.backupPath);
-        QCOMPARE(fileBytes(QString::fromStdString(r.backupPath)), before);
+        QCOMPARE(readFile(QString::fromStdString(r.backupPath)), before);
     }
 
     void nothingToAddMakesNoBackup()
@@ -248,7 +248,7 @@ private slots:
         QCOMPARE(r.outcome, ImportOutcome::Cancelled);
         QCOMPARE(r.added, std::size_t(4));
         QCOMPARE(store.list().size(), std::size_t(4));
-        QCOMPARE(fileBytes(data()).size(), 5 * 764);
+        QCOMPARE(readFile(data()).size(), 5 * 764);
         QVERIFY(!r.backupPath.empty());
     }
 
@@ -256,7 +256,7 @@ private slots:
     {
         ContactStore store;
         prepare(store, {stored("Old", "One", "1")});
-        const QByteArray before = fileBytes(data());
+        const QByteArray before = readFile(data());
         ImportOptions options;
         options.batchSize = 4;
         std::signal(SIGXFSZ, SIG_IGN);
@@ -278,9 +278,9 @@ private slots:
         QVERIFY(QString::fromStdString(failed.detail).contains("added=4"));
         QVERIFY(
             QString::fromStdString(failed.detail).contains(QString::fromStdString(r.backupPath)));
-        QCOMPARE(fileBytes(QString::fromStdString(r.backupPath)), before);
+        QCOMPARE(readFile(QString::fromStdString(r.backupPath)), before);
         // The file holds exactly the first batch after what was there.
-        QCOMPARE(fileBytes(data()).size(), before.size() + 4 * 764);
+        QCOMPARE(readFile(data()).size(), before.size() + 4 * 764);
         QCOMPARE(store.list().size(), std::size_t(5));
     }
 
@@ -288,7 +288,7 @@ private slots:
     {
         ContactStore store;
         prepare(store, {stored("Old", "One", "1")});
-        const QByteArray before = fileBytes(data());
+        const QByteArray before = readFile(data());
         const QString good = m_dir.filePath("good.vcf");
         {
             QFile f(good);
@@ -301,7 +301,7 @@ private slots:
             QCOMPARE(r.outcome, ImportOutcome::Failed);
             QCOMPARE(r.failedSource, bad.toStdString());
             QCOMPARE(r.added, std::size_t(0));
-            QCOMPARE(fileBytes(data()), before);
+            QCOMPARE(readFile(data()), before);
             QVERIFY(listBackups(sdata()).empty());
         }
         const ImportResult ok = importFiles(store, sdata(), {good.toStdString()});

@@ -42,15 +42,9 @@ QString className(const QObject *o)
 
 // Answers modal windows in order: each handler waits for a window of its
 // class; other modal windows (a progress dialog, say) are left alone.
-class Answerer : public QObject
+class Answerer
 {
 public:
-    Answerer()
-    {
-        m_timer.setInterval(5);
-        connect(&m_timer, &QTimer::timeout, this, [this] { poll(); });
-        m_timer.start();
-    }
     void expect(const QString &cls, std::function<void(QWidget *)> handler)
     {
         m_handlers.append({cls, std::move(handler)});
@@ -59,13 +53,13 @@ public:
     QStringList texts; // what the message boxes and report summaries said
 
 private:
-    void poll()
+    bool accepts(QWidget *modal) const
     {
-        QWidget *modal = QApplication::activeModalWidget();
-        if (!modal || !modal->isVisible() || m_handlers.isEmpty() || m_handled.contains(modal))
-            return;
-        if (className(modal) != m_handlers.first().first)
-            return;
+        return !m_handlers.isEmpty() && !m_handled.contains(modal) &&
+               className(modal) == m_handlers.first().first;
+    }
+    void answer(QWidget *modal)
+    {
         m_handled << modal;
         if (auto *box = qobject_cast<QMessageBox *>(modal))
             texts << box->text();
@@ -74,9 +68,11 @@ private:
         const auto handler = m_handlers.takeFirst().second;
         handler(modal);
     }
-    QTimer m_timer;
     QList<QPair<QString, std::function<void(QWidget *)>>> m_handlers;
     QList<QPointer<QWidget>> m_handled;
+    vcq::test::ModalAnswer m_watch{[this](QWidget *modal) { return accepts(modal); },
+                                   [this](QWidget *modal) { answer(modal); },
+                                   vcq::test::ModalAnswer::Times::Every};
 };
 
 // The file dialog chooses these files (and filter) and is accepted.
