@@ -25,11 +25,12 @@ class QMenu;
 class QPlainTextEdit;
 class QSvgRenderer;
 class QToolButton;
-class TRegAppDefaultUserConfig;
-class TfrmOptions;
 
 namespace vcq
 {
+
+class TRegAppDefaultUserConfig;
+class TfrmOptions;
 
 class BirthDateEdit;
 class TExplorerButton;

@@ -4,10 +4,10 @@
 
 #include "password_state.h"
 
-class TfrmPasswordDlg;
-
 namespace vcq
 {
+
+class TfrmPasswordDlg;
 
 // Sets the password state from the header and, when the file is protected,
 // shows the dialog modally. False means it was cancelled: load no contact

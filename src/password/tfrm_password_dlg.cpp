@@ -14,6 +14,9 @@
 #include <QPushButton>
 #include <QShowEvent>
 
+namespace vcq
+{
+
 namespace
 {
 
@@ -142,3 +145,5 @@ void TfrmPasswordDlg::cmdCancelClick()
 {
     reject();
 }
+
+} // namespace vcq

@@ -12,6 +12,9 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
+namespace vcq
+{
+
 class TfrmPasswordDlg : public QDialog
 {
     Q_OBJECT
@@ -45,3 +48,5 @@ private:
     QPushButton *cmdOk;
     QPushButton *cmdCancel;
 };
+
+} // namespace vcq

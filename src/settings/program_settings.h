@@ -10,10 +10,11 @@
 #include <string>
 
 class QWidget;
-class TRegApp;
 
 namespace vcq
 {
+
+class TRegApp;
 
 struct ProgramSettings {
     bool ScreenPos = false;

@@ -49,10 +49,6 @@ void setVcqKey(TRegApp &component)
     component.setVersion("v1.0");
 }
 
-} // namespace vcq
-
-using namespace vcq;
-
 // Activates the component for one typed call when it is not active, and
 // deactivates it again afterwards, error or not.
 class TRegApp::Use
@@ -272,3 +268,5 @@ TRegAppDefaultUserConfig::TRegAppDefaultUserConfig(QObject *owner, RegistryApi *
 {
     setRootKey(TRegistryHive::rhAllUsers);
 }
+
+} // namespace vcq

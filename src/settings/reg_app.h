@@ -48,8 +48,6 @@ private:
     std::string m_message;
 };
 
-} // namespace vcq
-
 class TRegApp : public QObject
 {
     Q_OBJECT
@@ -112,9 +110,6 @@ public:
     explicit TRegAppDefaultUserConfig(QObject *owner = nullptr,
                                       vcq::RegistryApi *registry = nullptr);
 };
-
-namespace vcq
-{
 
 // Keeps a component active for a series of calls and makes sure it is
 // inactive afterwards, even when one of them throws.

@@ -13,6 +13,9 @@
 #include <QPushButton>
 #include <QShowEvent>
 
+namespace vcq
+{
+
 namespace
 {
 
@@ -119,3 +122,5 @@ void TfrmAbout::Button1Click()
 {
     accept();
 }
+
+} // namespace vcq

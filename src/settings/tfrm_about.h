@@ -10,6 +10,10 @@
 class QFrame;
 class QLabel;
 class QPushButton;
+
+namespace vcq
+{
+
 class TUrlLabel;
 
 class TfrmAbout : public QDialog
@@ -46,3 +50,5 @@ private:
     vcq::Language m_language;
     QWidget *m_mainWindow;
 };
+
+} // namespace vcq

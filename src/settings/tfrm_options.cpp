@@ -20,6 +20,9 @@
 #include <QTabBar>
 #include <QTabWidget>
 
+namespace vcq
+{
+
 namespace
 {
 
@@ -241,9 +244,6 @@ void TfrmOptions::cmdAboutClick()
 {
     m_about.exec();
 }
-
-namespace vcq
-{
 
 std::string programFolder()
 {

@@ -18,6 +18,10 @@ class QLineEdit;
 class QPushButton;
 class QTabWidget;
 class QWidget;
+
+namespace vcq
+{
+
 class TfrmAbout;
 class TfrmPasswordDlg;
 class TRegAppDefaultUserConfig;
@@ -78,9 +82,6 @@ private:
     TfrmPasswordDlg *m_passwordDlg;
     TfrmAbout &m_about;
 };
-
-namespace vcq
-{
 
 // The folder of the program's executable with its trailing "/".
 std::string programFolder();

@@ -9,6 +9,9 @@
 #include <QMouseEvent>
 #include <QUrl>
 
+namespace vcq
+{
+
 TUrlLabel::TUrlLabel(QWidget *owner)
     : QLabel(owner), m_popup(new QMenu(this)), m_copy(new QAction(QStringLiteral("Copy"), m_popup)),
       m_opener([](const QString &target) { QDesktopServices::openUrl(QUrl(target)); })
@@ -55,3 +58,5 @@ void TUrlLabel::contextMenuEvent(QContextMenuEvent *event)
     m_popup->popup(event->globalPos());
     event->accept();
 }
+
+} // namespace vcq

@@ -10,6 +10,9 @@
 class QAction;
 class QMenu;
 
+namespace vcq
+{
+
 class TUrlLabel : public QLabel
 {
     Q_OBJECT
@@ -45,3 +48,5 @@ private:
     Opener m_opener;
     bool m_pressed = false;
 };
+
+} // namespace vcq

@@ -14,6 +14,8 @@
 #include <QStyle>
 #include <QStyleOptionButton>
 
+using vcq::TRegAppDefaultUserConfig;
+
 using namespace testutil;
 
 namespace

@@ -19,6 +19,10 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+using vcq::TfrmAbout;
+using vcq::TfrmOptions;
+using vcq::TfrmPasswordDlg;
+
 using namespace testutil;
 using vcq::TfrmMain;
 

@@ -14,6 +14,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using vcq::TfrmPasswordDlg;
+
 using namespace vcq::test;
 using vcq::ContactRecord;
 using vcq::Field;

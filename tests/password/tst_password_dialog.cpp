@@ -15,6 +15,8 @@
 
 #include <functional>
 
+using vcq::TfrmPasswordDlg;
+
 using namespace vcq::test;
 
 class TestPasswordDialog : public QObject

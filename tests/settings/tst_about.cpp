@@ -10,6 +10,9 @@
 #include <QSignalSpy>
 #include <QTest>
 
+using vcq::TfrmAbout;
+using vcq::TUrlLabel;
+
 class TestAbout : public QObject
 {
     Q_OBJECT
