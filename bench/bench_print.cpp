@@ -1,9 +1,9 @@
 // Both print layouts of large contact lists to PDF: time, pages and the
 // process's peak memory so far.
-#include "page_list.h"
-#include "qt_printer_canvas.h"
+#include "print/page_list.h"
+#include "print/qt_printer_canvas.h"
+#include "print/wallet_book.h"
 #include "store/contact_list.h"
-#include "wallet_book.h"
 
 #include <QApplication>
 #include <QPrinter>

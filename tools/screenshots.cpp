@@ -3,18 +3,18 @@
 // in English and French, and the first page of each print layout (as PDF
 // files for pdftoppm). Run by scripts/screenshots in an empty folder, which
 // becomes the program's working directory.
-#include "frm_print.h"
 #include "mainwin/start_up.h"
 #include "mainwin/tfrm_main.h"
 #include "mainwin/vcq_application.h"
-#include "page_list.h"
-#include "qt_printer_canvas.h"
+#include "password/tfrm_password_dlg.h"
+#include "print/frm_print.h"
+#include "print/page_list.h"
+#include "print/qt_printer_canvas.h"
+#include "print/wallet_book.h"
+#include "settings/tfrm_about.h"
+#include "settings/tfrm_options.h"
 #include "store/contact_store.h"
-#include "tfrm_about.h"
-#include "tfrm_options.h"
-#include "tfrm_password_dlg.h"
-#include "tfrm_tapi_call.h"
-#include "wallet_book.h"
+#include "telephony/tfrm_tapi_call.h"
 
 #include <QDialog>
 #include <QDir>

@@ -4,7 +4,7 @@
 #include "store/store_error_texts.h"
 
 #include "interop/transliterate.h"
-#include "password_state.h"
+#include "password/password_state.h"
 
 #include <QFile>
 

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "core/language.h"
-#include "regular_file.h"
+#include "settings/regular_file.h"
 
 #include <QStringList>
 

@@ -4,8 +4,8 @@
 #pragma once
 
 #include "filter_entries.h"
-#include "password_state.h"
-#include "program_settings.h"
+#include "password/password_state.h"
+#include "settings/program_settings.h"
 #include "store/contact_record.h"
 
 #include <QString>

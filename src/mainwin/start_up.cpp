@@ -1,11 +1,11 @@
 #include "start_up.h"
 
-#include "frm_print.h"
-#include "password_check.h"
-#include "tfrm_about.h"
-#include "tfrm_options.h"
-#include "tfrm_password_dlg.h"
-#include "tfrm_tapi_call.h"
+#include "password/password_check.h"
+#include "password/tfrm_password_dlg.h"
+#include "print/frm_print.h"
+#include "settings/tfrm_about.h"
+#include "settings/tfrm_options.h"
+#include "telephony/tfrm_tapi_call.h"
 #include "vcq_application.h"
 
 namespace vcq

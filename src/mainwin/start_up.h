@@ -4,11 +4,11 @@
 
 #include "tfrm_main.h"
 
-#include "frm_print.h"
-#include "tfrm_about.h"
-#include "tfrm_options.h"
-#include "tfrm_password_dlg.h"
-#include "tfrm_tapi_call.h"
+#include "password/tfrm_password_dlg.h"
+#include "print/frm_print.h"
+#include "settings/tfrm_about.h"
+#include "settings/tfrm_options.h"
+#include "telephony/tfrm_tapi_call.h"
 
 #include <memory>
 

@@ -10,9 +10,9 @@
 #include "widgets/svg_pictures.h"
 
 #include "birth_date_edit.h"
-#include "program_settings.h"
-#include "quick_dial.h"
-#include "reg_app.h"
+#include "settings/program_settings.h"
+#include "settings/reg_app.h"
+#include "telephony/quick_dial.h"
 #include "upper_case_validator.h"
 
 #include <QAbstractItemView>

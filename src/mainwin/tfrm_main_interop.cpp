@@ -12,7 +12,7 @@
 #include "interop/importer.h"
 #include "interop/report_texts.h"
 #include "interop_texts.h"
-#include "reg_app.h"
+#include "settings/reg_app.h"
 #include "store/store_error_texts.h"
 
 #include <QCheckBox>

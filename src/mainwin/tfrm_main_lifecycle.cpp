@@ -4,7 +4,7 @@
 
 #include "core/cp1252.h"
 #include "core/message_boxes.h"
-#include "tfrm_options.h"
+#include "settings/tfrm_options.h"
 
 #include <QCloseEvent>
 #include <QDialog>

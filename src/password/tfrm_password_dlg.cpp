@@ -1,12 +1,12 @@
 #include "tfrm_password_dlg.h"
 
-#include "caption_fit.h"
 #include "core/cp1252.h"
-#include "cp1252_guard.h"
+#include "widgets/caption_fit.h"
+#include "widgets/cp1252_guard.h"
 
 #include "core/message_boxes.h"
 #include "core/window_placement.h"
-#include "svg_pictures.h"
+#include "widgets/svg_pictures.h"
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>

@@ -1,6 +1,5 @@
 #include "frm_print.h"
 
-#include "caption_fit.h"
 #include "core/message_boxes.h"
 #include "core/window_placement.h"
 #include "page_list.h"
@@ -8,6 +7,7 @@
 #include "print_texts.h"
 #include "qt_printer_canvas.h"
 #include "wallet_book.h"
+#include "widgets/caption_fit.h"
 #include "wingdings.h"
 
 #include <QApplication>

@@ -1,8 +1,8 @@
 #include "tfrm_about.h"
 
-#include "caption_fit.h"
-#include "named_widget.h"
-#include "svg_pictures.h"
+#include "widgets/caption_fit.h"
+#include "widgets/named_widget.h"
+#include "widgets/svg_pictures.h"
 
 #include "placement.h"
 #include "url_label.h"

@@ -1,14 +1,14 @@
 #include "tfrm_options.h"
 
-#include "caption_fit.h"
 #include "core/cp1252.h"
 #include "core/message_boxes.h"
-#include "cp1252_guard.h"
-#include "named_widget.h"
+#include "password/tfrm_password_dlg.h"
 #include "placement.h"
 #include "reg_app.h"
 #include "tfrm_about.h"
-#include "tfrm_password_dlg.h"
+#include "widgets/caption_fit.h"
+#include "widgets/cp1252_guard.h"
+#include "widgets/named_widget.h"
 
 #include <QCheckBox>
 #include <QComboBox>

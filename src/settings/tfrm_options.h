@@ -5,7 +5,7 @@
 #pragma once
 
 #include "core/language.h"
-#include "password_state.h"
+#include "password/password_state.h"
 #include "program_settings.h"
 #include "store/contact_record.h"
 

@@ -1,7 +1,7 @@
 #include "quick_dial.h"
 
-#include "svg_pictures.h"
 #include "tfrm_tapi_call.h"
+#include "widgets/svg_pictures.h"
 
 #include <QAbstractButton>
 #include <QLineEdit>

@@ -1,8 +1,8 @@
 #include "tfrm_tapi_call.h"
 
-#include "caption_fit.h"
 #include "core/window_placement.h"
-#include "svg_pictures.h"
+#include "widgets/caption_fit.h"
+#include "widgets/svg_pictures.h"
 
 #include "call_info.h"
 #include "dial_number.h"

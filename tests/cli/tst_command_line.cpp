@@ -2,7 +2,7 @@
 // The command line as users run it: the real program, started without any
 // display, in a folder of its own. Exit statuses, the lock of a running copy,
 // export to standard output, protected files and a disk that fills up.
-#include "password_state.h"
+#include "password/password_state.h"
 #include "store/contact_store.h"
 
 #include <QDir>

@@ -1,12 +1,12 @@
 // Cards to contact records and back: the field table, what is reported as
 // lost, transliteration, birth dates with their pivot, the byte-for-byte
 // round trip, and the merge that keeps what the record cannot hold.
-#include "birth_date.h"
-#include "contact_mapping.h"
+#include "interop/birth_date.h"
+#include "interop/contact_mapping.h"
+#include "interop/transliterate.h"
+#include "interop/vcard_reader.h"
+#include "interop/vcard_writer.h"
 #include "interop_test_util.h"
-#include "transliterate.h"
-#include "vcard_reader.h"
-#include "vcard_writer.h"
 
 #include <QTest>
 

@@ -1,10 +1,10 @@
 // CSV in and out: RFC 4180 cells, the column sets recognised from their
 // header, files written to those published column sets, our own set's round
 // trip, and broken files.
-#include "contact_mapping.h"
-#include "csv.h"
+#include "interop/contact_mapping.h"
+#include "interop/csv.h"
+#include "interop/transliterate.h"
 #include "interop_test_util.h"
-#include "transliterate.h"
 
 #include <QTest>
 

@@ -1,9 +1,9 @@
 // The duplicate rule, the import report's counts and saved forms, and the
 // contact UIDs kept beside the data file.
-#include "contact_uid.h"
-#include "csv.h"
-#include "duplicates.h"
-#include "import_report.h"
+#include "interop/contact_uid.h"
+#include "interop/csv.h"
+#include "interop/duplicates.h"
+#include "interop/import_report.h"
 #include "interop_test_util.h"
 
 #include <QDir>

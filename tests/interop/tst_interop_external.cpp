@@ -1,11 +1,11 @@
 // Our exports checked by independent vCard readers from Debian (python3-vobject
 // with validation, sabre/vobject's validator), and cards written by other
 // programs (khard, abook, python3-vobject), generated here, read by ours.
-#include "contact_mapping.h"
+#include "interop/contact_mapping.h"
+#include "interop/transliterate.h"
+#include "interop/vcard_reader.h"
+#include "interop/vcard_writer.h"
 #include "interop_test_util.h"
-#include "transliterate.h"
-#include "vcard_reader.h"
-#include "vcard_writer.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 // The vCard reader on the forms real files take, and on broken and hostile input.
+#include "interop/vcard_reader.h"
 #include "interop_test_util.h"
-#include "vcard_reader.h"
 
 #include <QTest>
 

@@ -1,8 +1,8 @@
 // The vCard writer: line form (CRLF, folding on UTF-8 boundaries), the
 // conversion of 2.1 parameters, and writing back what the reader read.
+#include "interop/vcard_reader.h"
+#include "interop/vcard_writer.h"
 #include "interop_test_util.h"
-#include "vcard_reader.h"
-#include "vcard_writer.h"
 
 #include <QTest>
 

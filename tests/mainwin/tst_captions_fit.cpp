@@ -5,7 +5,7 @@
 #include "window_fixture.h"
 
 #include "mainwin/start_up.h"
-#include "reg_app.h"
+#include "settings/reg_app.h"
 #include "widgets/explorer_caption.h"
 
 #include <QCheckBox>

@@ -3,8 +3,8 @@
 #include "window_fixture.h"
 
 #include "mainwin/start_up.h"
-#include "tfrm_about.h"
-#include "tfrm_options.h"
+#include "settings/tfrm_about.h"
+#include "settings/tfrm_options.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -6,7 +6,7 @@
 
 #include "core/window_placement.h"
 #include "mainwin/start_up.h"
-#include "tfrm_tapi_call.h"
+#include "telephony/tfrm_tapi_call.h"
 
 #include <QListWidget>
 #include <QPushButton>

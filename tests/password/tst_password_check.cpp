@@ -3,9 +3,9 @@
 // the contacts load only after the right password. A cancelled check leaves
 // the file exactly as it was.
 #include "dialog_helpers.h"
-#include "password_check.h"
+#include "password/password_check.h"
+#include "password/tfrm_password_dlg.h"
 #include "store/contact_store.h"
-#include "tfrm_password_dlg.h"
 
 #include <QFile>
 #include <QLineEdit>

@@ -1,6 +1,6 @@
 // The password dialog as a user meets it: typed keys, clicks, Enter, Escape
 // and the close box, with the error box answered by the test.
-#include "tfrm_password_dlg.h"
+#include "password/tfrm_password_dlg.h"
 
 #include "dialog_helpers.h"
 

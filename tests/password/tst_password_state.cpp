@@ -1,7 +1,7 @@
 // The password state and the header fields that carry it, against bytes of
 // the header record worked out by hand.
 #include "common/data_file.h"
-#include "password_state.h"
+#include "password/password_state.h"
 
 #include <QTest>
 

@@ -1,6 +1,6 @@
 // The scrambler against bytes worked out by hand from the key "RtKwYm_abq"
 // (82 116 75 119 89 109 95 97 98 113), and its round trip.
-#include "scrambler.h"
+#include "password/scrambler.h"
 
 #include <QTest>
 

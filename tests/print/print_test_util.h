@@ -1,7 +1,7 @@
 // Helpers for the printing tests: contact lists built in a few lines.
 #pragma once
 
-#include "recording_canvas.h"
+#include "print/recording_canvas.h"
 #include "store/contact_list.h"
 
 #include <initializer_list>

@@ -1,7 +1,7 @@
 // The flow printer and its block markup against the recording canvas: data
 // items are 80 pixels high, labels 90, the line unit is 10.
-#include "flow_printer.h"
-#include "recording_canvas.h"
+#include "print/flow_printer.h"
+#include "print/recording_canvas.h"
 
 #include <QTest>
 

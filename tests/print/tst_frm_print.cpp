@@ -1,7 +1,7 @@
 // The print dialog driven as a user drives it, offscreen, printing to PDF
 // files in a temporary folder that poppler then reads back.
 #include "common/modal_answer.h"
-#include "frm_print.h"
+#include "print/frm_print.h"
 #include "print_test_util.h"
 
 #include <QAbstractButton>

@@ -1,6 +1,6 @@
 // The Page List against the recording canvas: data items 80 high, labels
 // 90, the line unit 10; a heading takes 120, a line 90, the spacer 130.
-#include "page_list.h"
+#include "print/page_list.h"
 #include "print_test_util.h"
 
 #include <QTest>

@@ -2,7 +2,7 @@
 // it as one line of text, and can be told to fail chosen calls.
 #pragma once
 
-#include "file_registry.h"
+#include "settings/file_registry.h"
 
 #include <QString>
 #include <QStringList>

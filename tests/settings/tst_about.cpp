@@ -1,6 +1,6 @@
 // The link label and the About box, as a user clicks them.
-#include "tfrm_about.h"
-#include "url_label.h"
+#include "settings/tfrm_about.h"
+#include "settings/url_label.h"
 
 #include <QAction>
 #include <QApplication>

@@ -2,13 +2,13 @@
 // leave behind in the registry, the settings, the password state and the
 // header image, and the languages it announces to the other windows.
 #include "common/modal_answer.h"
-#include "program_settings.h"
-#include "reg_app.h"
-#include "scrambler.h"
-#include "tfrm_about.h"
-#include "tfrm_options.h"
-#include "tfrm_password_dlg.h"
-#include "url_label.h"
+#include "password/scrambler.h"
+#include "password/tfrm_password_dlg.h"
+#include "settings/program_settings.h"
+#include "settings/reg_app.h"
+#include "settings/tfrm_about.h"
+#include "settings/tfrm_options.h"
+#include "settings/url_label.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>

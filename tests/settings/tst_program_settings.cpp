@@ -1,9 +1,9 @@
 // The program settings: reading them at start, placing the main window,
 // writing its position at the end.
-#include "file_registry.h"
-#include "placement.h"
-#include "program_settings.h"
-#include "reg_app.h"
+#include "settings/file_registry.h"
+#include "settings/placement.h"
+#include "settings/program_settings.h"
+#include "settings/reg_app.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -1,7 +1,7 @@
 // The registry component: its key path, when it touches the registry, and
 // its typed reads and writes with their errors.
 #include "recording_registry.h"
-#include "reg_app.h"
+#include "settings/reg_app.h"
 
 #include <QTemporaryDir>
 #include <QTest>

@@ -1,7 +1,7 @@
 // The registry's file store: what it writes, what survives, what it refuses.
-#include "file_registry.h"
-#include "reg_app.h"
-#include "regedit_format.h"
+#include "settings/file_registry.h"
+#include "settings/reg_app.h"
+#include "settings/regedit_format.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,8 +1,8 @@
 // The settings file where something else stands in its place, or where it is
 // huge: refused at once with a reason, left exactly as it is, and a valid
 // file parsed once per version rather than once per value.
-#include "file_registry.h"
-#include "reg_app.h"
+#include "settings/file_registry.h"
+#include "settings/reg_app.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,9 +1,9 @@
 // The line-device layer without windows: call information records, version negotiation,
 // ModemManager state translation, destination addresses and event delivery.
-#include "call_info.h"
-#include "dial_number.h"
-#include "line_event_queue.h"
-#include "modem_call_states.h"
+#include "telephony/call_info.h"
+#include "telephony/dial_number.h"
+#include "telephony/line_event_queue.h"
+#include "telephony/modem_call_states.h"
 
 #include <QEventLoop>
 #include <QTest>

@@ -1,9 +1,9 @@
 // The ModemManager backend over real D-Bus: a private bus daemon stands in for the system bus
 // and a scripted ModemManager (python-dbusmock) answers on it.
-#include "call_info.h"
-#include "modem_call_states.h"
-#include "modem_manager_backend.h"
-#include "tfrm_tapi_call.h"
+#include "telephony/call_info.h"
+#include "telephony/modem_call_states.h"
+#include "telephony/modem_manager_backend.h"
+#include "telephony/tfrm_tapi_call.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>

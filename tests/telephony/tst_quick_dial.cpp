@@ -1,8 +1,8 @@
 // Quick dial on a small stand-in for the main window: four telephone fields, four dial
 // buttons, the dialer coming up with a field's number, reused, replaced and placed.
-#include "fake_line_backend.h"
-#include "quick_dial.h"
-#include "tfrm_tapi_call.h"
+#include "telephony/fake_line_backend.h"
+#include "telephony/quick_dial.h"
+#include "telephony/tfrm_tapi_call.h"
 
 #include <QLabel>
 #include <QLineEdit>

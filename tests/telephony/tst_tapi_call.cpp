@@ -1,7 +1,7 @@
 // The quick dialer window against the scripted backend: opening the line, placing and hanging
 // up calls, every row of the event table, the button states, hiding, destroying and languages.
-#include "fake_line_backend.h"
-#include "tfrm_tapi_call.h"
+#include "telephony/fake_line_backend.h"
+#include "telephony/tfrm_tapi_call.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -1,6 +1,6 @@
 // The caption rule: the window's face where the text fits, else the condensed
 // face at the same size, else that face only as much smaller as needed.
-#include "caption_fit.h"
+#include "widgets/caption_fit.h"
 
 #include <QCheckBox>
 #include <QFontMetrics>

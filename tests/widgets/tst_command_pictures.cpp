@@ -1,7 +1,7 @@
 // The main window's command pictures: every command has its three forms, each
 // usable by the explorer button, and one call fills a button with them.
-#include "command_pictures.h"
-#include "explorer_button.h"
+#include "widgets/command_pictures.h"
+#include "widgets/explorer_button.h"
 
 #include <QTemporaryDir>
 #include <QTest>

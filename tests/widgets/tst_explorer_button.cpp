@@ -1,7 +1,7 @@
 // The explorer button used as a user uses it: real mouse and key events on a
 // button in an active window (offscreen), and its painted look where the
 // picture is the point.
-#include "explorer_button.h"
+#include "widgets/explorer_button.h"
 
 #include <QApplication>
 #include <QMenu>

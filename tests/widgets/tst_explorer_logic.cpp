@@ -1,8 +1,8 @@
 // The explorer button's window-free rules: layout arithmetic, accelerator
 // markers, caption limits, grey picture, transparent colour and etched shape.
-#include "explorer_caption.h"
-#include "explorer_layout.h"
-#include "explorer_pictures.h"
+#include "widgets/explorer_caption.h"
+#include "widgets/explorer_layout.h"
+#include "widgets/explorer_pictures.h"
 
 #include <QTest>
 

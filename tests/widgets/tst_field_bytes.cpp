@@ -1,6 +1,6 @@
 // What Save writes for a field: the stored bytes where the user changed
 // nothing, new bytes only where the user typed.
-#include "field_bytes.h"
+#include "widgets/field_bytes.h"
 
 #include <QTest>
 
