@@ -5,7 +5,7 @@
 #include "tfrm_main.h"
 
 #include "password/tfrm_password_dlg.h"
-#include "print/frm_print.h"
+#include "print/tfrm_print.h"
 #include "settings/tfrm_about.h"
 #include "settings/tfrm_options.h"
 #include "telephony/tfrm_tapi_call.h"

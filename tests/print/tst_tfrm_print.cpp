@@ -1,7 +1,7 @@
 // The print dialog driven as a user drives it, offscreen, printing to PDF
 // files in a temporary folder that poppler then reads back.
 #include "common/modal_answer.h"
-#include "print/frm_print.h"
+#include "print/tfrm_print.h"
 #include "print_test_util.h"
 
 #include <QAbstractButton>
@@ -411,4 +411,4 @@ private slots:
 };
 
 QTEST_MAIN(TestFrmPrint)
-#include "tst_frm_print.moc"
+#include "tst_tfrm_print.moc"

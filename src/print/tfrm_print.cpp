@@ -1,4 +1,4 @@
-#include "frm_print.h"
+#include "tfrm_print.h"
 
 #include "core/message_boxes.h"
 #include "core/window_placement.h"
