@@ -1,0 +1,516 @@
+#include "vcard_reader.h"
+
+#include "text_util.h"
+#include "transliterate.h"
+
+#include <unicode/ucnv.h>
+
+#include <memory>
+
+namespace vcq::interop
+{
+
+using namespace detail;
+
+std::string_view problemCodeName(ReadProblemCode code)
+{
+    switch (code) {
+    case ReadProblemCode::NoEnd:
+        return "no-end";
+    case ReadProblemCode::TextOutsideCard:
+        return "text-outside-card";
+    case ReadProblemCode::MalformedLine:
+        return "malformed-line";
+    case ReadProblemCode::BadQuotedPrintable:
+        return "bad-quoted-printable";
+    case ReadProblemCode::BadCharset:
+        return "bad-charset";
+    case ReadProblemCode::InvalidUtf8:
+        return "invalid-utf8";
+    case ReadProblemCode::PropertyTooLarge:
+        return "property-too-large";
+    case ReadProblemCode::UnknownVersion:
+        return "unknown-version";
+    case ReadProblemCode::NoName:
+        return "no-name";
+    case ReadProblemCode::UnknownCsvHeader:
+        return "unknown-csv-header";
+    case ReadProblemCode::UnclosedQuote:
+        return "unclosed-quote";
+    case ReadProblemCode::WrongColumnCount:
+        return "wrong-column-count";
+    case ReadProblemCode::BadDate:
+        return "bad-date";
+    }
+    return "unknown";
+}
+
+namespace
+{
+
+bool isNameChar(char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+           c == '_';
+}
+
+int hexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+// Quoted-printable bytes; false when some '=' was not followed by two hex
+// digits (those are kept as written).
+bool decodeQuotedPrintable(std::string_view in, std::string &out)
+{
+    bool ok = true;
+    out.clear();
+    out.reserve(in.size());
+    for (std::size_t i = 0; i < in.size(); ++i) {
+        if (in[i] != '=') {
+            out += in[i];
+            continue;
+        }
+        if (i + 1 == in.size())
+            break; // a soft line break left at the very end
+        const bool room = i + 2 < in.size();
+        const int hi = room ? hexValue(in[i + 1]) : -1;
+        const int lo = room ? hexValue(in[i + 2]) : -1;
+        if (hi < 0 || lo < 0) {
+            ok = false;
+            out += '=';
+            continue;
+        }
+        out += static_cast<char>(hi * 16 + lo);
+        i += 2;
+    }
+    return ok;
+}
+
+bool hasHighBytes(std::string_view s)
+{
+    for (char c : s) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return true;
+    }
+    return false;
+}
+
+bool isWesternSingleByte(std::string_view charset)
+{
+    for (std::string_view name : {"ISO-8859-1", "ISO8859-1", "LATIN1", "WINDOWS-1252", "CP1252",
+                                  "ISO-8859-15", "US-ASCII", "ASCII"}) {
+        if (equalsNoCase(charset, name))
+            return true;
+    }
+    return false;
+}
+
+// Bytes in charset to UTF-8 through ICU; false when ICU does not know it.
+bool convertWithIcu(std::string_view charset, std::string_view in, std::string &out)
+{
+    UErrorCode status = U_ZERO_ERROR;
+    const std::string name(charset);
+    std::unique_ptr<UConverter, void (*)(UConverter *)> from(ucnv_open(name.c_str(), &status),
+                                                             ucnv_close);
+    if (U_FAILURE(status) || !from)
+        return false;
+    std::unique_ptr<UConverter, void (*)(UConverter *)> to(ucnv_open("UTF-8", &status), ucnv_close);
+    if (U_FAILURE(status) || !to)
+        return false;
+    out.assign(in.size() * 4 + 16, '\0');
+    char *target = out.data();
+    const char *source = in.data();
+    ucnv_convertEx(to.get(), from.get(), &target, out.data() + out.size(), &source,
+                   in.data() + in.size(), nullptr, nullptr, nullptr, nullptr, true, true, &status);
+    if (U_FAILURE(status))
+        return false;
+    out.resize(static_cast<std::size_t>(target - out.data()));
+    return true;
+}
+
+class Reader
+{
+public:
+    explicit Reader(std::string_view bytes) : m_in(bytes) {}
+
+    VCardReadResult run()
+    {
+        if (m_in.substr(0, 3) == "\xEF\xBB\xBF")
+            m_pos = 3;
+        std::string logical;
+        int logicalLine = 0;
+        bool logicalTooLarge = false;
+        bool logicalIsQp = false;
+        bool haveLogical = false;
+        int lineNo = 0;
+
+        while (m_pos < m_in.size()) {
+            std::size_t eol = m_in.find('\n', m_pos);
+            if (eol == std::string_view::npos)
+                eol = m_in.size();
+            std::string_view line = m_in.substr(m_pos, eol - m_pos);
+            m_pos = eol + 1;
+            ++lineNo;
+            if (!line.empty() && line.back() == '\r')
+                line.remove_suffix(1);
+
+            const bool qpSoftBreak =
+                haveLogical && logicalIsQp && !logical.empty() && logical.back() == '=';
+            const bool folded = haveLogical && !line.empty() && (line[0] == ' ' || line[0] == '\t');
+            if (qpSoftBreak || folded) {
+                if (qpSoftBreak)
+                    logical.pop_back();
+                else
+                    line.remove_prefix(1);
+                if (logical.size() + line.size() > kMaxPropertyBytes + 1024) {
+                    logicalTooLarge = true;
+                } else if (!logicalTooLarge) {
+                    logical.append(line);
+                }
+                continue;
+            }
+            if (haveLogical)
+                processLine(logical, logicalLine, logicalTooLarge);
+            haveLogical = true;
+            logicalLine = lineNo;
+            logicalTooLarge = line.size() > kMaxPropertyBytes + 1024;
+            logical.assign(logicalTooLarge ? line.substr(0, 256) : line);
+            logicalIsQp = isQuotedPrintableLine(logical);
+        }
+        if (haveLogical)
+            processLine(logical, logicalLine, logicalTooLarge);
+        if (m_inCard)
+            problem(m_cardNumber, m_cardLine, ReadProblemCode::NoEnd, "");
+        return std::move(m_result);
+    }
+
+private:
+    static bool isQuotedPrintableLine(std::string_view line)
+    {
+        const std::size_t colon = line.find(':');
+        const std::string_view head = line.substr(0, colon);
+        const std::string upper = toUpperAscii(head);
+        return upper.find("QUOTED-PRINTABLE") != std::string::npos;
+    }
+
+    void problem(int card, int line, ReadProblemCode code, std::string detail)
+    {
+        m_result.problems.push_back({card, line, code, std::move(detail)});
+    }
+
+    void processLine(const std::string &line, int lineNo, bool tooLarge)
+    {
+        const std::string_view trimmed = trimBlanks(line);
+        if (trimmed.empty())
+            return;
+        const bool isBegin = equalsNoCase(trimmed, "BEGIN:VCARD");
+        if (!m_inCard) {
+            if (isBegin) {
+                startCard(lineNo);
+            } else if (!m_outsideReported) {
+                m_outsideReported = true;
+                problem(0, lineNo, ReadProblemCode::TextOutsideCard, "");
+            }
+            return;
+        }
+        if (isBegin) {
+            problem(m_cardNumber, m_cardLine, ReadProblemCode::NoEnd, "");
+            startCard(lineNo);
+            return;
+        }
+        if (equalsNoCase(trimmed, "END:VCARD")) {
+            finishCard();
+            return;
+        }
+        if (tooLarge) {
+            problem(m_cardNumber, lineNo, ReadProblemCode::PropertyTooLarge, propertyNameOf(line));
+            return;
+        }
+        parseProperty(line, lineNo);
+    }
+
+    static std::string propertyNameOf(std::string_view line)
+    {
+        std::size_t end = 0;
+        while (end < line.size() && end < 64 && (isNameChar(line[end]) || line[end] == '.'))
+            ++end;
+        return toUpperAscii(line.substr(0, end));
+    }
+
+    void startCard(int lineNo)
+    {
+        m_inCard = true;
+        m_outsideReported = false;
+        ++m_cardNumber;
+        m_cardLine = lineNo;
+        m_card = VCard{};
+        m_versionText.clear();
+        m_malformedCount = 0;
+        m_malformedLine = 0;
+        m_invalidUtf8Reported = false;
+    }
+
+    void finishCard()
+    {
+        m_inCard = false;
+        if (m_malformedCount > 0)
+            problem(m_cardNumber, m_malformedLine, ReadProblemCode::MalformedLine,
+                    std::to_string(m_malformedCount));
+        if (m_versionText == "2.1") {
+            m_card.version = VCardVersion::V21;
+        } else if (m_versionText == "3.0") {
+            m_card.version = VCardVersion::V30;
+        } else if (m_versionText == "4.0") {
+            m_card.version = VCardVersion::V40;
+        } else {
+            m_card.version = VCardVersion::V30;
+            problem(m_cardNumber, m_cardLine, ReadProblemCode::UnknownVersion, m_versionText);
+        }
+        if (!hasName()) {
+            problem(m_cardNumber, m_cardLine, ReadProblemCode::NoName, "");
+            return;
+        }
+        m_result.cards.push_back({std::move(m_card), m_cardNumber, m_cardLine});
+    }
+
+    bool hasName() const
+    {
+        for (const VCardProperty &p : m_card.properties) {
+            if (p.name != "N" && p.name != "FN" && p.name != "ORG" && p.name != "EMAIL" &&
+                p.name != "TEL")
+                continue;
+            for (const std::string &v : p.values) {
+                if (!trimBlanks(v).empty())
+                    return true;
+            }
+        }
+        return false;
+    }
+
+    void malformed(int lineNo)
+    {
+        if (m_malformedCount++ == 0)
+            m_malformedLine = lineNo;
+    }
+
+    // [group.]NAME(;param)*:value
+    void parseProperty(std::string_view line, int lineNo)
+    {
+        std::size_t i = 0;
+        while (i < line.size() && (isNameChar(line[i]) || line[i] == '.'))
+            ++i;
+        if (i == 0 || i == line.size() || (line[i] != ':' && line[i] != ';')) {
+            malformed(lineNo);
+            return;
+        }
+        VCardProperty p;
+        std::string_view fullName = line.substr(0, i);
+        if (const auto dot = fullName.rfind('.'); dot != std::string_view::npos) {
+            p.group = std::string(fullName.substr(0, dot));
+            fullName.remove_prefix(dot + 1);
+        }
+        if (fullName.empty()) {
+            malformed(lineNo);
+            return;
+        }
+        p.name = toUpperAscii(fullName);
+
+        while (i < line.size() && line[i] == ';') {
+            ++i;
+            std::size_t nameEnd = i;
+            while (nameEnd < line.size() && line[nameEnd] != '=' && line[nameEnd] != ';' &&
+                   line[nameEnd] != ':')
+                ++nameEnd;
+            const std::string paramName = toUpperAscii(trimBlanks(line.substr(i, nameEnd - i)));
+            i = nameEnd;
+            std::vector<std::string> values;
+            if (i < line.size() && line[i] == '=') {
+                ++i;
+                for (;;) {
+                    std::string v;
+                    if (i < line.size() && line[i] == '"') {
+                        const std::size_t close = line.find('"', i + 1);
+                        if (close == std::string_view::npos) {
+                            malformed(lineNo);
+                            return;
+                        }
+                        v = std::string(line.substr(i + 1, close - i - 1));
+                        i = close + 1;
+                    } else {
+                        const std::size_t start = i;
+                        while (i < line.size() && line[i] != ',' && line[i] != ';' &&
+                               line[i] != ':')
+                            ++i;
+                        v = std::string(line.substr(start, i - start));
+                    }
+                    values.push_back(std::move(v));
+                    if (i < line.size() && line[i] == ',') {
+                        ++i;
+                        continue;
+                    }
+                    break;
+                }
+                addParameter(p, paramName, std::move(values));
+            } else if (!paramName.empty()) {
+                addBareParameter(p, paramName);
+            }
+        }
+        if (i >= line.size() || line[i] != ':') {
+            malformed(lineNo);
+            return;
+        }
+        std::string_view value = line.substr(i + 1);
+
+        if (p.name == "VERSION") {
+            m_versionText = std::string(trimBlanks(value));
+            return;
+        }
+        decodeValue(p, value, lineNo);
+        m_card.properties.push_back(std::move(p));
+    }
+
+    static void addParameter(VCardProperty &p, const std::string &name,
+                             std::vector<std::string> values)
+    {
+        if (name == "TYPE") {
+            for (std::string &v : values)
+                v = toLowerAscii(trimBlanks(v));
+            for (VCardParameter &existing : p.parameters) {
+                if (existing.name == "TYPE") {
+                    existing.values.insert(existing.values.end(), values.begin(), values.end());
+                    return;
+                }
+            }
+        }
+        p.parameters.push_back({name, std::move(values)});
+    }
+
+    // 2.1 allows a parameter's value alone: HOME, CELL, QUOTED-PRINTABLE, ...
+    static void addBareParameter(VCardProperty &p, const std::string &word)
+    {
+        for (std::string_view enc : {"QUOTED-PRINTABLE", "BASE64", "8BIT", "7BIT", "B"}) {
+            if (word == enc) {
+                p.parameters.push_back({"ENCODING", {word}});
+                return;
+            }
+        }
+        addParameter(p, "TYPE", {word});
+    }
+
+    static std::string takeParameter(VCardProperty &p, std::string_view name)
+    {
+        std::string value;
+        std::erase_if(p.parameters, [&](const VCardParameter &param) {
+            if (param.name != name)
+                return false;
+            if (!param.values.empty())
+                value = param.values.front();
+            return true;
+        });
+        return value;
+    }
+
+    void decodeValue(VCardProperty &p, std::string_view raw, int lineNo)
+    {
+        std::string value;
+        const std::string encoding = toUpperAscii(takeParameter(p, "ENCODING"));
+        bool binary = false;
+        if (encoding == "QUOTED-PRINTABLE") {
+            if (!decodeQuotedPrintable(raw, value))
+                problem(m_cardNumber, lineNo, ReadProblemCode::BadQuotedPrintable, p.name);
+        } else if (encoding == "BASE64" || encoding == "B") {
+            binary = true;
+            value.reserve(raw.size());
+            for (char c : raw) {
+                if (c != ' ' && c != '\t')
+                    value += c;
+            }
+            p.parameters.push_back({"ENCODING", {"b"}});
+        } else {
+            value = std::string(raw);
+        }
+
+        const std::string charset = takeParameter(p, "CHARSET");
+        if (!binary)
+            value = toUtf8(value, charset, p.name, lineNo);
+
+        const ValueKind kind = binary ? ValueKind::Raw : valueKindOf(p.name);
+        switch (kind) {
+        case ValueKind::Raw:
+            p.values.push_back(std::move(value));
+            break;
+        case ValueKind::Text:
+            p.values.push_back(unescapeText(value));
+            break;
+        case ValueKind::Structured:
+        case ValueKind::List:
+            for (const std::string &part : splitEscaped(value, kind == ValueKind::List ? ',' : ';'))
+                p.values.push_back(unescapeText(part));
+            break;
+        }
+    }
+
+    std::string toUtf8(const std::string &value, const std::string &charset,
+                       const std::string &property, int lineNo)
+    {
+        if (!hasHighBytes(value))
+            return value;
+        const bool valid = isValidUtf8(value);
+        if (charset.empty() || equalsNoCase(charset, "UTF-8") || equalsNoCase(charset, "UTF8")) {
+            if (valid)
+                return value;
+            if (charset.empty()) {
+                if (!m_invalidUtf8Reported) {
+                    m_invalidUtf8Reported = true;
+                    problem(m_cardNumber, lineNo, ReadProblemCode::InvalidUtf8, property);
+                }
+            } else {
+                problem(m_cardNumber, lineNo, ReadProblemCode::BadCharset,
+                        property + " " + charset);
+            }
+            return cp1252ToUtf8(value);
+        }
+        // Phones often declare a Western charset and write UTF-8: multi-byte
+        // sequences that happen to be valid UTF-8 are almost never Latin text.
+        if (valid) {
+            problem(m_cardNumber, lineNo, ReadProblemCode::BadCharset, property + " " + charset);
+            return value;
+        }
+        if (isWesternSingleByte(charset))
+            return cp1252ToUtf8(value);
+        std::string converted;
+        if (convertWithIcu(charset, value, converted) && isValidUtf8(converted))
+            return converted;
+        problem(m_cardNumber, lineNo, ReadProblemCode::BadCharset, property + " " + charset);
+        return cp1252ToUtf8(value);
+    }
+
+    std::string_view m_in;
+    std::size_t m_pos = 0;
+    VCardReadResult m_result;
+    bool m_inCard = false;
+    bool m_outsideReported = false;
+    int m_cardNumber = 0;
+    int m_cardLine = 0;
+    VCard m_card;
+    std::string m_versionText;
+    int m_malformedCount = 0;
+    int m_malformedLine = 0;
+    bool m_invalidUtf8Reported = false;
+};
+
+} // namespace
+
+VCardReadResult readVCards(std::string_view bytes)
+{
+    return Reader(bytes).run();
+}
+
+} // namespace vcq::interop
