@@ -84,8 +84,8 @@ DavReply DavClient::send(const DavRequest &request)
     QNetworkReply *reply = m_nam.sendCustomRequest(req, request.method, request.body);
     QString tlsProblem;
     connect(reply, &QNetworkReply::sslErrors, this, [&](const QList<QSslError> &errors) {
-        const QByteArray digest = reply->sslConfiguration().peerCertificate().digest(
-            QCryptographicHash::Sha256);
+        const QByteArray digest =
+            reply->sslConfiguration().peerCertificate().digest(QCryptographicHash::Sha256);
         result.fingerprint = formatFingerprint(digest);
         if (!m_fingerprint.isEmpty() &&
             normalisedFingerprint(result.fingerprint) == m_fingerprint) {
@@ -115,8 +115,7 @@ DavReply DavClient::send(const DavRequest &request)
             result.location = request.url.resolved(location.toUrl());
     } else if (m_cancelled) {
         result.error = DavErrc::Cancelled;
-    } else if (!tlsProblem.isEmpty() ||
-               reply->error() == QNetworkReply::SslHandshakeFailedError) {
+    } else if (!tlsProblem.isEmpty() || reply->error() == QNetworkReply::SslHandshakeFailedError) {
         result.error = DavErrc::Tls;
         result.errorText = tlsProblem.isEmpty() ? reply->errorString() : tlsProblem;
     } else {

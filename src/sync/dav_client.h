@@ -64,7 +64,11 @@ public:
     DavReply sendFollowing(DavRequest request);
 
     // Aborts the request in flight and every later one; safe from a slot.
-    void cancel() { m_cancelled = true; emit cancelRequested(); }
+    void cancel()
+    {
+        m_cancelled = true;
+        emit cancelRequested();
+    }
     bool isCancelled() const { return m_cancelled; }
 
     int requestCount() const { return m_requests; }

@@ -125,8 +125,7 @@ DavResource readResponse(QXmlStreamReader &xml)
 class Body
 {
 public:
-    explicit Body(const char *root, bool cardDavRoot)
-        : m_xml(&m_bytes)
+    explicit Body(const char *root, bool cardDavRoot) : m_xml(&m_bytes)
     {
         m_xml.writeStartDocument();
         m_xml.writeNamespace(kDav, QStringLiteral("d"));

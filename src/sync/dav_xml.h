@@ -15,9 +15,9 @@ namespace vcq::sync
 // One <response> of a multi-status answer. Properties come only from the
 // propstat blocks whose status is 2xx.
 struct DavResource {
-    QString href;        // as the server wrote it (percent-encoded path or URL)
-    int status = 200;    // the response's own status (404 for a member removed since a token)
-    QByteArray etag;     // quotes kept
+    QString href;     // as the server wrote it (percent-encoded path or URL)
+    int status = 200; // the response's own status (404 for a member removed since a token)
+    QByteArray etag;  // quotes kept
     QByteArray addressData;
     bool isCollection = false;
     bool isAddressBook = false;
@@ -42,8 +42,8 @@ bool parseMultiStatus(const QByteArray &body, MultiStatus &out);
 // (e.g. "valid-sync-token") in the DAV: or CardDAV namespace.
 bool hasDavCondition(const QByteArray &body, const QString &localName);
 
-QByteArray principalPropfindBody();  // current-user-principal
-QByteArray homeSetPropfindBody();    // addressbook-home-set
+QByteArray principalPropfindBody();   // current-user-principal
+QByteArray homeSetPropfindBody();     // addressbook-home-set
 QByteArray collectionsPropfindBody(); // resourcetype, displayname
 // Members with their ETags, and the collection's own sync token.
 QByteArray etagPropfindBody();

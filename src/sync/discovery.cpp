@@ -26,7 +26,9 @@ struct Step {
 Step propfind(DavClient &client, const QUrl &url, const QByteArray &body, const char *depth)
 {
     Step step;
-    DavRequest req{"PROPFIND", url, {{"Depth", depth}, {"Content-Type", "application/xml; charset=utf-8"}},
+    DavRequest req{"PROPFIND",
+                   url,
+                   {{"Depth", depth}, {"Content-Type", "application/xml; charset=utf-8"}},
                    body};
     const DavReply reply = client.sendFollowing(req);
     step.error = errorOfReply(reply);
@@ -34,7 +36,8 @@ Step propfind(DavClient &client, const QUrl &url, const QByteArray &body, const 
     if (step.error)
         return step;
     if (reply.status != 207 || !parseMultiStatus(reply.body, step.answer))
-        step.error = {SyncErrc::BadAnswer, reply.status, QString::fromUtf8(reply.body.left(300)), {}};
+        step.error = {
+            SyncErrc::BadAnswer, reply.status, QString::fromUtf8(reply.body.left(300)), {}};
     return step;
 }
 
@@ -79,7 +82,8 @@ DiscoveryResult discoverAddressBook(DavClient &client, const QUrl &start)
         result.error = self.error;
         return result;
     }
-    if (!self.error && !self.answer.responses.empty() && self.answer.responses.front().isAddressBook) {
+    if (!self.error && !self.answer.responses.empty() &&
+        self.answer.responses.front().isAddressBook) {
         result.collection = asCollection(start);
         result.displayName = self.answer.responses.front().displayName;
         return result;
@@ -87,7 +91,8 @@ DiscoveryResult discoverAddressBook(DavClient &client, const QUrl &start)
 
     // The user's principal: asked of the address given, then of the well-known address.
     QUrl principal;
-    for (const QUrl &where : {start, start.resolved(QUrl(QStringLiteral("/.well-known/carddav")))}) {
+    for (const QUrl &where :
+         {start, start.resolved(QUrl(QStringLiteral("/.well-known/carddav")))}) {
         Step step = propfind(client, where, principalPropfindBody(), "0");
         if (fatal(step.error)) {
             result.error = step.error;

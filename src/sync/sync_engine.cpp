@@ -128,8 +128,7 @@ private:
     Listing list();
     bool listSinceToken(Listing &listing);
     void listAll(Listing &listing);
-    std::vector<ServerCard> fetch(const std::vector<QString> &hrefs,
-                                  std::vector<QString> &missing);
+    std::vector<ServerCard> fetch(const std::vector<QString> &hrefs, std::vector<QString> &missing);
     void applyServerCard(const ServerCard &card);
     void applyServerDeletion(const QString &href);
     void upload();
@@ -285,10 +284,11 @@ bool Run::listSinceToken(Listing &listing)
     for (int round = 0; round < 100; ++round) {
         // Any answer but a multi-status means the token (or the report) is
         // not honoured; some servers say so with a 500.
-        const DavReply reply = m_client.send(
-            {"REPORT", m_options.collection,
-             {{"Depth", "0"}, {"Content-Type", "application/xml; charset=utf-8"}},
-             syncCollectionBody(token)});
+        const DavReply reply =
+            m_client.send({"REPORT",
+                           m_options.collection,
+                           {{"Depth", "0"}, {"Content-Type", "application/xml; charset=utf-8"}},
+                           syncCollectionBody(token)});
         if (reply.error != DavErrc::None || reply.status == 401)
             throw Abort{errorOfReply(reply)};
         MultiStatus answer;
@@ -323,15 +323,15 @@ bool Run::listSinceToken(Listing &listing)
 void Run::listAll(Listing &listing)
 {
     m_report.fullListing = true;
-    const DavReply reply =
-        send("PROPFIND", m_options.collection.toString(),
-             {{"Depth", "1"}, {"Content-Type", "application/xml; charset=utf-8"}},
-             etagPropfindBody());
+    const DavReply reply = send(
+        "PROPFIND", m_options.collection.toString(),
+        {{"Depth", "1"}, {"Content-Type", "application/xml; charset=utf-8"}}, etagPropfindBody());
     MultiStatus answer;
     if (reply.status != 207)
         throw Abort{errorOfReply(reply)};
     if (!parseMultiStatus(reply.body, answer))
-        throw Abort{{SyncErrc::BadAnswer, reply.status, QString::fromUtf8(reply.body.left(300)), {}}};
+        throw Abort{
+            {SyncErrc::BadAnswer, reply.status, QString::fromUtf8(reply.body.left(300)), {}}};
     std::set<QString> present;
     for (const DavResource &r : answer.responses) {
         const QString key = hrefKey(r.href);
@@ -448,8 +448,9 @@ void Run::applyServerCard(const ServerCard &card)
             if (m_index.byRecord(node.RecordNumber) >= 0)
                 continue;
             const ContactRecord r = node.record();
-            m_unmappedExact.emplace(std::string(reinterpret_cast<const char *>(r.data()), kRecordSize),
-                                    node.RecordNumber);
+            m_unmappedExact.emplace(
+                std::string(reinterpret_cast<const char *>(r.data()), kRecordSize),
+                node.RecordNumber);
             m_unmappedDuplicates.add(r, node.RecordNumber);
         }
         m_matchReady = true;
@@ -574,13 +575,12 @@ bool Run::create(int index)
 {
     SyncEntry &e = m_state.entries[std::size_t(index)];
     const ContactRecord local = m_store.list().findRecord(e.record)->record();
-    const VCard card = interop::contactToCard(local, uidOfHref(e.href).toStdString(),
-                                              VCardVersion::V30);
+    const VCard card =
+        interop::contactToCard(local, uidOfHref(e.href).toStdString(), VCardVersion::V30);
     const QByteArray body = QByteArray::fromStdString(interop::writeVCard(card, VCardVersion::V30));
-    const DavReply reply = send("PUT", e.href,
-                                {{"If-None-Match", "*"},
-                                 {"Content-Type", "text/vcard; charset=utf-8"}},
-                                body);
+    const DavReply reply =
+        send("PUT", e.href, {{"If-None-Match", "*"}, {"Content-Type", "text/vcard; charset=utf-8"}},
+             body);
     if (reply.ok()) {
         e.onServer = true;
         e.etag = reply.etag;
@@ -601,8 +601,8 @@ bool Run::create(int index)
         }
         return true;
     }
-    m_report.refused.push_back({nameOf(local), reply.status,
-                                QString::fromUtf8(reply.body.left(500)).trimmed(), false});
+    m_report.refused.push_back(
+        {nameOf(local), reply.status, QString::fromUtf8(reply.body.left(500)).trimmed(), false});
     m_dead[std::size_t(index)] = true;
     m_index.forgetRecord(e.record);
     return false;
@@ -627,10 +627,8 @@ bool Run::update(int index, int attempts)
         return update(index, attempts);
     }
     const QByteArray body = cardForUpload(local, e.synced, e.card);
-    const DavReply reply = send("PUT", e.href,
-                                {{"If-Match", e.etag},
-                                 {"Content-Type", "text/vcard; charset=utf-8"}},
-                                body);
+    const DavReply reply = send(
+        "PUT", e.href, {{"If-Match", e.etag}, {"Content-Type", "text/vcard; charset=utf-8"}}, body);
     if (reply.ok()) {
         e.synced = local;
         e.card = body;
@@ -656,8 +654,8 @@ bool Run::update(int index, int attempts)
         applyServerDeletion(e.href);
         return false;
     }
-    m_report.refused.push_back({nameOf(local), reply.status,
-                                QString::fromUtf8(reply.body.left(500)).trimmed(), false});
+    m_report.refused.push_back(
+        {nameOf(local), reply.status, QString::fromUtf8(reply.body.left(500)).trimmed(), false});
     return false;
 }
 
@@ -681,8 +679,8 @@ void Run::removeOnServer(int index)
             m_dead[std::size_t(index)] = true;
         return;
     }
-    m_report.refused.push_back({nameOf(e.synced), reply.status,
-                                QString::fromUtf8(reply.body.left(500)).trimmed(), true});
+    m_report.refused.push_back(
+        {nameOf(e.synced), reply.status, QString::fromUtf8(reply.body.left(500)).trimmed(), true});
 }
 
 std::optional<Run::ServerCard> Run::getCard(const QString &href)
@@ -845,8 +843,9 @@ QByteArray cardForUpload(const ContactRecord &local, const ContactRecord &synced
 {
     std::optional<VCard> base = parseCard(lastCard);
     if (!base)
-        base = interop::contactToCard(synced, QUuid::createUuid().toString(QUuid::WithoutBraces).toStdString(),
-                                      VCardVersion::V30);
+        base = interop::contactToCard(
+            synced, QUuid::createUuid().toString(QUuid::WithoutBraces).toStdString(),
+            VCardVersion::V30);
     const VCardVersion version =
         base->version == VCardVersion::V40 ? VCardVersion::V40 : VCardVersion::V30;
     const VCard merged = interop::mergeContactIntoCard(local, *base, version);

@@ -12,19 +12,19 @@ namespace vcq::sync
 
 enum class SyncErrc {
     None,
-    NotConfigured,      // no server set up for this data file
-    NoPassword,         // no password from the keychain nor a file
-    Keychain,           // the Secret Service refused or is absent (detail says why)
-    BadUrl,             // not an http(s) URL
-    Network,            // no answer (detail: the network layer's text)
-    Tls,                // certificate refused (detail: errors; fingerprint set)
-    Unauthorized,       // 401
-    Forbidden,          // 403 on discovery or listing
-    NoAddressBook,      // discovery found no address book collection
-    ServerError,        // an unexpected status (status set, detail: server's answer)
-    BadAnswer,          // an answer that is not the XML it should be
-    DataFile,           // the data file could not be opened or written (detail: message)
-    StateFile,          // the sync state could not be written (detail: path)
+    NotConfigured, // no server set up for this data file
+    NoPassword,    // no password from the keychain nor a file
+    Keychain,      // the Secret Service refused or is absent (detail says why)
+    BadUrl,        // not an http(s) URL
+    Network,       // no answer (detail: the network layer's text)
+    Tls,           // certificate refused (detail: errors; fingerprint set)
+    Unauthorized,  // 401
+    Forbidden,     // 403 on discovery or listing
+    NoAddressBook, // discovery found no address book collection
+    ServerError,   // an unexpected status (status set, detail: server's answer)
+    BadAnswer,     // an answer that is not the XML it should be
+    DataFile,      // the data file could not be opened or written (detail: message)
+    StateFile,     // the sync state could not be written (detail: path)
     Cancelled,
 };
 

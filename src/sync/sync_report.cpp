@@ -19,23 +19,40 @@ QString tr2(bool french, const char *fr, const char *en)
 QString fieldName(Field f, bool french)
 {
     switch (f) {
-    case Field::FirstName: return tr2(french, "Prénom", "First name");
-    case Field::LastName: return tr2(french, "Nom", "Last name");
-    case Field::Organisation: return tr2(french, "Organisation", "Organisation");
-    case Field::Address1: return tr2(french, "Adresse", "Address");
-    case Field::City: return tr2(french, "Ville", "City");
-    case Field::Zip: return tr2(french, "Code postal", "Postal code");
-    case Field::State: return tr2(french, "Province/État", "Province/State");
-    case Field::Country: return tr2(french, "Pays", "Country");
-    case Field::Phone1: return tr2(french, "Tél. maison", "Home phone");
-    case Field::Phone2: return tr2(french, "Tél. travail", "Work phone");
-    case Field::Cell: return tr2(french, "Autre tél.", "Other phone");
-    case Field::Phone3: return tr2(french, "Fax/données", "Fax/data");
-    case Field::Email: return tr2(french, "Courriel", "E-mail");
-    case Field::Comment: return tr2(french, "Remarques", "Remarks");
-    case Field::Birth: return tr2(french, "Naissance", "Birth date");
-    case Field::Status: return tr2(french, "Statut", "Status");
-    default: return {};
+    case Field::FirstName:
+        return tr2(french, "Prénom", "First name");
+    case Field::LastName:
+        return tr2(french, "Nom", "Last name");
+    case Field::Organisation:
+        return tr2(french, "Organisation", "Organisation");
+    case Field::Address1:
+        return tr2(french, "Adresse", "Address");
+    case Field::City:
+        return tr2(french, "Ville", "City");
+    case Field::Zip:
+        return tr2(french, "Code postal", "Postal code");
+    case Field::State:
+        return tr2(french, "Province/État", "Province/State");
+    case Field::Country:
+        return tr2(french, "Pays", "Country");
+    case Field::Phone1:
+        return tr2(french, "Tél. maison", "Home phone");
+    case Field::Phone2:
+        return tr2(french, "Tél. travail", "Work phone");
+    case Field::Cell:
+        return tr2(french, "Autre tél.", "Other phone");
+    case Field::Phone3:
+        return tr2(french, "Fax/données", "Fax/data");
+    case Field::Email:
+        return tr2(french, "Courriel", "E-mail");
+    case Field::Comment:
+        return tr2(french, "Remarques", "Remarks");
+    case Field::Birth:
+        return tr2(french, "Naissance", "Birth date");
+    case Field::Status:
+        return tr2(french, "Statut", "Status");
+    default:
+        return {};
     }
 }
 
@@ -52,7 +69,8 @@ QString conflictText(ConflictKind kind, bool french)
         return tr2(french, "supprimé ici, modifié sur le serveur ; rétabli ici",
                    "deleted here, changed on the server; restored here");
     case ConflictKind::Matched:
-        return tr2(french, "déjà présent des deux côtés avec des différences ; le serveur l'emporte",
+        return tr2(french,
+                   "déjà présent des deux côtés avec des différences ; le serveur l'emporte",
                    "present on both sides with differences; the server's values were kept");
     }
     return {};
@@ -71,38 +89,62 @@ QString errorText(const SyncError &error, bool french)
 {
     const QString d = error.detail;
     switch (error.code) {
-    case SyncErrc::None: return {};
+    case SyncErrc::None:
+        return {};
     case SyncErrc::NotConfigured:
-        return tr2(french, "Aucun serveur n'est configuré : lancez d'abord « sync setup URL --user NOM ».",
+        return tr2(french,
+                   "Aucun serveur n'est configuré : lancez d'abord « sync setup URL --user NOM ».",
                    "No server is set up: run \"sync setup URL --user NAME\" first.");
     case SyncErrc::NoPassword:
-        return tr2(french, "Aucun mot de passe : aucun trousseau (Secret Service) ne répond et aucun fichier n'a été donné (--password-file).",
-                   "No password: no keyring (Secret Service) answers and no file was given (--password-file).");
+        return tr2(french,
+                   "Aucun mot de passe : aucun trousseau (Secret Service) ne répond et aucun "
+                   "fichier n'a été donné (--password-file).",
+                   "No password: no keyring (Secret Service) answers and no file was given "
+                   "(--password-file).");
     case SyncErrc::Keychain:
-        return tr2(french, "Le trousseau (Secret Service) a refusé : ", "The keyring (Secret Service) refused: ") + d;
+        return tr2(french, "Le trousseau (Secret Service) a refusé : ",
+                   "The keyring (Secret Service) refused: ") +
+               d;
     case SyncErrc::BadUrl:
-        return tr2(french, "Adresse invalide (http ou https attendu) : ", "Not a valid address (http or https expected): ") + d;
+        return tr2(french, "Adresse invalide (http ou https attendu) : ",
+                   "Not a valid address (http or https expected): ") +
+               d;
     case SyncErrc::Network:
         return tr2(french, "Le serveur ne répond pas : ", "The server does not answer: ") + d;
     case SyncErrc::Tls:
-        return tr2(french, "Le certificat du serveur n'a pas pu être vérifié (%1). Connexion refusée. Empreinte SHA-256 : %2 ; pour faire confiance à ce certificat, refaites la configuration avec --accept-certificate %2.",
-                   "The server's certificate could not be verified (%1). Connection refused. SHA-256 fingerprint: %2; to trust this certificate, set up again with --accept-certificate %2.")
+        return tr2(french,
+                   "Le certificat du serveur n'a pas pu être vérifié (%1). Connexion refusée. "
+                   "Empreinte SHA-256 : %2 ; pour faire confiance à ce certificat, refaites la "
+                   "configuration avec --accept-certificate %2.",
+                   "The server's certificate could not be verified (%1). Connection refused. "
+                   "SHA-256 fingerprint: %2; to trust this certificate, set up again with "
+                   "--accept-certificate %2.")
             .arg(d, error.fingerprint);
     case SyncErrc::Unauthorized:
         return tr2(french, "Le serveur refuse le nom d'utilisateur ou le mot de passe (401).",
                    "The server refuses the user name or password (401).");
     case SyncErrc::Forbidden:
-        return tr2(french, "Le serveur refuse l'accès (403) : ", "The server denies access (403): ") + d;
+        return tr2(french,
+                   "Le serveur refuse l'accès (403) : ", "The server denies access (403): ") +
+               d;
     case SyncErrc::NoAddressBook:
-        return tr2(french, "Aucun carnet d'adresses trouvé à cette adresse : ", "No address book found at this address: ") + d;
+        return tr2(french, "Aucun carnet d'adresses trouvé à cette adresse : ",
+                   "No address book found at this address: ") +
+               d;
     case SyncErrc::ServerError:
-        return tr2(french, "Réponse inattendue du serveur (%1) : ", "Unexpected answer from the server (%1): ").arg(error.status) + d;
+        return tr2(french, "Réponse inattendue du serveur (%1) : ",
+                   "Unexpected answer from the server (%1): ")
+                   .arg(error.status) +
+               d;
     case SyncErrc::BadAnswer:
-        return tr2(french, "Le serveur a envoyé une réponse illisible.", "The server sent an answer that cannot be read.");
+        return tr2(french, "Le serveur a envoyé une réponse illisible.",
+                   "The server sent an answer that cannot be read.");
     case SyncErrc::DataFile:
         return tr2(french, "Fichier de données : ", "Data file: ") + d;
     case SyncErrc::StateFile:
-        return tr2(french, "L'état de synchronisation n'a pas pu être écrit : ", "The sync state could not be written: ") + d;
+        return tr2(french, "L'état de synchronisation n'a pas pu être écrit : ",
+                   "The sync state could not be written: ") +
+               d;
     case SyncErrc::Cancelled:
         return tr2(french, "Synchronisation annulée.", "Synchronisation cancelled.");
     }
@@ -114,16 +156,22 @@ QString reportText(const SyncReport &r, bool french)
     QStringList lines;
     if (!r.stateProblem.isEmpty())
         lines << tr2(french, "L'état de synchronisation était endommagé et a été reconstruit : ",
-                     "The sync state was damaged and has been rebuilt: ") + r.stateProblem;
+                     "The sync state was damaged and has been rebuilt: ") +
+                     r.stateProblem;
     if (r.tokenRefused)
-        lines << tr2(french, "Le serveur a refusé le jeton de synchronisation ; comparaison par ETag.",
+        lines << tr2(french,
+                     "Le serveur a refusé le jeton de synchronisation ; comparaison par ETag.",
                      "The server refused the sync token; compared by ETag instead.");
     lines << tr2(french, "Ici : %1 ajouté(s), %2 modifié(s), %3 supprimé(s).",
                  "Here: %1 added, %2 changed, %3 deleted.")
-                 .arg(r.addedHere).arg(r.changedHere).arg(r.deletedHere);
+                 .arg(r.addedHere)
+                 .arg(r.changedHere)
+                 .arg(r.deletedHere);
     lines << tr2(french, "Serveur : %1 envoyé(s), %2 modifié(s), %3 supprimé(s).",
                  "Server: %1 uploaded, %2 changed, %3 deleted.")
-                 .arg(r.uploadedNew).arg(r.uploadedChanged).arg(r.deletedOnServer);
+                 .arg(r.uploadedNew)
+                 .arg(r.uploadedChanged)
+                 .arg(r.deletedOnServer);
     if (r.unreadableCards)
         lines << tr2(french, "%1 fiche(s) du serveur illisible(s), laissée(s) telle(s) quelle(s).",
                      "%1 card(s) on the server could not be read and were left as they are.")
@@ -134,7 +182,8 @@ QString reportText(const SyncReport &r, bool french)
         for (const FieldDifference &d : c.differences) {
             lines << QStringLiteral("    %1: %2 « %3 », %4 « %5 »")
                          .arg(fieldName(d.field, french), tr2(french, "ici", "here"),
-                              QString::fromStdString(interop::cp1252ToUtf8(d.local)), tr2(french, "serveur", "server"),
+                              QString::fromStdString(interop::cp1252ToUtf8(d.local)),
+                              tr2(french, "serveur", "server"),
                               QString::fromStdString(interop::cp1252ToUtf8(d.server)));
         }
     }

@@ -17,7 +17,7 @@ namespace vcq::sync
 
 struct FieldDifference {
     Field field = Field::LastName;
-    std::string local;  // code-page bytes, as in the data file
+    std::string local; // code-page bytes, as in the data file
     std::string server;
     friend bool operator==(const FieldDifference &, const FieldDifference &) = default;
 };
@@ -39,7 +39,7 @@ struct Conflict {
 struct Refusal {
     std::string name; // UTF-8
     int status = 0;
-    QString answer;   // the start of the server's answer
+    QString answer; // the start of the server's answer
     bool deletion = false;
     friend bool operator==(const Refusal &, const Refusal &) = default;
 };
@@ -54,11 +54,11 @@ struct SyncReport {
     int deletedOnServer = 0;
     int unreadableCards = 0; // cards on the server we could not read (left alone)
     int requests = 0;
-    bool fullListing = false;   // listed by ETags instead of a sync token
-    bool tokenRefused = false;  // the stored token was refused
-    QString stateProblem;       // the damaged state file that was set aside
-    QString backupPath;         // the copy of the data file made before changing it
-    QString conflictsFile;      // where the local versions in conflict went
+    bool fullListing = false;  // listed by ETags instead of a sync token
+    bool tokenRefused = false; // the stored token was refused
+    QString stateProblem;      // the damaged state file that was set aside
+    QString backupPath;        // the copy of the data file made before changing it
+    QString conflictsFile;     // where the local versions in conflict went
     std::vector<Conflict> conflicts;
     std::vector<Refusal> refused;
 

@@ -11,10 +11,10 @@ namespace vcq::sync
 {
 
 struct SyncSettings {
-    QString server;      // as the user typed it
-    QString collection;  // the address book's URL, ends with "/"
+    QString server;     // as the user typed it
+    QString collection; // the address book's URL, ends with "/"
     QString user;
-    QString fingerprint; // SHA-256 of an accepted certificate, or empty
+    QString fingerprint;     // SHA-256 of an accepted certificate, or empty
     int intervalMinutes = 0; // 0: no automatic sync
     friend bool operator==(const SyncSettings &, const SyncSettings &) = default;
 };

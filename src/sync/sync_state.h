@@ -31,9 +31,9 @@ struct SyncEntry {
 };
 
 struct SyncState {
-    QString collection;            // the address book the entries belong to
-    QString syncToken;             // empty: list by ETags next time
-    bool complete = false;         // a first sync has finished
+    QString collection;    // the address book the entries belong to
+    QString syncToken;     // empty: list by ETags next time
+    bool complete = false; // a first sync has finished
     std::vector<SyncEntry> entries;
     friend bool operator==(const SyncState &, const SyncState &) = default;
 };

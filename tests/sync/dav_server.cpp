@@ -73,16 +73,20 @@ bool DavServer::start()
                      "[books]\nuser: .+\ncollection: {user}/[^/]+\npermissions: r\n"
                      "[root]\nuser: .+\ncollection:\npermissions: R\n");
         rights.close();
-        args << "--config" << ""
-             << "--server-hosts" << QStringLiteral("127.0.0.1:%1").arg(m_port)
-             << "--auth-type" << "htpasswd"
+        args << "--config"
+             << ""
+             << "--server-hosts" << QStringLiteral("127.0.0.1:%1").arg(m_port) << "--auth-type"
+             << "htpasswd"
              << "--auth-htpasswd-filename" << m_folder + "/users"
-             << "--auth-htpasswd-encryption" << "plain"
-             << "--auth-delay" << "0"
-             << "--rights-type" << (m_readOnly ? "from_file" : "owner_only")
-             << "--rights-file" << m_folder + "/rights"
+             << "--auth-htpasswd-encryption"
+             << "plain"
+             << "--auth-delay"
+             << "0"
+             << "--rights-type" << (m_readOnly ? "from_file" : "owner_only") << "--rights-file"
+             << m_folder + "/rights"
              << "--storage-filesystem-folder" << m_folder + "/collections"
-             << "--logging-level" << "info";
+             << "--logging-level"
+             << "info";
         m_process->start("radicale", args);
         QByteArray line;
         if (!waitForLine("Listening on", &line)) {
@@ -101,13 +105,13 @@ bool DavServer::start()
             return false;
         }
         if (first) {
-            const Curl made = curl(
-                {"-X", "MKCOL", "-H", "Content-Type: application/xml", "--data-binary", "@-",
-                 collectionUrl().toString()},
-                "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
-                "<mkcol xmlns=\"DAV:\" xmlns:CR=\"urn:ietf:params:xml:ns:carddav\"><set><prop>"
-                "<resourcetype><collection/><CR:addressbook/></resourcetype>"
-                "<displayname>Contacts</displayname></prop></set></mkcol>");
+            const Curl made =
+                curl({"-X", "MKCOL", "-H", "Content-Type: application/xml", "--data-binary", "@-",
+                      collectionUrl().toString()},
+                     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
+                     "<mkcol xmlns=\"DAV:\" xmlns:CR=\"urn:ietf:params:xml:ns:carddav\"><set><prop>"
+                     "<resourcetype><collection/><CR:addressbook/></resourcetype>"
+                     "<displayname>Contacts</displayname></prop></set></mkcol>");
             if (made.status != 201) {
                 m_error = QStringLiteral("MKCOL answered %1").arg(made.status);
                 return false;
@@ -120,8 +124,8 @@ bool DavServer::start()
     for (int attempt = 0; attempt < 5; ++attempt) {
         if (first || attempt > 0)
             m_port = freePort();
-        args = QStringList{"-d", m_folder + "/root", "--defaults", "-l", "127.0.0.1", "-p",
-                           QString::number(m_port)};
+        args = QStringList{"-d", m_folder + "/root",     "--defaults", "-l", "127.0.0.1",
+                           "-p", QString::number(m_port)};
         m_process->start("xandikos", args);
         if (waitForLine("Running on", nullptr))
             return true;
@@ -200,8 +204,8 @@ DavServer::Curl DavServer::curl(const QStringList &args, const QByteArray &input
 {
     Curl out;
     QProcess p;
-    QStringList all{"-s", "-S", "-o", "-", "-D", m_folder + "/curl-headers", "-w",
-                    "\n%{http_code}"};
+    QStringList all{
+        "-s", "-S", "-o", "-", "-D", m_folder + "/curl-headers", "-w", "\n%{http_code}"};
     if (m_kind == Kind::Radicale)
         all << "-u" << user() + ":" + password();
     all << args;
@@ -238,10 +242,11 @@ QByteArray headerValue(const QByteArray &headers, const QByteArray &name)
 int DavServer::putCard(const QString &name, const QByteArray &card, QByteArray *etag,
                        const QByteArray &ifMatch)
 {
-    QStringList args{"-X", "PUT", "-H", "Content-Type: text/vcard; charset=utf-8",
-                     "--data-binary", "@-"};
+    QStringList args{"-X", "PUT", "-H", "Content-Type: text/vcard; charset=utf-8", "--data-binary",
+                     "@-"};
     if (!ifMatch.isEmpty())
-        args << "-H" << "If-Match: " + QString::fromUtf8(ifMatch);
+        args << "-H"
+             << "If-Match: " + QString::fromUtf8(ifMatch);
     args << collectionUrl().resolved(QUrl(name)).toString();
     const Curl c = curl(args, card);
     if (etag)
@@ -264,9 +269,8 @@ int DavServer::deleteCard(const QString &name)
 
 QStringList DavServer::cardNames()
 {
-    const Curl c = curl({"-X", "PROPFIND", "-H", "Depth: 1", "-H",
-                         "Content-Type: application/xml", "--data-binary", "@-",
-                         collectionUrl().toString()},
+    const Curl c = curl({"-X", "PROPFIND", "-H", "Depth: 1", "-H", "Content-Type: application/xml",
+                         "--data-binary", "@-", collectionUrl().toString()},
                         "<?xml version=\"1.0\"?><d:propfind xmlns:d=\"DAV:\"><d:prop>"
                         "<d:getetag/></d:prop></d:propfind>");
     QStringList names;
@@ -284,8 +288,8 @@ QStringList DavServer::cardNames()
 QByteArray phoneCard(const QString &uid, const QString &last, const QString &first,
                      const QStringList &extraLines)
 {
-    QStringList lines{"BEGIN:VCARD", "VERSION:3.0", "UID:" + uid,
-                      "N:" + last + ";" + first + ";;;", "FN:" + first + " " + last};
+    QStringList lines{"BEGIN:VCARD", "VERSION:3.0", "UID:" + uid, "N:" + last + ";" + first + ";;;",
+                      "FN:" + first + " " + last};
     lines << extraLines << "END:VCARD";
     return (lines.join("\r\n") + "\r\n").toUtf8();
 }
