@@ -1,0 +1,19 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The commands the program knows. A new command is one more entry here and
+// its own files in this folder.
+#include "command.h"
+#include "export_command.h"
+#include "import_command.h"
+
+namespace vcq::cli
+{
+
+std::vector<Command> commands()
+{
+    return {
+        importCommand(),
+        exportCommand(),
+    };
+}
+
+} // namespace vcq::cli

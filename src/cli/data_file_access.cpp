@@ -1,0 +1,186 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "data_file_access.h"
+
+#include "interop/transliterate.h"
+#include "password_state.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace vcq::cli
+{
+
+namespace
+{
+
+constexpr int kPasswordTries = 3;
+
+// The password as the data file holds it: cp1252 bytes.
+std::string passwordBytes(const std::string &typed)
+{
+    return interop::isValidUtf8(typed) ? interop::utf8ToCp1252(typed).bytes : typed;
+}
+
+std::string withoutLineEnd(std::string text)
+{
+    if (!text.empty() && text.back() == '\n')
+        text.pop_back();
+    if (!text.empty() && text.back() == '\r')
+        text.pop_back();
+    return text;
+}
+
+// Reads one line from the terminal with echo off; false when there is no terminal.
+bool readHiddenLine(const QString &prompt, std::string &line)
+{
+    const int tty = ::open("/dev/tty", O_RDWR | O_CLOEXEC | O_NOCTTY);
+    if (tty < 0)
+        return false;
+    termios saved{};
+    const bool isTerminal = ::tcgetattr(tty, &saved) == 0;
+    if (!isTerminal) {
+        ::close(tty);
+        return false;
+    }
+    const QByteArray promptBytes = (prompt + ": ").toUtf8();
+    (void)!::write(tty, promptBytes.constData(), std::size_t(promptBytes.size()));
+    termios quiet = saved;
+    quiet.c_lflag &= ~tcflag_t(ECHO);
+    quiet.c_lflag |= ICANON;
+    ::tcsetattr(tty, TCSAFLUSH, &quiet);
+    line.clear();
+    bool gotLine = false;
+    char c = 0;
+    for (;;) {
+        const ssize_t n = ::read(tty, &c, 1);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        if (c == '\n') {
+            gotLine = true;
+            break;
+        }
+        line += c;
+    }
+    ::tcsetattr(tty, TCSAFLUSH, &saved);
+    (void)!::write(tty, "\n", 1);
+    ::close(tty);
+    return gotLine || !line.empty();
+}
+
+} // namespace
+
+bool lockedByAnotherCopy(const std::string &dataFilePath)
+{
+    const int fd = ::open(dataFilePath.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool locked = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    ::close(fd);
+    return locked;
+}
+
+QString storeErrorText(const CommandContext &context, const std::string &file,
+                       const StoreError &error)
+{
+    QString what;
+    switch (error.kind()) {
+    case StoreErrc::WrongFileFormat:
+        what = context.text("Wrong file format !", "Format de fichier invalide !");
+        break;
+    case StoreErrc::ReservedLastName:
+        what = context.text("This last name is reserved !", "Ce nom est réservé !");
+        break;
+    case StoreErrc::NotOpen:
+    case StoreErrc::Io:
+        what = QString::fromStdString(error.what());
+        break;
+    }
+    return terminalSafe(QString::fromStdString(file)) + ": " + what;
+}
+
+bool accessGranted(const CommandContext &context, const ContactRecord &header,
+                   const QString &passwordFile)
+{
+    PasswordState state;
+    readPasswordHeader(state, header);
+    if (!state.PasswordProtected)
+        return true;
+    const QString invalid = context.text("Invalid Password !", "Mot de passe invalide !");
+    if (!passwordFile.isEmpty()) {
+        QFile file(passwordFile);
+        if (!file.open(QIODevice::ReadOnly)) {
+            context.error(terminalSafe(passwordFile) + ": " + file.errorString());
+            return false;
+        }
+        const std::string typed = withoutLineEnd(file.readLine(4096).toStdString());
+        if (passwordAccepted(state, passwordBytes(typed)))
+            return true;
+        context.error(invalid);
+        return false;
+    }
+    const QString prompt = context.text("Enter Access Password", "Mot de passe d'accès");
+    for (int attempt = 0; attempt < kPasswordTries; ++attempt) {
+        std::string typed;
+        if (!readHiddenLine(prompt, typed)) {
+            context.error(context.text(
+                "The data file is protected by a password: type it on a terminal or give "
+                "--password-file FILE.",
+                "Le fichier de données est protégé par un mot de passe : tapez-le dans un "
+                "terminal ou donnez --password-file FICHIER."));
+            return false;
+        }
+        if (passwordAccepted(state, passwordBytes(typed)))
+            return true;
+        context.error(invalid);
+    }
+    return false;
+}
+
+ProgressLine::ProgressLine(const CommandContext &context)
+    : m_context(context), m_enabled(::isatty(::fileno(context.err)) == 1)
+{
+}
+
+ProgressLine::~ProgressLine()
+{
+    end();
+}
+
+void ProgressLine::show(const QString &text)
+{
+    if (!m_enabled || (m_shown && m_since.isValid() && m_since.elapsed() < 200))
+        return;
+    m_since.start();
+    m_shown = true;
+    // Back to the start of the line, the text, the rest of the line cleared.
+    const QByteArray bytes = ("\r" + text + "\x1b[K").toUtf8();
+    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), m_context.err);
+    std::fflush(m_context.err);
+}
+
+void ProgressLine::end()
+{
+    if (!m_shown)
+        return;
+    m_shown = false;
+    std::fputs("\r\x1b[K", m_context.err);
+    std::fflush(m_context.err);
+}
+
+QString terminalSafe(const QString &text)
+{
+    QString safe = text;
+    for (QChar &c : safe)
+        if (c.category() == QChar::Other_Control)
+            c = u'?';
+    return safe;
+}
+
+} // namespace vcq::cli

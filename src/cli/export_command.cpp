@@ -1,0 +1,132 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "export_command.h"
+
+#include "data_file_access.h"
+#include "interop/contact_uid.h"
+#include "interop/exporter.h"
+#include "report_output.h"
+#include "store/contact_snapshot.h"
+
+#include <QCommandLineParser>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <cerrno>
+#include <cstring>
+
+namespace vcq::cli
+{
+
+namespace
+{
+
+bool writeToStandardOutput(const CommandContext &c, const std::string &bytes)
+{
+    if (std::fwrite(bytes.data(), 1, bytes.size(), c.out) == bytes.size() &&
+        std::fflush(c.out) == 0)
+        return true;
+    c.error(c.text("Standard output: %1", "Sortie standard : %1")
+                .arg(QString::fromLocal8Bit(std::strerror(errno))));
+    return false;
+}
+
+bool writeToFile(const CommandContext &c, const QString &path, const std::string &bytes)
+{
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly) &&
+        file.write(bytes.data(), qint64(bytes.size())) == qint64(bytes.size()) && file.commit())
+        return true;
+    c.error(terminalSafe(path) + ": " + file.errorString());
+    return false;
+}
+
+int runExport(const QStringList &arguments, CommandContext &c)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        c.text("Exports every contact of VCQ97.NAM in the current folder. Works while the "
+               "program is open.\nExit status: 0 done, 1 done with remarks (a birth date that "
+               "could not be written), 2 failed.",
+               "Exporte tous les contacts de VCQ97.NAM du dossier courant. Fonctionne pendant "
+               "que le programme est ouvert.\nCode de sortie : 0 fait, 1 fait avec remarques "
+               "(une date de naissance non écrite), 2 échec."));
+    const QCommandLineOption help({"h", "help"}, c.text("Shows this help.", "Affiche cette aide."));
+    const QCommandLineOption format(
+        "format",
+        c.text("vcard3 (the default), vcard4 or csv.", "vcard3 (par défaut), vcard4 ou csv."),
+        c.text("FORMAT", "FORMAT"), "vcard3");
+    const QCommandLineOption passwordFile(
+        "password-file",
+        c.text("Reads the password of a protected data file from FILE.",
+               "Lit le mot de passe d'un fichier de données protégé dans FICHIER."),
+        c.text("FILE", "FICHIER"));
+    parser.addOptions({help, format, passwordFile});
+    parser.addPositionalArgument(
+        c.text("FILE", "FICHIER"),
+        c.text("Where to write; - for standard output.", "Où écrire ; - pour la sortie standard."));
+    if (!parser.parse(arguments)) {
+        c.error(parser.errorText());
+        return ExitFailure;
+    }
+    if (parser.isSet(help)) {
+        c.print(commandHelp(parser, arguments));
+        return ExitSuccess;
+    }
+    const QStringList targets = parser.positionalArguments();
+    if (targets.size() != 1) {
+        c.error(c.text("Give one file to write, or - for standard output.",
+                       "Donnez un fichier où écrire, ou - pour la sortie standard."));
+        return ExitFailure;
+    }
+    const QString target = targets.first();
+    const auto chosen = interop::exportFormatFromName(parser.value(format).toStdString());
+    if (!chosen) {
+        c.error(c.text("Unknown format \"%1\": vcard3, vcard4 or csv.",
+                       "Format inconnu « %1 » : vcard3, vcard4 ou csv.")
+                    .arg(terminalSafe(parser.value(format))));
+        return ExitFailure;
+    }
+    if (target != "-" &&
+        QFileInfo(target).canonicalFilePath() ==
+            QFileInfo(QString::fromStdString(c.dataFilePath)).canonicalFilePath() &&
+        QFileInfo::exists(target)) {
+        c.error(c.text("%1 is the data file itself.", "%1 est le fichier de données lui-même.")
+                    .arg(terminalSafe(target)));
+        return ExitFailure;
+    }
+
+    interop::ExportResult exported;
+    try {
+        const ContactSnapshot snapshot = readSnapshot(c.dataFilePath);
+        if (!accessGranted(c, snapshot.header, parser.value(passwordFile)))
+            return ExitFailure;
+        std::error_code uidError;
+        const auto uids = interop::ContactUids::open(c.dataFilePath, uidError);
+        if (!uids) {
+            c.error(terminalSafe(
+                        QString::fromStdString(interop::ContactUids::idFilePath(c.dataFilePath))) +
+                    ": " + QString::fromStdString(uidError.message()));
+            return ExitFailure;
+        }
+        exported = interop::exportList(snapshot.list, *uids, *chosen,
+                                       target == "-" ? "-" : target.toStdString());
+    } catch (const StoreError &e) {
+        c.error(storeErrorText(c, c.dataFilePath, e));
+        return ExitFailure;
+    }
+    if (!(target == "-" ? writeToStandardOutput(c, exported.bytes)
+                        : writeToFile(c, target, exported.bytes)))
+        return ExitFailure;
+    printRemarks(c, c.err, exported.report);
+    return exported.report.hasRemarks() ? ExitRemarks : ExitSuccess;
+}
+
+} // namespace
+
+Command exportCommand()
+{
+    return {"export", "Exports every contact to a vCard or CSV file",
+            QString::fromUtf8("Exporte tous les contacts dans un fichier vCard ou CSV"), runExport};
+}
+
+} // namespace vcq::cli

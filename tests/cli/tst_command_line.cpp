@@ -1,0 +1,318 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The command line as users run it: the real program, started without any
+// display, in a folder of its own. Exit statuses, the lock of a running copy,
+// export to standard output, protected files and a disk that fills up.
+#include "password_state.h"
+#include "store/contact_store.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
+
+using namespace vcq;
+
+namespace
+{
+
+std::string card(const std::string &last, const std::string &first, const std::string &phone)
+{
+    return "BEGIN:VCARD\r\nVERSION:3.0\r\nN:" + last + ";" + first + ";;;\r\nFN:" + first + " " +
+           last + "\r\nTEL;TYPE=HOME:" + phone + "\r\nEND:VCARD\r\n";
+}
+
+std::string cards(int count)
+{
+    std::string out;
+    for (int i = 0; i < count; ++i)
+        out += card("Person" + std::to_string(i), "Ann", std::to_string(100000 + i));
+    return out;
+}
+
+struct Run {
+    int status = -1;
+    QString out;
+    QString err;
+    QByteArray outBytes;
+};
+
+ContactRecord person(const std::string &last, const std::string &first, const std::string &phone)
+{
+    ContactRecord r;
+    r.set(Field::LastName, last);
+    r.set(Field::FirstName, first);
+    r.set(Field::Phone1, phone);
+    r.set(Field::Birth, "  -  -  ");
+    return r;
+}
+
+} // namespace
+
+class TestCommandLine : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString file(const QString &name) const { return m_dir.filePath(name); }
+    QString data() const { return file("VCQ97.NAM"); }
+
+    void write(const QString &name, const std::string &bytes)
+    {
+        QFile f(file(name));
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(bytes.data(), qint64(bytes.size()));
+    }
+
+    QByteArray contents(const QString &path)
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    // The program in the test's folder with no display of any kind; its
+    // standard input is closed, so there is no terminal to ask on.
+    Run run(const QStringList &arguments, const QString &language = "C",
+            rlim_t fileSizeLimit = RLIM_INFINITY)
+    {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char *name :
+             {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "LANGUAGE", "LC_MESSAGES", "LANG"})
+            env.remove(name);
+        env.insert("LC_ALL", language);
+        p.setProcessEnvironment(env);
+        p.setWorkingDirectory(m_dir.path());
+        p.setChildProcessModifier([fileSizeLimit] {
+            ::setsid(); // no controlling terminal: a password cannot be typed
+            if (fileSizeLimit != RLIM_INFINITY) {
+                std::signal(SIGXFSZ, SIG_IGN);
+                rlimit limit{fileSizeLimit, fileSizeLimit};
+                ::setrlimit(RLIMIT_FSIZE, &limit);
+            }
+        });
+        p.start(QStringLiteral(VCQ_BINARY), arguments);
+        p.closeWriteChannel();
+        Run r;
+        if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit)
+            return r;
+        r.status = p.exitCode();
+        r.outBytes = p.readAllStandardOutput();
+        r.out = QString::fromUtf8(r.outBytes);
+        r.err = QString::fromUtf8(p.readAllStandardError());
+        return r;
+    }
+
+    void makeStore(const std::vector<ContactRecord> &contacts, const std::string &password = {})
+    {
+        ContactStore store;
+        store.open(data().toStdString());
+        if (!password.empty()) {
+            ContactRecord header = store.header();
+            setHeaderPassword(header, password);
+            setHeaderProtection(header, true);
+            store.writeHeader(header);
+        }
+        for (const ContactRecord &c : contacts)
+            store.add(c);
+    }
+
+private slots:
+    void init()
+    {
+        for (const QString &name : QDir(m_dir.path()).entryList(QDir::Files))
+            QFile::remove(file(name));
+    }
+
+    void helpVersionAndMistakes_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("expected"); // in standard output, else standard error
+        QTest::newRow("--version")
+            << QStringList{"--version"} << "C" << 0 << "vellora-carnetique-97 1.0";
+        QTest::newRow("--help lists the commands")
+            << QStringList{"--help"} << "C" << 0 << "import ";
+        QTest::newRow("--help in French")
+            << QStringList{"--help"} << "fr_FR.UTF-8" << 0 << "Commandes";
+        QTest::newRow("import --help")
+            << QStringList{"import", "--help"} << "C" << 0 << "--allow-duplicates";
+        QTest::newRow("import --help names the command")
+            << QStringList{"import", "--help"} << "C" << 0 << "vellora-carnetique-97 import [";
+        QTest::newRow("export --help") << QStringList{"export", "--help"} << "C" << 0 << "--format";
+        QTest::newRow("unknown command")
+            << QStringList{"imprt", "a.vcf"} << "C" << 2 << "Unknown command";
+        QTest::newRow("import without files") << QStringList{"import"} << "C" << 2 << "files";
+        QTest::newRow("unknown option")
+            << QStringList{"import", "--frobnicate", "a.vcf"} << "C" << 2 << "frobnicate";
+        QTest::newRow("unknown export format")
+            << QStringList{"export", "--format", "ldif", "-"} << "C" << 2 << "ldif";
+        QTest::newRow("export of a missing data file")
+            << QStringList{"export", "-"} << "C" << 2 << "File not found";
+    }
+    void helpVersionAndMistakes()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, language);
+        QFETCH(int, status);
+        QFETCH(QString, expected);
+        const Run r = run(arguments, language);
+        QCOMPARE(r.status, status);
+        QVERIFY2((status == 0 ? r.out : r.err).contains(expected), qPrintable(r.out + r.err));
+        // Nothing was created by a mistake.
+        QCOMPARE(QFile::exists(data()), false);
+    }
+
+    void importExitStatus_data()
+    {
+        QTest::addColumn<std::string>("content");
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<int>("contacts"); // in the data file afterwards
+        const std::string stored = card("Stored", "Sam", "42");
+        QTest::newRow("clean") << cards(3) << QStringList{} << 0 << 4;
+        QTest::newRow("a duplicate") << stored + cards(2) << QStringList{} << 1 << 3;
+        QTest::newRow("a duplicate allowed")
+            << stored + cards(2) << QStringList{"--allow-duplicates"} << 0 << 4;
+        QTest::newRow("a card with no END, the next one imported")
+            << "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Lost;L\r\n" + card("Kept", "K", "1")
+            << QStringList{} << 1 << 2;
+        QTest::newRow("a character transliterated")
+            << card("\xC5\x81ukasz", "Ann", "9") << QStringList{} << 1 << 2;
+    }
+    void importExitStatus()
+    {
+        QFETCH(std::string, content);
+        QFETCH(QStringList, options);
+        QFETCH(int, status);
+        QFETCH(int, contacts);
+        makeStore({person("Stored", "Sam", "42")});
+        write("in.vcf", content);
+        const Run r = run(QStringList{"import"} + options + QStringList{"in.vcf"});
+        QVERIFY2(r.status == status, qPrintable(r.out + r.err));
+        ContactStore store;
+        store.open(data().toStdString());
+        store.loadContacts();
+        QCOMPARE(int(store.list().size()), contacts);
+        // No progress line: standard error is no terminal.
+        QVERIFY(!r.err.contains('\r'));
+    }
+
+    void importCreatesTheDataFileWhenThereIsNone()
+    {
+        write("in.vcf", cards(2));
+        const Run r = run({"import", "in.vcf"});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(contents(data()).size(), 3 * 764);
+    }
+
+    void importRefusesAFileTheProgramHasOpen()
+    {
+        makeStore({person("Stored", "Sam", "42")});
+        write("in.vcf", cards(2));
+        const QByteArray before = contents(data());
+        ContactStore running; // this test process plays the running program
+        running.open(data().toStdString());
+        const Run r = run({"import", "in.vcf"});
+        QCOMPARE(r.status, 2);
+        QVERIFY2(r.err.contains("is open on this folder"), qPrintable(r.err));
+        QCOMPARE(contents(data()), before);
+
+        // Export only reads: it works meanwhile.
+        const Run e = run({"export", "-"});
+        QCOMPARE(e.status, 0);
+        QCOMPARE(e.out.count("BEGIN:VCARD"), 1);
+    }
+
+    void exportToStandardOutputAndFiles_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("output"); // a file, or empty for standard output
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("vCard 3.0 by default") << QStringList{"export", "-"} << ""
+                                              << "VERSION:3.0";
+        QTest::newRow("vCard 4.0") << QStringList{"export", "--format", "vcard4", "-"} << ""
+                                   << "VERSION:4.0";
+        QTest::newRow("CSV to a file")
+            << QStringList{"export", "--format=csv", "out.csv"} << "out.csv"
+            << "Zed";
+    }
+    void exportToStandardOutputAndFiles()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, output);
+        QFETCH(QString, expected);
+        makeStore({person("Zed", "Ann", "1"), person("Abel", "Bob", "2")});
+        const QByteArray before = contents(data());
+        const Run r = run(arguments);
+        QCOMPARE(r.status, 0);
+        const QString text = output.isEmpty() ? r.out : QString::fromUtf8(contents(file(output)));
+        QVERIFY2(text.contains(expected), qPrintable(text));
+        QVERIFY(text.contains("Abel"));
+        QCOMPARE(contents(data()), before);
+        if (output.isEmpty())
+            QCOMPARE(r.out.count("BEGIN:VCARD"), 2);
+    }
+
+    void protectedFileNeedsItsPassword_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QByteArray>("passwordFile"); // empty: no --password-file
+        QTest::addColumn<int>("status");
+        QTest::newRow("import, right password") << "import" << QByteArray("S3cret\n") << 0;
+        QTest::newRow("import, wrong password") << "import" << QByteArray("s3cret\n") << 2;
+        QTest::newRow("import, no terminal, no file") << "import" << QByteArray() << 2;
+        QTest::newRow("export, right password") << "export" << QByteArray("S3cret") << 0;
+        QTest::newRow("export, wrong password") << "export" << QByteArray("nope") << 2;
+        QTest::newRow("export, no terminal, no file") << "export" << QByteArray() << 2;
+    }
+    void protectedFileNeedsItsPassword()
+    {
+        QFETCH(QString, command);
+        QFETCH(QByteArray, passwordFile);
+        QFETCH(int, status);
+        makeStore({person("Secret", "Sue", "1")}, "S3cret");
+        write("in.vcf", cards(1));
+        const QByteArray before = contents(data());
+        QStringList arguments{command};
+        if (!passwordFile.isEmpty()) {
+            write("pw", passwordFile.toStdString());
+            arguments << "--password-file"
+                      << "pw";
+        }
+        arguments << (command == "import" ? "in.vcf" : "-");
+        const Run r = run(arguments);
+        QVERIFY2(r.status == status, qPrintable(r.err));
+        if (status == 2) {
+            QCOMPARE(contents(data()), before);
+            QVERIFY(!r.out.contains("Secret"));
+            QVERIFY(!r.err.isEmpty());
+        } else if (command == "export") {
+            QVERIFY(r.out.contains("Secret"));
+        }
+    }
+
+    // The disk fills up part way: the batches written stay, the message
+    // says how many and names the backup, which holds the file as it was.
+    void diskFullPartWay()
+    {
+        makeStore({person("Stored", "Sam", "42")});
+        write("in.vcf", cards(5000));
+        const QByteArray before = contents(data());
+        const Run r = run({"import", "in.vcf"}, "C", rlim_t(before.size() + 3000 * 764));
+        QCOMPARE(r.status, 2);
+        QVERIFY2(r.err.contains("Contacts added before it stopped: 2048."), qPrintable(r.err));
+        const QStringList backups = QDir(m_dir.path()).entryList({"VCQ97.NAM.*Z"}, QDir::Files);
+        QCOMPARE(backups.size(), 1);
+        QVERIFY2(r.err.contains(backups.first()), qPrintable(r.err));
+        QCOMPARE(contents(file(backups.first())), before);
+        QCOMPARE(contents(data()).size(), before.size() + 2048 * 764);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCommandLine)
+#include "tst_command_line.moc"

@@ -1,0 +1,293 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The import pipeline into a real data file: duplicates, hostile files that
+// must change nothing already stored, batches with their backup, cancelling,
+// and a write that fails part way.
+#include "import_test_util.h"
+#include "interop/backup.h"
+#include "interop/importer.h"
+#include "store/contact_store.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
+
+using namespace vcq;
+using namespace vcq::interop;
+using namespace vcq::test;
+
+Q_DECLARE_METATYPE(std::string)
+
+namespace
+{
+
+ContactRecord stored(const std::string &last, const std::string &first, const std::string &phone,
+                     const std::string &email = {})
+{
+    ContactRecord r;
+    r.set(Field::LastName, last);
+    r.set(Field::FirstName, first);
+    r.set(Field::Phone1, phone);
+    r.set(Field::Email, email);
+    r.set(Field::Birth, "  -  -  ");
+    return r;
+}
+
+int countOf(const ImportResult &r, ReportEvent e)
+{
+    return r.report.count(e);
+}
+
+} // namespace
+
+class TestImporter : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString data() const { return m_dir.filePath("VCQ97.NAM"); }
+    std::string sdata() const { return data().toStdString(); }
+
+    // A data file holding these contacts, open in `store`.
+    void prepare(ContactStore &store, const std::vector<ContactRecord> &contacts)
+    {
+        store.open(sdata());
+        store.loadContacts();
+        for (const ContactRecord &c : contacts)
+            store.add(c);
+    }
+
+private slots:
+    void init()
+    {
+        for (const QString &name : QDir(m_dir.path()).entryList(QDir::Files))
+            QFile::remove(m_dir.filePath(name));
+    }
+
+    void duplicates_data()
+    {
+        QTest::addColumn<std::string>("file");
+        QTest::addColumn<bool>("allow");
+        QTest::addColumn<int>("added");
+        QTest::addColumn<int>("skipped");
+        QTest::newRow("same name and phone as a stored contact")
+            << card30("Martin", "Paul", "01 23 45") << false << 0 << 1;
+        QTest::newRow("same name and e-mail, other case")
+            << card30("martin", "PAUL", {}, "Paul@Example.org") << false << 0 << 1;
+        QTest::newRow("same name, other phone and e-mail")
+            << card30("Martin", "Paul", "09 99", "other@example.org") << false << 1 << 0;
+        QTest::newRow("twice in the same file")
+            << card30("Roy", "Eve", "1") + card30("Roy", "Eve", "1") << false << 1 << 1;
+        QTest::newRow("allowed") << card30("Martin", "Paul", "01 23 45") << true << 1 << 0;
+        QTest::newRow("allowed twice in the same file")
+            << card30("Roy", "Eve", "1") + card30("Roy", "Eve", "1") << true << 2 << 0;
+    }
+    void duplicates()
+    {
+        QFETCH(std::string, file);
+        QFETCH(bool, allow);
+        QFETCH(int, added);
+        QFETCH(int, skipped);
+        ContactStore store;
+        prepare(store, {stored("Martin", "Paul", "0123 45", "paul@example.org")});
+        ImportOptions options;
+        options.allowDuplicates = allow;
+        const ImportResult r = importSources(store, sdata(), {{"in.vcf", file}}, options);
+        QCOMPARE(r.outcome, ImportOutcome::Done);
+        QCOMPARE(int(r.added), added);
+        QCOMPARE(countOf(r, ReportEvent::Added), added);
+        QCOMPARE(countOf(r, ReportEvent::DuplicateSkipped), skipped);
+        QCOMPARE(int(store.list().size()), 1 + added);
+        QCOMPARE(r.report.hasRemarks(), skipped > 0);
+    }
+
+    // Broken input is reported, the good cards around it are imported, and
+    // the contacts already stored keep every byte.
+    void hostileFilesChangeNothingStored_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<std::string>("content");
+        QTest::addColumn<int>("added");
+        const std::string good = card30("After", "Good", "7");
+        QTest::newRow("card with no END, then a good one")
+            << "a.vcf"
+            << "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Lost;Card\r\n" + good << 1;
+        QTest::newRow("truncated in the middle of a line")
+            << "a.vcf" << good + "BEGIN:VCARD\r\nVERSION:2.1\r\nN:Tru" << 1;
+        QTest::newRow("binary garbage") << "a.vcf"
+                                        << std::string("\x00\xff\xfe\x01"
+                                                       "BEGIN\x00:VCARD\x1b[2J\r\n",
+                                                       22) +
+                                               good
+                                        << 1;
+        QTest::newRow("invalid quoted-printable")
+            << "a.vcf"
+            << "BEGIN:VCARD\r\nVERSION:2.1\r\nN;ENCODING=QUOTED-PRINTABLE:Bad=ZZ=4;Q\r\nEND:"
+               "VCARD\r\n" +
+                   good
+            << 2;
+        QTest::newRow("wrong declared charset")
+            << "a.vcf"
+            << "BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=NOPE-42:Caf\xe9;Z\r\nEND:VCARD\r\n" + good
+            << 2;
+        QTest::newRow("CSV quote never closed")
+            << "a.csv"
+            << std::string("First Name,Last Name,Home Phone\r\nGood,Row,1\r\n\"Open,Quote,2\r\n")
+            << 2; // the quote is read as a plain character and reported
+        QTest::newRow("100 MB in one property")
+            << "a.vcf"
+            << "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Huge;H\r\nNOTE:" + std::string(100u << 20, 'n') +
+                   "\r\nEND:VCARD\r\n" + good
+            << 2;
+    }
+    void hostileFilesChangeNothingStored()
+    {
+        QFETCH(QString, name);
+        QFETCH(std::string, content);
+        QFETCH(int, added);
+        ContactStore store;
+        prepare(store, {stored("Keep", "Me", "1"), stored("Also", "Me", "2")});
+        const QByteArray before = fileBytes(data());
+        const ImportResult r = importSources(store, sdata(), {{name.toStdString(), content}});
+        QCOMPARE(r.outcome, ImportOutcome::Done);
+        QCOMPARE(int(r.added), added);
+        QVERIFY(r.report.hasRemarks());
+        // The records that were there are untouched; the new ones follow.
+        const QByteArray after = fileBytes(data());
+        QCOMPARE(after.left(before.size()), before);
+        QCOMPARE(after.size(), before.size() + added * 764);
+        QCOMPARE(int(store.list().size()), 2 + added);
+    }
+
+    void batchesShareOneBackupMadeBeforeTheFirstWrite()
+    {
+        ContactStore store;
+        prepare(store, {stored("Old", "One", "1")});
+        const QByteArray before = fileBytes(data());
+        ImportOptions options;
+        options.batchSize = 3;
+        std::vector<std::size_t> addedSeen;
+        options.progress = [&](const ImportProgress &p) {
+            addedSeen.push_back(p.added);
+            return true;
+        };
+        const ImportResult r = importSources(store, sdata(), {{"x.vcf", cards(10)}}, options);
+        QCOMPARE(r.outcome, ImportOutcome::Done);
+        QCOMPARE(r.added, std::size_t(10));
+        // One progress report per batch at least, counting up to the end.
+        for (std::size_t n : {3, 6, 9, 10})
+            QVERIFY(std::find(addedSeen.begin(), addedSeen.end(), n) != addedSeen.end());
+        QVERIFY(std::is_sorted(addedSeen.begin(), addedSeen.end()));
+        const std::vector<std::string> backups = listBackups(sdata());
+        QCOMPARE(backups.size(), std::size_t(1));
+        QCOMPARE(backups.front(), r.backupPath);
+        QCOMPARE(fileBytes(QString::fromStdString(r.backupPath)), before);
+    }
+
+    void nothingToAddMakesNoBackup()
+    {
+        ContactStore store;
+        prepare(store, {stored("Same", "One", "1")});
+        const ImportResult r =
+            importSources(store, sdata(), {{"x.vcf", card30("Same", "One", "1")}});
+        QCOMPARE(r.added, std::size_t(0));
+        QVERIFY(r.backupPath.empty());
+        QVERIFY(listBackups(sdata()).empty());
+    }
+
+    void cancelKeepsTheBatchesWritten()
+    {
+        ContactStore store;
+        prepare(store, {});
+        ImportOptions options;
+        options.batchSize = 4;
+        options.progress = [](const ImportProgress &p) { return p.added < 4; };
+        const ImportResult r = importSources(store, sdata(), {{"x.vcf", cards(10)}}, options);
+        QCOMPARE(r.outcome, ImportOutcome::Cancelled);
+        QCOMPARE(r.added, std::size_t(4));
+        QCOMPARE(store.list().size(), std::size_t(4));
+        QCOMPARE(fileBytes(data()).size(), 5 * 764);
+        QVERIFY(!r.backupPath.empty());
+    }
+
+    void failedWriteSaysHowManyAndNamesTheBackup()
+    {
+        ContactStore store;
+        prepare(store, {stored("Old", "One", "1")});
+        const QByteArray before = fileBytes(data());
+        ImportOptions options;
+        options.batchSize = 4;
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit old{};
+        getrlimit(RLIMIT_FSIZE, &old);
+        rlimit limited = old;
+        // Room for the first batch and half of the second.
+        limited.rlim_cur = rlim_t(before.size() + 6 * 764);
+        setrlimit(RLIMIT_FSIZE, &limited);
+        const ImportResult r = importSources(store, sdata(), {{"x.vcf", cards(10)}}, options);
+        setrlimit(RLIMIT_FSIZE, &old);
+        QCOMPARE(r.outcome, ImportOutcome::Failed);
+        QCOMPARE(r.added, std::size_t(4));
+        QCOMPARE(r.errorKind, StoreErrc::Io);
+        QCOMPARE(countOf(r, ReportEvent::Added), 4);
+        QCOMPARE(countOf(r, ReportEvent::Failed), 1);
+        const ReportRow &failed = r.report.rows().back();
+        QCOMPARE(failed.event, ReportEvent::Failed);
+        QVERIFY(QString::fromStdString(failed.detail).contains("added=4"));
+        QVERIFY(
+            QString::fromStdString(failed.detail).contains(QString::fromStdString(r.backupPath)));
+        QCOMPARE(fileBytes(QString::fromStdString(r.backupPath)), before);
+        // The file holds exactly the first batch after what was there.
+        QCOMPARE(fileBytes(data()).size(), before.size() + 4 * 764);
+        QCOMPARE(store.list().size(), std::size_t(5));
+    }
+
+    void unreadableSourceFailsBeforeAnyWrite()
+    {
+        ContactStore store;
+        prepare(store, {stored("Old", "One", "1")});
+        const QByteArray before = fileBytes(data());
+        const QString good = m_dir.filePath("good.vcf");
+        {
+            QFile f(good);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(cards(3).c_str());
+        }
+        for (const QString &bad : {m_dir.filePath("missing.vcf"), m_dir.path()}) {
+            const ImportResult r =
+                importFiles(store, sdata(), {good.toStdString(), bad.toStdString()});
+            QCOMPARE(r.outcome, ImportOutcome::Failed);
+            QCOMPARE(r.failedSource, bad.toStdString());
+            QCOMPARE(r.added, std::size_t(0));
+            QCOMPARE(fileBytes(data()), before);
+            QVERIFY(listBackups(sdata()).empty());
+        }
+        const ImportResult ok = importFiles(store, sdata(), {good.toStdString()});
+        QCOMPARE(ok.added, std::size_t(3));
+    }
+
+    void formatByContentOrName_data()
+    {
+        QTest::addColumn<std::string>("bytes");
+        QTest::addColumn<std::string>("name");
+        QTest::addColumn<bool>("vcard");
+        QTest::newRow("vcf name") << std::string("First Name\r\n") << std::string("a.VCF") << true;
+        QTest::newRow("content with BOM and blank lines")
+            << std::string("\xEF\xBB\xBF\r\n begin:vcard\r\n") << std::string("a.txt") << true;
+        QTest::newRow("csv") << std::string("First Name,Last Name\r\n") << std::string("a.csv")
+                             << false;
+        QTest::newRow("nothing") << std::string() << std::string("a") << false;
+    }
+    void formatByContentOrName()
+    {
+        QFETCH(std::string, bytes);
+        QFETCH(std::string, name);
+        QFETCH(bool, vcard);
+        QCOMPARE(looksLikeVCard(bytes, name), vcard);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestImporter)
+#include "tst_importer.moc"
