@@ -870,6 +870,30 @@ QByteArray cardForUpload(const ContactRecord &local, const ContactRecord &synced
     return QByteArray::fromStdString(interop::writeVCard(out, version));
 }
 
+PendingChanges pendingLocalChanges(const ContactList &contacts, const SyncState &state)
+{
+    PendingChanges out;
+    std::set<std::int32_t> mapped;
+    for (const SyncEntry &e : state.entries) {
+        const ContactNode *node = e.record >= 0 ? contacts.findRecord(e.record) : nullptr;
+        if (!node || !sameContact(e.synced, node->record())) {
+            if (e.onServer)
+                ++out.deleted;
+            continue;
+        }
+        mapped.insert(e.record);
+        if (!e.onServer)
+            ++out.added;
+        else if (node->record() != e.synced)
+            ++out.changed;
+    }
+    for (const ContactNode &node : contacts) {
+        if (!mapped.count(node.RecordNumber))
+            ++out.added;
+    }
+    return out;
+}
+
 SyncReport runSync(ContactStore &store, DavClient &client, const SyncOptions &options)
 {
     Run run(store, client, options);

@@ -45,6 +45,15 @@ struct SyncOptions {
     std::function<void(const char *stage, int done, int total)> progress;
 };
 
+// What the next sync would send from here, by the same rules it uses.
+struct PendingChanges {
+    int added = 0;
+    int changed = 0;
+    int deleted = 0;
+    friend bool operator==(const PendingChanges &, const PendingChanges &) = default;
+};
+PendingChanges pendingLocalChanges(const ContactList &contacts, const SyncState &state);
+
 // Runs one sync. The store must be open and loaded.
 SyncReport runSync(ContactStore &store, DavClient &client, const SyncOptions &options);
 

@@ -100,7 +100,8 @@ QString errorText(const SyncError &error, bool french)
                    "Aucun mot de passe : aucun trousseau (Secret Service) ne répond et aucun "
                    "fichier n'a été donné (--password-file).",
                    "No password: no keyring (Secret Service) answers and no file was given "
-                   "(--password-file).");
+                   "(--password-file).") +
+               (d.isEmpty() ? QString() : QStringLiteral(" (") + d + QLatin1Char(')'));
     case SyncErrc::Keychain:
         return tr2(french, "Le trousseau (Secret Service) a refusé : ",
                    "The keyring (Secret Service) refused: ") +
