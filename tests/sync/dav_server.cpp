@@ -37,7 +37,7 @@ DavServer::~DavServer()
 
 QUrl DavServer::baseUrl() const
 {
-    return QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(m_port));
+    return QUrl(QStringLiteral("%1://127.0.0.1:%2/").arg(m_tls ? "https" : "http").arg(m_port));
 }
 
 QUrl DavServer::collectionUrl() const
@@ -87,13 +87,28 @@ bool DavServer::start()
              << "--storage-filesystem-folder" << m_folder + "/collections"
              << "--logging-level"
              << "info";
+        if (m_tls) {
+            if (!QFile::exists(certificatePath())) {
+                QProcess openssl;
+                openssl.start("openssl",
+                              {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout",
+                               m_folder + "/key.pem", "-out", certificatePath(), "-days", "2",
+                               "-subj", "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1"});
+                if (!openssl.waitForFinished(60000) || openssl.exitCode() != 0) {
+                    m_error = "openssl: " + QString::fromUtf8(openssl.readAllStandardError());
+                    return false;
+                }
+            }
+            args << "--ssl"
+                 << "--certificate" << certificatePath() << "--key" << m_folder + "/key.pem";
+        }
         m_process->start("radicale", args);
         QByteArray line;
         if (!waitForLine("Listening on", &line)) {
             m_error = "radicale did not start: " + QString::fromUtf8(m_log.right(2000));
             return false;
         }
-        const QRegularExpression port(":(\\d+)'?\\s*$");
+        const QRegularExpression port("\\]:(\\d+)'");
         const auto match = port.match(QString::fromUtf8(line).trimmed());
         if (!match.hasMatch()) {
             m_error = "no port in: " + QString::fromUtf8(line);
@@ -113,7 +128,8 @@ bool DavServer::start()
                      "<resourcetype><collection/><CR:addressbook/></resourcetype>"
                      "<displayname>Contacts</displayname></prop></set></mkcol>");
             if (made.status != 201) {
-                m_error = QStringLiteral("MKCOL answered %1").arg(made.status);
+                m_error = QStringLiteral("MKCOL answered %1: ").arg(made.status) +
+                          QString::fromUtf8(made.body + made.errors);
                 return false;
             }
         }
@@ -208,6 +224,8 @@ DavServer::Curl DavServer::curl(const QStringList &args, const QByteArray &input
         "-s", "-S", "-o", "-", "-D", m_folder + "/curl-headers", "-w", "\n%{http_code}"};
     if (m_kind == Kind::Radicale)
         all << "-u" << user() + ":" + password();
+    if (m_tls)
+        all << "--cacert" << certificatePath();
     all << args;
     p.start("curl", all);
     if (!p.waitForStarted(10000))
@@ -216,6 +234,7 @@ DavServer::Curl DavServer::curl(const QStringList &args, const QByteArray &input
     p.closeWriteChannel();
     if (!p.waitForFinished(30000))
         return out;
+    out.errors = p.readAllStandardError();
     QByteArray body = p.readAllStandardOutput();
     const qsizetype cut = body.lastIndexOf('\n');
     out.status = body.mid(cut + 1).trimmed().toInt();

@@ -44,6 +44,10 @@ public:
     // Radicale only, applied at the next start(): cards can be read but not
     // written or deleted (every write answered 403).
     void setReadOnly(bool readOnly) { m_readOnly = readOnly; }
+    // Radicale only, before the first start(): HTTPS with a self-signed
+    // certificate made for the test (certificatePath()).
+    void setTls(bool tls) { m_tls = tls; }
+    QString certificatePath() const { return m_folder + "/cert.pem"; }
 
     // Requests the server has logged since it started (drains its log).
     int loggedRequests();
@@ -65,6 +69,7 @@ private:
         int status = 0;
         QByteArray body;
         QByteArray headers;
+        QByteArray errors; // curl's own complaints
     };
     Curl curl(const QStringList &args, const QByteArray &input = {});
     bool waitForLine(const QByteArray &marker, QByteArray *line);
@@ -74,6 +79,7 @@ private:
     QString m_folder;
     int m_port = 0;
     bool m_readOnly = false;
+    bool m_tls = false;
     std::unique_ptr<QProcess> m_process;
     QByteArray m_log;
     QByteArray m_pending;

@@ -6,7 +6,9 @@
 #include "sync/discovery.h"
 #include "sync/sync_state.h"
 
+#include <QCryptographicHash>
 #include <QFile>
+#include <QSslCertificate>
 #include <QTcpServer>
 #include <QTest>
 
@@ -452,12 +454,17 @@ private slots:
                                          },
                                          4));
         }
-        QCOMPARE(srv.loggedRequests("PUT"), 6);
+        QCOMPARE(srv.cardNames().size(), 6);
         Desk desk(folder("desk"), srv);
         const auto report = desk.sync();
         QCOMPARE(report.error.code, sync::SyncErrc::None);
         QCOMPARE(report.addedHere, 0);
-        QCOMPARE(srv.loggedRequests("PUT"), 10);
+        // Listing, one fetch of the two cards sent after the last save, and
+        // the four uploads left.
+        QCOMPARE(report.uploadedNew, 4);
+        QCOMPARE(report.requests, 1 + 1 + 4);
+        if (srv.kind() == DavServer::Kind::Radicale) // logs each request as it arrives
+            QCOMPARE(srv.loggedRequests("PUT"), 10);
         QCOMPARE(srv.cardNames().size(), 10);
         QCOMPARE(int(desk.store.list().size()), 10);
     }
@@ -541,6 +548,40 @@ private slots:
         QCOMPARE(srv.cardNames().size(), 2);
         // Still refused next time, and tried again: the edit is not forgotten.
         QCOMPARE(desk.sync().refused.size(), std::size_t(2));
+    }
+
+    // A certificate that fails verification is refused, with its fingerprint
+    // in the message; once accepted by that fingerprint, and only that one, it is used.
+    void untrustedCertificate()
+    {
+        m_dir = std::make_unique<QTemporaryDir>(QDir::currentPath() + "/run-XXXXXX");
+        m_server =
+            std::make_unique<DavServer>(DavServer::Kind::Radicale, m_dir->path() + "/server");
+        m_server->setTls(true);
+        QVERIFY2(m_server->start(), qPrintable(m_server->error()));
+        QFile pem(m_server->certificatePath());
+        QVERIFY(pem.open(QIODevice::ReadOnly));
+        const QString fingerprint = sync::formatFingerprint(
+            QSslCertificate(pem.readAll()).digest(QCryptographicHash::Sha256));
+        QCOMPARE(fingerprint.size(), 32 * 3 - 1);
+
+        Desk desk(folder("desk"), *m_server);
+        desk.store.add(contact("Tls", "Tia"));
+        auto report = desk.sync();
+        QCOMPARE(report.error.code, sync::SyncErrc::Tls);
+        QCOMPARE(report.error.fingerprint, fingerprint);
+        QVERIFY(sync::reportText(report, false).contains(fingerprint));
+        QVERIFY(m_server->cardNames().isEmpty());
+
+        QString other = fingerprint;
+        other[0] = other[0] == 'A' ? 'B' : 'A';
+        desk.client.setAcceptedFingerprint(other);
+        QCOMPARE(desk.sync().error.code, sync::SyncErrc::Tls);
+
+        desk.client.setAcceptedFingerprint(fingerprint.toLower().remove(':'));
+        report = desk.sync();
+        QCOMPARE(report.error.code, sync::SyncErrc::None);
+        QCOMPARE(m_server->cardNames().size(), 1);
     }
 
     // One change among a thousand costs a constant number of requests, in
