@@ -102,7 +102,7 @@ DavReply DavClient::send(const DavRequest &request)
     const auto cancelConnection =
         connect(this, &DavClient::cancelRequested, reply, &QNetworkReply::abort);
     if (!reply->isFinished())
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
+        loop.exec(); // a window's Cancel button stays live
     disconnect(cancelConnection);
 
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
