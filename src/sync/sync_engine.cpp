@@ -377,15 +377,28 @@ std::vector<Run::ServerCard> Run::fetch(const std::vector<QString> &hrefs,
             const QString key = hrefKey(r.href);
             if (!asked.count(key))
                 continue;
-            if (r.status == 404 || r.addressData.isEmpty())
+            if (r.status == 404) {
+                asked.erase(key);
+                missing.push_back(r.href);
+                continue;
+            }
+            if (r.addressData.isEmpty())
                 continue;
             asked.erase(key);
             cards.push_back({r.href, r.etag, r.addressData});
         }
-        // Asked for but not answered: removed since the listing.
+        // Not in the answer, or without its card: asked for alone, so that
+        // only a card the server says is gone is deleted here.
         for (std::size_t i = start; i < end; ++i) {
-            if (asked.count(hrefKey(hrefs[i])))
+            if (!asked.count(hrefKey(hrefs[i])))
+                continue;
+            const DavReply single = send("GET", hrefs[i], {{"Accept", "text/vcard"}});
+            if (single.status == 404 || single.status == 410)
                 missing.push_back(hrefs[i]);
+            else if (single.ok())
+                cards.push_back({hrefs[i], single.etag, single.body});
+            else
+                ++m_report.unreadableCards;
         }
     }
     return cards;
