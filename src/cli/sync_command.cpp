@@ -141,7 +141,7 @@ int runStatus(const CommandContext &c)
     const QString statePath = sync::syncStatePath(dataFile);
     const QFileInfo stateInfo(statePath);
     const sync::StateLoad loaded = stateInfo.exists()
-                                       ? sync::loadSyncState(statePath, state, &problem)
+                                       ? sync::loadSyncState(statePath, state, &problem, false)
                                        : sync::StateLoad::Missing;
     if (loaded == sync::StateLoad::Damaged) {
         c.print(c.text("The sync state was damaged (%1); the next sync rebuilds it.",

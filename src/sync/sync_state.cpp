@@ -97,7 +97,7 @@ QString conflictsPath(const QString &dataFilePath)
     return dataFilePath + QStringLiteral(".conflicts.vcf");
 }
 
-StateLoad loadSyncState(const QString &path, SyncState &out, QString *problem)
+StateLoad loadSyncState(const QString &path, SyncState &out, QString *problem, bool setAside)
 {
     out = {};
     QFile file(path);
@@ -113,6 +113,11 @@ StateLoad loadSyncState(const QString &path, SyncState &out, QString *problem)
             return StateLoad::Loaded;
     }
     out = {};
+    if (!setAside) {
+        if (problem)
+            *problem = why + QStringLiteral(" (") + path + QLatin1Char(')');
+        return StateLoad::Damaged;
+    }
     const QString aside = path + QStringLiteral(".damaged");
     QFile::remove(aside);
     QFile::rename(path, aside);

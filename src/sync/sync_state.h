@@ -48,9 +48,11 @@ enum class StateLoad {
 QString syncStatePath(const QString &dataFilePath);
 QString conflictsPath(const QString &dataFilePath);
 
-// Reads the state. A damaged file is renamed to "<path>.damaged" so that the
-// next sync can rebuild the state without destroying what was there.
-StateLoad loadSyncState(const QString &path, SyncState &out, QString *problem = nullptr);
+// Reads the state. A damaged file is renamed to "<path>.damaged" (unless
+// setAside is false: a reader that only looks) so that the next sync can
+// rebuild the state without destroying what was there.
+StateLoad loadSyncState(const QString &path, SyncState &out, QString *problem = nullptr,
+                        bool setAside = true);
 // Writes the whole state to a temporary file and renames it over the old one.
 bool saveSyncState(const QString &path, const SyncState &state, QString *problem = nullptr);
 

@@ -162,6 +162,24 @@ private slots:
         QVERIFY2(r.err.contains("in use"), qPrintable(r.err));
     }
 
+    // Status only looks: a damaged state is reported and left where it is
+    // for the next sync to set aside and rebuild.
+    void statusOfDamagedState()
+    {
+        const sync::SyncSettings settings{m_server->baseUrl().toString(),
+                                          m_server->collectionUrl().toString(),
+                                          m_server->user(),
+                                          {},
+                                          0};
+        QVERIFY(sync::saveSyncSettings(m_desk + "/VCQ97.NAM", settings));
+        writeFile("VCQ97.NAM.syncstate", "{ not json");
+        const Run r = program({"sync", "status"});
+        QCOMPARE(r.exit, 1);
+        QVERIFY2(r.out.contains("damaged"), qPrintable(r.out));
+        QVERIFY(QFile::exists(m_desk + "/VCQ97.NAM.syncstate"));
+        QVERIFY(!QFile::exists(m_desk + "/VCQ97.NAM.syncstate.damaged"));
+    }
+
     void setupFailures_data()
     {
         QTest::addColumn<QStringList>("args");
