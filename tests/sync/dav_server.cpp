@@ -7,6 +7,9 @@
 #include <QRegularExpression>
 #include <QTcpServer>
 
+#include <csignal>
+#include <sys/prctl.h>
+
 namespace vcq::synctest
 {
 
@@ -56,9 +59,7 @@ bool DavServer::start()
 {
     stop();
     const bool first = m_port == 0;
-    m_process = std::make_unique<QProcess>();
-    m_process->setProcessChannelMode(QProcess::MergedChannels);
-    m_process->setWorkingDirectory(m_folder);
+    m_process = newProcess();
     QStringList args;
     if (m_kind == Kind::Radicale) {
         QFile users(m_folder + "/users");
@@ -146,12 +147,20 @@ bool DavServer::start()
         if (waitForLine("Running on", nullptr))
             return true;
         stop();
-        m_process = std::make_unique<QProcess>();
-        m_process->setProcessChannelMode(QProcess::MergedChannels);
-        m_process->setWorkingDirectory(m_folder);
+        m_process = newProcess();
     }
     m_error = "xandikos did not start: " + QString::fromUtf8(m_log.right(2000));
     return false;
+}
+
+std::unique_ptr<QProcess> DavServer::newProcess() const
+{
+    auto process = std::make_unique<QProcess>();
+    process->setProcessChannelMode(QProcess::MergedChannels);
+    process->setWorkingDirectory(m_folder);
+    // The server ends with the test even when the test dies.
+    process->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+    return process;
 }
 
 void DavServer::stop()

@@ -48,6 +48,12 @@ public:
     // certificate made for the test (certificatePath()).
     void setTls(bool tls) { m_tls = tls; }
     QString certificatePath() const { return m_folder + "/cert.pem"; }
+    // Radicale only: where the address book keeps its cards, one file each
+    // (for filling it quickly with cards a phone would have written).
+    QString storageFolder() const
+    {
+        return m_folder + "/collections/collection-root/alice/contacts";
+    }
 
     // Requests the server has logged since it started (drains its log).
     int loggedRequests();
@@ -73,6 +79,7 @@ private:
     };
     Curl curl(const QStringList &args, const QByteArray &input = {});
     bool waitForLine(const QByteArray &marker, QByteArray *line);
+    std::unique_ptr<QProcess> newProcess() const;
     void drain();
 
     Kind m_kind;
