@@ -9,12 +9,20 @@ BENCH_BUILD ?= build-bench
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 
-.PHONY: run test bench asan deps build install clean
+.PHONY: run test bench asan deps build install clean FORCE
 
 deps:
 	@./scripts/install-deps
 
-$(BUILD)/build.ninja:
+# The arguments of the last configure are kept beside the build; when they
+# change, the cache is dropped and the build configured again, so a reused
+# build folder never keeps options the caller no longer asks for (or misses
+# new ones such as -DVCQ_WERROR=ON).
+$(BUILD)/.cmake-args: FORCE
+	@mkdir -p $(BUILD)
+	@printf '%s\n' '$(CMAKE_ARGS)' | cmp -s - $@ || { rm -f $(BUILD)/CMakeCache.txt; printf '%s\n' '$(CMAKE_ARGS)' > $@; }
+
+$(BUILD)/build.ninja: $(BUILD)/.cmake-args
 	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_ARGS)
 
 build: deps $(BUILD)/build.ninja
@@ -27,6 +35,7 @@ test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 asan: deps
+	rm -f $(ASAN_BUILD)/CMakeCache.txt
 	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVCQ_SANITIZE=ON $(CMAKE_ARGS)
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j $(JOBS)

@@ -1,14 +1,15 @@
-// Takes the pictures of the README: the main window in English and French,
-// the Options dialog, the print dialog, the quick dialer, and the first page
-// of each print layout (as PDF files for pdftoppm). Run by scripts/screenshots
-// in an empty folder, which becomes the program's working directory.
+// Takes the pictures of the README: the main window, the Options dialog, the
+// About box, the print dialog, the password dialog and the quick dialer, each
+// in English and French, and the first page of each print layout (as PDF
+// files for pdftoppm). Run by scripts/screenshots in an empty folder, which
+// becomes the program's working directory.
 #include "mainwin/start_up.h"
 #include "mainwin/tfrm_main.h"
 #include "mainwin/vcq_application.h"
-#include "tfrm_tapi_call.h"
 #include "page_list.h"
 #include "qt_printer_canvas.h"
 #include "store/contact_store.h"
+#include "tfrm_tapi_call.h"
 #include "wallet_book.h"
 
 #include <QDialog>
@@ -22,6 +23,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <utility>
 
 using namespace vcq;
 
@@ -34,20 +36,32 @@ struct Sample {
 };
 
 const Sample kSamples[] = {
-    {"Tremblay", "Marie", "Boulangerie du Coin", "12 rue Saint-Denis", "Montr\xE9" "al",
-     "H2X 1K4", "Qu\xE9" "bec", "Canada", "514-555-0142", "514-555-0199", "marie@example.org",
-     "12-05-61", "Famille"},
+    {"Tremblay", "Marie", "Boulangerie du Coin", "12 rue Saint-Denis",
+     "Montr\xE9"
+     "al",
+     "H2X 1K4",
+     "Qu\xE9"
+     "bec",
+     "Canada", "514-555-0142", "514-555-0199", "marie@example.org", "12-05-61", "Famille"},
     {"Gagnon", "Luc", "Atelier Gagnon", "88 chemin du Lac", "Sherbrooke", "J1H 5N4",
-     "Qu\xE9" "bec", "Canada", "819-555-0110", "", "luc@example.org", "03-11-74", "Ami"},
+     "Qu\xE9"
+     "bec",
+     "Canada", "819-555-0110", "", "luc@example.org", "03-11-74", "Ami"},
     {"Smith", "John", "Smith & Sons", "4 Harbour Road", "Halifax", "B3H 1A1", "Nova Scotia",
      "Canada", "902-555-0123", "902-555-0456", "john@example.com", "  -  -  ", "Business"},
     {"Adams", "Ann", "", "221 Baker Street", "Toronto", "M5V 2T6", "Ontario", "Canada",
      "416-555-0177", "", "ann@example.net", "07-07-80", "Friend"},
-    {"C\xF4t\xE9", "\xC9milie", "Librairie C\xF4t\xE9", "5 avenue des Pins", "Qu\xE9" "bec",
-     "G1R 4S9", "Qu\xE9" "bec", "Canada", "418-555-0188", "418-555-0111", "emilie@example.org",
-     "24-06-90", "Client"},
-    {"Bouchard", "Paul", "", "17 rue Principale", "Gatineau", "J8X 2K1", "Qu\xE9" "bec", "Canada",
-     "819-555-0133", "", "", "  -  -  ", "Ami"},
+    {"C\xF4t\xE9", "\xC9milie", "Librairie C\xF4t\xE9", "5 avenue des Pins",
+     "Qu\xE9"
+     "bec",
+     "G1R 4S9",
+     "Qu\xE9"
+     "bec",
+     "Canada", "418-555-0188", "418-555-0111", "emilie@example.org", "24-06-90", "Client"},
+    {"Bouchard", "Paul", "", "17 rue Principale", "Gatineau", "J8X 2K1",
+     "Qu\xE9"
+     "bec",
+     "Canada", "819-555-0133", "", "", "  -  -  ", "Ami"},
 };
 
 void writeSampleFiles()
@@ -117,24 +131,32 @@ int main(int argc, char *argv[])
     main.show();
     QTimer::singleShot(500, &app, [&] {
         main.lstList->setCurrentIndex(main.lstList->model()->index(2, 0));
-        app.processEvents();
-        save(&main, QStringLiteral("main-en.png"));
-        main.ChooseLanguage(1);
-        app.processEvents();
-        save(&main, QStringLiteral("main-fr.png"));
-        main.ChooseLanguage(0);
-        grabModal(windows.options, QStringLiteral("options.png"));
-        grabModal(windows.print, QStringLiteral("print.png"));
-        // Quick dial on the shown contact's home phone brings up the dialer.
-        main.cmdDial1->click();
-        app.processEvents();
-        if (QWidget *dialer = frmTAPICall.data()) {
-            QTimer::singleShot(300, &app, [dialer] { save(dialer, QStringLiteral("dialer.png")); });
-            QEventLoop wait;
-            QTimer::singleShot(600, &wait, &QEventLoop::quit);
-            wait.exec();
-            dialer->close();
+        for (const auto &[language, suffix] : {std::pair{0, "en"}, std::pair{1, "fr"}}) {
+            const QString tail = QStringLiteral("-%1.png").arg(QLatin1String(suffix));
+            main.state().ProgramSettings.Language = language;
+            main.ChooseLanguage(language);
+            // A change of language empties a status typed freely; show the contact afresh.
+            main.FillTextBox();
+            app.processEvents();
+            save(&main, QStringLiteral("main") + tail);
+            grabModal(windows.options, QStringLiteral("options") + tail);
+            grabModal(windows.about, QStringLiteral("about") + tail);
+            grabModal(windows.print, QStringLiteral("print") + tail);
+            grabModal(windows.passwordDlg, QStringLiteral("password") + tail);
+            // Quick dial on the shown contact's home phone brings up the dialer.
+            main.cmdDial1->click();
+            app.processEvents();
+            if (QWidget *dialer = frmTAPICall.data()) {
+                QTimer::singleShot(
+                    300, &app, [dialer, tail] { save(dialer, QStringLiteral("dialer") + tail); });
+                QEventLoop wait;
+                QTimer::singleShot(600, &wait, &QEventLoop::quit);
+                wait.exec();
+                dialer->close();
+                app.processEvents();
+            }
         }
+        main.ChooseLanguage(0);
         const ContactList &list = main.store().list();
         printLayout(list, QStringLiteral("wallet-book.pdf"),
                     [&](print::PrintCanvas &c) { print::PrintWalletBook(c, list); });

@@ -93,7 +93,7 @@ QStringList statusItems(const FilterEntries &entries, int language)
             if (c.category() != QChar::Other_Control)
                 item += c;
         }
-        items.append(item.left(kMaxStatusLength));
+        items.append(item);
     }
     return items;
 }

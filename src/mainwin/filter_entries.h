@@ -15,7 +15,7 @@ inline constexpr const char *kFilterFileName = "Filter.txt";
 inline constexpr std::size_t kMaxFilterEntries = 30;
 // A status line is kept up to the length of a short string.
 inline constexpr std::size_t kMaxFilterLineLength = 255;
-// A status item is cut to what the status field can hold.
+// What the status field holds; its list shows each item whole.
 inline constexpr qsizetype kMaxStatusLength = 15;
 
 // The non-empty lines in file order, at most kMaxFilterEntries, each cut to
@@ -28,8 +28,7 @@ FilterEntries LoadFilter(const std::string &path = kFilterFileName);
 
 // The combo box items for a language (1 French, else English), unsorted: the
 // text before the first comma in French, after it in English (the whole line
-// when there is none). Control characters are dropped and each item is cut to
-// kMaxStatusLength characters.
+// when there is none). Control characters are dropped; items are whole.
 QStringList statusItems(const FilterEntries &entries, int language);
 
 } // namespace vcq

@@ -1,6 +1,7 @@
 // Construction of the main window: its controls, pictures, texts and place.
 #include "tfrm_main.h"
 
+#include "widgets/caption_fit.h"
 #include "widgets/command_pictures.h"
 #include "widgets/explorer_button.h"
 #include "widgets/message_boxes.h"
@@ -13,6 +14,7 @@
 #include "reg_app.h"
 #include "upper_case_validator.h"
 
+#include <QAbstractItemView>
 #include <QCollator>
 #include <QComboBox>
 #include <QGuiApplication>
@@ -22,6 +24,7 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QStyle>
 #include <QSvgRenderer>
 #include <QToolButton>
 
@@ -74,14 +77,16 @@ TfrmMain::TfrmMain(QWidget *parent) : QWidget(parent, Qt::Window)
     m_quickDial = new QuickDial(this, {txtPhone1, txtPhone2, txtPhone3, txtCell},
                                 {cmdDial1, cmdDial2, cmdDial3, cmdDial4},
                                 [this] { return m_state.ProgramSettings.Language; });
-    // The texts of the design, shown only when the language cannot be applied.
-    MainTexts design = mainTexts(1);
-    design.lblEmail = QStringLiteral("Email");
-    design.MsgLastNameRequired.clear();
-    design.MsgWrongFileFormat.clear();
-    design.MsgDeletePrefix.clear();
-    design.MsgReservedLastName.clear();
-    applyTexts(design);
+    // The captions the form starts with (French, with the label "Email"); they
+    // stay when no language is applied later.
+    MainTexts builtIn = mainTexts(1);
+    builtIn.lblEmail = QStringLiteral("Email");
+    builtIn.MsgLastNameRequired.clear();
+    builtIn.MsgWrongFileFormat.clear();
+    builtIn.MsgDeletePrefix.clear();
+    builtIn.MsgReservedLastName.clear();
+    fitCaptions(this, {[this] { applyTexts(mainTexts(0)); }, [this] { applyTexts(mainTexts(1)); }});
+    applyTexts(builtIn);
 
     RegAppDefaultUserConfig1 = new TRegAppDefaultUserConfig(this);
     setVcqKey(*RegAppDefaultUserConfig1);
@@ -121,6 +126,7 @@ void TfrmMain::buildControls()
 
     buildForm();
     setTabOrder();
+    followFieldEdits();
 }
 
 void TfrmMain::buildCommandColumn()
@@ -129,10 +135,7 @@ void TfrmMain::buildCommandColumn()
     Panel2->setGeometry(0, 0, kButtonWidth + 4, kClientHeight);
     // The longest caption, "&Enregistrer", has to fit the button's width; the
     // condensed face fits it at the window's own 8 points.
-    QFont captions = font();
-    captions.setFamily(QStringLiteral("DejaVu Sans Condensed"));
-    captions.setPointSize(8);
-    Panel2->setFont(captions);
+    Panel2->setFont(condensedFont(font()));
     struct Command {
         TExplorerButton **button;
         const char *name;
@@ -296,13 +299,27 @@ void TfrmMain::rebuildStatusList(int language)
     cboFilter->addItems(items);
     // Adding items to an empty list selects the first; nothing is selected yet.
     cboFilter->setCurrentIndex(-1);
+    fitStatusListWidth();
+}
+
+void TfrmMain::fitStatusListWidth()
+{
+    // The drop-down list shows every item whole, however narrow the field;
+    // only the field itself is limited to what a status holds.
+    QAbstractItemView *view = cboFilter->view();
+    view->setTextElideMode(Qt::ElideNone);
+    const int frame = 2 * view->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, view);
+    const int scrollBar = view->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, view);
+    const int widest = cboFilter->count() > 0 ? view->sizeHintForColumn(0) : 0;
+    view->setMinimumWidth(std::max(cboFilter->width(), widest + frame + scrollBar));
 }
 
 int TfrmMain::selectedStatusIndex() const
 {
     const int index = cboFilter->currentIndex();
-    // Text typed over a chosen item means no item is selected any more.
-    if (index < 0 || cboFilter->itemText(index) != cboFilter->currentText())
+    // Text typed over a chosen item means no item is selected any more; the
+    // field shows a long item's beginning.
+    if (index < 0 || cboFilter->itemText(index).left(kMaxStatusLength) != cboFilter->currentText())
         return -1;
     return index;
 }

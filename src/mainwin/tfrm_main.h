@@ -7,9 +7,11 @@
 #include "main_state.h"
 #include "main_texts.h"
 #include "store/contact_store.h"
+#include "widgets/field_bytes.h"
 
 #include <QWidget>
 
+#include <array>
 #include <exception>
 #include <functional>
 
@@ -105,6 +107,7 @@ private:
     void setTabOrder();
     void applyTexts(const MainTexts &texts);
     void rebuildStatusList(int language);
+    void fitStatusListWidth();
 
     void setSaveEnabled(bool on);
     void setDeleteEnabled(bool on);
@@ -112,6 +115,16 @@ private:
     void showLoadedList();
     void fillListFromStore();
     void showRecord(const ContactRecord &record);
+    // Fills a field's control with stored bytes and remembers them, so that
+    // what the user leaves alone is saved back byte for byte.
+    void showField(Field f, const std::string &bytes);
+    // Takes an edit of the field's text into its remembered bytes.
+    void followEdit(Field f);
+    void followFieldEdits();
+    // The bytes Save stores for a field.
+    std::string fieldBytes(Field f) const;
+    QString fieldText(Field f) const;
+    QLineEdit *lineEditOf(Field f) const;
     void clearControls();
     void setStatusText(const QString &text);
     int selectedStatusIndex() const;
@@ -140,6 +153,8 @@ private:
     bool m_shownOnce = false;
     bool m_ended = false;
     bool m_selectingByProgram = false;
+    bool m_fillingComment = false;
+    std::array<FieldBytes, kContactFieldCount> m_shownBytes;
 
     ContactListModel *m_listModel = nullptr;
     QuickDial *m_quickDial = nullptr;

@@ -11,7 +11,9 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QPlainTextEdit>
+#include <QScopedValueRollback>
 #include <QTextCursor>
+#include <QTextDocument>
 
 #include <QToolButton>
 
@@ -22,17 +24,6 @@ namespace
 {
 
 constexpr std::size_t kCommentMax = 200;
-
-// The memo shows line breaks as LF; the data file keeps them as CR LF.
-QString commentFromRecord(QString text)
-{
-    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-}
-
-QString commentToRecord(QString text)
-{
-    return text.replace(u'\n', QStringLiteral("\r\n"));
-}
 
 } // namespace
 
@@ -81,24 +72,104 @@ void TfrmMain::FillTextBox()
 
 void TfrmMain::showRecord(const ContactRecord &r)
 {
-    auto text = [&r](Field f) { return fromCp1252(r.get(f)); };
-    txtLastName->setText(text(Field::LastName));
-    txtFirstName->setText(text(Field::FirstName));
-    txtOrganisation->setText(text(Field::Organisation));
-    txtAddress1->setText(text(Field::Address1));
-    txtCity->setText(text(Field::City));
-    // The postal code field shows everything in upper case, set or typed.
-    txtZip->setText(toUpperCp1252(text(Field::Zip)));
-    txtState->setText(text(Field::State));
-    txtCountry->setText(text(Field::Country));
-    txtPhone1->setText(text(Field::Phone1));
-    txtPhone2->setText(text(Field::Phone2));
-    txtCell->setText(text(Field::Cell));
-    txtPhone3->setText(text(Field::Phone3));
-    txtEmail->setText(text(Field::Email));
-    txtComment->setPlainText(commentFromRecord(text(Field::Comment)));
-    txtBirth->setMaskedText(text(Field::Birth));
-    setStatusText(text(Field::Status));
+    for (Field f : kContactFields)
+        showField(f, r.get(f));
+}
+
+QLineEdit *TfrmMain::lineEditOf(Field f) const
+{
+    switch (f) {
+    case Field::LastName:
+        return txtLastName;
+    case Field::FirstName:
+        return txtFirstName;
+    case Field::Organisation:
+        return txtOrganisation;
+    case Field::Address1:
+        return txtAddress1;
+    case Field::City:
+        return txtCity;
+    case Field::Zip:
+        return txtZip;
+    case Field::State:
+        return txtState;
+    case Field::Country:
+        return txtCountry;
+    case Field::Phone1:
+        return txtPhone1;
+    case Field::Phone2:
+        return txtPhone2;
+    case Field::Cell:
+        return txtCell;
+    case Field::Phone3:
+        return txtPhone3;
+    case Field::Email:
+        return txtEmail;
+    default:
+        return nullptr;
+    }
+}
+
+QString TfrmMain::fieldText(Field f) const
+{
+    if (const QLineEdit *e = lineEditOf(f))
+        return e->text();
+    switch (f) {
+    case Field::Comment: {
+        // The raw text keeps a no-break space; each paragraph end is a line end.
+        QString text = txtComment->document()->toRawText();
+        text.replace(QChar::ParagraphSeparator, u'\n');
+        return text;
+    }
+    case Field::Birth:
+        return txtBirth->maskedText();
+    case Field::Status:
+        return cboFilter->currentText();
+    default:
+        return {};
+    }
+}
+
+void TfrmMain::showField(Field f, const std::string &bytes)
+{
+    const QString text = fromCp1252(bytes);
+    FieldShown how = FieldShown::ByteForByte;
+    if (QLineEdit *e = lineEditOf(f)) {
+        // The postal code field shows everything in upper case, set or typed.
+        e->setText(f == Field::Zip ? toUpperCp1252(text) : text);
+    } else if (f == Field::Comment) {
+        const QScopedValueRollback filling(m_fillingComment, true);
+        txtComment->setPlainText(text);
+        how = FieldShown::LineBreaks;
+    } else if (f == Field::Birth) {
+        txtBirth->setMaskedText(text);
+        how = FieldShown::Whole;
+    } else if (f == Field::Status) {
+        setStatusText(text);
+    }
+    m_shownBytes[static_cast<std::size_t>(f)] = FieldBytes(bytes, fieldText(f), how);
+}
+
+void TfrmMain::followFieldEdits()
+{
+    for (Field f : kContactFields) {
+        if (QLineEdit *e = lineEditOf(f))
+            connect(e, &QLineEdit::textChanged, this, [this, f] { followEdit(f); });
+    }
+    connect(cboFilter, &QComboBox::editTextChanged, this, [this] { followEdit(Field::Status); });
+    // The remarks follow their edits as their length is checked; the birth
+    // date is taken whole once edited, so it compares with what was shown.
+}
+
+void TfrmMain::followEdit(Field f)
+{
+    FieldBytes &shown = m_shownBytes[static_cast<std::size_t>(f)];
+    shown = shown.edited(fieldText(f));
+}
+
+std::string TfrmMain::fieldBytes(Field f) const
+{
+    return m_shownBytes[static_cast<std::size_t>(f)].bytesFor(fieldText(f));
 }
 
 void TfrmMain::setStatusText(const QString &text)
@@ -109,56 +180,37 @@ void TfrmMain::setStatusText(const QString &text)
 
 void TfrmMain::clearControls()
 {
-    for (QLineEdit *e : {txtLastName, txtFirstName, txtOrganisation, txtAddress1, txtCity, txtZip,
-                         txtState, txtCountry, txtPhone1, txtPhone2, txtPhone3, txtCell, txtEmail})
-        e->clear();
-    txtComment->clear();
-    txtBirth->clearToBlank();
-    setStatusText(QString());
+    for (Field f : kContactFields)
+        showField(f, f == Field::Birth ? BirthDateEdit::kBlankText : "");
 }
 
 void TfrmMain::limitCommentLength()
 {
-    const QString text = txtComment->toPlainText();
-    if (static_cast<std::size_t>(commentToRecord(text).size()) <= kCommentMax)
+    if (m_fillingComment)
         return;
-    // Keep the longest beginning that fits once its line breaks are CR LF.
-    qsizetype keep = 0;
-    std::size_t bytes = 0;
-    for (; keep < text.size(); ++keep) {
-        const std::size_t add = text[keep] == u'\n' ? 2 : 1;
-        if (bytes + add > kCommentMax)
-            break;
-        bytes += add;
-    }
+    followEdit(Field::Comment);
+    const QString text = fieldText(Field::Comment);
+    const FieldBytes &shown = m_shownBytes[static_cast<std::size_t>(Field::Comment)];
+    if (shown.bytesFor(text).size() <= kCommentMax)
+        return;
+    // Keep the longest beginning that fits as it would be stored.
+    qsizetype keep = text.size();
+    while (keep > 0 && shown.bytesFor(QStringView(text).left(keep)).size() > kCommentMax)
+        --keep;
     const int cursorAt = txtComment->textCursor().position();
     QSignalBlocker block(txtComment);
     txtComment->setPlainText(text.left(keep));
     QTextCursor cursor = txtComment->textCursor();
     cursor.setPosition(std::min<int>(cursorAt, static_cast<int>(keep)));
     txtComment->setTextCursor(cursor);
+    followEdit(Field::Comment);
 }
 
 ContactRecord TfrmMain::StoreInData() const
 {
     ContactRecord r;
-    auto put = [&r](Field f, const QString &text) { r.set(f, toCp1252(text)); };
-    put(Field::LastName, txtLastName->text());
-    put(Field::FirstName, txtFirstName->text());
-    put(Field::Organisation, txtOrganisation->text());
-    put(Field::Address1, txtAddress1->text());
-    put(Field::City, txtCity->text());
-    put(Field::Zip, txtZip->text());
-    put(Field::State, txtState->text());
-    put(Field::Country, txtCountry->text());
-    put(Field::Phone1, txtPhone1->text());
-    put(Field::Phone2, txtPhone2->text());
-    put(Field::Cell, txtCell->text());
-    put(Field::Phone3, txtPhone3->text());
-    put(Field::Email, txtEmail->text());
-    put(Field::Comment, commentToRecord(txtComment->toPlainText()));
-    put(Field::Birth, txtBirth->maskedText());
-    put(Field::Status, cboFilter->currentText());
+    for (Field f : kContactFields)
+        r.set(f, fieldBytes(f));
     return r;
 }
 
@@ -166,9 +218,9 @@ void TfrmMain::NewButClick()
 {
     clearControls();
     const ProgramSettings &s = m_state.ProgramSettings;
-    txtCity->setText(fromCp1252(s.DefCity));
-    txtState->setText(fromCp1252(s.DefState));
-    txtCountry->setText(fromCp1252(s.DefCountry));
+    showField(Field::City, s.DefCity);
+    showField(Field::State, s.DefState);
+    showField(Field::Country, s.DefCountry);
     txtLastName->setFocus();
     m_state.AddingNew = true;
     setSaveEnabled(true);
@@ -179,7 +231,7 @@ void TfrmMain::SaveButClick()
 {
     if (!m_state.SaveEnabled)
         return;
-    const std::string lastName = toCp1252(txtLastName->text());
+    const std::string lastName = fieldBytes(Field::LastName);
     if (trimBlanksAndControls(lastName).empty()) {
         showPlainMessage(this, m_texts.MsgLastNameRequired);
         return;

@@ -1,17 +1,16 @@
 #include "tfrm_password_dlg.h"
 
+#include "caption_fit.h"
 #include "cp1252.h"
 
 #include "message_boxes.h"
 #include "svg_pictures.h"
 #include "window_placement.h"
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QProxyStyle>
 #include <QPushButton>
-#include <QScreen>
 #include <QShowEvent>
 
 namespace
@@ -88,6 +87,15 @@ TfrmPasswordDlg::TfrmPasswordDlg(vcq::PasswordState &state, std::function<int()>
     connect(cmdOk, &QPushButton::clicked, this, &TfrmPasswordDlg::cmdOkClick);
     connect(cmdCancel, &QPushButton::clicked, this, &TfrmPasswordDlg::cmdCancelClick);
 
+    // The label asks or confirms, in either language.
+    QStringList labels, cancels;
+    for (const DialogTexts *t : {&kEnglish, &kFrench}) {
+        labels << QString::fromUtf8(t->askLabel) << QString::fromUtf8(t->confirmLabel);
+        cancels << QString::fromUtf8(t->cancel);
+    }
+    vcq::fitCaption(lblPwd, labels);
+    vcq::fitCaption(cmdOk, {QString::fromUtf8(kEnglish.ok), QString::fromUtf8(kFrench.ok)});
+    vcq::fitCaption(cmdCancel, cancels);
     ChooseLanguage();
 }
 
@@ -125,10 +133,7 @@ void TfrmPasswordDlg::FormShow()
 
 void TfrmPasswordDlg::centreOnScreen()
 {
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    move(vcq::centredOver(screen->geometry(), frameGeometry().size()));
+    vcq::centreOnScreen(this);
 }
 
 void TfrmPasswordDlg::cmdOkClick()

@@ -1,5 +1,6 @@
 #include "frm_print.h"
 
+#include "caption_fit.h"
 #include "message_boxes.h"
 #include "page_list.h"
 #include "print_texts.h"
@@ -90,6 +91,7 @@ TfrmPrint::TfrmPrint(const ContactList &list, std::function<bool()> printEnabled
     setFont(f);
     setFixedSize(401, 188);
     buildControls();
+    fitCaptions(this, {[this] { ChooseLanguage(0); }, [this] { ChooseLanguage(1); }});
     ChooseLanguage(m_language ? m_language() : 0);
 
     if (QPrinterInfo::defaultPrinter().isNull()) {
@@ -193,7 +195,7 @@ void TfrmPrint::btnPrintClick()
 {
     if (m_printEnabled && !m_printEnabled())
         return;
-    if (!askConfirmation(this, MsgConfirmPrint))
+    if (!askConfirmationOnScreen(this, MsgConfirmPrint))
         return;
     const QList<QListWidgetItem *> selected = lstPrint->selectedItems();
     if (selected.isEmpty())

@@ -40,8 +40,10 @@ void ReadVcqReg(TRegApp &registry, ProgramSettings &settings, QWidget *mainWindo
         screens.append(s->geometry());
     const QScreen *primary = QGuiApplication::primaryScreen();
     const QRect primaryRect = primary ? primary->geometry() : QRect();
-    mainWindow->move(initialMainWindowPosition(settings, mainWindow->frameGeometry().size(),
-                                               primaryRect, screens));
+    // By the outer rectangle, as the position is stored, before the window first shows.
+    placeFrame(mainWindow, [&](const QSize &outer) {
+        return initialMainWindowPosition(settings, outer, primaryRect, screens);
+    });
 }
 
 void WriteVcqPos(TRegApp &registry, QPoint topLeft)

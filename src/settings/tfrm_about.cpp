@@ -1,5 +1,6 @@
 #include "tfrm_about.h"
 
+#include "caption_fit.h"
 #include "named_widget.h"
 #include "svg_pictures.h"
 
@@ -88,6 +89,8 @@ TfrmAbout::TfrmAbout(std::function<int()> language, QWidget *mainWindow, QWidget
                        QRect(142, 222, 181, 20));
     Label1->setFont(pixelFont(16));
     Label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    // Its texts are the same in both languages.
+    vcq::fitCaptions(this, {[] {}});
 }
 
 void TfrmAbout::ChooseLanguage(int language)

@@ -1,5 +1,6 @@
 #include "tfrm_options.h"
 
+#include "caption_fit.h"
 #include "cp1252.h"
 #include "message_boxes.h"
 #include "named_widget.h"
@@ -88,7 +89,7 @@ TfrmOptions::TfrmOptions(vcq::ProgramSettings &settings, vcq::PasswordState &pas
     txtPwd = makeEdit(TabSheet1, "txtPwd", QRect(8, 62, 181, 21), 12);
     txtPwd->setEchoMode(QLineEdit::Password);
     txtPwd->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
-    lblLanguage = vcq::makeNamed<QLabel>(TabSheet1, "lblLanguage", QRect(8, 86, 181, 13));
+    lblLanguage = vcq::makeNamed<QLabel>(TabSheet1, "lblLanguage", QRect(8, 86, 83, 13));
     cboLang = new QComboBox(TabSheet1);
     cboLang->setObjectName(QStringLiteral("cboLang"));
     cboLang->setGeometry(8, 102, 181, 21);
@@ -121,6 +122,7 @@ TfrmOptions::TfrmOptions(vcq::ProgramSettings &settings, vcq::PasswordState &pas
     RegAppDefaultUserConfig1->setObjectName(QStringLiteral("RegAppDefaultUserConfig1"));
     vcq::setVcqKey(*RegAppDefaultUserConfig1);
 
+    vcq::fitCaptions(this, {[this] { ChooseLanguage(0); }, [this] { ChooseLanguage(1); }});
     ChooseLanguage(m_settings.Language);
 }
 

@@ -1,6 +1,8 @@
 #include "tfrm_tapi_call.h"
 
+#include "caption_fit.h"
 #include "svg_pictures.h"
+#include "window_placement.h"
 
 #include "call_info.h"
 #include "dial_number.h"
@@ -70,6 +72,7 @@ TfrmTAPICall::TfrmTAPICall(QWidget *owner, std::function<int()> language,
     connect(btnDropCall, &QPushButton::clicked, this, &TfrmTAPICall::btnDropCallClick);
     connect(Button1, &QPushButton::clicked, this, &TfrmTAPICall::Button1Click);
 
+    fitCaptions(this, {[this] { ChooseLanguage(0); }, [this] { ChooseLanguage(1); }});
     FormCreate();
 }
 
@@ -158,8 +161,8 @@ void TfrmTAPICall::showEvent(QShowEvent *event)
 void TfrmTAPICall::FormShow()
 {
     if (QWidget *owner = parentWidget(); owner != nullptr) {
-        const QWidget *main = owner->window();
-        move(dialerPosition(main->frameGeometry(), frameGeometry().size()));
+        const QRect mainFrame = owner->window()->frameGeometry();
+        placeFrame(this, [&mainFrame](const QSize &own) { return dialerPosition(mainFrame, own); });
     }
     ChooseLanguage(m_language ? m_language() : 0);
 }

@@ -600,6 +600,21 @@ bool TExplorerButton::event(QEvent *e)
             return true;
         }
         break;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseMove:
+        // The toolkit hands a disabled widget's mouse events to no handler;
+        // a press must still bring the form to the front, the rest is ignored.
+        if (!isEnabled()) {
+            const auto *mouse = static_cast<QMouseEvent *>(e);
+            if (e->type() != QEvent::MouseButtonRelease && e->type() != QEvent::MouseMove &&
+                mouse->button() == Qt::LeftButton)
+                leftButtonDown();
+            e->accept();
+            return true;
+        }
+        break;
     case QEvent::ToolTip:
         if (!m_showHint) {
             e->ignore();

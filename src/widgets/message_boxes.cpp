@@ -3,6 +3,8 @@
 #include <QAbstractButton>
 #include <QMessageBox>
 
+#include "window_placement.h"
+
 #include <new>
 #include <stdexcept>
 
@@ -62,6 +64,33 @@ QString exceptionMessage(std::exception_ptr error)
     } catch (...) {
         return QStringLiteral("Unknown error");
     }
+}
+
+namespace
+{
+
+// A box that stands in the middle of the screen, not over its parent window.
+class ScreenCentredBox : public QMessageBox
+{
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    void showEvent(QShowEvent *event) override
+    {
+        // The box has its final size here, and is not on the screen yet.
+        QMessageBox::showEvent(event);
+        centreOnScreen(this);
+    }
+};
+
+} // namespace
+
+bool askConfirmationOnScreen(QWidget *parent, const QString &text)
+{
+    ScreenCentredBox box(QMessageBox::Question, QStringLiteral("Confirm"), text,
+                         QMessageBox::NoButton, parent);
+    return runBox(box, true);
 }
 
 } // namespace vcq

@@ -20,6 +20,8 @@ void showPlainMessage(QWidget *parent, const QString &text);
 // True only when the user answers "OK", the default button.
 bool askConfirmation(QWidget *parent, const QString &text);
 void showErrorBox(QWidget *parent, const QString &text);
+// The same question, its box centred on the screen instead of over `parent`.
+bool askConfirmationOnScreen(QWidget *parent, const QString &text);
 
 // The text shown for an exception that ended an event handler.
 QString exceptionMessage(std::exception_ptr error);

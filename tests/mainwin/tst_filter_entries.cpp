@@ -80,10 +80,9 @@ private slots:
         QTest::newRow("two commas") << QByteArray("Travail,Business,Work") << "Travail"
                                     << "Business,Work";
         QTest::newRow("accented") << QByteArray("Fam\xE9,Fam") << QStringLiteral("Famé") << "Fam";
-        QTest::newRow("cut to the field")
-            << QByteArray("Une tres longue categorie,A very long category name")
-            << "Une tres longue"
-            << "A very long cat";
+        QTest::newRow("long, kept whole")
+            << QByteArray("Fournisseur de mati\xE8res,Supplier of raw materials")
+            << QStringLiteral("Fournisseur de matières") << "Supplier of raw materials";
         QTest::newRow("control bytes dropped") << QByteArray("A\x01\x02z,B\x7F\x1B"
                                                              "b")
                                                << "Az"

@@ -4,10 +4,12 @@
 
 #include "mainwin/birth_date_edit.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListView>
 #include <QPlainTextEdit>
+#include <QTextCursor>
 #include <QToolButton>
 
 using namespace testutil;
@@ -370,6 +372,88 @@ private slots:
                  std::string(99, 'a') + "\r\n" + std::string(99, 'b'));
     }
 
+    void everyByteSurvivesShowAndSave()
+    {
+        // One contact for each byte value, the byte in every field, beside what
+        // the controls show otherwise than stored: line ends of each kind and a
+        // no-break space in the remarks, lower case in the postal code, a date
+        // the mask cannot show.
+        std::vector<vcq::ContactRecord> records;
+        for (int b = 0; b < 256; ++b) {
+            const std::string c(1, static_cast<char>(b));
+            vcq::ContactRecord r;
+            for (Field f : vcq::kContactFields)
+                r.set(f, c + "x" + c);
+            r.set(Field::LastName, "L" + std::to_string(b) + c);
+            r.set(Field::Zip, "h" + c + "2x");
+            r.set(Field::Comment, "A\rB\nC\r\nD" + c + "\xA0!" + c + "\r");
+            r.set(Field::Birth, c + "2-05-97");
+            r.set(Field::Status, c + "Ami" + c);
+            records.push_back(r);
+        }
+        writeDataFile(records);
+        auto w = startWindow();
+        QCOMPARE(w->listModel().count(), 256);
+        for (int row = 0; row < 256; ++row) {
+            w->lstList->setCurrentIndex(w->lstList->model()->index(row, 0));
+            click(*w, "SaveBut");
+            const int number = w->listModel().at(row).record;
+            const vcq::ContactRecord &original = records[static_cast<std::size_t>(number - 1)];
+            const vcq::ContactRecord saved = recordAt(number);
+            for (Field f : vcq::kContactFields)
+                QVERIFY2(saved.get(f) == original.get(f),
+                         qPrintable(QStringLiteral("byte %1, field %2: %3")
+                                        .arg(number - 1)
+                                        .arg(static_cast<int>(f))
+                                        .arg(QString::fromLatin1(
+                                            QByteArray::fromStdString(saved.get(f)).toHex(' ')))));
+            QCOMPARE(recordBytes(saved), recordBytes(original));
+        }
+    }
+
+    void onlyWhatIsEditedChanges()
+    {
+        writeDataFile({contact("Smith", "John",
+                               {{Field::Zip, "h2x 1y4"},
+                                {Field::Comment, "Un\xA0!\rDeux\nTrois"},
+                                {Field::Birth, "ab-cd-ef"}})});
+        auto w = startWindow();
+        QCOMPARE(edit(*w, "txtZip")->text(), QStringLiteral("H2X 1Y4"));
+        // Typed at the end of the postal code and of the remarks: a letter, a
+        // new line and a no-break space.
+        QLineEdit *zip = edit(*w, "txtZip");
+        zip->setFocus();
+        zip->end(false);
+        QTest::keyClicks(zip, QStringLiteral("z"));
+        w->txtComment->setFocus();
+        w->txtComment->moveCursor(QTextCursor::End);
+        QTest::keyClicks(w->txtComment, QStringLiteral("X"));
+        QTest::keyClick(w->txtComment, Qt::Key_Return);
+        QTest::sendKeyEvent(QTest::Click, w->txtComment, Qt::Key_unknown, QString(QChar(0xA0)),
+                            Qt::NoModifier);
+        click(*w, "SaveBut");
+        const vcq::ContactRecord saved = recordAt(1);
+        QCOMPARE(QByteArray::fromStdString(saved.get(Field::Zip)), QByteArray("h2x 1y4Z"));
+        QCOMPARE(QByteArray::fromStdString(saved.get(Field::Comment)),
+                 QByteArray("Un\xA0!\rDeux\nTroisX\r\n\xA0"));
+        QCOMPARE(QByteArray::fromStdString(saved.get(Field::Birth)), QByteArray("ab-cd-ef"));
+
+        // Deleting the first line end joins the lines and keeps the others.
+        w->txtComment->moveCursor(QTextCursor::Start);
+        w->txtComment->moveCursor(QTextCursor::EndOfBlock);
+        QTest::keyClick(w->txtComment, Qt::Key_Delete);
+        click(*w, "SaveBut");
+        QCOMPARE(QByteArray::fromStdString(recordAt(1).get(Field::Comment)),
+                 QByteArray("Un\xA0!Deux\nTroisX\r\n\xA0"));
+
+        // A date typed over the one the mask could not show is taken whole.
+        w->txtBirth->setFocus();
+        w->txtBirth->setCursorPosition(6);
+        QTest::keyClicks(w->txtBirth, QStringLiteral("84"));
+        click(*w, "SaveBut");
+        QCOMPARE(QByteArray::fromStdString(recordAt(1).get(Field::Birth)), QByteArray("  -  -84"));
+    }
+
     void statusListFollowsTheLanguage()
     {
         QFile filter(QStringLiteral("Filter.txt"));
@@ -413,6 +497,53 @@ private slots:
         w->cboFilter->setCurrentIndex(0);
         click(*w, "SaveBut");
         QCOMPARE(recordAt(1).get(Field::Status), std::string("Friend"));
+    }
+
+    void longStatusesShowWhole()
+    {
+        QFile filter(QStringLiteral("Filter.txt"));
+        QVERIFY(filter.open(QIODevice::WriteOnly));
+        filter.write("Fournisseur,Supplier of raw materials and of spare parts\n"
+                     "Grossiste,Supplier of raw goods\nAmi,Friend\n");
+        filter.close();
+        auto w = startWindow();
+        QComboBox *cbo = w->cboFilter;
+        QStringList items;
+        for (int i = 0; i < cbo->count(); ++i)
+            items << cbo->itemText(i);
+        QCOMPARE(items, QStringList({"Friend", "Supplier of raw goods",
+                                     "Supplier of raw materials and of spare parts"}));
+
+        // The open list shows each item's whole text.
+        cbo->showPopup();
+        QAbstractItemView *view = cbo->view();
+        QTRY_VERIFY(view->isVisible());
+        for (int i = 0; i < cbo->count(); ++i) {
+            const QModelIndex index = view->model()->index(i, 0);
+            QVERIFY2(view->sizeHintForIndex(index).width() <= view->viewport()->width(),
+                     qPrintable(cbo->itemText(i)));
+        }
+        cbo->hidePopup();
+
+        // The field holds 15 characters: a chosen long item is saved by its beginning.
+        cbo->setCurrentIndex(2);
+        QCOMPARE(cbo->currentText(), QStringLiteral("Supplier of raw"));
+        click(*w, "NewBut");
+        typeInto(*w, "txtLastName", QStringLiteral("Smith"));
+        cbo->setCurrentIndex(2);
+        click(*w, "SaveBut");
+        QCOMPARE(recordAt(1).get(Field::Status), std::string("Supplier of raw"));
+        // Typed text stops at 15 characters.
+        cbo->setFocus();
+        cbo->lineEdit()->selectAll();
+        QTest::keyClicks(cbo->lineEdit(), QStringLiteral("Supplier of raw materials"));
+        QCOMPARE(cbo->currentText(), QStringLiteral("Supplier of raw"));
+
+        // A long item stays selected by its place across a change of language.
+        cbo->setCurrentIndex(1);
+        w->ChooseLanguage(1);
+        QCOMPARE(cbo->currentIndex(), 1);
+        QCOMPARE(cbo->itemText(1), QStringLiteral("Fournisseur"));
     }
 
     void postalCodeIsUpperCase()

@@ -86,7 +86,7 @@ private slots:
         QCOMPARE(w->listModel().at(2).record, 4);
     }
 
-    void windowIsTheNotebookOfTheDesign()
+    void windowHasItsFixedSizeTitleAndFieldLimits()
     {
         auto w = startWindow();
         QCOMPARE(w->size(), QSize(632, 453));

@@ -5,6 +5,7 @@
 
 #include <QAbstractButton>
 #include <QDir>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
@@ -12,6 +13,7 @@
 #include <QPrinterInfo>
 #include <QProcess>
 #include <QPushButton>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -35,6 +37,7 @@ public:
         m_timer.start(10);
     }
     QStringList captions, texts, buttons;
+    QList<QRect> places;      // each box's outer rectangle as it came up
     QStringList otherDialogs; // class names of modal windows that are not message boxes
 
 private:
@@ -52,6 +55,7 @@ private:
             return;
         }
         captions << box->windowTitle();
+        places << box->frameGeometry();
         texts << box->text();
         QStringList names;
         for (QAbstractButton *b : box->buttons())
@@ -183,12 +187,20 @@ private slots:
         QFETCH(int, language);
         QFETCH(QString, question);
         m_language = language;
+        // Away from the screen's centre, so that a box centred on the dialog shows it.
+        m_main.setGeometry(0, 0, 632, 453);
         auto d = makeDialog();
         d->show();
         select(*d, 0);
         BoxAnswerer answers({"Cancel"});
         clickPrint(*d);
         QCOMPARE(answers.captions, QStringList{"Confirm"});
+        // The question stands in the middle of the screen.
+        const QRect screen = QGuiApplication::primaryScreen()->geometry();
+        QCOMPARE(answers.places.size(), 1);
+        const QPoint off = answers.places[0].center() - screen.center();
+        QVERIFY2(qAbs(off.x()) <= 1 && qAbs(off.y()) <= 1,
+                 qPrintable(QStringLiteral("%1,%2 from the centre").arg(off.x()).arg(off.y())));
         QCOMPARE(answers.texts, QStringList{question});
         QCOMPARE(answers.buttons, QStringList{"OK|Cancel"});
         QVERIFY(!QFile::exists(pdfPath()));

@@ -116,6 +116,8 @@ private slots:
     void cleanup();
     void firstShow();
     void tabOrder();
+    void controlPlaces_data();
+    void controlPlaces();
     void okThenRestartKeepsEverything();
     void cancelKeepsEverything_data();
     void cancelKeepsEverything();
@@ -186,6 +188,34 @@ void TestOptions::tabOrder()
                               "txtCountry", "btnOk", "btnCancel", "cmdAbout"}));
         click(dlg->btnCancel);
     });
+}
+
+void TestOptions::controlPlaces_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QRect>("place");
+    const std::pair<const char *, QRect> places[] = {
+        {"PageControl1", {4, 4, 227, 285}}, {"chkPos", {8, 6, 211, 17}},
+        {"chkPwd", {8, 26, 205, 15}},       {"lblPwd", {8, 46, 181, 17}},
+        {"txtPwd", {8, 62, 181, 21}},       {"lblLanguage", {8, 86, 83, 13}},
+        {"cboLang", {8, 102, 181, 21}},     {"lblDefaultCity", {8, 130, 181, 17}},
+        {"txtCity", {8, 146, 181, 21}},     {"lblDefaultState", {8, 174, 181, 17}},
+        {"txtState", {8, 190, 181, 21}},    {"lblDefaultCountry", {8, 216, 181, 17}},
+        {"txtCountry", {8, 232, 181, 21}},  {"btnOk", {236, 24, 100, 25}},
+        {"btnCancel", {236, 52, 100, 25}},  {"cmdAbout", {236, 88, 100, 25}},
+    };
+    for (const auto &[name, place] : places)
+        QTest::newRow(name) << QString::fromLatin1(name) << place;
+}
+
+void TestOptions::controlPlaces()
+{
+    QFETCH(QString, name);
+    QFETCH(QRect, place);
+    Program p;
+    auto *control = p.options.findChild<QWidget *>(name);
+    QVERIFY(control);
+    QCOMPARE(control->geometry(), place);
 }
 
 void TestOptions::okThenRestartKeepsEverything()

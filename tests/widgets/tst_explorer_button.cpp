@@ -159,6 +159,8 @@ private slots:
     void shadingTypeRebuildsGreyPicture();
     void disabledPicture();
     void disablingClearsPress();
+    void disabledPressBringsFormToFront_data();
+    void disabledPressBringsFormToFront();
     void radioGroup();
     void downRules();
     void downPattern();
@@ -410,6 +412,43 @@ void TstExplorerButton::disablingClearsPress()
     b->setEnabled(false);
     click(b, QPoint(30, 30));
     QCOMPARE(clicks.size(), 0);
+}
+
+void TstExplorerButton::disabledPressBringsFormToFront_data()
+{
+    QTest::addColumn<bool>("doubleClick");
+    QTest::newRow("press and release") << false;
+    QTest::newRow("double click") << true;
+}
+
+void TstExplorerButton::disabledPressBringsFormToFront()
+{
+    QFETCH(bool, doubleClick);
+    Host form;
+    TExplorerButton *b = form.add({10, 10});
+    b->setEnabled(false);
+    form.show();
+    Host other;
+    QVERIFY(other.showActive());
+    QVERIFY(!form.isActiveWindow());
+    QSignalSpy clicks(b, &TExplorerButton::clicked);
+    if (doubleClick)
+        QTest::mouseDClick(windowOf(b), Qt::LeftButton, {}, inWindow(b, QPoint(30, 30)));
+    else
+        click(b, QPoint(30, 30));
+    QTRY_VERIFY(form.isActiveWindow());
+    // Still disabled: no click, and it never looks hot or pressed.
+    QCOMPARE(clicks.size(), 0);
+    const QImage disabledLook = form.look(b);
+    moveTo(b, QPoint(31, 31));
+    press(b, QPoint(30, 30));
+    QCOMPARE(form.look(b), disabledLook);
+    release(b, QPoint(30, 30));
+    QCOMPARE(clicks.size(), 0);
+    // Enabled again, it clicks as before.
+    b->setEnabled(true);
+    click(b, QPoint(30, 30));
+    QCOMPARE(clicks.size(), 1);
 }
 
 void TstExplorerButton::radioGroup()
