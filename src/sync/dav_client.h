@@ -82,7 +82,7 @@ private:
     QString m_user;
     QString m_password;
     QString m_fingerprint;
-    int m_timeoutMs = 180000; // a large address book can keep a server busy a while
+    int m_timeoutMs = 600000; // a large address book can keep a busy server silent a while
     int m_requests = 0;
     std::atomic_bool m_cancelled = false;
 };
