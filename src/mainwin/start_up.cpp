@@ -39,7 +39,7 @@ ProgramWindows createProgramWindows()
 
     // Sync: a page of the Options dialog and "Synchronise now" in the list's menu.
     auto *syncPage = new SyncOptionsPage(
-        [main] { return QString::fromStdString(main->dataFileName()); }, options);
+        [main] { return QString::fromStdString(main->dataFileName()); }, options, language);
     options->PageControl1->addTab(syncPage, QStringLiteral("Synchronisation"));
     options->installEventFilter(syncPage);
     auto *syncController = new SyncController(main);

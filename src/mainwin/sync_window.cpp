@@ -15,7 +15,6 @@
 #include <QCheckBox>
 #include <QEvent>
 #include <QFormLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -40,11 +39,14 @@ constexpr int kIdleSeconds = 60;
 
 } // namespace
 
-SyncOptionsPage::SyncOptionsPage(std::function<QString()> dataFilePath, QWidget *parent)
-    : QWidget(parent), m_dataFilePath(std::move(dataFilePath))
+SyncOptionsPage::SyncOptionsPage(std::function<QString()> dataFilePath, QWidget *parent,
+                                 std::function<int()> language)
+    : QWidget(parent), m_dataFilePath(std::move(dataFilePath)), m_language(std::move(language))
 {
     setObjectName("TabSheetSync");
     auto *form = new QFormLayout;
+    // The Options dialog is narrow: each label above its field.
+    form->setRowWrapPolicy(QFormLayout::WrapAllRows);
     lblServer = new QLabel(this);
     txtServer = new QLineEdit(this);
     txtServer->setObjectName("txtServer");
@@ -72,14 +74,11 @@ SyncOptionsPage::SyncOptionsPage(std::function<QString()> dataFilePath, QWidget 
     lblResult->setTextFormat(Qt::PlainText);
     lblResult->setWordWrap(true);
 
-    auto *every = new QHBoxLayout;
-    every->addWidget(chkAutoSync);
-    every->addWidget(spnMinutes);
-    every->addStretch();
     auto *column = new QVBoxLayout(this);
     column->addLayout(form);
     column->addWidget(btnTest, 0, Qt::AlignLeft);
-    column->addLayout(every);
+    column->addWidget(chkAutoSync);
+    column->addWidget(spnMinutes, 0, Qt::AlignLeft);
     column->addWidget(lblResult);
     column->addStretch();
 
@@ -96,8 +95,8 @@ void SyncOptionsPage::ChooseLanguage(int language)
     lblUser->setText(tr2(m_french, "Utilisateur :", "User:"));
     lblSyncPassword->setText(tr2(m_french, "Mot de passe :", "Password:"));
     btnTest->setText(tr2(m_french, "Tester", "Test"));
-    chkAutoSync->setText(
-        tr2(m_french, "Synchroniser toutes les N minutes :", "Sync every N minutes:"));
+    chkAutoSync->setText(tr2(m_french, "Synchro toutes les N minutes", "Sync every N minutes"));
+    spnMinutes->setSuffix(QStringLiteral(" min"));
 }
 
 void SyncOptionsPage::load()
@@ -116,8 +115,15 @@ void SyncOptionsPage::load()
 
 bool SyncOptionsPage::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::Show && watched == window())
+    if (event->type() == QEvent::Show && watched == window()) {
+        if (m_language)
+            ChooseLanguage(m_language());
         load();
+        // Laid out now, though its tab is not the one shown.
+        if (parentWidget())
+            resize(parentWidget()->size());
+        layout()->activate();
+    }
     return QWidget::eventFilter(watched, event);
 }
 

@@ -30,8 +30,10 @@ class SyncOptionsPage : public QWidget
 {
     Q_OBJECT
 public:
-    // dataFilePath: the data file whose sync this page sets up.
-    SyncOptionsPage(std::function<QString()> dataFilePath, QWidget *parent = nullptr);
+    // dataFilePath: the data file whose sync this page sets up; language: the
+    // language code the page takes each time the dialog opens.
+    SyncOptionsPage(std::function<QString()> dataFilePath, QWidget *parent = nullptr,
+                    std::function<int()> language = {});
 
     void ChooseLanguage(int language);
     // Shows what is set up for the data file.
@@ -65,6 +67,7 @@ private:
     bool test();
 
     std::function<QString()> m_dataFilePath;
+    std::function<int()> m_language;
     bool m_french = false;
     QString m_collection; // found by the last successful test of these values
     QString m_testedFor;  // server and user it was found for
