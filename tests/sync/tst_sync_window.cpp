@@ -6,7 +6,9 @@
 #include "dav_server.h"
 #include "window_fixture.h"
 
+#include "mainwin/start_up.h"
 #include "mainwin/sync_window.h"
+#include "settings/tfrm_options.h"
 #include "sync/sync_settings.h"
 
 #include <QAction>
@@ -17,6 +19,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTabWidget>
 
 using namespace vcq;
 using namespace testutil;
@@ -117,6 +120,22 @@ private slots:
         QVERIFY(m_folder.watcher->boxes[0].text.contains("Save or undo"));
         QCOMPARE(controller.syncNow(true), -1);
         QCOMPARE(m_folder.watcher->boxes.size(), 1); // automatic: silent
+    }
+
+    // The program's Options dialog carries the page, in the user's language.
+    void optionsDialogHasThePage()
+    {
+        ProgramWindows windows = createProgramWindows();
+        windows.main->state().ProgramSettings.Language = 1;
+        auto *options = qobject_cast<TfrmOptions *>(windows.options);
+        QVERIFY(options);
+        const int tab = options->PageControl1->indexOf(windows.syncPage);
+        QVERIFY(tab > 0);
+        QCOMPARE(options->PageControl1->tabText(tab), QString("Synchronisation"));
+        options->show();
+        QCOMPARE(windows.syncPage->btnTest->text(), QString("Tester"));
+        options->hide();
+        QVERIFY(windows.main->lstList->actions().contains(windows.sync->actSyncNow));
     }
 
     void noServerSetUp()
