@@ -73,9 +73,9 @@ private slots:
         QCOMPARE(found.collection, srv.collectionUrl());
     }
 
-    void discoveryWithoutAddressBook()
+    void discoveryFailures()
     {
-        // A server address that leads nowhere near an address book.
+        // Nothing listening there, and an address that is not http(s).
         sync::DavClient client;
         QTcpServer closed;
         QVERIFY(closed.listen(QHostAddress::LocalHost, 0));
