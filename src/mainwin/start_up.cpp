@@ -1,5 +1,11 @@
 #include "start_up.h"
 
+#include "message_boxes.h"
+#include "sync_window.h"
+
+#include <QLabel>
+#include <QTabWidget>
+
 #include "frm_print.h"
 #include "password_check.h"
 #include "tfrm_about.h"
@@ -30,6 +36,27 @@ ProgramWindows createProgramWindows()
     auto *passwordDlg = new TfrmPasswordDlg(state.Password, language, main);
     w.passwordDlg = passwordDlg;
     options->setPasswordDialog(passwordDlg);
+
+    // Sync: a page of the Options dialog and "Synchronise now" in the list's menu.
+    auto *syncPage = new SyncOptionsPage(
+        [main] { return QString::fromStdString(main->dataFileName()); }, options, language);
+    options->PageControl1->addTab(syncPage, QStringLiteral("Synchronisation"));
+    options->installEventFilter(syncPage);
+    auto *syncController = new SyncController(main);
+    w.syncPage = syncPage;
+    w.sync = syncController;
+    const auto syncLanguage = [=] {
+        syncPage->ChooseLanguage(language());
+        syncController->ChooseLanguage(language());
+    };
+    syncLanguage();
+    QObject::connect(options, &QDialog::accepted, syncPage, [=] {
+        if (!syncPage->save())
+            showPlainMessage(main, syncPage->lblResult->text());
+        syncLanguage();
+        syncController->restartTimer();
+    });
+    syncController->restartTimer();
 
     main->setOptionsDialog(w.options);
     main->setPrintDialog(w.print);

@@ -19,6 +19,9 @@ struct ProgramWindows {
     QDialog *print = nullptr;
     QWidget *tapiCall = nullptr;
     QDialog *passwordDlg = nullptr;
+    // The Options dialog's sync page and the controller of sync from the window.
+    class SyncOptionsPage *syncPage = nullptr;
+    class SyncController *sync = nullptr;
 };
 
 // Creates the main window (which reads the settings, the status list and
