@@ -4,6 +4,7 @@
 #include "command.h"
 #include "export_command.h"
 #include "import_command.h"
+#include "sync_command.h"
 
 namespace vcq::cli
 {
@@ -13,6 +14,7 @@ std::vector<Command> commands()
     return {
         importCommand(),
         exportCommand(),
+        syncCommand(),
     };
 }
 

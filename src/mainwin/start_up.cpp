@@ -1,11 +1,17 @@
 #include "start_up.h"
 
+#include "core/message_boxes.h"
 #include "password/password_check.h"
 #include "password/tfrm_password_dlg.h"
 #include "print/tfrm_print.h"
 #include "settings/tfrm_about.h"
 #include "settings/tfrm_options.h"
+#include "sync_window.h"
 #include "telephony/tfrm_tapi_call.h"
+
+#include <QLabel>
+#include <QTabWidget>
+
 #include "vcq_application.h"
 
 namespace vcq
@@ -28,6 +34,22 @@ ProgramWindows createProgramWindows()
     auto *passwordDlg = w.passwordDlg = new TfrmPasswordDlg(state.Password, language, main);
     options->setPasswordDialog(passwordDlg);
 
+    // Sync: a page of the Options dialog and "Synchronise now" in the list's menu.
+    auto *syncPage = new SyncOptionsPage(
+        [main] { return QString::fromStdString(main->dataFileName()); }, options, language);
+    options->PageControl1->addTab(syncPage, QStringLiteral("Synchronisation"));
+    options->installEventFilter(syncPage);
+    auto *syncController = new SyncController(main);
+    syncController->ChooseLanguage(language);
+    w.syncPage = syncPage;
+    w.sync = syncController;
+    QObject::connect(options, &QDialog::accepted, syncPage, [=] {
+        if (!syncPage->save())
+            showPlainMessage(main, syncPage->lblResult->text());
+        syncController->restartTimer();
+    });
+    syncController->restartTimer();
+
     // Every window follows the language the Options dialog chooses.
     main->setOptionsDialog(options);
     QObject::connect(options, &TfrmOptions::languageChanged, about, &TfrmAbout::ChooseLanguage);
@@ -37,6 +59,10 @@ ProgramWindows createProgramWindows()
                      &TfrmTAPICall::ChooseLanguage);
     QObject::connect(options, &TfrmOptions::languageChanged, passwordDlg,
                      &TfrmPasswordDlg::ChooseLanguage);
+    QObject::connect(options, &TfrmOptions::languageChanged, syncPage,
+                     &SyncOptionsPage::ChooseLanguage);
+    QObject::connect(options, &TfrmOptions::languageChanged, syncController,
+                     &SyncController::ChooseLanguage);
     main->setPrintDialog(print);
     main->setPasswordCheck([main, passwordDlg](const ContactRecord &header) {
         return passwordCheckPasses(main->state().Password, header, *passwordDlg);

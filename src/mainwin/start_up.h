@@ -15,6 +15,9 @@
 namespace vcq
 {
 
+class SyncController;
+class SyncOptionsPage;
+
 struct ProgramWindows {
     std::unique_ptr<TfrmMain> main;
     // Owned by the main window, hidden until they are used.
@@ -23,6 +26,9 @@ struct ProgramWindows {
     print::TfrmPrint *print = nullptr;
     TfrmTAPICall *tapiCall = nullptr;
     TfrmPasswordDlg *passwordDlg = nullptr;
+    // The Options dialog's sync page and the controller of sync from the window.
+    SyncOptionsPage *syncPage = nullptr;
+    SyncController *sync = nullptr;
 };
 
 // Creates the main window (which reads the settings, the status list and

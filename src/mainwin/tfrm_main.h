@@ -61,6 +61,13 @@ public:
     MainState &state() { return m_state; }
     const MainState &state() const { return m_state; }
     const ContactStore &store() const { return m_store; }
+    const std::string &dataFileName() const { return m_dataFileName; }
+    // For a change made to the data file from outside the form (a sync): runs
+    // it on the open store, then shows the list again. Refused (false) while
+    // the form holds unsaved edits or no data file is open.
+    bool changeStore(const std::function<void(ContactStore &, const std::string &path)> &change);
+    // The form differs from the contact it shows, or holds a new contact.
+    bool hasUnsavedEdits() const;
     const ContactListModel &listModel() const { return *m_listModel; }
     const MainTexts &texts() const { return m_texts; }
 

@@ -1,0 +1,320 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "sync_command.h"
+
+#include "data_file_access.h"
+#include "store/contact_store.h"
+#include "sync/dav_client.h"
+#include "sync/discovery.h"
+#include "sync/password_store.h"
+#include "sync/sync_backup.h"
+#include "sync/sync_engine.h"
+#include "sync/sync_settings.h"
+#include "sync/sync_state.h"
+
+#include <QCommandLineParser>
+#include <QDateTime>
+#include <QFileInfo>
+
+#include <cstdio>
+#include <termios.h>
+#include <unistd.h>
+
+namespace vcq::cli
+{
+
+namespace
+{
+
+// The server password typed on the terminal without echo; empty when there is no terminal.
+QString typedPassword(const CommandContext &c)
+{
+    if (!::isatty(STDIN_FILENO))
+        return {};
+    std::fputs(c.text("Server password: ", "Mot de passe du serveur : ").toUtf8().constData(),
+               c.err);
+    std::fflush(c.err);
+    termios saved{};
+    const bool haveTerminal = ::tcgetattr(STDIN_FILENO, &saved) == 0;
+    if (haveTerminal) {
+        termios quiet = saved;
+        quiet.c_lflag &= ~tcflag_t(ECHO);
+        ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
+    }
+    char buffer[1024] = {};
+    const bool read = std::fgets(buffer, sizeof buffer, stdin) != nullptr;
+    if (haveTerminal)
+        ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
+    std::fputc('\n', c.err);
+    if (!read)
+        return {};
+    QByteArray line(buffer);
+    while (line.endsWith('\n') || line.endsWith('\r'))
+        line.chop(1);
+    return QString::fromUtf8(line);
+}
+
+int fail(const CommandContext &c, const sync::SyncError &error)
+{
+    c.error(terminalSafe(sync::errorText(error, c.french)));
+    return ExitFailure;
+}
+
+int runSetup(const CommandContext &c, const QCommandLineParser &parser, const QString &url,
+             const QCommandLineOption &user, const QCommandLineOption &passwordFile,
+             const QCommandLineOption &certificate)
+{
+    if (!parser.isSet(user)) {
+        c.error(c.text("Which user? Give --user NAME.", "Quel utilisateur ? Donnez --user NOM."));
+        return ExitFailure;
+    }
+    sync::SyncSettings settings;
+    settings.server = url;
+    settings.user = parser.value(user);
+    settings.fingerprint = parser.value(certificate);
+
+    QString password;
+    const bool fromFile = parser.isSet(passwordFile);
+    if (fromFile) {
+        const sync::PasswordLookup lookup = sync::readPasswordFile(parser.value(passwordFile));
+        if (lookup.error)
+            return fail(c, lookup.error);
+        password = lookup.password;
+    } else {
+        password = typedPassword(c);
+        if (password.isEmpty())
+            return fail(c, {sync::SyncErrc::NoPassword, 0, {}, {}});
+    }
+
+    sync::DavClient client;
+    client.setCredentials(settings.user, password);
+    client.setAcceptedFingerprint(settings.fingerprint);
+    const sync::DiscoveryResult found = sync::discoverAddressBook(client, QUrl::fromUserInput(url));
+    if (found.error)
+        return fail(c, found.error);
+    settings.collection = found.collection.toString();
+
+    QString problem;
+    if (!sync::saveSyncSettings(QString::fromStdString(c.dataFilePath), settings, &problem)) {
+        c.error(terminalSafe(problem));
+        return ExitFailure;
+    }
+    c.print(c.text("Address book: %1", "Carnet d'adresses : %1")
+                .arg(terminalSafe(settings.collection + (found.displayName.isEmpty()
+                                                             ? QString()
+                                                             : " (" + found.displayName + ")"))));
+    if (fromFile) {
+        // A password given in a file stays there: it is never copied.
+        c.print(c.text("Give --password-file again to each sync.",
+                       "Donnez de nouveau --password-file à chaque synchronisation."));
+        return ExitSuccess;
+    }
+    if (const sync::SyncError stored = sync::storePassword(sync::passwordKey(settings), password)) {
+        c.error(terminalSafe(sync::errorText(stored, c.french)));
+        c.error(c.text("The password was not stored: give --password-file to each sync.",
+                       "Le mot de passe n'a pas été enregistré : donnez --password-file à "
+                       "chaque synchronisation."));
+        return ExitRemarks;
+    }
+    c.print(c.text("The password is in the keyring.", "Le mot de passe est dans le trousseau."));
+    return ExitSuccess;
+}
+
+int runStatus(const CommandContext &c)
+{
+    const QString dataFile = QString::fromStdString(c.dataFilePath);
+    sync::SyncSettings settings;
+    QString problem;
+    if (!sync::loadSyncSettings(dataFile, settings, &problem)) {
+        if (!problem.isEmpty())
+            c.error(terminalSafe(problem));
+        return fail(c, {sync::SyncErrc::NotConfigured, 0, {}, {}});
+    }
+    c.print(c.text("Server: %1", "Serveur : %1").arg(terminalSafe(settings.server)));
+    c.print(c.text("Address book: %1", "Carnet d'adresses : %1")
+                .arg(terminalSafe(settings.collection)));
+    c.print(c.text("User: %1", "Utilisateur : %1").arg(terminalSafe(settings.user)));
+    if (!settings.fingerprint.isEmpty())
+        c.print(c.text("Accepted certificate: %1", "Certificat accepté : %1")
+                    .arg(terminalSafe(settings.fingerprint)));
+
+    sync::SyncState state;
+    const QString statePath = sync::syncStatePath(dataFile);
+    const QFileInfo stateInfo(statePath);
+    const sync::StateLoad loaded = stateInfo.exists()
+                                       ? sync::loadSyncState(statePath, state, &problem, false)
+                                       : sync::StateLoad::Missing;
+    if (loaded == sync::StateLoad::Damaged) {
+        c.print(c.text("The sync state was damaged (%1); the next sync rebuilds it.",
+                       "L'état de synchronisation était endommagé (%1) ; la prochaine "
+                       "synchronisation le reconstruit.")
+                    .arg(terminalSafe(problem)));
+        return ExitRemarks;
+    }
+    if (loaded == sync::StateLoad::Missing || !state.complete ||
+        state.collection != settings.collection) {
+        c.print(c.text("Never synchronised with this address book.",
+                       "Jamais synchronisé avec ce carnet d'adresses."));
+    } else {
+        c.print(c.text("Last sync: %1, %2 contacts", "Dernière synchronisation : %1, %2 contacts")
+                    .arg(stateInfo.lastModified().toString(Qt::ISODate))
+                    .arg(state.entries.size()));
+    }
+    if (lockedByAnotherCopy(c.dataFilePath)) {
+        c.print(c.text("The data file is open in the program: changes waiting are not counted.",
+                       "Le fichier de données est ouvert dans le programme : les changements en "
+                       "attente ne sont pas comptés."));
+        return ExitSuccess;
+    }
+    ContactStore store;
+    try {
+        store.open(c.dataFilePath);
+        store.loadContacts();
+    } catch (const StoreError &e) {
+        c.error(storeErrorText(c, c.dataFilePath, e));
+        return ExitFailure;
+    }
+    const sync::PendingChanges pending = sync::pendingLocalChanges(store.list(), state);
+    c.print(c.text("Waiting here: %1 new, %2 changed, %3 deleted",
+                   "En attente ici : %1 nouveaux, %2 modifiés, %3 supprimés")
+                .arg(pending.added)
+                .arg(pending.changed)
+                .arg(pending.deleted));
+    return ExitSuccess;
+}
+
+int runOneSync(const CommandContext &c, const QCommandLineParser &parser,
+               const QCommandLineOption &passwordFile)
+{
+    const QString dataFile = QString::fromStdString(c.dataFilePath);
+    sync::SyncSettings settings;
+    QString problem;
+    if (!sync::loadSyncSettings(dataFile, settings, &problem)) {
+        if (!problem.isEmpty())
+            c.error(terminalSafe(problem));
+        return fail(c, {sync::SyncErrc::NotConfigured, 0, {}, {}});
+    }
+    sync::PasswordLookup password;
+    if (parser.isSet(passwordFile)) {
+        password = sync::readPasswordFile(parser.value(passwordFile));
+    } else {
+        password = sync::readStoredPassword(sync::passwordKey(settings));
+    }
+    if (password.error)
+        return fail(c, password.error);
+
+    if (lockedByAnotherCopy(c.dataFilePath)) {
+        c.error(c.text("%1 is in use: Vellora Carnetique 97 is open on this folder. Close it or "
+                       "use \"Synchronise now\" in its window.",
+                       "%1 est en cours d'utilisation : Vellora Carnetique 97 est ouvert sur ce "
+                       "dossier. Fermez-le ou utilisez « Synchroniser maintenant » dans sa "
+                       "fenêtre.")
+                    .arg(terminalSafe(dataFile)));
+        return ExitFailure;
+    }
+    ContactStore store;
+    try {
+        store.open(c.dataFilePath);
+        if (!accessGranted(c, store.header(), QString()))
+            return ExitFailure;
+        store.loadContacts();
+    } catch (const StoreError &e) {
+        c.error(storeErrorText(c, c.dataFilePath, e));
+        return ExitFailure;
+    }
+
+    sync::DavClient client;
+    client.setCredentials(settings.user, password.password);
+    client.setAcceptedFingerprint(settings.fingerprint);
+    sync::SyncOptions options;
+    options.dataFilePath = dataFile;
+    options.collection = QUrl(settings.collection);
+    options.backup = [&](QString *copy, QString *why) {
+        return sync::backupDataFileBeforeSync(dataFile, copy, why);
+    };
+    ProgressLine progress(c);
+    options.progress = [&](const char *stage, int done, int total) {
+        progress.show(c.text("Synchronising (%1): %2/%3", "Synchronisation (%1) : %2/%3")
+                          .arg(QString::fromLatin1(stage))
+                          .arg(done)
+                          .arg(total));
+    };
+    const sync::SyncReport report = sync::runSync(store, client, options);
+    progress.end();
+    const QStringList lines = sync::reportText(report, c.french).split('\n');
+    for (const QString &line : lines)
+        c.print(terminalSafe(line));
+    return report.exitCode();
+}
+
+int runSync(const QStringList &arguments, CommandContext &c)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(c.text(
+        "Synchronises VCQ97.NAM of the current folder with an address book on a CardDAV "
+        "server, both ways.\n"
+        "  sync setup URL --user NAME   finds the address book (a server address or the "
+        "book's own)\n"
+        "  sync                         one two-way sync; the report goes to standard output\n"
+        "  sync status                  where it syncs to and what is waiting\n"
+        "The password is kept in the desktop's keyring; --password-file reads it from a file "
+        "instead\n(never stored). Exit status: 0 done, 1 a card refused or a conflict "
+        "resolved, 2 failed.",
+        "Synchronise VCQ97.NAM du dossier courant avec un carnet d'adresses d'un serveur "
+        "CardDAV, dans les deux sens.\n"
+        "  sync setup URL --user NOM    trouve le carnet (adresse du serveur ou du carnet)\n"
+        "  sync                         une synchronisation ; le rapport sur la sortie "
+        "standard\n"
+        "  sync status                  où il se synchronise et ce qui attend\n"
+        "Le mot de passe est gardé dans le trousseau du bureau ; --password-file le lit dans "
+        "un fichier\n(jamais enregistré). Code de sortie : 0 fait, 1 une fiche refusée ou un "
+        "conflit résolu, 2 échec."));
+    const QCommandLineOption help({"h", "help"}, c.text("Shows this help.", "Affiche cette aide."));
+    const QCommandLineOption user(
+        "user", c.text("The user name on the server.", "Le nom d'utilisateur sur le serveur."),
+        c.text("NAME", "NOM"));
+    const QCommandLineOption passwordFile(
+        "password-file",
+        c.text("Reads the server password from the first line of FILE.",
+               "Lit le mot de passe du serveur sur la première ligne de FICHIER."),
+        c.text("FILE", "FICHIER"));
+    const QCommandLineOption certificate(
+        "accept-certificate",
+        c.text("Trusts the server's certificate with this SHA-256 fingerprint even though it "
+               "cannot be verified.",
+               "Fait confiance au certificat du serveur de cette empreinte SHA-256 même s'il ne "
+               "peut être vérifié."),
+        c.text("FINGERPRINT", "EMPREINTE"));
+    parser.addOptions({help, user, passwordFile, certificate});
+    parser.addPositionalArgument(
+        "setup|status",
+        c.text("What to do; nothing: one sync.", "Quoi faire ; rien : une synchronisation."),
+        "[setup URL | status]");
+    if (!parser.parse(arguments)) {
+        c.error(parser.errorText());
+        return ExitFailure;
+    }
+    if (parser.isSet(help)) {
+        c.print(commandHelp(parser, arguments));
+        return ExitSuccess;
+    }
+    const QStringList words = parser.positionalArguments();
+    if (words.value(0) == "setup" && words.size() == 2)
+        return runSetup(c, parser, words[1], user, passwordFile, certificate);
+    if (words.value(0) == "status" && words.size() == 1)
+        return runStatus(c);
+    if (words.isEmpty())
+        return runOneSync(c, parser, passwordFile);
+    c.error(c.text("Unknown use: \"vellora-carnetique-97 sync --help\" explains.",
+                   "Usage inconnu : « vellora-carnetique-97 sync --help » l'explique."));
+    return ExitFailure;
+}
+
+} // namespace
+
+Command syncCommand()
+{
+    return {"sync", "Synchronises the contacts with a CardDAV server",
+            QString::fromUtf8("Synchronise les contacts avec un serveur CardDAV"), runSync};
+}
+
+} // namespace vcq::cli

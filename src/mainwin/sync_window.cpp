@@ -1,0 +1,323 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "sync_window.h"
+
+#include "core/message_boxes.h"
+#include "sync/dav_client.h"
+#include "sync/discovery.h"
+#include "sync/password_store.h"
+#include "sync/sync_backup.h"
+#include "sync/sync_engine.h"
+#include "sync/sync_settings.h"
+#include "tfrm_main.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QEvent>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+namespace vcq
+{
+
+namespace
+{
+
+// The window is idle when nobody typed or clicked for this long.
+constexpr int kIdleSeconds = 60;
+
+} // namespace
+
+SyncOptionsPage::SyncOptionsPage(std::function<QString()> dataFilePath, QWidget *parent,
+                                 Language language)
+    : QWidget(parent), m_dataFilePath(std::move(dataFilePath)), m_language(language)
+{
+    setObjectName("TabSheetSync");
+    auto *form = new QFormLayout;
+    // The Options dialog is narrow: each label above its field.
+    form->setRowWrapPolicy(QFormLayout::WrapAllRows);
+    lblServer = new QLabel(this);
+    txtServer = new QLineEdit(this);
+    txtServer->setObjectName("txtServer");
+    lblUser = new QLabel(this);
+    txtUser = new QLineEdit(this);
+    txtUser->setObjectName("txtUser");
+    lblSyncPassword = new QLabel(this);
+    txtSyncPassword = new QLineEdit(this);
+    txtSyncPassword->setObjectName("txtSyncPassword");
+    txtSyncPassword->setEchoMode(QLineEdit::Password);
+    form->addRow(lblServer, txtServer);
+    form->addRow(lblUser, txtUser);
+    form->addRow(lblSyncPassword, txtSyncPassword);
+
+    btnTest = new QPushButton(this);
+    btnTest->setObjectName("btnTest");
+    chkAutoSync = new QCheckBox(this);
+    chkAutoSync->setObjectName("chkAutoSync");
+    spnMinutes = new QSpinBox(this);
+    spnMinutes->setObjectName("spnMinutes");
+    spnMinutes->setRange(1, 1440);
+    spnMinutes->setValue(30);
+    lblResult = new QLabel(this);
+    lblResult->setObjectName("lblResult");
+    lblResult->setTextFormat(Qt::PlainText);
+    lblResult->setWordWrap(true);
+
+    auto *column = new QVBoxLayout(this);
+    column->addLayout(form);
+    column->addWidget(btnTest, 0, Qt::AlignLeft);
+    column->addWidget(chkAutoSync);
+    column->addWidget(spnMinutes, 0, Qt::AlignLeft);
+    column->addWidget(lblResult);
+    column->addStretch();
+
+    connect(btnTest, &QPushButton::clicked, this, &SyncOptionsPage::btnTestClick);
+    connect(chkAutoSync, &QCheckBox::toggled, spnMinutes, &QWidget::setEnabled);
+    spnMinutes->setEnabled(false);
+    ChooseLanguage(m_language);
+}
+
+void SyncOptionsPage::ChooseLanguage(Language language)
+{
+    m_language = language;
+    m_french = language == Language::French;
+    lblServer->setText(TextPair{"Serveur CardDAV :", "CardDAV server:"}.in(m_language));
+    lblUser->setText(TextPair{"Utilisateur :", "User:"}.in(m_language));
+    lblSyncPassword->setText(TextPair{"Mot de passe :", "Password:"}.in(m_language));
+    btnTest->setText(TextPair{"Tester", "Test"}.in(m_language));
+    chkAutoSync->setText(
+        TextPair{"Synchro toutes les N minutes", "Sync every N minutes"}.in(m_language));
+    spnMinutes->setSuffix(QStringLiteral(" min"));
+}
+
+void SyncOptionsPage::load()
+{
+    sync::SyncSettings settings;
+    sync::loadSyncSettings(m_dataFilePath(), settings);
+    txtServer->setText(settings.server);
+    txtUser->setText(settings.user);
+    txtSyncPassword->clear();
+    chkAutoSync->setChecked(settings.intervalMinutes > 0);
+    spnMinutes->setValue(settings.intervalMinutes > 0 ? settings.intervalMinutes : 30);
+    m_collection = settings.collection;
+    m_testedFor = settings.server + '\n' + settings.user;
+    lblResult->clear();
+}
+
+bool SyncOptionsPage::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Show && watched == window()) {
+        ChooseLanguage(m_language);
+        load();
+        // Laid out now, though its tab is not the one shown.
+        if (parentWidget())
+            resize(parentWidget()->size());
+        layout()->activate();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void SyncOptionsPage::btnTestClick()
+{
+    test();
+}
+
+bool SyncOptionsPage::test()
+{
+    QString password = txtSyncPassword->text();
+    sync::SyncSettings saved;
+    sync::loadSyncSettings(m_dataFilePath(), saved);
+    if (password.isEmpty() && !saved.collection.isEmpty()) {
+        const sync::PasswordLookup stored = sync::readStoredPassword(sync::passwordKey(saved));
+        password = stored.password;
+    }
+    sync::DavClient client;
+    client.setCredentials(txtUser->text().trimmed(), password);
+    client.setAcceptedFingerprint(saved.fingerprint);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const sync::DiscoveryResult found =
+        sync::discoverAddressBook(client, QUrl::fromUserInput(txtServer->text().trimmed()));
+    QApplication::restoreOverrideCursor();
+    if (found.error) {
+        lblResult->setText(sync::errorText(found.error, m_french));
+        return false;
+    }
+    m_collection = found.collection.toString();
+    m_testedFor = txtServer->text().trimmed() + '\n' + txtUser->text().trimmed();
+    lblResult->setText(
+        TextPair{"Carnet d'adresses trouvé : ", "Address book found: "}.in(m_language) +
+        m_collection);
+    return true;
+}
+
+bool SyncOptionsPage::save()
+{
+    const QString server = txtServer->text().trimmed();
+    const QString user = txtUser->text().trimmed();
+    sync::SyncSettings settings;
+    sync::loadSyncSettings(m_dataFilePath(), settings);
+    if (server.isEmpty())
+        return true; // nothing set up, nothing to keep
+    if (m_testedFor != server + '\n' + user || m_collection.isEmpty()) {
+        if (!test())
+            return false;
+    }
+    settings.server = server;
+    settings.user = user;
+    settings.collection = m_collection;
+    settings.intervalMinutes = chkAutoSync->isChecked() ? spnMinutes->value() : 0;
+    QString problem;
+    if (!sync::saveSyncSettings(m_dataFilePath(), settings, &problem)) {
+        lblResult->setText(problem);
+        return false;
+    }
+    if (!txtSyncPassword->text().isEmpty()) {
+        const sync::SyncError stored =
+            sync::storePassword(sync::passwordKey(settings), txtSyncPassword->text());
+        if (stored) {
+            lblResult->setText(sync::errorText(stored, m_french));
+            return false;
+        }
+    }
+    emit settingsSaved();
+    return true;
+}
+
+SyncController::SyncController(TfrmMain *main) : QObject(main), m_main(main)
+{
+    actSyncNow = new QAction(this);
+    actSyncNow->setObjectName("actSyncNow");
+    connect(actSyncNow, &QAction::triggered, this, [this] { syncNow(false); });
+    m_main->lstList->setContextMenuPolicy(Qt::ActionsContextMenu);
+    m_main->lstList->addAction(actSyncNow);
+    m_timer.setSingleShot(true);
+    connect(&m_timer, &QTimer::timeout, this, &SyncController::timerFired);
+    m_lastInput = QDateTime::currentDateTimeUtc();
+    qApp->installEventFilter(this);
+    ChooseLanguage(Language::English);
+}
+
+void SyncController::ChooseLanguage(Language language)
+{
+    m_language = language;
+    m_french = language == Language::French;
+    actSyncNow->setText(TextPair{"Synchroniser maintenant", "Synchronise now"}.in(m_language));
+}
+
+QString SyncController::dataFilePath() const
+{
+    return QString::fromStdString(m_main->dataFileName());
+}
+
+void SyncController::restartTimer()
+{
+    sync::SyncSettings settings;
+    if (sync::loadSyncSettings(dataFilePath(), settings) && settings.intervalMinutes > 0)
+        m_timer.start(settings.intervalMinutes * 60 * 1000);
+    else
+        m_timer.stop();
+}
+
+bool SyncController::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::MouseButtonPress:
+    case QEvent::Wheel:
+        m_lastInput = QDateTime::currentDateTimeUtc();
+        break;
+    default:
+        break;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void SyncController::timerFired()
+{
+    const bool busy = QApplication::activeModalWidget() || m_main->hasUnsavedEdits() ||
+                      m_lastInput.secsTo(QDateTime::currentDateTimeUtc()) < kIdleSeconds;
+    if (busy) {
+        m_timer.start(kIdleSeconds * 1000); // again once the window may be idle
+        return;
+    }
+    syncNow(true);
+    restartTimer();
+}
+
+int SyncController::syncNow(bool automatic)
+{
+    if (m_running)
+        return -1;
+    sync::SyncSettings settings;
+    if (!sync::loadSyncSettings(dataFilePath(), settings)) {
+        if (!automatic)
+            showPlainMessage(m_main,
+                             TextPair{"Aucun serveur n'est configuré : voyez Options, page "
+                                      "« Synchronisation ».",
+                                      "No server is set up: see Options, page \"Synchronisation\"."}
+                                 .in(m_language));
+        return -1;
+    }
+    sync::PasswordLookup password;
+    if (m_passwordSource) {
+        QString problem;
+        password.password = m_passwordSource(sync::passwordKey(settings), &problem);
+        if (!problem.isEmpty())
+            password.error = {sync::SyncErrc::NoPassword, 0, problem, {}};
+    } else {
+        password = sync::readStoredPassword(sync::passwordKey(settings));
+    }
+    if (password.error) {
+        if (!automatic)
+            showPlainMessage(m_main, sync::errorText(password.error, m_french));
+        return -1;
+    }
+    sync::DavClient client;
+    client.setCredentials(settings.user, password.password);
+    client.setAcceptedFingerprint(settings.fingerprint);
+
+    QProgressDialog progress(TextPair{"Synchronisation...", "Synchronising..."}.in(m_language),
+                             TextPair{"Annuler", "Cancel"}.in(m_language), 0, 0, m_main);
+    progress.setWindowTitle(applicationTitle());
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(automatic ? 2000 : 0);
+    connect(&progress, &QProgressDialog::canceled, &client, [&client] { client.cancel(); });
+
+    sync::SyncOptions options;
+    options.collection = QUrl(settings.collection);
+    options.progress = [&](const char *, int done, int total) {
+        progress.setMaximum(total);
+        progress.setValue(done);
+    };
+    sync::SyncReport report;
+    m_running = true;
+    const bool ran = m_main->changeStore([&](ContactStore &store, const std::string &path) {
+        options.dataFilePath = QString::fromStdString(path);
+        options.backup = [&](QString *copy, QString *problem) {
+            return sync::backupDataFileBeforeSync(options.dataFilePath, copy, problem);
+        };
+        report = sync::runSync(store, client, options);
+    });
+    m_running = false;
+    progress.reset();
+    if (!ran) {
+        if (!automatic)
+            showPlainMessage(m_main, TextPair{"Enregistrez ou annulez d'abord les changements du "
+                                              "formulaire.",
+                                              "Save or undo the changes in the form first."}
+                                         .in(m_language));
+        return -1;
+    }
+    m_lastReport = sync::reportText(report, m_french);
+    if (!automatic || report.exitCode() == 1)
+        showPlainMessage(m_main, m_lastReport);
+    return report.exitCode();
+}
+
+} // namespace vcq

@@ -1,0 +1,162 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Sync from the window, offscreen, against Radicale: the Options page finds
+// the address book with "Test" and keeps it; "Synchronise now" in the list's
+// menu syncs the open data file and shows the list and the report; a form
+// with unsaved edits is never synced under the user.
+#include "dav_server.h"
+#include "mainwin/window_fixture.h"
+#include "settings/reg_app.h"
+
+#include "mainwin/start_up.h"
+#include "mainwin/sync_window.h"
+#include "settings/tfrm_options.h"
+#include "sync/sync_settings.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTabWidget>
+
+using namespace vcq;
+using namespace testutil;
+
+class TestSyncWindow : public QObject
+{
+    Q_OBJECT
+
+    TestFolder m_folder;
+    std::unique_ptr<synctest::DavServer> m_server;
+    QTemporaryDir m_serverDir{QDir::currentPath() + "/srv-XXXXXX"};
+
+private slots:
+    void initTestCase()
+    {
+        m_server = std::make_unique<synctest::DavServer>(synctest::DavServer::Kind::Radicale,
+                                                         m_serverDir.path());
+        QVERIFY2(m_server->start(), qPrintable(m_server->error()));
+    }
+    void init()
+    {
+        m_folder.enter();
+        for (const QString &name : m_server->cardNames())
+            m_server->deleteCard(name);
+    }
+    void cleanup() { m_folder.leave(); }
+
+    void optionsPageTestsAndKeeps()
+    {
+        const QString data = QDir::current().filePath("VCQ97.NAM");
+        SyncOptionsPage page([data] { return data; });
+        page.ChooseLanguage(vcq::Language::French);
+        QCOMPARE(page.btnTest->text(), QString("Tester"));
+        page.load();
+        QVERIFY(page.txtServer->text().isEmpty());
+
+        page.txtServer->setText(m_server->baseUrl().toString());
+        page.txtUser->setText(m_server->user());
+        page.txtSyncPassword->setText("wrong");
+        QTest::mouseClick(page.btnTest, Qt::LeftButton);
+        QVERIFY2(page.lblResult->text().contains("401"), qPrintable(page.lblResult->text()));
+
+        page.txtSyncPassword->setText(m_server->password());
+        QTest::mouseClick(page.btnTest, Qt::LeftButton);
+        QVERIFY2(page.lblResult->text().contains(m_server->collectionUrl().toString()),
+                 qPrintable(page.lblResult->text()));
+
+        page.chkAutoSync->setChecked(true);
+        page.spnMinutes->setValue(15);
+        // No keyring answers in the tests: the address book is kept, the
+        // password is not, and the page says so.
+        QVERIFY(!page.save());
+        QVERIFY(page.lblResult->text().contains("Secret Service"));
+        sync::SyncSettings settings;
+        QVERIFY(sync::loadSyncSettings(data, settings));
+        QCOMPARE(settings.collection, m_server->collectionUrl().toString());
+        QCOMPARE(settings.intervalMinutes, 15);
+
+        SyncOptionsPage again([data] { return data; });
+        again.load();
+        QCOMPARE(again.txtServer->text(), m_server->baseUrl().toString());
+        QVERIFY(again.chkAutoSync->isChecked());
+        QCOMPARE(again.spnMinutes->value(), 15);
+    }
+
+    void synchroniseNowFromTheList()
+    {
+        writeDataFile({contact("Fenetre", "Flo")});
+        sync::SyncSettings settings{m_server->baseUrl().toString(),
+                                    m_server->collectionUrl().toString(),
+                                    m_server->user(),
+                                    {},
+                                    0};
+        QVERIFY(sync::saveSyncSettings(QDir::current().filePath("VCQ97.NAM"), settings));
+        QCOMPARE(m_server->putCard("p.vcf", synctest::phoneCard("p", "Phone", "Pat")), 201);
+
+        auto w = startWindow();
+        SyncController controller(w.get());
+        controller.setPasswordSource(
+            [this](const QString &, QString *) { return m_server->password(); });
+        QVERIFY(w->lstList->actions().contains(controller.actSyncNow));
+        QCOMPARE(controller.actSyncNow->text(), QString("Synchronise now"));
+
+        controller.actSyncNow->trigger();
+        QVERIFY(!m_folder.watcher->boxes.isEmpty());
+        QVERIFY2(m_folder.watcher->boxes.last().text.contains("Here: 1 added"),
+                 qPrintable(m_folder.watcher->boxes.last().text));
+        QCOMPARE(listTexts(*w), (QStringList{"Fenetre Flo", "Phone Pat"}));
+        QCOMPARE(m_server->cardNames().size(), 2);
+
+        // Unsaved edits in the form: nothing is synced under the user.
+        m_folder.watcher->boxes.clear();
+        w->txtComment->setFocus();
+        QTest::keyClicks(w->txtComment, "typing");
+        QVERIFY(w->hasUnsavedEdits());
+        QCOMPARE(controller.syncNow(), -1);
+        QCOMPARE(m_folder.watcher->boxes.size(), 1);
+        QVERIFY(m_folder.watcher->boxes[0].text.contains("Save or undo"));
+        QCOMPARE(controller.syncNow(true), -1);
+        QCOMPARE(m_folder.watcher->boxes.size(), 1); // automatic: silent
+    }
+
+    // The program's Options dialog carries the page, in the user's language.
+    void optionsDialogHasThePage()
+    {
+        {
+            // French, as the next start reads it.
+            TRegAppDefaultUserConfig reg;
+            setVcqKey(reg);
+            RegAppActivation activation(reg);
+            reg.WriteIntegerValue("Language", 1);
+        }
+        ProgramWindows windows = createProgramWindows();
+        auto *options = qobject_cast<TfrmOptions *>(windows.options);
+        QVERIFY(options);
+        const int tab = options->PageControl1->indexOf(windows.syncPage);
+        QVERIFY(tab > 0);
+        QCOMPARE(options->PageControl1->tabText(tab), QString("Synchronisation"));
+        options->show();
+        QCOMPARE(windows.syncPage->btnTest->text(), QString("Tester"));
+        options->hide();
+        QVERIFY(windows.main->lstList->actions().contains(windows.sync->actSyncNow));
+    }
+
+    void noServerSetUp()
+    {
+        writeDataFile({contact("Seul", "Sam")});
+        auto w = startWindow();
+        SyncController controller(w.get());
+        controller.ChooseLanguage(vcq::Language::French);
+        QCOMPARE(controller.actSyncNow->text(), QString("Synchroniser maintenant"));
+        QCOMPARE(controller.syncNow(), -1);
+        QCOMPARE(m_folder.watcher->boxes.size(), 1);
+        QVERIFY(m_folder.watcher->boxes[0].text.contains("Synchronisation"));
+    }
+};
+
+VCQ_WINDOW_TEST_MAIN(TestSyncWindow)
+#include "tst_sync_window.moc"
