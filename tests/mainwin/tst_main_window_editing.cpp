@@ -333,7 +333,8 @@ private slots:
 
     void aWholesaleChangeKeepsTheSelection()
     {
-        QVERIFY(writeDataFile({contact("Baker", "B"), contact("Adams", "A"), contact("Clark", "C")}));
+        QVERIFY(
+            writeDataFile({contact("Baker", "B"), contact("Adams", "A"), contact("Clark", "C")}));
         auto w = startWindow();
         clickEntry(*w, 2);
         QCOMPARE(edit(*w, "txtLastName")->text(), QStringLiteral("Clark"));

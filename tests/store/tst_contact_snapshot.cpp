@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Reading the data file beside the program that has it open: the same
 // contacts as a load, the file untouched, its damage reported.
+#include "common/data_file.h"
 #include "store/contact_snapshot.h"
 #include "store/contact_store.h"
-#include "common/data_file.h"
 
 #include <QTemporaryDir>
 #include <QTest>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Adding contacts in batches: where they go, and a batch that fails part way
 // leaving the file byte for byte and the list as they were.
-#include "store/contact_store.h"
 #include "common/data_file.h"
+#include "store/contact_store.h"
 
 #include <QTemporaryDir>
 #include <QTest>
