@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # make run   - install what is missing, build, start the program
 # make test  - install what is missing, build, run every test (CTest)
 # make bench - build and run the benchmarks

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // vCard export and import (read + map) at 100,000 and 1,000,000 contacts,
 // beside abook converting the same contacts (the peer), whole process. The
 // peer's CPU time is reported too: on a busy machine wall times stretch.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window at 10,000, 100,000 and 1,000,000 contacts: start-up
 // (window created to the list shown and painted) and the commands a user
 // gives (selecting, saving with the same or a new name, adding, deleting),

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Both print layouts of large contact lists to PDF: time, pages and the
 // process's peak memory so far.
 #include "print/page_list.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loading and editing the data file at 10,000 to 1,000,000 contacts, beside a
 // plain sequential read of the same bytes (the floor for loading): a copy
 // written in 1 MiB blocks, read in 1 MiB blocks. Loading is timed whole, the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times a whole process from exec: for a windowed program, to the first paint
 // of its window with the given title (the first damage that covers most of
 // it) and then from a close request to its exit; for any other command, to its

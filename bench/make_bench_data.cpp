@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the benchmarks' data: a data file of N random contacts and,
 // optionally, the same contacts as an abook address book, so that the
 // start-up benchmark can time a peer on the very same people.

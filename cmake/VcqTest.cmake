@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # vcq_add_test(NAME <name> SOURCES <files...> LIBS <targets...>)
 # A Qt Test executable run by CTest offscreen, in its own scratch folder with
 # its own XDG folders and a system bus address that leads nowhere, so no test touches the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Program entry: a command of the command line (import, export, ...) runs
 // without a window; otherwise the window opens.
 #include "cli/dispatcher.h"

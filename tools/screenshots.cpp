@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Takes the pictures of the README: the main window, the Options dialog, the
 // About box, the print dialog, the password dialog and the quick dialer, each
 // in English and French, and the first page of each print layout (as PDF

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one crossing between the data file's Windows Western European (cp1252)
 // bytes and the window's QString text. Every byte 0..255 survives a round trip;
 // the five bytes cp1252 leaves undefined map to the C1 code points of the same

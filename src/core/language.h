@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The interface language, and a text in both languages. Every window takes
 // its texts from TextPair and learns the language as a Language value.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's message boxes, one kind each, the same captions and buttons in
 // both languages: plain messages captioned with the application title and an
 // "OK" button, questions captioned "Confirm" with "OK" and "Cancel", and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Placing windows by their outer rectangle, frame included: dialogs centred
 // over the main window, the password dialog and the print confirmation
 // centred on the screen. Halvings truncate toward zero. The frame is known

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The stored birth date is the masked text "dd-mm-yy" (two-digit year), blank
 // as "  -  -  " and without a year as "dd-mm-  ". Cards carry full dates, so
 // export expands the year with a pivot: a two-digit year up to the current

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The export's fast path: a contact record straight to vCard text, the same
 // text contactToCard and writeVCard give together.
 #include "birth_date.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Maps cards to the 16 fields of a contact record and back.
 //
 // In:  N family/given -> LastName/FirstName (FN split when N has no name),

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A vCard UID for each contact that stays the same across exports and edits.
 // Each data file gets a random 128-bit id, kept in a small file beside it
 // ("VCQ97.NAM.uid"); a contact's UID is that id with the last 32 bits

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Contacts in CSV (RFC 4180: quoted fields, embedded commas, quotes and line
 // breaks; UTF-8 with or without BOM). Reading recognises the column set from
 // the header line and turns each row into a card, so rows go through the same

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The duplicate rule of an import: two contacts are the same person when the
 // last names and first names match (without regard to case and outer blanks)
 // and at least one phone number (compared on its digits) or the e-mail

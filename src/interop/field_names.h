@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The record fields' names as the code spells them ("LastName", "Phone1"),
 // used in report details.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The report of an import (or export): one row per event, in order, with
 // counts, savable as text or CSV. Rows carry codes; the front end chooses the
 // words in the user's language through a Labels function.

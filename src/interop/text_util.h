@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Small byte-string helpers shared by the readers and writers of this library.
 #pragma once
 

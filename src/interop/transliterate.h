@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Text crossing between UTF-8 (cards, CSV) and the data file's cp1252 bytes.
 // Characters cp1252 cannot hold are transliterated with ICU ("Łukasz" ->
 // "Lukasz") rather than dropped; what is left without any cp1252 form

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // vCard value types shared by the reader, the writer and the field mapping.
 // A card is a list of properties in file order; every property we do not
 // map is kept exactly as read, so a card can be written back without loss.

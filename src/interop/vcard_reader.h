@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reads vCard 2.1, 3.0 and 4.0 files: any number of cards, folded lines, CRLF
 // or LF, a UTF-8 BOM, 2.1's QUOTED-PRINTABLE and CHARSET=, 3.0/4.0 escapes,
 // grouped properties and both forms of TYPE. A broken card is reported and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "vcard_writer.h"
 
 #include "text_util.h"

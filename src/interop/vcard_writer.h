@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes cards as vCard 3.0 or 4.0: UTF-8, CRLF line ends, lines folded at 75
 // octets without splitting a UTF-8 sequence, VERSION written right after
 // BEGIN. Parameters that only 2.1 knows (CHARSET, QUOTED-PRINTABLE, bare

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "birth_date_edit.h"
 
 #include "core/message_boxes.h"

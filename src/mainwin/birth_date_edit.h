@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The birth-date field: a masked edit "dd-mm-yy" where the first two pairs of
 // digits are optional and the year is required. Its text keeps the dashes and
 // shows an empty place as a blank ("  -  -  " when nothing is entered). Once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The rows of the main window's contact list: the display order that the
 // store's contact list keeps over its own contacts, sorted the way the desktop
 // sorts (the user's locale, case-insensitive). Nothing is copied: a row's text

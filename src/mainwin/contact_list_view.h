@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The contact list box: one column of rows of one height, so that where a row
 // is follows from its number alone. Inserting, moving or removing a contact
 // costs the view the rows on screen, never a layout of every row, however

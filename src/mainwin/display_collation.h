@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The order of the main window's contact list: the desktop's collation for
 // the user's locale, case-insensitive, applied to the data file's cp1252 keys
 // without making a string of each.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The status list: up to 30 lines of "Filter.txt", each a French text, a comma
 // and an English text, and the items the status combo box shows for a language.
 #pragma once

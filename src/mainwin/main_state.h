@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program-wide state the main window keeps and its dialogs share: the
 // command flags, the settings, the status list, the header image and the
 // outcome of the start-up password check.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's texts in French and English: captions of its labels and
 // command buttons, the quick-dial tool tip and the messages it shows.
 #pragma once

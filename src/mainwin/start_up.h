@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Program start-up: the windows in their order of creation, and the run of
 // the program from its entry to its end.
 #pragma once

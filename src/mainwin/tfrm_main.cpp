@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Construction of the main window: its controls, pictures, texts and place.
 #include "tfrm_main.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window: the contact list on the left page, the editing form of one
 // contact on the right page and the column of command buttons. It owns the open
 // data file and runs start-up, the editing commands and the ways the program ends.

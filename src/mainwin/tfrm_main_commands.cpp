@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The contact editing commands of the main window: showing the selected
 // contact, New, Save and Delete, and keeping the list box in step.
 #include "tfrm_main.h"

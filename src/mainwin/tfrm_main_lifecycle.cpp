@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's life: opening and loading the data file when it is first
 // shown, the Options and Print commands, and the ways the program ends.
 #include "tfrm_main.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "upper_case_validator.h"
 
 #include "core/cp1252.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "vcq_application.h"
 
 #include "core/message_boxes.h"

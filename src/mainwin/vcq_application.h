@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The application object. Its event dispatch is the program's general error
 // handler: an exception that leaves an event handler is shown in a plain
 // message box and the program goes on.

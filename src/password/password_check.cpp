@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "password_check.h"
 
 #include "tfrm_password_dlg.h"

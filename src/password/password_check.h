@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The start-up password check with the real dialog, for the main window's
 // loader: called after the header record is read and before any contact.
 #pragma once

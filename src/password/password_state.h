@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The access password values shared by the loader, the Options dialog and the
 // password dialog, and the header fields that carry them in the data file.
 // Plain C++: the windows use it, it knows nothing of them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The password scrambler: a fixed 10-character key added to (Encode) or
 // subtracted from (Decode) the byte codes of a text, position by position.
 // It hides the password from a casual look at the data file; it is not

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The password dialog: asks for the access password at start-up (check mode)
 // or for a new password a second time (confirmation mode, while the Options
 // dialog holds a change). Its outcome is left in PasswordDialogCancelled.

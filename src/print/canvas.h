@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The printer operations the flow printer and the two layouts rely on, as one
 // abstract canvas: the real one draws on a QPrinter, a recording one keeps the
 // operations for tests. Coordinates are device pixels of the printable area.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Prints one-line data and label items down the page at a vertical cursor,
 // starting a new page when an item would pass the bottom. Items between
 // BeginBlock and EndBlock are recorded as markup and drawn together at

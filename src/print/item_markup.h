@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The markup in which an open block records its items before they are drawn:
 // <DATA>L=1X=0STR=Acme</DATA>. A "<" inside the text is doubled so that any
 // text, closing tags included, reads back unchanged; other texts are written

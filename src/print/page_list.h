@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Page List: one block per contact under bold letter headings, flowed
 // down the pages so that each contact stays on one page.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file the print dialog writes when the system has no printer: it must be
 // an ordinary file or absent. A symbolic link (whose target printing would
 // overwrite), a pipe, a device or a folder in its place is refused.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a layout run ended with; the print dialog turns it into a message.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The canvas over the program's QPrinter: device pixels of the printable
 // area, fonts in points at the printer's resolution, the symbol font drawn
 // as Unicode symbols in a font that has them.

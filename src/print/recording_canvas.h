@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A canvas that draws nothing and records every drawing and job operation,
 // with fixed metrics, so layouts can be checked operation by operation.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "tfrm_print.h"
 
 #include "core/message_boxes.h"

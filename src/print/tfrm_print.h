@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The print dialog: pick the Wallet Book or the Page List, set up the
 // printer, and print the whole contact list after a confirmation.
 #pragma once

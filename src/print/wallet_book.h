@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Wallet Book: framed two-panel cards for a pocket address book, the
 // panels numbered as the pages of a booklet, every dimension derived from
 // the size of the letter "N" in the printer's font.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The symbol-font characters the program prints and shows, mapped to the
 // Unicode symbols they stand for, to be drawn in an ordinary font.
 #pragma once

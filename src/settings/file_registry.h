@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The registry kept in one "REGEDIT4" text file, by default
 // $XDG_CONFIG_HOME/vellora-carnetique-97/registry.reg. Every operation looks
 // at the file afresh, so two components (or two programs) see each other's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the main window goes at start: at its stored place or centred on the
 // primary screen. Pure arithmetic on rectangles, so the rule is tested
 // without a screen.

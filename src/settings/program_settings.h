@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's seven settings and their life in the registry: read once
 // when the main window is created (ReadVcqReg, which also places the
 // window), written by the Options dialog, the window position written when

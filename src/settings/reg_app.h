@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TRegApp: typed access to the values under one registry key of the
 // application, the key built from a hive, a company, an application name, a
 // version and an optional sub-path. TRegAppDefaultUserConfig is the same

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The registry store's file format: the text of a "REGEDIT4" export, in
 // UTF-8. A key is a section "[HKEY_LOCAL_MACHINE\SOFTWARE\...]"; its values
 // follow, one a line: "Name"="text", "Name"=dword:0000000a, "Name"=hex:..,

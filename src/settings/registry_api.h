@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The registry operations the settings component needs (create or open a
 // key, query a value, set a value, close a key), with the registry's value
 // types and result codes. Names and data are single-byte strings in the

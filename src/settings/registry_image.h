@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The registry store's contents in memory: keys in tree order, each with its
 // values in the order they were first set. Key and value names compare
 // without regard to case, as the registry does, and keep the case they were

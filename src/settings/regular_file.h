@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reads the program's small configuration files ("Filter.txt", the settings
 // file) only when they are ordinary files of a sane size: a pipe, a device or
 // a huge file in their place must neither hang nor exhaust the program.

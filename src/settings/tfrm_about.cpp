@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "tfrm_about.h"
 
 #include "widgets/caption_fit.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The About box: logo, version, authors, rights notice and the maker's web
 // address as a link. Opened from the Options dialog; centred over the main
 // window each time it is shown, captioned in the language last chosen.

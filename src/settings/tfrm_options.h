@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Options dialog: shows the program settings and the password
 // protection, writes them back on OK (registry, settings, password state and
 // the header image), and opens the About box. A new language is announced

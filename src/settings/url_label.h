@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TUrlLabel: a text label that opens its address with the desktop's handler
 // when clicked, shows a pointing hand, and offers a context menu whose one
 // item, "Copy", puts the label's caption on the clipboard.

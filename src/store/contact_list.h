@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one home of the contacts in memory. Every contact that is not deleted
 // has one node here, reachable by its record number, and the list keeps two
 // orders over those nodes without copying them:

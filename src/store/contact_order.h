@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A sorted sequence of contact ids split into short runs: inserting or
 // removing one id moves at most one run's worth of entries, and a row number
 // is found from the runs' start rows, so a million contacts change as

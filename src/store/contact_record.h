@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The 764-byte record of the data file: 19 length-prefixed single-byte
 // strings at fixed offsets. Record 0 of the file is the header; the others
 // are contacts or tombstones left by deletions.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The data file "VCQ97.NAM": fixed 764-byte records, the header first. Opens
 // or creates it, loads the contacts into a ContactList, and adds, rewrites and
 // deletes contacts so that the file and the list always agree: a write that

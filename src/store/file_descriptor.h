@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An open POSIX file descriptor that closes itself, so that every way out of
 // a function that opened a file (an error above all) closes it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Errors of the data file. I/O errors carry the operating-system style code
 // and the message the program shows for it; the other kinds are named codes
 // whose text the window chooses in the user's language.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The texts of the data file's named errors, in French and English, for every
 // front end (the window and the command line) to show the same words.
 #pragma once

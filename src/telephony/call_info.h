@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The call-information record (LINECALLINFO) as a byte buffer: its fixed part with the fields
 // this program reads or fills, and the variable part holding the texts. Writers never go past
 // the size the caller declared in dwTotalSize; readers never go past the buffer they were given.

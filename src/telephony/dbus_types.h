@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // D-Bus container types of the ObjectManager interface, for the generated proxies.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The destination address handed to the line: the number box's text unchanged, cut to the
 // room the address has.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A scripted telephony backend for tests: it records every operation with its arguments,
 // answers with the results a test sets, and delivers only the events a test plays, through the
 // same event queue as the real backend.

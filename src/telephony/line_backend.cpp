@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "line_backend.h"
 
 #include "modem_manager_backend.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The line-device operations the dialer calls, implemented by a telephony backend
 // (ModemManager on the system bus, or a scripted fake in tests), and the process-wide choice of
 // the backend new dialer windows use.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Delivers a backend's line events to the registered callbacks on the user-interface thread,
 // through the Qt event loop, in the order they were posted, one at a time: a callback is never
 // entered again while it runs (events posted meanwhile wait until it has returned), and events

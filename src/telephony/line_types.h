@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Line-device layer: handles, message codes, constants, records and result codes shared by the
 // dialer and the telephony backends. Results follow the line-device convention: negative is an
 // error code, zero or positive is success (for asynchronous operations, a request id).

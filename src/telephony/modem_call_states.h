@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How ModemManager's call states and state reasons translate into line call-state events.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The line-device layer over ModemManager on D-Bus. Line devices are the modems the
 // ModemManager object manager lists with the voice interface, in object-path order, followed
 // as modems come and go. A call is CreateCall then Start; its StateChanged signal becomes

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Quick dial from the main window: keeps each of the four quick-dial buttons enabled exactly
 // while its telephone field holds text, and on a click brings up the quick dialer with that
 // field's number. The main window constructs one; the buttons' tool tips are its texts.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "tfrm_tapi_call.h"
 
 #include "core/window_placement.h"

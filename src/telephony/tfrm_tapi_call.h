@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The quick dialer window: a number box, Call, Hang up and Cancel, and a one-line call status.
 // Each window owns one telephony registration and line, from its creation to its destruction.
 // Line events reach the window that frmTAPICall designates, through LineCallback.

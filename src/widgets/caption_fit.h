@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One rule for captions that would not fit their box with the face the
 // desktop substitutes for the windows' font: such a control takes the
 // condensed face at the same size, and only if that still does not fit, a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The pictures of the main window's six command buttons, drawn for this
 // program, and the one call that gives a button all three of them.
 #pragma once

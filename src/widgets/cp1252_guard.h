@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Keeps characters the data file cannot store (outside cp1252) out of a
 // window's text fields: typing, pasting or dropping one is refused, the field
 // keeps what it had, and a beep and a tool tip at the field say why.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TExplorerButton: a flat, light tool button with hot tracking, a picture and a
 // caption, mono display, drop-down menu and radio-group behaviour.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Caption text rules of the explorer-style button: the accelerator markers and
 // the longest caption it keeps.
 #pragma once

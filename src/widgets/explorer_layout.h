@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the explorer-style button puts its caption and its picture: pure
 // arithmetic over the button's size, the measured caption and the picture size.
 #pragma once

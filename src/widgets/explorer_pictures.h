@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Picture processing for the explorer-style button: the grey picture shown at
 // rest, the transparent-colour rule and the shape used for the etched look.
 // All of it runs when a picture changes, never while painting.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The value types of the explorer-style button: alignment, bevel style, layout,
 // options and shading. Kept apart so the layout and picture logic can use them
 // without the widget.

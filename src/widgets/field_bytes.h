@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The bytes a text field was filled from, kept so that Save writes back
 // exactly what the user did not edit. A control may show stored bytes
 // otherwise than they are (a memo turns every line end into one break, the

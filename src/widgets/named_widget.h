@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Creates a window's control with the object name the program and its tests
 // know it by and, when given, its place on the parent.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one builder of data files for tests and benchmarks: contact records,
 // their bytes, whole files of a header and records, and files of many random
 // contacts.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one way tests answer modal windows: watch for the application's active
 // modal window and act on it from inside its own event loop, as a user would.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The crossing between the data file's cp1252 bytes and the window's text.
 #include "core/cp1252.h"
 

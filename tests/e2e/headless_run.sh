@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # `make run` without a display: the window is served over VNC on the loopback
 # addresses only. Runs scripts/run-program with a stand-in program that looks
 # at the listening sockets while the VNC server is up.

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # End-to-end: installs the program into a scratch prefix, starts it as its own
 # process under Xvfb in an empty folder, drives a short session with the
 # keyboard alone, then checks the data file's bytes and the stored position.

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The installed program as its own process, driven by the keyboard under
 # Xvfb, against a data file that another process damages:
 #   - cut short by `truncate` while the program runs: the next Save is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Helpers shared by the interop tests: records and running the independent
 // programs the tests compare against. Files come from common/data_file.h.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cards to contact records and back: the field table, what is reported as
 // lost, transliteration, birth dates with their pivot, the byte-for-byte
 // round trip, and the merge that keeps what the record cannot hold.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CSV in and out: RFC 4180 cells, the column sets recognised from their
 // header, files written to those published column sets, our own set's round
 // trip, and broken files.

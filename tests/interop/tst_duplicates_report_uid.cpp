@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The duplicate rule, the import report's counts and saved forms, and the
 // contact UIDs kept beside the data file.
 #include "interop/contact_uid.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Our exports checked by independent vCard readers from Debian (python3-vobject
 // with validation, sabre/vobject's validator), and cards written by other
 // programs (khard, abook, python3-vobject), generated here, read by ours.

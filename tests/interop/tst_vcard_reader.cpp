@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The vCard reader on the forms real files take, and on broken and hostile input.
 #include "interop/vcard_reader.h"
 #include "interop_test_util.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The vCard writer: line form (CRLF, folding on UTF-8 boundaries), the
 // conversion of 2.1 parameters, and writing back what the reader read.
 #include "interop/vcard_reader.h"

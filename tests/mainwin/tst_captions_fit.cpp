@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every caption of every window fits its box, in each language: each window
 // is opened as the program opens it and the width of each caption's text, in
 // the control's own font and without its accelerator marker, is held against

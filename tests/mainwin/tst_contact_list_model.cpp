@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The rows of the contact list box: the desktop's order over the store's own
 // list, and each change reaching the view as exactly the rows it moved.
 #include "mainwin/contact_list_model.h"

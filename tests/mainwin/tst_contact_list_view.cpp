@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The contact list box as a user drives it: keys move the selection row by
 // row, page by page and to either end; a click selects the row under the
 // pointer; the selected row is scrolled into sight; a change far off screen

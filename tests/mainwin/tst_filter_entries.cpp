@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The status list read from "Filter.txt" and the items shown for a language.
 #include "mainwin/filter_entries.h"
 

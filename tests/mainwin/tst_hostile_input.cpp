@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window fed hostile text and unusable data files: names that look
 // like markup, characters the data file cannot hold, and names that are not
 // files. What the user sees must be what is there, in the user's language.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The contact editing commands of the main window, driven as a user drives
 // them, with the data file checked after each command.
 #include "window_fixture.h"

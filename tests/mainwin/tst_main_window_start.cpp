@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's start, its ends, the Options command and the data files it
 // cannot use, driven as a user drives it.
 #include "window_fixture.h"

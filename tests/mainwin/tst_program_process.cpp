@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real program as its own process, for faults only a process shows: a
 // file size limit (SIGXFSZ) at the first start must be reported, not kill the
 // program, and must leave no ruined data file for the next start.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the dialogs land on a real desktop: run under Xvfb with a window
 // manager (under_window_manager.sh), every dialog's outer rectangle, frame
 // included, must be where its rule puts it on its first showing as on its

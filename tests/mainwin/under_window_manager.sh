@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs a test program on an X display of its own, managed by a real window
 # manager (openbox), so that windows get real frames as on a desktop.
 #   under_window_manager.sh <test program> [arguments...]
@@ -6,31 +7,21 @@ set -euo pipefail
 scratch="$(mktemp -d)"
 xvfb_pid=""
 wm_pid=""
+# Ends a server and waits for it, so that it cannot remove the socket of a
+# display that another server takes next.
+stop() {
+    [ -n "$1" ] || return 0
+    kill "$1" 2>/dev/null || true
+    wait "$1" 2>/dev/null || true
+}
 cleanup() {
-    [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null || true
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+    stop "$wm_pid"
+    stop "$xvfb_pid"
     rm -rf "$scratch"
 }
 trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-# Xvfb picks a free display and writes its number. When several servers start
-# at once, one may lose the display it announced to another, so the display
-# is checked to answer, and a server that ended is started again.
-start_xvfb() {
-    exec 3<> <(:)
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-    xvfb_pid=$!
-    read -r -t 20 display <&3 || return 1
-    export DISPLAY=":$display"
-    for _ in $(seq 1 100); do
-        xdpyinfo >/dev/null 2>&1 && return 0
-        kill -0 "$xvfb_pid" 2>/dev/null || return 1
-        xdotool sleep 0.05
-    done
-    return 1
-}
-start_xvfb || { kill "$xvfb_pid" 2>/dev/null || true; start_xvfb; } || fail "Xvfb did not start"
 export HOME="$scratch"
 export XDG_CONFIG_HOME="$scratch/config"
 export XDG_DATA_HOME="$scratch/data"
@@ -39,15 +30,35 @@ export DBUS_SYSTEM_BUS_ADDRESS="unix:path=$scratch/no-system-bus"
 unset WAYLAND_DISPLAY
 mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME"
 
-openbox --sm-disable >"$scratch/wm.log" 2>&1 &
-wm_pid=$!
-# The window manager is ready once it has announced itself on the root window.
-for _ in $(seq 1 200); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-    kill -0 "$wm_pid" 2>/dev/null || fail "openbox ended: $(cat "$scratch/wm.log")"
-    xdotool sleep 0.05
+# Xvfb picks a free display and writes its number; openbox then manages it.
+# Servers of other tests start and end at the same time, and a display can be
+# lost to one of them between its announcement and openbox's connection, so a
+# desktop that does not come up whole is taken down and started again.
+start_desktop() {
+    exec 3<> <(:)
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb_pid=$!
+    read -r -t 20 display <&3 || return 1
+    export DISPLAY=":$display"
+    openbox --sm-disable >"$scratch/wm.log" 2>&1 &
+    wm_pid=$!
+    # The window manager is ready once it has announced itself on the root window.
+    for _ in $(seq 1 200); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+        kill -0 "$wm_pid" 2>/dev/null || return 1
+        kill -0 "$xvfb_pid" 2>/dev/null || return 1
+        xdotool sleep 0.05
+    done
+    return 1
+}
+for attempt in 1 2 3 4; do
+    start_desktop && break
+    stop "$wm_pid"
+    stop "$xvfb_pid"
+    wm_pid=""
+    xvfb_pid=""
+    [ "$attempt" -lt 4 ] || fail "no desktop to test on: $(cat "$scratch/wm.log" 2>/dev/null)"
 done
-xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id' || fail "openbox did not start"
 
 cd "$scratch"
 "$@"

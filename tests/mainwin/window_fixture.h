@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Helpers for driving the main window in tests: a watcher that answers every
 // modal box and dialog and remembers what it saw, and a started window in a
 // temporary working directory. Data files come from common/data_file.h.

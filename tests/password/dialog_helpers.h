@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Helpers for the password dialog's tests: typing, the error box it shows,
 // and its controls by name.
 #pragma once

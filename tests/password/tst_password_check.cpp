@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The start-up check between a real data file's header and its contacts:
 // a protected file is opened, the dialog is answered as a user would, and
 // the contacts load only after the right password. A cancelled check leaves

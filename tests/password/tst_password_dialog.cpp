@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The password dialog as a user meets it: typed keys, clicks, Enter, Escape
 // and the close box, with the error box answered by the test.
 #include "password/tfrm_password_dlg.h"

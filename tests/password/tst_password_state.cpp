@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The password state and the header fields that carry it, against bytes of
 // the header record worked out by hand.
 #include "common/data_file.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The scrambler against bytes worked out by hand from the key "RtKwYm_abq"
 // (82 116 75 119 89 109 95 97 98 113), and its round trip.
 #include "password/scrambler.h"

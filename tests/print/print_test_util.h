@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Helpers for the printing tests: contact lists built in a few lines.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The flow printer and its block markup against the recording canvas: data
 // items are 80 pixels high, labels 90, the line unit is 10.
 #include "print/flow_printer.h"

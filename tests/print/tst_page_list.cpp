@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Page List against the recording canvas: data items 80 high, labels
 // 90, the line unit 10; a heading takes 120, a line 90, the spacer 130.
 #include "print/page_list.h"

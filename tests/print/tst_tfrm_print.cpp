@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The print dialog driven as a user drives it, offscreen, printing to PDF
 // files in a temporary folder that poppler then reads back.
 #include "common/modal_answer.h"

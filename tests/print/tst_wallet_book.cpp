@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Wallet Book against the recording canvas: H = 80, W = 48, so a panel
 // is 1368 wide, a card 2160 high at a pitch of 2240, U = 1978, and a panel
 // holds one index box and 18 one-line entries (100 pixels each).

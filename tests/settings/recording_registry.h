@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A registry for tests: passes every call to a real file registry, records
 // it as one line of text, and can be told to fail chosen calls.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The link label and the About box, as a user clicks them.
 #include "settings/tfrm_about.h"
 #include "settings/url_label.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Options dialog as a user works it: what it shows, what OK and Cancel
 // leave behind in the registry, the settings, the password state and the
 // header image, and the languages it announces to the other windows.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program settings: reading them at start, placing the main window,
 // writing its position at the end.
 #include "settings/file_registry.h"

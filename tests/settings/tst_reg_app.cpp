@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The registry component: its key path, when it touches the registry, and
 // its typed reads and writes with their errors.
 #include "recording_registry.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The registry's file store: what it writes, what survives, what it refuses.
 #include "settings/file_registry.h"
 #include "settings/reg_app.h"

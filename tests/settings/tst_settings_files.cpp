@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file where something else stands in its place, or where it is
 // huge: refused at once with a reason, left exactly as it is, and a valid
 // file parsed once per version rather than once per value.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The contact list's order, lookup, re-keying and removal.
 #include "store/contact_list.h"
 

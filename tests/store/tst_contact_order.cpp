@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The contact list's two orders under many changes: the runs that hold them,
 // the display order against a plain sort after every change, the rows the
 // observer hears of, and a collation whose byte weights mislead the sort.

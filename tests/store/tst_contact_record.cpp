@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The record format: field layout, short strings, tombstones, display keys.
 #include "store/contact_record.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The data file: creation, loading, slot reuse, in-place writes, damaged and
 // locked files, and failed writes that must leave file and list in step.
 #include "common/data_file.h"

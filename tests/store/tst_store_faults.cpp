@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The data file under hostile conditions: names that are not files, files
 // too large to address, a file cut short by another program, a torn last
 // record, a disk that fails to sync and a file size limit. In every case the

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 '''A ModemManager stand-in for the telephony tests (a python-dbusmock template).
 
 Voice modems are added and removed by the test; their calls record what is asked of them and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The line-device layer without windows: call information records, version negotiation,
 // ModemManager state translation, destination addresses and event delivery.
 #include "telephony/call_info.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The ModemManager backend over real D-Bus: a private bus daemon stands in for the system bus
 // and a scripted ModemManager (python-dbusmock) answers on it.
 #include "telephony/call_info.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Quick dial on a small stand-in for the main window: four telephone fields, four dial
 // buttons, the dialer coming up with a field's number, reused, replaced and placed.
 #include "telephony/fake_line_backend.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The quick dialer window against the scripted backend: opening the line, placing and hanging
 // up calls, every row of the event table, the button states, hiding, destroying and languages.
 #include "telephony/fake_line_backend.h"

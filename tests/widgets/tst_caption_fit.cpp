@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The caption rule: the window's face where the text fits, else the condensed
 // face at the same size, else that face only as much smaller as needed.
 #include "widgets/caption_fit.h"

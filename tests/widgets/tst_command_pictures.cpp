@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's command pictures: every command has its three forms, each
 // usable by the explorer button, and one call fills a button with them.
 #include "widgets/command_pictures.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The explorer button used as a user uses it: real mouse and key events on a
 // button in an active window (offscreen), and its painted look where the
 // picture is the point.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The explorer button's window-free rules: layout arithmetic, accelerator
 // markers, caption limits, grey picture, transparent colour and etched shape.
 #include "widgets/explorer_caption.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What Save writes for a field: the stored bytes where the user changed
 // nothing, new bytes only where the user typed.
 #include "widgets/field_bytes.h"
