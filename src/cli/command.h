@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,11 @@ struct Command {
 
 // A command's --help: its usage line names the program and the command.
 QString commandHelp(const QCommandLineParser &parser, const QStringList &arguments);
+
+// Parses a command's arguments. Returns the exit status when the command ends
+// here (a mistake reported, or its --help printed), nothing when it goes on.
+std::optional<int> parseCommand(QCommandLineParser &parser, const QCommandLineOption &help,
+                                const QStringList &arguments, CommandContext &context);
 
 // Every command of the program, in the order --help lists them.
 std::vector<Command> commands();

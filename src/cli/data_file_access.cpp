@@ -37,7 +37,8 @@ std::string withoutLineEnd(std::string text)
     return text;
 }
 
-// Reads one line from the terminal with echo off; false when there is no terminal.
+} // namespace
+
 bool readHiddenLine(const QString &prompt, std::string &line)
 {
     const int tty = ::open("/dev/tty", O_RDWR | O_CLOEXEC | O_NOCTTY);
@@ -75,8 +76,6 @@ bool readHiddenLine(const QString &prompt, std::string &line)
     ::close(tty);
     return gotLine || !line.empty();
 }
-
-} // namespace
 
 bool lockedByAnotherCopy(const std::string &dataFilePath)
 {

@@ -51,4 +51,8 @@ private:
 // Replaces control characters, which a file could use to drive the terminal.
 QString terminalSafe(const QString &text);
 
+// Reads one line from the controlling terminal with echo off, after the
+// prompt; false when there is no terminal.
+bool readHiddenLine(const QString &prompt, std::string &line);
+
 } // namespace vcq::cli

@@ -74,6 +74,20 @@ QString commandHelp(const QCommandLineParser &parser, const QStringList &argumen
     return help;
 }
 
+std::optional<int> parseCommand(QCommandLineParser &parser, const QCommandLineOption &help,
+                                const QStringList &arguments, CommandContext &context)
+{
+    if (!parser.parse(arguments)) {
+        context.error(parser.errorText());
+        return ExitFailure;
+    }
+    if (parser.isSet(help)) {
+        context.print(commandHelp(parser, arguments));
+        return ExitSuccess;
+    }
+    return std::nullopt;
+}
+
 bool isCommandLine(int argc, char **argv)
 {
     if (argc < 2)

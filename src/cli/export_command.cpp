@@ -64,14 +64,8 @@ int runExport(const QStringList &arguments, CommandContext &c)
     parser.addPositionalArgument(
         c.text("FILE", "FICHIER"),
         c.text("Where to write; - for standard output.", "Où écrire ; - pour la sortie standard."));
-    if (!parser.parse(arguments)) {
-        c.error(parser.errorText());
-        return ExitFailure;
-    }
-    if (parser.isSet(help)) {
-        c.print(commandHelp(parser, arguments));
-        return ExitSuccess;
-    }
+    if (const auto ended = parseCommand(parser, help, arguments, c))
+        return *ended;
     const QStringList targets = parser.positionalArguments();
     if (targets.size() != 1) {
         c.error(c.text("Give one file to write, or - for standard output.",

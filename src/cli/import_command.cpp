@@ -75,14 +75,8 @@ int runImport(const QStringList &arguments, CommandContext &c)
         c.text("FILE", "FICHIER"),
         c.text("vCard (.vcf) or CSV files.", "Fichiers vCard (.vcf) ou CSV."),
         c.text("FILE...", "FICHIER..."));
-    if (!parser.parse(arguments)) {
-        c.error(parser.errorText());
-        return ExitFailure;
-    }
-    if (parser.isSet(help)) {
-        c.print(commandHelp(parser, arguments));
-        return ExitSuccess;
-    }
+    if (const auto ended = parseCommand(parser, help, arguments, c))
+        return *ended;
     const QStringList files = parser.positionalArguments();
     if (files.isEmpty()) {
         c.error(c.text("Which files? \"vellora-carnetique-97 import --help\" explains.",

@@ -16,8 +16,6 @@
 #include <QFileInfo>
 
 #include <cstdio>
-#include <termios.h>
-#include <unistd.h>
 
 namespace vcq::cli
 {
@@ -28,29 +26,12 @@ namespace
 // The server password typed on the terminal without echo; empty when there is no terminal.
 QString typedPassword(const CommandContext &c)
 {
-    if (!::isatty(STDIN_FILENO))
+    std::string line;
+    if (!readHiddenLine(c.text("Server password", "Mot de passe du serveur"), line))
         return {};
-    std::fputs(c.text("Server password: ", "Mot de passe du serveur : ").toUtf8().constData(),
-               c.err);
-    std::fflush(c.err);
-    termios saved{};
-    const bool haveTerminal = ::tcgetattr(STDIN_FILENO, &saved) == 0;
-    if (haveTerminal) {
-        termios quiet = saved;
-        quiet.c_lflag &= ~tcflag_t(ECHO);
-        ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
-    }
-    char buffer[1024] = {};
-    const bool read = std::fgets(buffer, sizeof buffer, stdin) != nullptr;
-    if (haveTerminal)
-        ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
-    std::fputc('\n', c.err);
-    if (!read)
-        return {};
-    QByteArray line(buffer);
-    while (line.endsWith('\n') || line.endsWith('\r'))
-        line.chop(1);
-    return QString::fromUtf8(line);
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();
+    return QString::fromUtf8(line.data(), qsizetype(line.size()));
 }
 
 int fail(const CommandContext &c, const sync::SyncError &error)
@@ -289,14 +270,8 @@ int runSync(const QStringList &arguments, CommandContext &c)
         "setup|status",
         c.text("What to do; nothing: one sync.", "Quoi faire ; rien : une synchronisation."),
         "[setup URL | status]");
-    if (!parser.parse(arguments)) {
-        c.error(parser.errorText());
-        return ExitFailure;
-    }
-    if (parser.isSet(help)) {
-        c.print(commandHelp(parser, arguments));
-        return ExitSuccess;
-    }
+    if (const auto ended = parseCommand(parser, help, arguments, c))
+        return *ended;
     const QStringList words = parser.positionalArguments();
     if (words.value(0) == "setup" && words.size() == 2)
         return runSetup(c, parser, words[1], user, passwordFile, certificate);
