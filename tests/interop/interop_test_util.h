@@ -4,6 +4,7 @@
 #pragma once
 
 #include "common/data_file.h"
+#include "interop/transliterate.h"
 #include "store/contact_record.h"
 
 #include <QByteArray>
@@ -65,6 +66,25 @@ inline ProcessResult run(const QString &program, const QStringList &args,
     r.out = p.readAllStandardOutput();
     r.err = p.readAllStandardError();
     return r;
+}
+
+// A record's non-empty fields as "name=value | ...", for comparing with a
+// table row (a blank birth date is left out).
+inline QString fieldsText(const ContactRecord &r)
+{
+    static const char *names[] = {"first", "last",    "org",   "addr",  "city",  "zip",
+                                  "state", "country", "home",  "work",  "other", "fax",
+                                  "email", "comment", "birth", "status"};
+    QStringList parts;
+    for (int i = 0; i < kContactFieldCount; ++i) {
+        const std::string v = r.get(static_cast<Field>(i));
+        if (static_cast<Field>(i) == Field::Birth && v == "  -  -  ")
+            continue;
+        if (!v.empty())
+            parts << QStringLiteral("%1=%2").arg(names[i],
+                                                 QString::fromStdString(interop::cp1252ToUtf8(v)));
+    }
+    return parts.join(" | ");
 }
 
 } // namespace vcq::test

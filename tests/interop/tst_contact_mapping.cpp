@@ -28,22 +28,6 @@ VCard oneCard(const std::string &body, const std::string &version = "3.0")
     return r.cards.empty() ? VCard{} : r.cards[0].card;
 }
 
-QString fieldsText(const ContactRecord &r)
-{
-    static const char *names[] = {"first", "last",    "org",   "addr",  "city",  "zip",
-                                  "state", "country", "home",  "work",  "other", "fax",
-                                  "email", "comment", "birth", "status"};
-    QStringList parts;
-    for (int i = 0; i < kContactFieldCount; ++i) {
-        const std::string v = r.get(static_cast<Field>(i));
-        if (static_cast<Field>(i) == Field::Birth && v == "  -  -  ")
-            continue;
-        if (!v.empty())
-            parts << QStringLiteral("%1=%2").arg(names[i], QString::fromStdString(cp1252ToUtf8(v)));
-    }
-    return parts.join(" | ");
-}
-
 } // namespace
 
 class TestContactMapping : public QObject
@@ -138,7 +122,7 @@ void TestContactMapping::cardToContact()
     QFETCH(QString, fields);
     QFETCH(QStringList, losses);
     const MappedContact m = interop::cardToContact(oneCard(body));
-    QCOMPARE(fieldsText(m.record), fields);
+    QCOMPARE(test::fieldsText(m.record), fields);
     QStringList got;
     for (const Loss &l : m.losses)
         got << QString::fromStdString(std::string(lossKindName(l.kind)) + " " + l.property);
@@ -320,7 +304,7 @@ void TestContactMapping::roundTripEveryByte()
     QCOMPARE(r.cards.size(), contacts.size());
     for (std::size_t i = 0; i < contacts.size(); ++i) {
         const MappedContact m = interop::cardToContact(r.cards[i].card);
-        QVERIFY2(m.losses.empty(), qPrintable(fieldsText(m.record)));
+        QVERIFY2(m.losses.empty(), qPrintable(test::fieldsText(m.record)));
         for (Field f : kContactFields)
             QCOMPARE(vcq::test::qb(m.record.get(f)).toHex(),
                      vcq::test::qb(contacts[i].get(f)).toHex());

@@ -20,19 +20,7 @@ namespace
 
 QString fieldsOf(const VCard &card)
 {
-    const ContactRecord r = interop::cardToContact(card).record;
-    static const char *names[] = {"first", "last",    "org",   "addr",  "city",  "zip",
-                                  "state", "country", "home",  "work",  "other", "fax",
-                                  "email", "comment", "birth", "status"};
-    QStringList parts;
-    for (int i = 0; i < kContactFieldCount; ++i) {
-        const std::string v = r.get(static_cast<Field>(i));
-        if (static_cast<Field>(i) == Field::Birth && v == "  -  -  ")
-            continue;
-        if (!v.empty())
-            parts << QStringLiteral("%1=%2").arg(names[i], QString::fromStdString(cp1252ToUtf8(v)));
-    }
-    return parts.join(" | ");
+    return test::fieldsText(interop::cardToContact(card).record);
 }
 
 } // namespace
