@@ -90,7 +90,7 @@ TfrmPrint::TfrmPrint(const ContactList &list, std::function<bool()> printEnabled
     : QDialog(mainWindow, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                               Qt::WindowCloseButtonHint | Qt::WindowContextHelpButtonHint),
       m_list(list), m_printEnabled(std::move(printEnabled)), m_language(language),
-      m_mainWindow(mainWindow), m_printer(QPrinter::HighResolution)
+      m_mainWindow(mainWindow)
 {
     setObjectName(QStringLiteral("frmPrint"));
     setWindowTitle(applicationTitle());
@@ -99,19 +99,30 @@ TfrmPrint::TfrmPrint(const ContactList &list, std::function<bool()> printEnabled
     setFont(f);
     setFixedSize(401, 188);
     buildControls();
-    const Language start = m_language;
-    fitCaptions(this, {[this] { ChooseLanguage(Language::English); },
-                       [this] { ChooseLanguage(Language::French); }});
-    ChooseLanguage(start);
+    ChooseLanguage(m_language);
+    fitCaptionsWhenFirstShown(this, [this] {
+        const Language shown = m_language;
+        fitCaptions(this, {[this] { ChooseLanguage(Language::English); },
+                           [this] { ChooseLanguage(Language::French); }});
+        ChooseLanguage(shown);
+    });
+}
 
-    if (QPrinterInfo::defaultPrinter().isNull()) {
-        m_printer.setOutputFormat(QPrinter::PdfFormat);
-        m_printer.setOutputFileName(
+QPrinter &TfrmPrint::printer()
+{
+    if (m_printer)
+        return *m_printer;
+    m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    const QPrinterInfo system = QPrinterInfo::defaultPrinter();
+    if (system.isNull()) {
+        m_printer->setOutputFormat(QPrinter::PdfFormat);
+        m_printer->setOutputFileName(
             QDir::current().absoluteFilePath(QLatin1String(kFallbackPdfName)));
         m_fallbackPdf = true;
     } else {
-        m_printer.setPrinterName(QPrinterInfo::defaultPrinter().printerName());
+        m_printer->setPrinterName(system.printerName());
     }
+    return *m_printer;
 }
 
 void TfrmPrint::buildControls()
@@ -216,7 +227,7 @@ void TfrmPrint::btnPrintClick()
 
     // Without a printer the document goes to a file: never through a link or
     // into a pipe. It is written beside its name and renamed there at the end.
-    const QString pdfPath = m_printer.outputFileName();
+    const QString pdfPath = printer().outputFileName();
     std::unique_ptr<QTemporaryFile> pdfDraft;
     if (m_fallbackPdf) {
         if (checkPdfTarget(QFile::encodeName(pdfPath).toStdString()) != PdfTarget::Usable) {
@@ -228,17 +239,17 @@ void TfrmPrint::btnPrintClick()
             showPlainMessage(this, m_msgPrintFailed);
             return;
         }
-        m_printer.setOutputFileName(pdfDraft->fileName());
+        printer().setOutputFileName(pdfDraft->fileName());
     }
 
     PrintResult result = PrintResult::NothingToPrint;
     {
         BusyCursor busy;
-        QtPrinterCanvas canvas(m_printer);
+        QtPrinterCanvas canvas(printer());
         result = layout == 0 ? PrintWalletBook(canvas, m_list) : PrintPageList(canvas, m_list);
     }
     if (pdfDraft) {
-        m_printer.setOutputFileName(pdfPath);
+        printer().setOutputFileName(pdfPath);
         if (result == PrintResult::Printed &&
             !placePdf(QFile::encodeName(pdfDraft->fileName()).toStdString(),
                       QFile::encodeName(pdfPath).toStdString())) {
@@ -256,7 +267,7 @@ void TfrmPrint::btnPrintClick()
 
 void TfrmPrint::btnPrintConfigClick()
 {
-    QPrintDialog dialog(&m_printer, this);
+    QPrintDialog dialog(&printer(), this);
     if (dialog.exec() == QDialog::Accepted)
         m_fallbackPdf = false;
 }

@@ -8,6 +8,7 @@
 #include <QDialog>
 #include <QPrinter>
 #include <functional>
+#include <memory>
 
 class QFrame;
 class QLabel;
@@ -39,7 +40,9 @@ public:
 
     Language language() const { return m_language; }
     // The program's one printer; what Printer Setup chooses stays for the run.
-    QPrinter &printer() { return m_printer; }
+    // Made on first use: asking the print system for its printers costs more
+    // than the rest of the program's start-up.
+    QPrinter &printer();
 
 public slots:
     // Sets the texts in `language` and keeps it for the next showing.
@@ -59,7 +62,7 @@ private:
     std::function<bool()> m_printEnabled;
     Language m_language;
     QWidget *m_mainWindow;
-    QPrinter m_printer;
+    std::unique_ptr<QPrinter> m_printer;
     bool m_fallbackPdf = false;
     QString MsgConfirmPrint;
     QString m_msgSavedAsPdf;
