@@ -89,9 +89,11 @@ TfrmPasswordDlg::TfrmPasswordDlg(vcq::PasswordState &state, vcq::Language langua
         oks << kOk.in(l);
         cancels << kCancel.in(l);
     }
-    vcq::fitCaption(lblPwd, labels);
-    vcq::fitCaption(cmdOk, oks);
-    vcq::fitCaption(cmdCancel, cancels);
+    vcq::fitCaptionsWhenFirstShown(this, [=, this] {
+        vcq::fitCaption(lblPwd, labels);
+        vcq::fitCaption(cmdOk, oks);
+        vcq::fitCaption(cmdCancel, cancels);
+    });
     // The password is compared as cp1252 bytes.
     vcq::refuseUnstorableCharacters(this, [this] { return m_language; });
     ChooseLanguage(m_language);

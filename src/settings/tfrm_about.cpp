@@ -51,7 +51,8 @@ TfrmAbout::TfrmAbout(vcq::Language language, QWidget *mainWindow, QWidget *paren
     setFont(pixelFont(11));
 
     Image1 = makeLabel(this, "Image1", QString(), QRect(10, 10, 115, 235));
-    Image1->setPixmap(vcq::svgPixmap(QStringLiteral(":/settings/logo.svg"), QSize(115, 235)));
+    // The logo is drawn when the box is first shown: its lettering needs fonts
+    // that the main window's start-up does not.
     Bevel1 = new QFrame(this);
     Bevel1->setObjectName(QStringLiteral("Bevel1"));
     Bevel1->setGeometry(9, 10, 116, 235);
@@ -94,7 +95,7 @@ TfrmAbout::TfrmAbout(vcq::Language language, QWidget *mainWindow, QWidget *paren
     Label1->setFont(pixelFont(16));
     Label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     // Its texts are the same in both languages.
-    vcq::fitCaptions(this, {[] {}});
+    vcq::fitCaptionsWhenFirstShown(this, [this] { vcq::fitCaptions(this, {[] {}}); });
 }
 
 void TfrmAbout::ChooseLanguage(vcq::Language language)
@@ -107,6 +108,8 @@ void TfrmAbout::ChooseLanguage(vcq::Language language)
 
 void TfrmAbout::FormShow()
 {
+    if (Image1->pixmap().isNull())
+        Image1->setPixmap(vcq::svgPixmap(QStringLiteral(":/settings/logo.svg"), QSize(115, 235)));
     vcq::centreOverWindow(this, m_mainWindow);
     ChooseLanguage(m_language);
 }

@@ -117,9 +117,12 @@ TfrmOptions::TfrmOptions(vcq::ProgramSettings &settings, vcq::PasswordState &pas
     RegAppDefaultUserConfig1->setObjectName(QStringLiteral("RegAppDefaultUserConfig1"));
     vcq::setVcqKey(*RegAppDefaultUserConfig1);
 
-    vcq::fitCaptions(this, {[this] { ChooseLanguage(vcq::Language::English); },
-                            [this] { ChooseLanguage(vcq::Language::French); }});
     ChooseLanguage(vcq::languageFromCode(m_settings.Language));
+    vcq::fitCaptionsWhenFirstShown(this, [this] {
+        vcq::fitCaptions(this, {[this] { ChooseLanguage(vcq::Language::English); },
+                                [this] { ChooseLanguage(vcq::Language::French); }});
+        ChooseLanguage(vcq::languageFromCode(m_settings.Language));
+    });
     // The defaults and the password are stored as cp1252 bytes.
     vcq::refuseUnstorableCharacters(this,
                                     [this] { return vcq::languageFromCode(m_settings.Language); });

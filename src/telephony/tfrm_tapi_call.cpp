@@ -75,10 +75,12 @@ TfrmTAPICall::TfrmTAPICall(QWidget *owner, Language language, std::shared_ptr<Li
     connect(btnDropCall, &QPushButton::clicked, this, &TfrmTAPICall::btnDropCallClick);
     connect(Button1, &QPushButton::clicked, this, &TfrmTAPICall::Button1Click);
 
-    const Language start = m_language;
-    fitCaptions(this, {[this] { ChooseLanguage(Language::English); },
-                       [this] { ChooseLanguage(Language::French); }});
-    m_language = start;
+    fitCaptionsWhenFirstShown(this, [this] {
+        const Language shown = m_language;
+        fitCaptions(this, {[this] { ChooseLanguage(Language::English); },
+                           [this] { ChooseLanguage(Language::French); }});
+        ChooseLanguage(shown);
+    });
     FormCreate();
 }
 

@@ -5,6 +5,7 @@
 #include "explorer_caption.h"
 
 #include <QCheckBox>
+#include <QEvent>
 #include <QFontMetrics>
 #include <QHash>
 #include <QLabel>
@@ -78,6 +79,33 @@ QString captionOf(const QWidget *control)
     return {};
 }
 
+// Runs its work once, at the first Show event of the window it watches.
+class FirstShowHook : public QObject
+{
+public:
+    FirstShowHook(QWidget *window, std::function<void()> work)
+        : QObject(window), m_work(std::move(work))
+    {
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show && m_work) {
+            watched->removeEventFilter(this);
+            const std::function<void()> work = std::move(m_work);
+            m_work = nullptr;
+            deleteLater();
+            work();
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> m_work;
+};
+
 } // namespace
 
 QFont condensedFont(const QFont &font)
@@ -149,6 +177,11 @@ void fitCaptions(QWidget *window, const QList<std::function<void()>> &textSets)
     }
     for (auto it = captions.cbegin(); it != captions.cend(); ++it)
         fitCaption(it.key(), it.value());
+}
+
+void fitCaptionsWhenFirstShown(QWidget *window, std::function<void()> fit)
+{
+    new FirstShowHook(window, std::move(fit));
 }
 
 } // namespace vcq

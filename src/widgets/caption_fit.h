@@ -40,4 +40,9 @@ void fitCaption(QWidget *control, const QStringList &captions);
 // (typically the window's texts in each language).
 void fitCaptions(QWidget *window, const QList<std::function<void()>> &textSets);
 
+// Runs `fit` (typically fitCaptions and a return to the texts shown) just
+// before `window` is first shown: a window that is never opened never loads
+// the fonts its captions would need, and start-up does not wait for them.
+void fitCaptionsWhenFirstShown(QWidget *window, std::function<void()> fit);
+
 } // namespace vcq
