@@ -352,10 +352,18 @@ void TfrmMain::ReadVcqReg()
 
 void TfrmMain::paintEvent(QPaintEvent *)
 {
+    // Drawn once and kept: the notebook is behind every repaint of a field.
+    const qreal ratio = devicePixelRatioF();
+    if (m_background.isNull() || m_background.devicePixelRatio() != ratio) {
+        m_background = QPixmap(QSize(kClientWidth, kClientHeight) * ratio);
+        m_background.setDevicePixelRatio(ratio);
+        QPainter picture(&m_background);
+        m_pages->render(&picture, QRectF(0, 0, kClientWidth, kClientHeight));
+        for (int top : kRingTops)
+            m_ring->render(&picture, QRectF(kRingLeft, top, kRingWidth, kRingHeight));
+    }
     QPainter painter(this);
-    m_pages->render(&painter, QRectF(0, 0, kClientWidth, kClientHeight));
-    for (int top : kRingTops)
-        m_ring->render(&painter, QRectF(kRingLeft, top, kRingWidth, kRingHeight));
+    painter.drawPixmap(0, 0, m_background);
 }
 
 } // namespace vcq

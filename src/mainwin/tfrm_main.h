@@ -11,6 +11,7 @@
 #include "store/contact_store.h"
 #include "widgets/field_bytes.h"
 
+#include <QPixmap>
 #include <QWidget>
 
 #include <array>
@@ -197,6 +198,7 @@ private:
     QuickDial *m_quickDial = nullptr;
     QSvgRenderer *m_pages = nullptr;
     QSvgRenderer *m_ring = nullptr;
+    QPixmap m_background;
 
 public:
     // The controls, by the names the rest of the program knows them by.
