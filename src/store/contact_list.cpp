@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <future>
 #include <memory>
 #include <new>
 #include <type_traits>
@@ -11,6 +12,7 @@
 #include <iterator>
 #include <stdexcept>
 #include <sys/mman.h>
+#include <system_error>
 #include <utility>
 
 namespace vcq
@@ -18,6 +20,9 @@ namespace vcq
 
 namespace
 {
+
+// Below this many contacts a second thread costs more than it saves.
+constexpr std::size_t kSecondThreadFrom = 20000;
 
 // Eight bytes from `from` as a big-endian number: compares like the bytes.
 std::uint64_t bigEndianPrefix(const unsigned char *bytes, std::size_t size, std::size_t from)
@@ -418,13 +423,27 @@ void ContactList::endLoad()
     ids.swap(m_loaded);
     m_loading = false;
     // Both sorts start from the nodes in the order they lie in memory, which
-    // their first pass reads.
+    // their first pass reads. Both only read the nodes: with many contacts
+    // the store's own order is sorted on a second thread meanwhile.
     if (m_collation) {
         std::vector<Id> display = ids;
+        std::future<void> bytes;
+        if (ids.size() >= kSecondThreadFrom) {
+            try {
+                bytes = std::async(std::launch::async, [this, &ids] { sortByBytes(ids); });
+            } catch (const std::system_error &) {
+                // No thread to be had: sorted below, one after the other.
+            }
+        }
         sortForDisplay(display);
         m_display.assign(display);
+        if (bytes.valid())
+            bytes.get();
+        else
+            sortByBytes(ids);
+    } else {
+        sortByBytes(ids);
     }
-    sortByBytes(ids);
     m_order.assign(ids);
     if (m_observer)
         m_observer->afterReset();
@@ -459,26 +478,30 @@ void ContactList::sortForDisplay(std::vector<Id> &ids) const
 {
     // First by the collation's byte weights, 16 of them held beside the id,
     // which orders nearly every pair the way the collation does; then every
-    // neighbour is checked with the collation itself, and the contacts the
-    // weights placed wrongly are taken out, sorted and merged back.
+    // neighbour the weights alone cannot vouch for is checked with the
+    // collation itself, and the contacts the weights placed wrongly are taken
+    // out, sorted and merged back.
     const std::array<std::uint8_t, 256> &w = m_collation->weights();
+    const std::bitset<256> &exactBytes = m_collation->exactBytes();
     struct Item {
         std::uint64_t p0, p1;
         Id id;
+        bool exact; // every byte of the key is exact: its weights decide
     };
     std::vector<Item> items;
     items.reserve(ids.size());
     for (const Id id : ids) {
         unsigned char folded[16] = {};
         std::size_t k = 0;
+        bool exact = true;
         for (const char c : node(id).key()) {
-            if (const std::uint8_t weight = w[static_cast<unsigned char>(c)]) {
-                folded[k++] = weight;
-                if (k == 16)
-                    break;
-            }
+            const auto byte = static_cast<unsigned char>(c);
+            exact = exact && exactBytes.test(byte);
+            if (k < 16 && w[byte])
+                folded[k++] = w[byte];
         }
-        items.push_back({bigEndianPrefix(folded, 16, 0), bigEndianPrefix(folded, 16, 8), id});
+        items.push_back(
+            {bigEndianPrefix(folded, 16, 0), bigEndianPrefix(folded, 16, 8), id, exact});
     }
     // The collation reads only the keys' own cache line; the rest of a node
     // is read for the rare keys that collate equal.
@@ -495,31 +518,47 @@ void ContactList::sortForDisplay(std::vector<Id> &ids) const
         return before(a.id, b.id);
     });
 
-    std::vector<Id> kept, aside;
+    // Indices into items: the kept run, sorted, and the contacts set aside.
+    std::vector<std::size_t> kept;
+    std::vector<Id> aside;
     kept.reserve(items.size());
     constexpr std::size_t kAhead = 8; // nodes asked for before they are compared
     for (std::size_t i = 0; i < items.size(); ++i) {
-        if (i + kAhead < items.size())
-            __builtin_prefetch(&node(items[i + kAhead].id));
         const Item &item = items[i];
-        if (kept.empty() || before(kept.back(), item.id)) {
-            kept.push_back(item.id);
+        if (kept.empty()) {
+            kept.push_back(i);
+            continue;
+        }
+        const Item &last = items[kept.back()];
+        // Items are in weight order: exact keys with different weights are in
+        // the collation's order too.
+        const bool vouched = last.exact && item.exact && (last.p0 != item.p0 || last.p1 != item.p1);
+        if (!vouched && i + kAhead < items.size())
+            __builtin_prefetch(&node(items[i + kAhead].id));
+        if (vouched || before(last.id, item.id)) {
+            kept.push_back(i);
         } else {
             // One of the two is out of place: both go aside, so the kept
             // sequence stays sorted and at most twice too many are resorted.
-            aside.push_back(kept.back());
+            aside.push_back(last.id);
             kept.pop_back();
             aside.push_back(item.id);
         }
     }
-    items = std::vector<Item>();
+    ids.clear();
     if (aside.empty()) {
-        ids = std::move(kept);
+        for (const std::size_t i : kept)
+            ids.push_back(items[i].id);
         return;
     }
+    std::vector<Id> keptIds;
+    keptIds.reserve(kept.size());
+    for (const std::size_t i : kept)
+        keptIds.push_back(items[i].id);
+    items = std::vector<Item>();
+    kept = std::vector<std::size_t>();
     std::sort(aside.begin(), aside.end(), before);
-    ids.clear();
-    std::merge(kept.begin(), kept.end(), aside.begin(), aside.end(), std::back_inserter(ids),
+    std::merge(keptIds.begin(), keptIds.end(), aside.begin(), aside.end(), std::back_inserter(ids),
                before);
 }
 

@@ -15,6 +15,7 @@
 #include "contact_record.h"
 
 #include <array>
+#include <bitset>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -80,6 +81,11 @@ public:
     // keys whose weight strings differ mostly compare in that order. It only
     // speeds up sorting many keys; compare() has the last word.
     virtual const std::array<std::uint8_t, 256> &weights() const = 0;
+    // The bytes whose weight is their whole first level: each is one weight
+    // (or none, when passed over) and never joins a neighbour into one. Two
+    // keys made of such bytes only, whose weight strings differ, compare as
+    // those strings do, and the sort need not ask compare() about them.
+    virtual const std::bitset<256> &exactBytes() const = 0;
 };
 
 // Told about every change of the display order, before and after it.

@@ -11,6 +11,8 @@
 
 #include "core/cp1252.h"
 
+#include <random>
+
 using namespace vcq;
 using Entry = ContactListModel::Entry;
 
@@ -31,6 +33,19 @@ QStringList texts(const ContactListModel &m)
     for (int i = 0; i < m.count(); ++i)
         l << m.at(i).text;
     return l;
+}
+
+// The desktop's own sort of display keys, ties kept in byte order.
+QStringList desktopOrder(QStringList keys)
+{
+    std::sort(keys.begin(), keys.end(),
+              [](const QString &a, const QString &b) { return toCp1252(a) < toCp1252(b); });
+    QCollator collator;
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::stable_sort(keys.begin(), keys.end(), [&](const QString &a, const QString &b) {
+        return collator.compare(a, b) < 0;
+    });
+    return keys;
 }
 
 } // namespace
@@ -88,17 +103,10 @@ private slots:
         QFETCH(QString, locale);
         QFETCH(QStringList, lastNames);
         QLocale::setDefault(QLocale(locale));
-        // The desktop's own sort of the same texts, ties kept in byte order.
         QStringList keys;
         for (const QString &n : lastNames)
             keys << fromCp1252(displayKey(toCp1252(n), "x"));
-        std::sort(keys.begin(), keys.end(),
-                  [](const QString &a, const QString &b) { return toCp1252(a) < toCp1252(b); });
-        QCollator collator;
-        collator.setCaseSensitivity(Qt::CaseInsensitive);
-        std::stable_sort(keys.begin(), keys.end(), [&](const QString &a, const QString &b) {
-            return collator.compare(a, b) < 0;
-        });
+        keys = desktopOrder(keys);
 
         // Loaded in one go, and inserted one by one, the rows are the same.
         ContactList loaded;
@@ -121,6 +129,86 @@ private slots:
             QCOMPARE(fromCp1252(displayKey(toCp1252(lastNames[int(e.record) - 1]), "x")), e.text);
             QCOMPARE(loadedModel.rowOfRecord(e.record), row);
         }
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    }
+
+    // Many keys built from the pieces that expand, contract or are passed
+    // over somewhere: the weights the load sorts by must never overrule the
+    // desktop's collation.
+    void manyKeysSortLikeTheDesktop_data()
+    {
+        QTest::addColumn<QString>("locale");
+        for (const char *name :
+             {"C", "en_US", "fr_CA", "de_DE", "da_DK", "cs_CZ", "hu_HU", "es_ES", "sv_SE", "pl_PL"})
+            QTest::newRow(name) << QString::fromLatin1(name);
+    }
+    void manyKeysSortLikeTheDesktop()
+    {
+        QFETCH(QString, locale);
+        QLocale::setDefault(QLocale(locale));
+        const QStringList pieces = {"a",
+                                    "A",
+                                    "aa",
+                                    "Aa",
+                                    "ae",
+                                    QStringLiteral("æ"),
+                                    QStringLiteral("Æ"),
+                                    "b",
+                                    "c",
+                                    "ch",
+                                    "CH",
+                                    "cs",
+                                    "d",
+                                    "dz",
+                                    "dzs",
+                                    "e",
+                                    QStringLiteral("é"),
+                                    QStringLiteral("è"),
+                                    "h",
+                                    "l",
+                                    "ll",
+                                    "n",
+                                    QStringLiteral("ñ"),
+                                    "o",
+                                    QStringLiteral("ö"),
+                                    "oe",
+                                    QStringLiteral("œ"),
+                                    "s",
+                                    "ss",
+                                    QStringLiteral("ß"),
+                                    "t",
+                                    "th",
+                                    QStringLiteral("þ"),
+                                    "z",
+                                    " ",
+                                    "-",
+                                    "'",
+                                    QStringLiteral("\u00AD"),
+                                    "1",
+                                    QStringLiteral("½"),
+                                    QStringLiteral("…"),
+                                    QStringLiteral("™")};
+        std::mt19937 rng(97);
+        std::uniform_int_distribution<qsizetype> piece(0, pieces.size() - 1);
+        std::uniform_int_distribution<int> length(1, 5);
+        QStringList lastNames;
+        for (int i = 0; i < 4000; ++i) {
+            QString n;
+            for (int k = length(rng); k > 0; --k)
+                n += pieces[piece(rng)];
+            lastNames << n;
+        }
+        QStringList keys;
+        ContactList loaded;
+        ContactListModel model(loaded);
+        loaded.beginLoad();
+        std::int64_t record = 1;
+        for (const QString &n : lastNames) {
+            keys << fromCp1252(displayKey(toCp1252(n), "x"));
+            loaded.loadContact(record++, toCp1252(n), "x");
+        }
+        loaded.endLoad();
+        QCOMPARE(texts(model), desktopOrder(keys));
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     }
 
