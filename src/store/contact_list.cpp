@@ -72,6 +72,56 @@ std::string unpackField(const std::string &packed, Field f)
     return packed.substr(at + 1, static_cast<unsigned char>(packed[at]));
 }
 
+// Sorts items by their 16-byte prefix (p0, then p1, both big-endian), a byte
+// at a time from the last, passing over the bytes every item shares; items
+// with equal prefixes keep their order. Then each run of equal prefixes is
+// sorted with `less`. A few linear passes instead of the seventeen rounds of
+// comparisons a comparison sort spends on 100,000 items.
+template <class Item, class Less> void sortByPrefix(std::vector<Item> &items, const Less &less)
+{
+    const std::size_t n = items.size();
+    if (n < 2)
+        return;
+    constexpr int kDigits = 16;
+    // Digit d is byte d % 8 of p0 (d < 8) or of p1, counted from the top.
+    const auto wordOf = [](int d) { return d < 8 ? &Item::p0 : &Item::p1; };
+    const auto shiftOf = [](int d) { return 56 - 8 * (d % 8); };
+    std::vector<std::array<std::size_t, 256>> counts(kDigits);
+    for (const Item &item : items) {
+        for (int b = 0; b < 8; ++b) {
+            ++counts[static_cast<std::size_t>(b)][(item.p0 >> shiftOf(b)) & 0xFF];
+            ++counts[static_cast<std::size_t>(b + 8)][(item.p1 >> shiftOf(b)) & 0xFF];
+        }
+    }
+    std::vector<Item> buffer(n);
+    Item *from = items.data();
+    Item *to = buffer.data();
+    for (int d = kDigits - 1; d >= 0; --d) {
+        const std::array<std::size_t, 256> &count = counts[static_cast<std::size_t>(d)];
+        const std::uint64_t Item::*word = wordOf(d);
+        const int shift = shiftOf(d);
+        if (count[(from->*word >> shift) & 0xFF] == n)
+            continue; // every item has the same byte here
+        std::array<std::size_t, 256> next{};
+        for (std::size_t b = 1; b < 256; ++b)
+            next[b] = next[b - 1] + count[b - 1];
+        for (std::size_t i = 0; i < n; ++i)
+            to[next[(from[i].*word >> shift) & 0xFF]++] = from[i];
+        std::swap(from, to);
+    }
+    if (from != items.data())
+        std::copy(from, from + n, items.data());
+    for (std::size_t i = 0; i < n;) {
+        std::size_t end = i + 1;
+        while (end < n && items[end].p0 == items[i].p0 && items[end].p1 == items[i].p1)
+            ++end;
+        if (end - i > 1)
+            std::sort(items.begin() + static_cast<std::ptrdiff_t>(i),
+                      items.begin() + static_cast<std::ptrdiff_t>(end), less);
+        i = end;
+    }
+}
+
 } // namespace
 
 std::string ContactNode::field(Field f) const
@@ -463,11 +513,7 @@ void ContactList::sortByBytes(std::vector<Id> &ids) const
         const ContactNode &n = node(id);
         items.push_back({n.m_prefix, prefixOf(n.key(), 8), id});
     }
-    std::sort(items.begin(), items.end(), [this](const Item &a, const Item &b) {
-        if (a.p0 != b.p0)
-            return a.p0 < b.p0;
-        if (a.p1 != b.p1)
-            return a.p1 < b.p1;
+    sortByPrefix(items, [this](const Item &a, const Item &b) {
         return byteBefore(node(a.id), probeOf(node(b.id)));
     });
     for (std::size_t i = 0; i < items.size(); ++i)
@@ -481,27 +527,40 @@ void ContactList::sortForDisplay(std::vector<Id> &ids) const
     // neighbour the weights alone cannot vouch for is checked with the
     // collation itself, and the contacts the weights placed wrongly are taken
     // out, sorted and merged back.
-    const std::array<std::uint8_t, 256> &w = m_collation->weights();
-    const std::bitset<256> &exactBytes = m_collation->exactBytes();
+
+    // Per byte, its weight and, above it, whether the weight is exact.
+    std::array<std::uint16_t, 256> table{};
+    {
+        const std::array<std::uint8_t, 256> &w = m_collation->weights();
+        const std::bitset<256> &exactBytes = m_collation->exactBytes();
+        for (std::size_t b = 0; b < 256; ++b)
+            table[b] = static_cast<std::uint16_t>(w[b] | (exactBytes.test(b) ? 0x100 : 0));
+    }
     struct Item {
         std::uint64_t p0, p1;
         Id id;
-        bool exact; // every byte of the key is exact: its weights decide
+        bool exact; // the bytes behind the 16 weights are exact: the weights decide
     };
     std::vector<Item> items;
     items.reserve(ids.size());
     for (const Id id : ids) {
         unsigned char folded[16] = {};
         std::size_t k = 0;
-        bool exact = true;
+        unsigned exact = 1;
+        // A byte past the sixteenth weight cannot change the order the
+        // weights give: one that contracts with the sixteenth is itself
+        // marked inexact, since contractions mark all of their bytes.
         for (const char c : node(id).key()) {
-            const auto byte = static_cast<unsigned char>(c);
-            exact = exact && exactBytes.test(byte);
-            if (k < 16 && w[byte])
-                folded[k++] = w[byte];
+            const std::uint16_t t = table[static_cast<unsigned char>(c)];
+            exact &= t >> 8;
+            if (const auto weight = static_cast<unsigned char>(t)) {
+                folded[k++] = weight;
+                if (k == 16)
+                    break;
+            }
         }
         items.push_back(
-            {bigEndianPrefix(folded, 16, 0), bigEndianPrefix(folded, 16, 8), id, exact});
+            {bigEndianPrefix(folded, 16, 0), bigEndianPrefix(folded, 16, 8), id, exact != 0});
     }
     // The collation reads only the keys' own cache line; the rest of a node
     // is read for the rare keys that collate equal.
@@ -510,13 +569,7 @@ void ContactList::sortForDisplay(std::vector<Id> &ids) const
         const int c = m_collation->compare(x.key(), y.key());
         return c != 0 ? c < 0 : byteBefore(x, probeOf(y));
     };
-    std::sort(items.begin(), items.end(), [&](const Item &a, const Item &b) {
-        if (a.p0 != b.p0)
-            return a.p0 < b.p0;
-        if (a.p1 != b.p1)
-            return a.p1 < b.p1;
-        return before(a.id, b.id);
-    });
+    sortByPrefix(items, [&](const Item &a, const Item &b) { return before(a.id, b.id); });
 
     // Indices into items: the kept run, sorted, and the contacts set aside.
     std::vector<std::size_t> kept;
