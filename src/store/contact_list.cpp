@@ -72,54 +72,62 @@ std::string unpackField(const std::string &packed, Field f)
     return packed.substr(at + 1, static_cast<unsigned char>(packed[at]));
 }
 
-// Sorts items by their 16-byte prefix (p0, then p1, both big-endian), a byte
-// at a time from the last, passing over the bytes every item shares; items
-// with equal prefixes keep their order. Then each run of equal prefixes is
-// sorted with `less`. A few linear passes instead of the seventeen rounds of
-// comparisons a comparison sort spends on 100,000 items.
-template <class Item, class Less> void sortByPrefix(std::vector<Item> &items, const Less &less)
+// Orders items by their 16-byte prefix (p0, then p1, both big-endian) and
+// items with equal prefixes by `tie`.
+template <class Item, class Tie> bool prefixBefore(const Item &a, const Item &b, const Tie &tie)
 {
-    const std::size_t n = items.size();
-    if (n < 2)
-        return;
-    constexpr int kDigits = 16;
-    // Digit d is byte d % 8 of p0 (d < 8) or of p1, counted from the top.
-    const auto wordOf = [](int d) { return d < 8 ? &Item::p0 : &Item::p1; };
-    const auto shiftOf = [](int d) { return 56 - 8 * (d % 8); };
-    std::vector<std::array<std::size_t, 256>> counts(kDigits);
-    for (const Item &item : items) {
-        for (int b = 0; b < 8; ++b) {
-            ++counts[static_cast<std::size_t>(b)][(item.p0 >> shiftOf(b)) & 0xFF];
-            ++counts[static_cast<std::size_t>(b + 8)][(item.p1 >> shiftOf(b)) & 0xFF];
+    if (a.p0 != b.p0)
+        return a.p0 < b.p0;
+    if (a.p1 != b.p1)
+        return a.p1 < b.p1;
+    return tie(a, b);
+}
+
+// Sorts [first, last) by prefixBefore: in place, one prefix byte at a time
+// from the first (passing over bytes all the items share), down to runs
+// small enough for a comparison sort. Keys share few leading bytes, so most
+// items are placed in two or three passes instead of the seventeen rounds of
+// comparisons a comparison sort spends on 100,000 items, and the passes
+// below the first work on runs that stay in the cache.
+template <class Item, class Tie>
+void sortByPrefix(Item *first, Item *last, int digit, const Tie &tie)
+{
+    constexpr std::ptrdiff_t kSmallRun = 64;
+    while (last - first > kSmallRun && digit < 16) {
+        const std::uint64_t Item::*word = digit < 8 ? &Item::p0 : &Item::p1;
+        const int shift = 56 - 8 * (digit % 8);
+        const auto byteOf = [word, shift](const Item &item) {
+            return static_cast<std::size_t>((item.*word >> shift) & 0xFF);
+        };
+        std::array<std::size_t, 256> count{};
+        for (const Item *p = first; p != last; ++p)
+            ++count[byteOf(*p)];
+        if (count[byteOf(*first)] == static_cast<std::size_t>(last - first)) {
+            ++digit; // every item has the same byte here
+            continue;
         }
+        std::array<std::size_t, 256> next{}, end{};
+        for (std::size_t b = 0, sum = 0; b < 256; ++b) {
+            next[b] = sum;
+            sum += count[b];
+            end[b] = sum;
+        }
+        for (std::size_t b = 0; b < 256; ++b) {
+            while (next[b] < end[b]) {
+                const std::size_t d = byteOf(first[next[b]]);
+                if (d == b)
+                    ++next[b];
+                else
+                    std::swap(first[next[b]], first[next[d]++]);
+            }
+        }
+        for (std::size_t b = 0; b < 256; ++b)
+            if (count[b] > 1)
+                sortByPrefix(first + (end[b] - count[b]), first + end[b], digit + 1, tie);
+        return;
     }
-    std::vector<Item> buffer(n);
-    Item *from = items.data();
-    Item *to = buffer.data();
-    for (int d = kDigits - 1; d >= 0; --d) {
-        const std::array<std::size_t, 256> &count = counts[static_cast<std::size_t>(d)];
-        const std::uint64_t Item::*word = wordOf(d);
-        const int shift = shiftOf(d);
-        if (count[(from->*word >> shift) & 0xFF] == n)
-            continue; // every item has the same byte here
-        std::array<std::size_t, 256> next{};
-        for (std::size_t b = 1; b < 256; ++b)
-            next[b] = next[b - 1] + count[b - 1];
-        for (std::size_t i = 0; i < n; ++i)
-            to[next[(from[i].*word >> shift) & 0xFF]++] = from[i];
-        std::swap(from, to);
-    }
-    if (from != items.data())
-        std::copy(from, from + n, items.data());
-    for (std::size_t i = 0; i < n;) {
-        std::size_t end = i + 1;
-        while (end < n && items[end].p0 == items[i].p0 && items[end].p1 == items[i].p1)
-            ++end;
-        if (end - i > 1)
-            std::sort(items.begin() + static_cast<std::ptrdiff_t>(i),
-                      items.begin() + static_cast<std::ptrdiff_t>(end), less);
-        i = end;
-    }
+    std::sort(first, last,
+              [&tie](const Item &a, const Item &b) { return prefixBefore(a, b, tie); });
 }
 
 } // namespace
@@ -513,9 +521,10 @@ void ContactList::sortByBytes(std::vector<Id> &ids) const
         const ContactNode &n = node(id);
         items.push_back({n.m_prefix, prefixOf(n.key(), 8), id});
     }
-    sortByPrefix(items, [this](const Item &a, const Item &b) {
-        return byteBefore(node(a.id), probeOf(node(b.id)));
-    });
+    sortByPrefix(items.data(), items.data() + items.size(), 0,
+                 [this](const Item &a, const Item &b) {
+                     return byteBefore(node(a.id), probeOf(node(b.id)));
+                 });
     for (std::size_t i = 0; i < items.size(); ++i)
         ids[i] = items[i].id;
 }
@@ -569,7 +578,8 @@ void ContactList::sortForDisplay(std::vector<Id> &ids) const
         const int c = m_collation->compare(x.key(), y.key());
         return c != 0 ? c < 0 : byteBefore(x, probeOf(y));
     };
-    sortByPrefix(items, [&](const Item &a, const Item &b) { return before(a.id, b.id); });
+    sortByPrefix(items.data(), items.data() + items.size(), 0,
+                 [&](const Item &a, const Item &b) { return before(a.id, b.id); });
 
     // Indices into items: the kept run, sorted, and the contacts set aside.
     std::vector<std::size_t> kept;
