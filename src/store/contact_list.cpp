@@ -2,6 +2,7 @@
 #include "contact_list.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdlib>
 #include <future>
 #include <memory>
@@ -27,6 +28,13 @@ constexpr std::size_t kSecondThreadFrom = 20000;
 // Eight bytes from `from` as a big-endian number: compares like the bytes.
 std::uint64_t bigEndianPrefix(const unsigned char *bytes, std::size_t size, std::size_t from)
 {
+    if (from + 8 <= size) {
+        std::uint64_t p;
+        std::memcpy(&p, bytes + from, 8);
+        if constexpr (std::endian::native == std::endian::little)
+            p = __builtin_bswap64(p);
+        return p;
+    }
     std::uint64_t p = 0;
     for (std::size_t i = from; i < from + 8; ++i)
         p = (p << 8) | (i < size ? bytes[i] : 0u);
