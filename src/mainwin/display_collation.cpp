@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <memory>
 #include <numeric>
+#include <string>
+#include <system_error>
 
 namespace vcq
 {
@@ -22,8 +24,36 @@ DisplayCollation::DisplayCollation()
         m_unicode[static_cast<std::size_t>(b)] =
             fromCp1252(std::string_view(&byte, 1)).at(0).unicode();
     }
-    deriveWeights();
-    findExactBytes();
+    const QLocale locale = m_collator.locale();
+    try {
+        m_derived = std::async(std::launch::async, [this, locale] { deriveWeights(locale); });
+    } catch (const std::system_error &) {
+        deriveWeights(locale); // no thread to be had
+    }
+}
+
+DisplayCollation::~DisplayCollation()
+{
+    if (m_derived.valid())
+        m_derived.wait();
+}
+
+void DisplayCollation::waitForWeights() const
+{
+    if (m_derived.valid())
+        m_derived.get();
+}
+
+const std::array<std::uint8_t, 256> &DisplayCollation::weights() const
+{
+    waitForWeights();
+    return m_weights;
+}
+
+const std::bitset<256> &DisplayCollation::exactBytes() const
+{
+    waitForWeights();
+    return m_exact;
 }
 
 int DisplayCollation::compare(std::string_view a, std::string_view b) const
@@ -39,41 +69,25 @@ int DisplayCollation::compare(std::string_view a, std::string_view b) const
                               QStringView(ub, static_cast<qsizetype>(nb)));
 }
 
-void DisplayCollation::deriveWeights()
+void DisplayCollation::rankBytes(const std::function<std::u16string(char16_t)> &firstLevel)
 {
-    // The first level of the collation, asked of the collator itself: text x
-    // followed by the larger of two suffix letters against text y followed by
-    // the smaller still sorts first only when x and y differ at the first
-    // level (and the other way round); otherwise the suffix decides. Two
-    // suffix pairs far apart, so that one of them always differs from x.
-    const auto firstLevel = [this](const QString &x, const QString &y, char16_t lo, char16_t hi) {
-        if (m_collator.compare(x + QChar(hi), y + QChar(lo)) < 0)
-            return -1;
-        if (m_collator.compare(x + QChar(lo), y + QChar(hi)) > 0)
-            return 1;
-        return 0;
-    };
-    const auto single = [this](int byte) {
-        return QString(QChar(m_unicode[static_cast<std::size_t>(byte)]));
-    };
+    // Bytes with equal first levels share a weight; an empty first level is
+    // passed over.
+    std::array<std::u16string, 256> levels;
     std::vector<int> bytes;
     for (int b = 0; b < 256; ++b) {
-        // A character that sorts as if absent is passed over.
-        const bool passedOver = firstLevel(single(b), QString(), u'a', u'b') == 0 &&
-                                firstLevel(single(b), QString(), u'y', u'z') == 0;
-        if (!passedOver)
+        levels[static_cast<std::size_t>(b)] = firstLevel(m_unicode[static_cast<std::size_t>(b)]);
+        if (!levels[static_cast<std::size_t>(b)].empty())
             bytes.push_back(b);
     }
-    const auto order = [&](int x, int y) {
-        const int near = firstLevel(single(x), single(y), u'a', u'b');
-        const int far = firstLevel(single(x), single(y), u'y', u'z');
-        return near != 0 ? near : far;
+    const auto level = [&](int b) -> const std::u16string & {
+        return levels[static_cast<std::size_t>(b)];
     };
-    std::stable_sort(bytes.begin(), bytes.end(), [&](int x, int y) { return order(x, y) < 0; });
+    std::sort(bytes.begin(), bytes.end(), [&](int x, int y) { return level(x) < level(y); });
     int weight = 0;
     std::bitset<256> last;
     for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if (i == 0 || order(bytes[i - 1], bytes[i]) != 0)
+        if (i == 0 || level(bytes[i - 1]) != level(bytes[i]))
             ++weight;
         m_weights[static_cast<std::size_t>(bytes[i])] =
             static_cast<std::uint8_t>(std::min(weight, 255));
@@ -84,24 +98,38 @@ void DisplayCollation::deriveWeights()
     m_crowded = weight > 255 ? last : std::bitset<256>();
 }
 
-void DisplayCollation::findExactBytes()
+void DisplayCollation::deriveWeights(const QLocale &locale)
 {
+    m_weights.fill(0);
     m_exact.reset();
     const auto weightIsWhole = [&](int b) { return !m_crowded.test(static_cast<std::size_t>(b)); };
-    // The C locale compares character by character: no byte expands or joins.
-    if (m_collator.locale().language() == QLocale::C) {
+    // The C locale compares character by character, each folded to its
+    // small letter: no byte expands or joins.
+    if (locale.language() == QLocale::C) {
+        rankBytes([](char16_t c) { return std::u16string(1, QChar(c).toCaseFolded().unicode()); });
         for (int b = 0; b < 256; ++b)
             m_exact.set(static_cast<std::size_t>(b), weightIsWhole(b));
         return;
     }
     // Otherwise the collator is the desktop's ICU collation for the locale;
-    // the same one is opened here to read its elements.
-    const QByteArray name = m_collator.locale().bcp47Name().replace('-', '_').toLatin1();
+    // the same one is opened here to read its first level and its elements.
+    // Should it not open, every pair of keys is left to the collator.
+    const QByteArray name = locale.bcp47Name().replace('-', '_').toLatin1();
     UErrorCode status = U_ZERO_ERROR;
     const std::unique_ptr<UCollator, decltype(&ucol_close)> collator(
         ucol_open(name.constData(), &status), &ucol_close);
     if (U_FAILURE(status))
         return;
+    ucol_setStrength(collator.get(), UCOL_PRIMARY);
+    rankBytes([&collator](char16_t c) {
+        // The first level's sort key, less its closing zero, as 16-bit units.
+        std::array<std::uint8_t, 64> key{};
+        const int32_t length = ucol_getSortKey(collator.get(), &c, 1, key.data(), 64);
+        std::u16string level;
+        for (int32_t i = 0; i + 1 < std::min<int32_t>(length, 64); ++i)
+            level += static_cast<char16_t>(key[static_cast<std::size_t>(i)]);
+        return level;
+    });
     // A character that forms one unit with its neighbours, in any
     // contraction made of code page characters only, is never exact.
     std::bitset<256> joins;
@@ -128,25 +156,28 @@ void DisplayCollation::findExactBytes()
         if (ours)
             joins |= members;
     }
+    // One iterator over each character's collation elements in turn.
+    const UChar none = 0;
+    const std::unique_ptr<UCollationElements, decltype(&ucol_closeElements)> elements(
+        ucol_openElements(collator.get(), &none, 0, &status), &ucol_closeElements);
+    if (U_FAILURE(status))
+        return;
     for (int b = 0; b < 256; ++b) {
         const std::size_t i = static_cast<std::size_t>(b);
         if (joins.test(i))
             continue;
         const UChar c = m_unicode[i];
         UErrorCode elementStatus = U_ZERO_ERROR;
-        UCollationElements *elements = ucol_openElements(collator.get(), &c, 1, &elementStatus);
-        if (U_FAILURE(elementStatus))
-            continue;
+        ucol_setText(elements.get(), &c, 1, &elementStatus);
         int primaries = 0;
-        for (int32_t e = ucol_next(elements, &elementStatus);
+        for (int32_t e = ucol_next(elements.get(), &elementStatus);
              e != UCOL_NULLORDER && U_SUCCESS(elementStatus);
-             e = ucol_next(elements, &elementStatus)) {
+             e = ucol_next(elements.get(), &elementStatus)) {
             // A continuation carries the rest of the previous weight.
             const bool continuation = (e & 0xC0) == 0xC0;
             if (!continuation && ucol_primaryOrder(e) != 0)
                 ++primaries;
         }
-        ucol_closeElements(elements);
         const bool passedOver = m_weights[i] == 0;
         if (U_SUCCESS(elementStatus) && primaries == (passedOver ? 0 : 1) && weightIsWhole(b))
             m_exact.set(i);
