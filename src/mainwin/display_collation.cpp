@@ -130,8 +130,10 @@ void DisplayCollation::deriveWeights(const QLocale &locale)
             level += static_cast<char16_t>(key[static_cast<std::size_t>(i)]);
         return level;
     });
-    // A character that forms one unit with its neighbours, in any
-    // contraction made of code page characters only, is never exact.
+    // A character that forms one unit with the ones before it, in any
+    // contraction made of code page characters only, is never exact. (The
+    // first character of a contraction is: a key that holds the whole
+    // contraction also holds the others.)
     std::bitset<256> joins;
     const std::unique_ptr<USet, decltype(&uset_close)> contractions(uset_openEmpty(), &uset_close);
     ucol_getContractionsAndExpansions(collator.get(), contractions.get(), nullptr, true, &status);
@@ -150,7 +152,7 @@ void DisplayCollation::deriveWeights(const QLocale &locale)
         for (int32_t k = 0; k < length && ours; ++k) {
             const auto found = std::find(m_unicode.begin(), m_unicode.end(), text[k]);
             ours = found != m_unicode.end();
-            if (ours)
+            if (ours && k > 0)
                 members.set(static_cast<std::size_t>(found - m_unicode.begin()));
         }
         if (ours)

@@ -564,18 +564,19 @@ void ContactList::sortForDisplay(std::vector<Id> &ids) const
         unsigned char folded[16] = {};
         std::size_t k = 0;
         unsigned exact = 1;
-        // A byte past the sixteenth weight cannot change the order the
-        // weights give: one that contracts with the sixteenth is itself
-        // marked inexact, since contractions mark all of their bytes.
-        for (const char c : node(id).key()) {
-            const std::uint16_t t = table[static_cast<unsigned char>(c)];
+        // Bytes past the sixteenth weight cannot change the order the weights
+        // give, save one that contracts with the sixteenth: the byte after it
+        // is checked too.
+        const std::string_view key = node(id).key();
+        std::size_t i = 0;
+        for (; i < key.size() && k < 16; ++i) {
+            const std::uint16_t t = table[static_cast<unsigned char>(key[i])];
             exact &= t >> 8;
-            if (const auto weight = static_cast<unsigned char>(t)) {
+            if (const auto weight = static_cast<unsigned char>(t))
                 folded[k++] = weight;
-                if (k == 16)
-                    break;
-            }
         }
+        if (i < key.size())
+            exact &= table[static_cast<unsigned char>(key[i])] >> 8;
         items.push_back(
             {bigEndianPrefix(folded, 16, 0), bigEndianPrefix(folded, 16, 8), id, exact != 0});
     }

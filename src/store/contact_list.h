@@ -82,9 +82,9 @@ public:
     // speeds up sorting many keys; compare() has the last word.
     virtual const std::array<std::uint8_t, 256> &weights() const = 0;
     // The bytes whose weight is their whole first level: each is one weight
-    // (or none, when passed over) and never joins a neighbour into one. Two
-    // keys made of such bytes only, whose weight strings differ, compare as
-    // those strings do, and the sort need not ask compare() about them.
+    // (or none, when passed over) and never joins the byte before it into
+    // one. Two keys made of such bytes only, whose weight strings differ,
+    // compare as those strings do, and the sort need not ask compare().
     virtual const std::bitset<256> &exactBytes() const = 0;
 };
 

@@ -187,7 +187,9 @@ private slots:
                                     "1",
                                     QStringLiteral("½"),
                                     QStringLiteral("…"),
-                                    QStringLiteral("™")};
+                                    QStringLiteral("™"),
+                                    QStringLiteral("·"),
+                                    QStringLiteral("l·l")};
         std::mt19937 rng(97);
         std::uniform_int_distribution<qsizetype> piece(0, pieces.size() - 1);
         std::uniform_int_distribution<int> length(1, 5);
