@@ -17,9 +17,11 @@
 #include "upper_case_validator.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QCollator>
 #include <QComboBox>
 #include <QGuiApplication>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -30,6 +32,7 @@
 #include <QToolButton>
 
 #include <algorithm>
+#include <system_error>
 
 namespace vcq
 {
@@ -57,6 +60,21 @@ constexpr int kRingLeft = 302;
 constexpr int kRingWidth = 40;
 constexpr int kRingHeight = 5;
 
+// The notebook behind the controls: the cover, the two pages and the rings.
+QImage drawNotebook(qreal ratio)
+{
+    QImage image(QSize(kClientWidth, kClientHeight) * ratio, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(ratio);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    QSvgRenderer pages(QStringLiteral(":/mainwin/notebook.svg"));
+    pages.render(&painter, QRectF(0, 0, kClientWidth, kClientHeight));
+    QSvgRenderer ring(QStringLiteral(":/mainwin/ring.svg"));
+    for (int top : kRingTops)
+        ring.render(&painter, QRectF(kRingLeft, top, kRingWidth, kRingHeight));
+    return image;
+}
+
 } // namespace
 
 TfrmMain::TfrmMain(QWidget *parent) : QWidget(parent, Qt::Window)
@@ -70,8 +88,13 @@ TfrmMain::TfrmMain(QWidget *parent) : QWidget(parent, Qt::Window)
     setFixedSize(kClientWidth, kClientHeight);
     setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
     setWindowIcon(QIcon(svgPixmap(QStringLiteral(":/mainwin/window_icon.svg"), QSize(32, 32))));
-    m_pages = new QSvgRenderer(QStringLiteral(":/mainwin/notebook.svg"), this);
-    m_ring = new QSvgRenderer(QStringLiteral(":/mainwin/ring.svg"), this);
+    // Drawn on a second thread while the controls are built: the window's
+    // first paint is the first to need it.
+    try {
+        m_notebook = std::async(std::launch::async, drawNotebook, qApp->devicePixelRatio());
+    } catch (const std::system_error &) {
+        // Drawn at the first paint instead.
+    }
     m_passwordCheck = [](const ContactRecord &) { return true; };
 
     buildControls();
@@ -355,12 +378,10 @@ void TfrmMain::paintEvent(QPaintEvent *)
     // Drawn once and kept: the notebook is behind every repaint of a field.
     const qreal ratio = devicePixelRatioF();
     if (m_background.isNull() || m_background.devicePixelRatio() != ratio) {
-        m_background = QPixmap(QSize(kClientWidth, kClientHeight) * ratio);
-        m_background.setDevicePixelRatio(ratio);
-        QPainter picture(&m_background);
-        m_pages->render(&picture, QRectF(0, 0, kClientWidth, kClientHeight));
-        for (int top : kRingTops)
-            m_ring->render(&picture, QRectF(kRingLeft, top, kRingWidth, kRingHeight));
+        QImage notebook = m_notebook.valid() ? m_notebook.get() : QImage();
+        if (notebook.isNull() || notebook.devicePixelRatio() != ratio)
+            notebook = drawNotebook(ratio);
+        m_background = QPixmap::fromImage(notebook);
     }
     QPainter painter(this);
     painter.drawPixmap(0, 0, m_background);

@@ -11,12 +11,14 @@
 #include "store/contact_store.h"
 #include "widgets/field_bytes.h"
 
+#include <QImage>
 #include <QPixmap>
 #include <QWidget>
 
 #include <array>
 #include <exception>
 #include <functional>
+#include <future>
 
 class QComboBox;
 class QDialog;
@@ -25,7 +27,6 @@ class QLineEdit;
 class QListView;
 class QMenu;
 class QPlainTextEdit;
-class QSvgRenderer;
 class QToolButton;
 
 namespace vcq
@@ -196,8 +197,7 @@ private:
 
     ContactListModel *m_listModel = nullptr;
     QuickDial *m_quickDial = nullptr;
-    QSvgRenderer *m_pages = nullptr;
-    QSvgRenderer *m_ring = nullptr;
+    std::future<QImage> m_notebook;
     QPixmap m_background;
 
 public:
