@@ -5,6 +5,7 @@
 # keyboard alone, then checks the data file's bytes and the stored position.
 #   keyboard_session.sh <build dir>
 set -euo pipefail
+. "$(dirname "$0")/../common/private_display.sh"
 build="$1"
 scratch="$(mktemp -d)"
 xvfb_pid=""
@@ -20,17 +21,9 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 cmake --install "$build" --prefix "$scratch/prefix" >/dev/null
 mkdir -p "$scratch/work" "$scratch/config"
 
-# A display of our own; Xvfb writes the number it chose.
-exec 3<> <(:)
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-read -r -t 20 display <&3 || fail "Xvfb did not start"
-export DISPLAY=":$display"
+# A display of our own.
+start_private_display "$scratch" || fail "Xvfb did not start"
 export XDG_CONFIG_HOME="$scratch/config"
-export QT_QPA_PLATFORM=xcb
-# The program looks for modems on the system bus: give it none rather than the machine's.
-export DBUS_SYSTEM_BUS_ADDRESS="unix:path=$scratch/no-system-bus"
-unset WAYLAND_DISPLAY
 
 cd "$scratch/work"
 "$scratch/prefix/bin/vellora-carnetique-97" >"$scratch/app.log" 2>&1 &

@@ -8,6 +8,7 @@
 #     next append starts at the record boundary over the torn bytes.
 #   process_faults.sh <build dir>
 set -euo pipefail
+. "$(dirname "$0")/../common/private_display.sh"
 build="$1"
 scratch="$(mktemp -d)"
 xvfb_pid=""
@@ -23,14 +24,8 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 cmake --install "$build" --prefix "$scratch/prefix" >/dev/null
 program="$scratch/prefix/bin/vellora-carnetique-97"
 
-exec 3<> <(:)
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-read -r -t 20 display <&3 || fail "Xvfb did not start"
-export DISPLAY=":$display"
-export QT_QPA_PLATFORM=xcb
-export DBUS_SYSTEM_BUS_ADDRESS="unix:path=$scratch/no-system-bus"
-unset WAYLAND_DISPLAY
+# A display of our own.
+start_private_display "$scratch" || fail "Xvfb did not start"
 
 idle() { xdotool sleep 0.4; }
 key() { xdotool key --clearmodifiers "$@"; idle; }

@@ -4,6 +4,7 @@
 # manager (openbox), so that windows get real frames as on a desktop.
 #   under_window_manager.sh <test program> [arguments...]
 set -euo pipefail
+. "$(dirname "$0")/../common/private_display.sh"
 scratch="$(mktemp -d)"
 xvfb_pid=""
 wm_pid=""
@@ -25,9 +26,6 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 export HOME="$scratch"
 export XDG_CONFIG_HOME="$scratch/config"
 export XDG_DATA_HOME="$scratch/data"
-export QT_QPA_PLATFORM=xcb
-export DBUS_SYSTEM_BUS_ADDRESS="unix:path=$scratch/no-system-bus"
-unset WAYLAND_DISPLAY
 mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME"
 
 # Xvfb picks a free display and writes its number; openbox then manages it.
@@ -35,11 +33,7 @@ mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME"
 # lost to one of them between its announcement and openbox's connection, so a
 # desktop that does not come up whole is taken down and started again.
 start_desktop() {
-    exec 3<> <(:)
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-    xvfb_pid=$!
-    read -r -t 20 display <&3 || return 1
-    export DISPLAY=":$display"
+    start_private_display "$scratch" || return 1
     openbox --sm-disable >"$scratch/wm.log" 2>&1 &
     wm_pid=$!
     # The window manager is ready once it has announced itself on the root window.
