@@ -147,6 +147,8 @@ TfrmMain::~TfrmMain()
 
 void TfrmMain::buildControls()
 {
+    // The command pictures are drawn on a second thread meanwhile.
+    std::future<CommandPictureSet> pictures = drawCommandPicturesAhead();
     buildCommandColumn();
 
     m_listModel = new ContactListModel(m_store.list(), this);
@@ -165,6 +167,14 @@ void TfrmMain::buildControls()
     setTabOrder();
     followFieldEdits();
     setupInterop();
+
+    const CommandPictureSet drawn = pictures.get();
+    const std::pair<TExplorerButton *, CommandPicture> commands[] = {
+        {NewBut, CommandPicture::New},        {SaveBut, CommandPicture::Save},
+        {TrashBut, CommandPicture::Delete},   {PrintBut, CommandPicture::Print},
+        {ConfigBut, CommandPicture::Options}, {ExitBut, CommandPicture::Quit}};
+    for (const auto &[button, picture] : commands)
+        setCommandPictures(button, picture, drawn);
 }
 
 void TfrmMain::buildCommandColumn()
@@ -177,16 +187,15 @@ void TfrmMain::buildCommandColumn()
     struct Command {
         TExplorerButton **button;
         const char *name;
-        CommandPicture picture;
         void (TfrmMain::*click)();
     };
     const Command commands[] = {
-        {&NewBut, "NewBut", CommandPicture::New, &TfrmMain::NewButClick},
-        {&SaveBut, "SaveBut", CommandPicture::Save, &TfrmMain::SaveButClick},
-        {&TrashBut, "TrashBut", CommandPicture::Delete, &TfrmMain::TrashButClick},
-        {&PrintBut, "PrintBut", CommandPicture::Print, &TfrmMain::PrintButClick},
-        {&ConfigBut, "ConfigBut", CommandPicture::Options, &TfrmMain::ConfigButClick},
-        {&ExitBut, "ExitBut", CommandPicture::Quit, &TfrmMain::ExitVcq97},
+        {&NewBut, "NewBut", &TfrmMain::NewButClick},
+        {&SaveBut, "SaveBut", &TfrmMain::SaveButClick},
+        {&TrashBut, "TrashBut", &TfrmMain::TrashButClick},
+        {&PrintBut, "PrintBut", &TfrmMain::PrintButClick},
+        {&ConfigBut, "ConfigBut", &TfrmMain::ConfigButClick},
+        {&ExitBut, "ExitBut", &TfrmMain::ExitVcq97},
     };
     int top = 2;
     for (std::size_t i = 0; i < std::size(commands); ++i) {
@@ -195,7 +204,6 @@ void TfrmMain::buildCommandColumn()
         const int height = i + 1 == std::size(commands) ? kLastButtonHeight : kButtonHeight;
         b->setGeometry(2, top, kButtonWidth, height);
         top += height;
-        setCommandPictures(b, s.picture);
         const auto click = s.click;
         connect(b, &TExplorerButton::clicked, this,
                 [this, click] { guarded([&] { (this->*click)(); }); });

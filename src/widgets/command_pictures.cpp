@@ -6,6 +6,8 @@
 #include <QPainter>
 #include <QSvgRenderer>
 
+#include <system_error>
+
 namespace vcq
 {
 
@@ -60,11 +62,31 @@ QImage commandPicture(CommandPicture which, PictureForm form)
     return image;
 }
 
-void setCommandPictures(TExplorerButton *button, CommandPicture which)
+CommandPictureSet drawCommandPictures()
 {
-    button->setBitmap(commandPicture(which, PictureForm::Normal));
-    button->setNoFocusBitmap(commandPicture(which, PictureForm::NoFocus));
-    button->setDisabledBitmap(commandPicture(which, PictureForm::Disabled));
+    CommandPictureSet set;
+    for (std::size_t which = 0; which < set.images.size(); ++which)
+        for (std::size_t form = 0; form < set.images[which].size(); ++form)
+            set.images[which][form] =
+                commandPicture(static_cast<CommandPicture>(which), static_cast<PictureForm>(form));
+    return set;
+}
+
+std::future<CommandPictureSet> drawCommandPicturesAhead()
+{
+    try {
+        return std::async(std::launch::async, drawCommandPictures);
+    } catch (const std::system_error &) {
+        return std::async(std::launch::deferred, drawCommandPictures);
+    }
+}
+
+void setCommandPictures(TExplorerButton *button, CommandPicture which,
+                        const CommandPictureSet &pictures)
+{
+    button->setBitmap(pictures.at(which, PictureForm::Normal));
+    button->setNoFocusBitmap(pictures.at(which, PictureForm::NoFocus));
+    button->setDisabledBitmap(pictures.at(which, PictureForm::Disabled));
 }
 
 } // namespace vcq

@@ -5,6 +5,9 @@
 
 #include <QImage>
 
+#include <array>
+#include <future>
+
 namespace vcq
 {
 
@@ -22,7 +25,22 @@ enum class PictureForm {
 // pixel is the transparent colour).
 QImage commandPicture(CommandPicture which, PictureForm form);
 
+// Every command's three pictures.
+struct CommandPictureSet {
+    std::array<std::array<QImage, 3>, 6> images;
+    const QImage &at(CommandPicture which, PictureForm form) const
+    {
+        return images[static_cast<std::size_t>(which)][static_cast<std::size_t>(form)];
+    }
+};
+
+CommandPictureSet drawCommandPictures();
+// The same, drawn on a second thread while the caller builds its window (at
+// once when no thread can be had).
+std::future<CommandPictureSet> drawCommandPicturesAhead();
+
 // Sets Bitmap, NoFocusBitmap and DisabledBitmap of the button.
-void setCommandPictures(TExplorerButton *button, CommandPicture which);
+void setCommandPictures(TExplorerButton *button, CommandPicture which,
+                        const CommandPictureSet &pictures);
 
 } // namespace vcq

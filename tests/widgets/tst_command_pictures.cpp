@@ -74,7 +74,7 @@ void TstCommandPictures::pictures()
     QVERIFY(noFocus != disabled);
 
     TExplorerButton button;
-    setCommandPictures(&button, which);
+    setCommandPictures(&button, which, drawCommandPicturesAhead().get());
     QCOMPARE(button.Bitmap(), normal);
     QCOMPARE(button.NoFocusBitmap(), noFocus);
     QCOMPARE(button.DisabledBitmap(), disabled);
