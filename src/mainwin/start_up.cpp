@@ -15,6 +15,11 @@
 
 #include "vcq_application.h"
 
+#include <fontconfig/fontconfig.h>
+
+#include <future>
+#include <system_error>
+
 namespace vcq
 {
 
@@ -73,6 +78,14 @@ ProgramWindows createProgramWindows()
 
 int runProgram(int argc, char **argv)
 {
+    // Reading the desktop's font configuration takes as long as connecting
+    // to the display: done meanwhile, the first window finds it ready.
+    std::future<void> fonts;
+    try {
+        fonts = std::async(std::launch::async, [] { FcInit(); });
+    } catch (const std::system_error &) {
+        // The first font asked for reads it instead.
+    }
     VcqApplication app(argc, argv);
     ProgramWindows windows = createProgramWindows();
     // Queued, so that an end asked for before the loop runs still ends it.
