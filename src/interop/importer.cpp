@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <variant>
 
 namespace vcq::interop
 {
@@ -158,23 +159,36 @@ public:
             CsvReadResult read = readCsvContacts(source.bytes);
             for (const ReadProblem &p : read.problems)
                 m_result.report.addProblem(source.name, p);
-            return takeAll(source.name, read.cards, 0, 0) && finishFile();
+            return takeAll(source.name, read.cards) && finishFile();
         }
         const std::string_view bytes = source.bytes;
         int lineOffset = 0;
         int cardOffset = 0;
+        std::vector<ReadProblem> problems;
         for (std::size_t pos = 0; pos < bytes.size();) {
             const Part part = nextPart(bytes.substr(pos), kCardsPerPart);
-            VCardReadResult read = readVCards(part.bytes);
-            // Numbered as in the whole file.
-            for (ReadProblem &p : read.problems) {
-                p.line += lineOffset;
-                if (p.card > 0)
-                    p.card += cardOffset;
+            // Each card is mapped as soon as it is read, so the reader can
+            // reuse its storage for the next one; what the import does with
+            // the cards follows once the part's problems are in the report.
+            problems.clear();
+            readVCards(
+                part.bytes,
+                [&](ReadCard &&card) {
+                    // Numbered as in the whole file.
+                    card.line += lineOffset;
+                    card.number += cardOffset;
+                    decide(source.name, card);
+                },
+                [&](ReadProblem &&p) {
+                    p.line += lineOffset;
+                    if (p.card > 0)
+                        p.card += cardOffset;
+                    problems.push_back(std::move(p));
+                });
+            for (const ReadProblem &p : problems)
                 m_result.report.addProblem(source.name, p);
-            }
             pos += part.bytes.size();
-            if (!takeAll(source.name, read.cards, lineOffset, cardOffset))
+            if (!applyDecisions())
                 return false;
             lineOffset += part.lines;
             cardOffset += part.begins;
@@ -183,19 +197,34 @@ public:
         return finishFile();
     }
 
-    bool takeAll(const std::string &file, std::vector<ReadCard> &cards, int lineOffset,
-                 int cardOffset)
+    bool takeAll(const std::string &file, std::vector<ReadCard> &cards)
+    {
+        for (const ReadCard &card : cards)
+            decide(file, card);
+        return applyDecisions();
+    }
+
+    // Adds the decided cards to the batch and their rows to the report, in
+    // card order, flushing each full batch.
+    bool applyDecisions()
     {
         std::size_t taken = 0;
-        for (ReadCard &card : cards) {
-            card.line += lineOffset;
-            card.number += cardOffset;
-            take(file, card);
-            if (m_pending.size() >= m_options.batchSize && !flush())
+        for (Decision &d : m_decisions) {
+            if (auto *skipped = std::get_if<ReportRow>(&d)) {
+                m_result.report.add(std::move(*skipped));
+            } else {
+                m_pending.push_back(std::move(std::get<Pending>(d)));
+                if (m_pending.size() >= m_options.batchSize && !flush()) {
+                    m_decisions.clear();
+                    return false;
+                }
+            }
+            if (++taken % kProgressEvery == 0 && !report()) {
+                m_decisions.clear();
                 return false;
-            if (++taken % kProgressEvery == 0 && !report())
-                return false;
+            }
         }
+        m_decisions.clear();
         return true;
     }
 
@@ -230,14 +259,16 @@ private:
         return true;
     }
 
-    void take(const std::string &file, const ReadCard &card)
+    // Maps a card and tests it for duplicates: a contact to add or a row
+    // saying why it is not added.
+    void decide(const std::string &file, const ReadCard &card)
     {
         MappedContact mapped = cardToContact(card.card);
-        const std::string name = contactName(mapped.record);
+        std::string name = contactName(mapped.record);
         if (isReservedLastName(mapped.record.get(Field::LastName))) {
             // It would read back as a deleted record.
-            m_result.report.add(
-                {file, card.number, name, ReportEvent::BrokenCard, "reserved-last-name"});
+            m_decisions.emplace_back(ReportRow{file, card.number, std::move(name),
+                                               ReportEvent::BrokenCard, "reserved-last-name"});
             return;
         }
         if (!m_options.allowDuplicates) {
@@ -250,15 +281,16 @@ private:
                         m_origins[static_cast<std::size_t>(-1 - *same)];
                     detail = *otherFile + "#" + std::to_string(otherCard);
                 }
-                m_result.report.add(
-                    {file, card.number, name, ReportEvent::DuplicateSkipped, detail});
+                m_decisions.emplace_back(ReportRow{file, card.number, std::move(name),
+                                                   ReportEvent::DuplicateSkipped,
+                                                   std::move(detail)});
                 return;
             }
             m_index.add(mapped.record, -1 - static_cast<std::int32_t>(m_origins.size()));
             m_origins.emplace_back(&file, card.number);
         }
-        m_pending.push_back(
-            {std::move(mapped.record), &file, card.number, name, std::move(mapped.losses)});
+        m_decisions.emplace_back(Pending{std::move(mapped.record), &file, card.number,
+                                         std::move(name), std::move(mapped.losses)});
     }
 
     bool flush()
@@ -304,6 +336,9 @@ private:
     // Contacts of this import in the index: file and card, by -1 - id.
     std::vector<std::pair<const std::string *, int>> m_origins;
     std::vector<Pending> m_pending;
+    // Cards read but not yet added to the batch or the report.
+    using Decision = std::variant<Pending, ReportRow>;
+    std::vector<Decision> m_decisions;
 };
 
 } // namespace

@@ -7,6 +7,8 @@
 #include <unicode/ucnv.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <memory>
 
 namespace vcq::interop
@@ -99,8 +101,16 @@ bool decodeQuotedPrintable(std::string_view in, std::string &out)
 
 bool hasHighBytes(std::string_view s)
 {
-    for (char c : s) {
-        if (static_cast<unsigned char>(c) >= 0x80)
+    // Eight bytes at a time: most values are ASCII.
+    std::size_t i = 0;
+    for (; i + 8 <= s.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, s.data() + i, 8);
+        if (word & 0x8080808080808080u)
+            return true;
+    }
+    for (; i < s.size(); ++i) {
+        if (static_cast<unsigned char>(s[i]) >= 0x80)
             return true;
     }
     return false;
@@ -211,10 +221,9 @@ public:
 private:
     static bool isQuotedPrintableLine(std::string_view line)
     {
-        const std::string_view head = line.substr(0, line.find(':'));
-        for (std::size_t i = head.find_first_of("Qq"); i != std::string_view::npos;
-             i = head.find_first_of("Qq", i + 1)) {
-            if (startsWithNoCase(head.substr(i), "QUOTED-PRINTABLE"))
+        for (std::size_t i = 0; i < line.size() && line[i] != ':'; ++i) {
+            if ((line[i] == 'Q' || line[i] == 'q') &&
+                startsWithNoCase(line.substr(i, line.find(':', i) - i), "QUOTED-PRINTABLE"))
                 return true;
         }
         return false;
@@ -285,7 +294,8 @@ private:
         m_outsideReported = false;
         ++m_cardNumber;
         m_cardLine = lineNo;
-        m_card = VCard{};
+        m_card.version = VCardVersion::V30;
+        m_card.properties.clear();
         m_card.properties.reserve(16);
         m_agent = nullptr;
         m_agentDepth = 0;
@@ -323,6 +333,8 @@ private:
         // properties: their strings and lists keep their storage.
         for (VCardProperty &p : done.card.properties)
             m_pool.push_back(std::move(p));
+        done.card.properties.clear();
+        m_card.properties = std::move(done.card.properties);
     }
 
     bool hasName() const
@@ -365,7 +377,8 @@ private:
             malformed(lineNo);
             return;
         }
-        p.name = toUpperAscii(fullName);
+        p.name.assign(fullName);
+        upperInPlace(p.name);
 
         while (i < line.size() && line[i] == ';') {
             ++i;
@@ -373,38 +386,48 @@ private:
             while (nameEnd < line.size() && line[nameEnd] != '=' && line[nameEnd] != ';' &&
                    line[nameEnd] != ':')
                 ++nameEnd;
-            const std::string paramName = toUpperAscii(trimBlanks(line.substr(i, nameEnd - i)));
+            VCardParameter param = pooledParameter();
+            param.name.assign(trimBlanks(line.substr(i, nameEnd - i)));
+            upperInPlace(param.name);
             i = nameEnd;
-            std::vector<std::string> values;
             if (i < line.size() && line[i] == '=') {
                 ++i;
+                std::size_t count = 0;
                 for (;;) {
-                    std::string v;
+                    std::string_view v;
                     if (i < line.size() && line[i] == '"') {
                         const std::size_t close = line.find('"', i + 1);
                         if (close == std::string_view::npos) {
                             malformed(lineNo);
+                            m_parameterPool.push_back(std::move(param));
+                            m_pool.push_back(std::move(p));
                             return;
                         }
-                        v = std::string(line.substr(i + 1, close - i - 1));
+                        v = line.substr(i + 1, close - i - 1);
                         i = close + 1;
                     } else {
                         const std::size_t start = i;
                         while (i < line.size() && line[i] != ',' && line[i] != ';' &&
                                line[i] != ':')
                             ++i;
-                        v = std::string(line.substr(start, i - start));
+                        v = line.substr(start, i - start);
                     }
-                    values.push_back(std::move(v));
+                    // The pooled strings keep their storage.
+                    if (count == param.values.size())
+                        param.values.emplace_back();
+                    param.values[count++].assign(v.data(), v.size());
                     if (i < line.size() && line[i] == ',') {
                         ++i;
                         continue;
                     }
                     break;
                 }
-                addParameter(p, paramName, std::move(values));
-            } else if (!paramName.empty()) {
-                addBareParameter(p, paramName);
+                param.values.resize(count);
+                addParameter(p, std::move(param));
+            } else if (!param.name.empty()) {
+                addBareParameter(p, std::move(param));
+            } else {
+                m_parameterPool.push_back(std::move(param));
             }
         }
         if (i >= line.size() || line[i] != ':') {
@@ -431,14 +454,33 @@ private:
         m_pool.pop_back();
         p.group.clear();
         p.name.clear();
+        for (VCardParameter &param : p.parameters)
+            m_parameterPool.push_back(std::move(param));
         p.parameters.clear();
         return p; // values are overwritten in place by decodeValue
     }
 
-    static void addParameter(VCardProperty &p, const std::string &name,
-                             std::vector<std::string> values)
+    VCardParameter pooledParameter()
     {
-        if (name == "TYPE"sv) {
+        if (m_parameterPool.empty())
+            return VCardParameter{};
+        VCardParameter param = std::move(m_parameterPool.back());
+        m_parameterPool.pop_back();
+        return param; // name and values are overwritten in place
+    }
+
+    static void upperInPlace(std::string &s)
+    {
+        for (char &c : s) {
+            if (c >= 'a' && c <= 'z')
+                c = static_cast<char>(c - 'a' + 'A');
+        }
+    }
+
+    void addParameter(VCardProperty &p, VCardParameter param)
+    {
+        std::vector<std::string> &values = param.values;
+        if (param.name == "TYPE"sv) {
             // A quoted list, TYPE="voice,home", is the same as the bare list.
             const bool lists = std::any_of(values.begin(), values.end(), [](const std::string &v) {
                 return v.find(',') != std::string::npos;
@@ -463,23 +505,28 @@ private:
             for (VCardParameter &existing : p.parameters) {
                 if (existing.name == "TYPE"sv) {
                     existing.values.insert(existing.values.end(), values.begin(), values.end());
+                    m_parameterPool.push_back(std::move(param));
                     return;
                 }
             }
         }
-        p.parameters.push_back({name, std::move(values)});
+        p.parameters.push_back(std::move(param));
     }
 
     // 2.1 allows a parameter's value alone: HOME, CELL, QUOTED-PRINTABLE, ...
-    static void addBareParameter(VCardProperty &p, const std::string &word)
+    // param holds the word as its name.
+    void addBareParameter(VCardProperty &p, VCardParameter param)
     {
-        for (std::string_view enc : {"QUOTED-PRINTABLE", "BASE64", "8BIT", "7BIT", "B"}) {
-            if (word == enc) {
-                p.parameters.push_back({"ENCODING", {word}});
-                return;
-            }
-        }
-        addParameter(p, "TYPE", {word});
+        param.values.resize(1);
+        param.values[0] = param.name;
+        bool encoding = false;
+        for (std::string_view enc : {"QUOTED-PRINTABLE", "BASE64", "8BIT", "7BIT", "B"})
+            encoding = encoding || param.name == enc;
+        param.name = encoding ? "ENCODING" : "TYPE";
+        if (encoding)
+            p.parameters.push_back(std::move(param));
+        else
+            addParameter(p, std::move(param));
     }
 
     static std::string takeParameter(VCardProperty &p, std::string_view name)
@@ -614,7 +661,9 @@ private:
     int m_cardLine = 0;
     VCard m_card;
     std::string m_versionText;
+    // Storage of the properties and parameters of cards already handed on.
     std::vector<VCardProperty> m_pool;
+    std::vector<VCardParameter> m_parameterPool;
     VCardProperty *m_agent = nullptr; // the property just read, when it is an AGENT
     int m_agentDepth = 0;             // inside the card an AGENT embeds
     int m_malformedCount = 0;
