@@ -32,10 +32,16 @@ public:
 private:
     struct Entry {
         std::int32_t recordNumber;
-        std::vector<std::string> phones; // digits only, non-empty
-        std::string email;               // lower case, trimmed, non-empty or empty
+        std::int32_t next;    // the entry of the same name added before, or -1
+        std::string contacts; // the folded e-mail, then each phone's digits (see duplicates.cpp)
     };
-    std::unordered_map<std::string, std::vector<Entry>> m_byName;
+    // The name's key to its newest entry; the entries of one name are chained.
+    std::unordered_map<std::string, std::int32_t> m_byName;
+    std::vector<Entry> m_entries;
+    // Scratch for the key and contacts of the contact being looked up, kept
+    // from call to call: an import looks up every card.
+    mutable std::string m_key;
+    mutable std::string m_contacts;
     std::size_t m_count = 0;
 };
 
