@@ -222,6 +222,16 @@ std::string ContactList::nodeField(const ContactNode &n, Field f) const
 ContactRecord ContactList::nodeRecord(const ContactNode &n) const
 {
     ContactRecord r;
+    if (m_source) {
+        // Straight from the record read, field by field, with no text copies.
+        if (m_cachedRecord != n.RecordNumber) {
+            m_cached = m_source->readRecord(n.RecordNumber);
+            m_cachedRecord = n.RecordNumber;
+        }
+        for (Field f : kContactFields)
+            r.set(f, m_cached.view(f));
+        return r;
+    }
     for (int i = 0; i < kContactFieldCount; ++i)
         r.set(static_cast<Field>(i), nodeField(n, static_cast<Field>(i)));
     return r;

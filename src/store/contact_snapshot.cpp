@@ -9,6 +9,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <memory>
+#include <stdexcept>
 #include <vector>
 
 namespace vcq
@@ -68,24 +71,31 @@ private:
     int m_fd;
 };
 
-// Every whole record of the file, read straight into record objects.
-std::vector<ContactRecord> readRecords(const ReadOnlyFile &file)
+// The bytes of every whole record of the file.
+struct RecordBytes {
+    std::unique_ptr<unsigned char[]> bytes;
+    std::size_t count = 0;
+    const unsigned char *record(std::size_t n) const { return bytes.get() + n * kRecordSize; }
+};
+
+RecordBytes readRecords(const ReadOnlyFile &file)
 {
     const std::size_t size = file.wholeBytes();
-    std::vector<ContactRecord> records(size / kRecordSize);
-    const std::size_t got = file.read(reinterpret_cast<unsigned char *>(records.data()), size, 0);
-    records.resize(got / kRecordSize);
+    RecordBytes records;
+    // Not cleared first: the read fills it, and a large file makes that pass costly.
+    records.bytes.reset(new unsigned char[std::max<std::size_t>(size, 1)]);
+    records.count = file.read(records.bytes.get(), size, 0) / kRecordSize;
     return records;
 }
 
 // A second pass finds the same bytes, and the file has not grown meanwhile.
-bool unchanged(const ReadOnlyFile &file, const std::vector<ContactRecord> &records,
+bool unchanged(const ReadOnlyFile &file, const RecordBytes &records,
                std::vector<unsigned char> &chunk)
 {
-    const std::size_t size = records.size() * kRecordSize;
+    const std::size_t size = records.count * kRecordSize;
     if (file.wholeBytes() != size)
         return false;
-    const auto *bytes = reinterpret_cast<const unsigned char *>(records.data());
+    const unsigned char *bytes = records.bytes.get();
     for (std::size_t offset = 0; offset < size; offset += kChunkBytes) {
         const std::size_t want = std::min(kChunkBytes, size - offset);
         if (file.read(chunk.data(), want, offset) != want ||
@@ -94,6 +104,23 @@ bool unchanged(const ReadOnlyFile &file, const std::vector<ContactRecord> &recor
     }
     return true;
 }
+
+// The records of a snapshot, by record number.
+class SnapshotRecords final : public RecordSource
+{
+public:
+    explicit SnapshotRecords(RecordBytes records) : m_records(std::move(records)) {}
+    ContactRecord readRecord(std::int64_t recordNumber) const override
+    {
+        if (recordNumber < 0 || static_cast<std::size_t>(recordNumber) >= m_records.count)
+            throw std::out_of_range("no such record");
+        return ContactRecord::fromBytes(m_records.record(static_cast<std::size_t>(recordNumber)));
+    }
+    const RecordBytes &all() const { return m_records; }
+
+private:
+    RecordBytes m_records;
+};
 
 } // namespace
 
@@ -104,18 +131,28 @@ ContactSnapshot readSnapshot(const std::string &path)
     const ReadOnlyFile file(path);
     std::vector<unsigned char> chunk(kChunkBytes);
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        const std::vector<ContactRecord> records = readRecords(file);
+        RecordBytes records = readRecords(file);
         if (!unchanged(file, records, chunk))
             continue;
-        if (records.empty())
+        if (records.count == 0)
             throw StoreError::of(StoreErrc::WrongFileFormat);
         ContactSnapshot snapshot;
-        snapshot.header = records.front();
-        // The list keeps every field itself: the snapshot has no file to read
-        // them from later.
-        for (std::size_t slot = 1; slot < records.size(); ++slot)
-            if (!records[slot].isTombstone())
-                snapshot.list.InsertNode(static_cast<std::int64_t>(slot), records[slot]);
+        snapshot.header = ContactRecord::fromBytes(records.record(0));
+        // The list takes the names and sorts once; the other fields stay in
+        // the records read, which the snapshot keeps.
+        auto source = std::make_unique<SnapshotRecords>(std::move(records));
+        const RecordBytes &all = source->all();
+        snapshot.list.setRecordSource(source.get());
+        snapshot.list.beginLoad(static_cast<std::int64_t>(all.count));
+        for (std::size_t slot = 1; slot < all.count; ++slot) {
+            const std::string_view last = ContactRecord::viewIn(all.record(slot), Field::LastName);
+            if (!isReservedLastName(last))
+                snapshot.list.loadContact(
+                    static_cast<std::int64_t>(slot), last,
+                    ContactRecord::viewIn(all.record(slot), Field::FirstName));
+        }
+        snapshot.list.endLoad();
+        snapshot.records = std::move(source);
         return snapshot;
     }
     throw StoreError::io(5);

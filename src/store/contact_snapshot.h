@@ -8,6 +8,7 @@
 #include "contact_list.h"
 #include "contact_record.h"
 
+#include <memory>
 #include <string>
 
 namespace vcq
@@ -15,6 +16,9 @@ namespace vcq
 
 struct ContactSnapshot {
     ContactRecord header;
+    // The records as read, where the list takes the contacts' fields from;
+    // declared first, so that it outlives the list.
+    std::unique_ptr<RecordSource> records;
     ContactList list; // every live contact, sorted as the window lists them
 };
 
