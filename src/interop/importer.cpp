@@ -126,12 +126,17 @@ Part nextPart(std::string_view rest, int cards)
     return part;
 }
 
-struct Pending {
-    ContactRecord record;
+// A card to add: its report rows once the batch is written.
+struct Added {
     const std::string *file;
     int card;
     std::string name;
     std::vector<Loss> losses;
+};
+
+struct Pending {
+    ContactRecord record;
+    Added added;
 };
 
 class Import
@@ -213,7 +218,9 @@ public:
             if (auto *skipped = std::get_if<ReportRow>(&d)) {
                 m_result.report.add(std::move(*skipped));
             } else {
-                m_pending.push_back(std::move(std::get<Pending>(d)));
+                Pending &p = std::get<Pending>(d);
+                m_batch.push_back(p.record);
+                m_pending.push_back(std::move(p.added));
                 if (m_pending.size() >= m_options.batchSize && !flush()) {
                     m_decisions.clear();
                     return false;
@@ -289,8 +296,9 @@ private:
             m_index.add(mapped.record, -1 - static_cast<std::int32_t>(m_origins.size()));
             m_origins.emplace_back(&file, card.number);
         }
-        m_decisions.emplace_back(Pending{std::move(mapped.record), &file, card.number,
-                                         std::move(name), std::move(mapped.losses)});
+        m_decisions.emplace_back(Pending{mapped.record,
+                                         {&file, card.number, std::move(name),
+                                          std::move(mapped.losses)}});
     }
 
     bool flush()
@@ -300,11 +308,7 @@ private:
         try {
             if (m_result.backupPath.empty())
                 m_result.backupPath = backupDataFile(m_dataFilePath);
-            std::vector<ContactRecord> batch;
-            batch.reserve(m_pending.size());
-            for (const Pending &p : m_pending)
-                batch.push_back(p.record);
-            m_store.addMany(batch);
+            m_store.addMany(m_batch);
         } catch (const StoreError &e) {
             fail(e, {});
             m_result.report.add({m_progress.fileName,
@@ -315,15 +319,20 @@ private:
                                      "; added=" + std::to_string(m_result.added) +
                                      "; backup=" + m_result.backupPath});
             m_pending.clear();
+            m_batch.clear();
             return false;
         }
-        for (const Pending &p : m_pending) {
-            m_result.report.add({*p.file, p.card, p.name, ReportEvent::Added, {}});
-            if (!p.losses.empty())
+        for (Added &p : m_pending) {
+            if (p.losses.empty()) {
+                m_result.report.add({*p.file, p.card, std::move(p.name), ReportEvent::Added, {}});
+            } else {
+                m_result.report.add({*p.file, p.card, p.name, ReportEvent::Added, {}});
                 m_result.report.addLosses(*p.file, p.card, p.name, p.losses);
+            }
         }
         m_result.added += m_pending.size();
         m_pending.clear();
+        m_batch.clear();
         return report();
     }
 
@@ -335,7 +344,9 @@ private:
     DuplicateIndex m_index;
     // Contacts of this import in the index: file and card, by -1 - id.
     std::vector<std::pair<const std::string *, int>> m_origins;
-    std::vector<Pending> m_pending;
+    std::vector<Added> m_pending;
+    // The records of m_pending, as the store takes them; kept from batch to batch.
+    std::vector<ContactRecord> m_batch;
     // Cards read but not yet added to the batch or the report.
     using Decision = std::variant<Pending, ReportRow>;
     std::vector<Decision> m_decisions;

@@ -295,8 +295,8 @@ private:
         ++m_cardNumber;
         m_cardLine = lineNo;
         m_card.version = VCardVersion::V30;
-        m_card.properties.clear();
-        m_card.properties.reserve(16);
+        // The properties left from the card before are overwritten in place.
+        m_used = 0;
         m_agent = nullptr;
         m_agentDepth = 0;
         m_versionText.clear();
@@ -323,18 +323,19 @@ private:
             if (!m_versionText.empty())
                 problem(m_cardNumber, m_cardLine, ReadProblemCode::UnknownVersion, m_versionText);
         }
+        std::vector<VCardProperty> &props = m_card.properties;
+        for (std::size_t i = m_used; i < props.size(); ++i)
+            m_pool.push_back(std::move(props[i]));
+        props.resize(m_used);
         if (!hasName()) {
             problem(m_cardNumber, m_cardLine, ReadProblemCode::NoName, "");
             return;
         }
         ReadCard done{std::move(m_card), m_cardNumber, m_cardLine};
         m_onCard(std::move(done));
-        // What the receiver left behind is reused for the next card's
-        // properties: their strings and lists keep their storage.
-        for (VCardProperty &p : done.card.properties)
-            m_pool.push_back(std::move(p));
-        done.card.properties.clear();
-        m_card.properties = std::move(done.card.properties);
+        // What the receiver left behind is the next card's storage: the
+        // properties' strings and lists keep their capacity.
+        m_card = std::move(done.card);
     }
 
     bool hasName() const
@@ -367,7 +368,7 @@ private:
             malformed(lineNo);
             return;
         }
-        VCardProperty p = pooledProperty();
+        VCardProperty &p = nextProperty();
         std::string_view fullName = line.substr(0, i);
         if (const auto dot = fullName.rfind('.'); dot != std::string_view::npos) {
             p.group.assign(fullName.substr(0, dot));
@@ -400,7 +401,6 @@ private:
                         if (close == std::string_view::npos) {
                             malformed(lineNo);
                             m_parameterPool.push_back(std::move(param));
-                            m_pool.push_back(std::move(p));
                             return;
                         }
                         v = line.substr(i + 1, close - i - 1);
@@ -441,23 +441,31 @@ private:
             return;
         }
         decodeValue(p, value, lineNo);
-        m_card.properties.push_back(std::move(p));
-        if (m_card.properties.back().name == "AGENT"sv && !m_card.properties.back().values.empty())
-            m_agent = &m_card.properties.back();
+        ++m_used; // the property counts from here
+        if (p.name == "AGENT"sv && !p.values.empty())
+            m_agent = &p;
     }
 
-    VCardProperty pooledProperty()
+    // The storage of the card's next property, emptied but for its values,
+    // which decodeValue overwrites; it counts once m_used passes it.
+    VCardProperty &nextProperty()
     {
-        if (m_pool.empty())
-            return VCardProperty{};
-        VCardProperty p = std::move(m_pool.back());
-        m_pool.pop_back();
+        std::vector<VCardProperty> &props = m_card.properties;
+        if (m_used == props.size()) {
+            if (m_pool.empty()) {
+                props.emplace_back();
+            } else {
+                props.push_back(std::move(m_pool.back()));
+                m_pool.pop_back();
+            }
+        }
+        VCardProperty &p = props[m_used];
         p.group.clear();
         p.name.clear();
         for (VCardParameter &param : p.parameters)
             m_parameterPool.push_back(std::move(param));
         p.parameters.clear();
-        return p; // values are overwritten in place by decodeValue
+        return p;
     }
 
     VCardParameter pooledParameter()
@@ -664,6 +672,7 @@ private:
     // Storage of the properties and parameters of cards already handed on.
     std::vector<VCardProperty> m_pool;
     std::vector<VCardParameter> m_parameterPool;
+    std::size_t m_used = 0; // properties of m_card read so far; those after are storage
     VCardProperty *m_agent = nullptr; // the property just read, when it is an AGENT
     int m_agentDepth = 0;             // inside the card an AGENT embeds
     int m_malformedCount = 0;
