@@ -231,7 +231,9 @@ public:
         thread_local std::string exact;
         Cp1252Text t;
         std::string_view bytes;
-        if (utf8ToCp1252Exactly(utf8, exact)) {
+        if (!hasHighBytes(utf8)) {
+            bytes = utf8; // ASCII is the same in cp1252
+        } else if (utf8ToCp1252Exactly(utf8, exact)) {
             bytes = exact;
         } else {
             t = utf8ToCp1252(utf8);

@@ -126,6 +126,17 @@ void DuplicateIndex::add(const ContactRecord &contact, std::int32_t recordNumber
     ++m_count;
 }
 
+// The oldest entry from newest down the chain that shares m_contacts.
+std::optional<std::int32_t> DuplicateIndex::findIn(std::int32_t newest) const
+{
+    std::optional<std::int32_t> found;
+    for (std::int32_t i = newest; i >= 0; i = m_entries[std::size_t(i)].next) {
+        if (shareContact(m_contacts, m_entries[std::size_t(i)].contacts))
+            found = m_entries[std::size_t(i)].recordNumber;
+    }
+    return found;
+}
+
 std::optional<std::int32_t> DuplicateIndex::find(const ContactRecord &contact) const
 {
     nameKey(contact, m_key);
@@ -133,13 +144,23 @@ std::optional<std::int32_t> DuplicateIndex::find(const ContactRecord &contact) c
     if (it == m_byName.end())
         return std::nullopt;
     contactsOf(contact, m_contacts);
-    // Oldest first, as they were added.
-    std::optional<std::int32_t> found;
-    for (std::int32_t i = it->second; i >= 0; i = m_entries[std::size_t(i)].next) {
-        if (shareContact(m_contacts, m_entries[std::size_t(i)].contacts))
-            found = m_entries[std::size_t(i)].recordNumber;
+    return findIn(it->second);
+}
+
+std::optional<std::int32_t> DuplicateIndex::findOrAdd(const ContactRecord &contact,
+                                                      std::int32_t recordNumber)
+{
+    nameKey(contact, m_key);
+    const auto [it, isNew] = m_byName.try_emplace(m_key, -1);
+    contactsOf(contact, m_contacts);
+    if (!isNew) {
+        if (const auto found = findIn(it->second))
+            return found;
     }
-    return found;
+    m_entries.push_back({recordNumber, it->second, m_contacts});
+    it->second = static_cast<std::int32_t>(m_entries.size() - 1);
+    ++m_count;
+    return std::nullopt;
 }
 
 } // namespace vcq::interop

@@ -27,9 +27,13 @@ public:
     void add(const ContactRecord &contact, std::int32_t recordNumber);
     // The record number of a contact that contact duplicates, if any.
     std::optional<std::int32_t> find(const ContactRecord &contact) const;
+    // find(), and add() when that finds none, for one lookup of the name.
+    std::optional<std::int32_t> findOrAdd(const ContactRecord &contact, std::int32_t recordNumber);
     std::size_t size() const { return m_count; }
 
 private:
+    std::optional<std::int32_t> findIn(std::int32_t newest) const;
+
     struct Entry {
         std::int32_t recordNumber;
         std::int32_t next;    // the entry of the same name added before, or -1

@@ -279,7 +279,8 @@ private:
             return;
         }
         if (!m_options.allowDuplicates) {
-            if (const auto same = m_index.find(mapped.record)) {
+            const auto id = -1 - static_cast<std::int32_t>(m_origins.size());
+            if (const auto same = m_index.findOrAdd(mapped.record, id)) {
                 std::string detail;
                 if (*same >= 0) {
                     detail = "record=" + std::to_string(*same);
@@ -293,12 +294,10 @@ private:
                                                    std::move(detail)});
                 return;
             }
-            m_index.add(mapped.record, -1 - static_cast<std::int32_t>(m_origins.size()));
             m_origins.emplace_back(&file, card.number);
         }
-        m_decisions.emplace_back(Pending{mapped.record,
-                                         {&file, card.number, std::move(name),
-                                          std::move(mapped.losses)}});
+        m_decisions.emplace_back(Pending{
+            mapped.record, {&file, card.number, std::move(name), std::move(mapped.losses)}});
     }
 
     bool flush()

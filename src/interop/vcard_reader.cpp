@@ -7,8 +7,6 @@
 #include <unicode/ucnv.h>
 
 #include <algorithm>
-#include <cstdint>
-#include <cstring>
 #include <memory>
 
 namespace vcq::interop
@@ -97,23 +95,6 @@ bool decodeQuotedPrintable(std::string_view in, std::string &out)
         i += 2;
     }
     return ok;
-}
-
-bool hasHighBytes(std::string_view s)
-{
-    // Eight bytes at a time: most values are ASCII.
-    std::size_t i = 0;
-    for (; i + 8 <= s.size(); i += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, s.data() + i, 8);
-        if (word & 0x8080808080808080u)
-            return true;
-    }
-    for (; i < s.size(); ++i) {
-        if (static_cast<unsigned char>(s[i]) >= 0x80)
-            return true;
-    }
-    return false;
 }
 
 bool isWesternSingleByte(std::string_view charset)
@@ -672,7 +653,7 @@ private:
     // Storage of the properties and parameters of cards already handed on.
     std::vector<VCardProperty> m_pool;
     std::vector<VCardParameter> m_parameterPool;
-    std::size_t m_used = 0; // properties of m_card read so far; those after are storage
+    std::size_t m_used = 0;           // properties of m_card read so far; those after are storage
     VCardProperty *m_agent = nullptr; // the property just read, when it is an AGENT
     int m_agentDepth = 0;             // inside the card an AGENT embeds
     int m_malformedCount = 0;
