@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <utility>
 #include <variant>
 
 namespace vcq::interop
@@ -38,42 +39,74 @@ bool endsWithNoCase(std::string_view text, std::string_view end)
                       });
 }
 
-// Reads a whole regular file; throws StoreError with the file's I/O error.
-std::string readWholeFile(const std::string &path)
+// A file to import, opened before the import writes anything and read as
+// it goes. Throws StoreError with the file's I/O error.
+class SourceFile
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        throw StoreError::fromErrno(errno);
-    std::string bytes;
-    try {
+public:
+    explicit SourceFile(const std::string &path)
+        : m_path(path), m_fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC))
+    {
+        if (m_fd < 0)
+            throw StoreError::fromErrno(errno);
         struct stat st {
         };
-        if (::fstat(fd, &st) != 0)
-            throw StoreError::fromErrno(errno);
+        if (::fstat(m_fd, &st) != 0) {
+            const int error = errno;
+            ::close(m_fd);
+            throw StoreError::fromErrno(error);
+        }
         // A device or a pipe could be endless: only files are read.
-        if (!S_ISREG(st.st_mode))
+        if (!S_ISREG(st.st_mode)) {
+            ::close(m_fd);
             throw StoreError::fromErrno(S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
-        bytes.resize(static_cast<std::size_t>(st.st_size));
+        }
+        m_size = static_cast<std::size_t>(st.st_size);
+    }
+    ~SourceFile()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    SourceFile(SourceFile &&other) noexcept
+        : m_path(std::move(other.m_path)), m_fd(std::exchange(other.m_fd, -1)), m_size(other.m_size)
+    {
+    }
+    SourceFile(const SourceFile &) = delete;
+    SourceFile &operator=(const SourceFile &) = delete;
+    SourceFile &operator=(SourceFile &&) = delete;
+
+    const std::string &path() const { return m_path; }
+    std::size_t size() const { return m_size; }
+
+    // Appends up to `most` bytes to buffer; answers how many, 0 at the end.
+    std::size_t readMore(std::string &buffer, std::size_t most)
+    {
+        const std::size_t before = buffer.size();
+        buffer.resize(before + most);
         std::size_t done = 0;
-        while (done < bytes.size()) {
-            const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+        while (done < most) {
+            const ssize_t n = ::read(m_fd, buffer.data() + before + done, most - done);
             if (n < 0) {
                 if (errno == EINTR)
                     continue;
-                throw StoreError::fromErrno(errno);
+                const int error = errno;
+                buffer.resize(before + done);
+                throw StoreError::fromErrno(error);
             }
             if (n == 0)
                 break;
             done += static_cast<std::size_t>(n);
         }
-        bytes.resize(done);
-    } catch (...) {
-        ::close(fd);
-        throw;
+        buffer.resize(before + done);
+        return done;
     }
-    ::close(fd);
-    return bytes;
-}
+
+private:
+    std::string m_path;
+    int m_fd = -1;
+    std::size_t m_size = 0;
+};
 
 bool isBeginLine(std::string_view line)
 {
@@ -154,24 +187,83 @@ public:
     // False when the import stops here (cancelled or failed).
     bool run(const ImportSource &source)
     {
-        ++m_progress.file;
-        m_progress.fileName = source.name;
-        m_progress.done = 0;
-        m_progress.size = source.bytes.size();
-        if (!report())
+        if (!startFile(source.name, source.bytes.size()))
             return false;
-        if (!looksLikeVCard(source.bytes, source.name)) {
-            CsvReadResult read = readCsvContacts(source.bytes);
-            for (const ReadProblem &p : read.problems)
-                m_result.report.addProblem(source.name, p);
-            return takeAll(source.name, read.cards) && finishFile();
+        if (!looksLikeVCard(source.bytes, source.name))
+            return readCsv(source.name, source.bytes);
+        return readVCardParts(source.name, source.bytes, nullptr, nullptr);
+    }
+
+    bool run(SourceFile &file)
+    {
+        if (!startFile(file.path(), file.size()))
+            return false;
+        std::string buffer;
+        try {
+            const std::size_t chunk = m_options.readChunk;
+            bool atEnd = file.readMore(buffer, chunk) == 0;
+            if (!looksLikeVCard(buffer, file.path())) {
+                // Leading blanks could hide BEGIN:VCARD past the first chunk.
+                while (!atEnd)
+                    atEnd = file.readMore(buffer, std::max(chunk, buffer.size())) == 0;
+                if (!looksLikeVCard(buffer, file.path()))
+                    return readCsv(file.path(), buffer);
+            }
+            return readVCardParts(file.path(), buffer, atEnd ? nullptr : &file, &buffer);
+        } catch (const StoreError &e) {
+            fail(e, file.path());
+            m_result.report.add({file.path(),
+                                 0,
+                                 {},
+                                 ReportEvent::Failed,
+                                 std::string("io=") + std::to_string(e.code())});
+            return false;
         }
-        const std::string_view bytes = source.bytes;
+    }
+
+    bool startFile(const std::string &name, std::size_t size)
+    {
+        ++m_progress.file;
+        m_progress.fileName = name;
+        m_progress.done = 0;
+        m_progress.size = size;
+        return report();
+    }
+
+    bool readCsv(const std::string &name, std::string_view bytes)
+    {
+        CsvReadResult read = readCsvContacts(bytes);
+        for (const ReadProblem &p : read.problems)
+            m_result.report.addProblem(name, p);
+        return takeAll(name, read.cards) && finishFile();
+    }
+
+    // The cards of bytes, a part of whole cards at a time. When file is
+    // given, bytes is what buffer holds so far and the rest is read into
+    // buffer as the parts need it; throws StoreError when that fails.
+    bool readVCardParts(const std::string &name, std::string_view bytes, SourceFile *file,
+                        std::string *buffer)
+    {
         int lineOffset = 0;
         int cardOffset = 0;
+        std::size_t start = 0; // of bytes not gone through yet
+        std::size_t done = 0;  // of the file
         std::vector<ReadProblem> problems;
-        for (std::size_t pos = 0; pos < bytes.size();) {
-            const Part part = nextPart(bytes.substr(pos), kCardsPerPart);
+        for (;;) {
+            const std::string_view rest = bytes.substr(start);
+            if (rest.empty() && !file)
+                break;
+            const Part part = nextPart(rest, kCardsPerPart);
+            if (file && part.bytes.size() == rest.size()) {
+                // The part may go on past what was read: read more, keeping
+                // only what is still to go through.
+                buffer->erase(0, start);
+                start = 0;
+                if (file->readMore(*buffer, std::max(m_options.readChunk, buffer->size())) == 0)
+                    file = nullptr;
+                bytes = *buffer;
+                continue;
+            }
             // Each card is mapped as soon as it is read, so the reader can
             // reuse its storage for the next one; what the import does with
             // the cards follows once the part's problems are in the report.
@@ -182,7 +274,7 @@ public:
                     // Numbered as in the whole file.
                     card.line += lineOffset;
                     card.number += cardOffset;
-                    decide(source.name, card);
+                    decide(name, card);
                 },
                 [&](ReadProblem &&p) {
                     p.line += lineOffset;
@@ -191,13 +283,14 @@ public:
                     problems.push_back(std::move(p));
                 });
             for (const ReadProblem &p : problems)
-                m_result.report.addProblem(source.name, p);
-            pos += part.bytes.size();
+                m_result.report.addProblem(name, p);
+            start += part.bytes.size();
+            done += part.bytes.size();
             if (!applyDecisions())
                 return false;
             lineOffset += part.lines;
             cardOffset += part.begins;
-            m_progress.done = pos;
+            m_progress.done = done;
         }
         return finishFile();
     }
@@ -376,14 +469,19 @@ bool looksLikeVCard(std::string_view bytes, std::string_view name)
            });
 }
 
-ImportResult importSources(ContactStore &store, const std::string &dataFilePath,
-                           const std::vector<ImportSource> &sources, const ImportOptions &options)
+namespace
+{
+
+template <typename Sources>
+ImportResult runImport(ContactStore &store, const std::string &dataFilePath, Sources &sources,
+                       const ImportOptions &options)
 {
     ImportOptions checked = options;
     checked.batchSize = std::max<std::size_t>(options.batchSize, 1);
+    checked.readChunk = std::max<std::size_t>(options.readChunk, 1);
     Import import(store, dataFilePath, checked, static_cast<int>(sources.size()));
     bool goOn = true;
-    for (const ImportSource &source : sources)
+    for (auto &source : sources)
         if (!(goOn = import.run(source)))
             break;
     if (goOn)
@@ -391,14 +489,22 @@ ImportResult importSources(ContactStore &store, const std::string &dataFilePath,
     return import.take();
 }
 
+} // namespace
+
+ImportResult importSources(ContactStore &store, const std::string &dataFilePath,
+                           const std::vector<ImportSource> &sources, const ImportOptions &options)
+{
+    return runImport(store, dataFilePath, sources, options);
+}
+
 ImportResult importFiles(ContactStore &store, const std::string &dataFilePath,
                          const std::vector<std::string> &paths, const ImportOptions &options)
 {
-    std::vector<ImportSource> sources;
-    sources.reserve(paths.size());
+    std::vector<SourceFile> files;
+    files.reserve(paths.size());
     for (const std::string &path : paths) {
         try {
-            sources.push_back({path, readWholeFile(path)});
+            files.emplace_back(path);
         } catch (const StoreError &e) {
             ImportResult failed;
             failed.outcome = ImportOutcome::Failed;
@@ -411,7 +517,7 @@ ImportResult importFiles(ContactStore &store, const std::string &dataFilePath,
             return failed;
         }
     }
-    return importSources(store, dataFilePath, sources, options);
+    return runImport(store, dataFilePath, files, options);
 }
 
 } // namespace vcq::interop
