@@ -389,8 +389,10 @@ private:
             }
             m_origins.emplace_back(&file, card.number);
         }
-        m_decisions.emplace_back(Pending{
-            mapped.record, {&file, card.number, std::move(name), std::move(mapped.losses)}});
+        // Built in place: a record is large.
+        m_decisions.emplace_back(
+            std::in_place_type<Pending>, mapped.record,
+            Added{&file, card.number, std::move(name), std::move(mapped.losses)});
     }
 
     bool flush()
