@@ -2,6 +2,7 @@
 #include "duplicates.h"
 
 #include <array>
+#include <functional>
 
 namespace vcq::interop
 {
@@ -115,15 +116,51 @@ bool isDuplicate(const ContactRecord &a, const ContactRecord &b)
     return keyA == keyB && shareContact(contactsA, contactsB);
 }
 
+std::size_t DuplicateIndex::slotOf(std::uint64_t hash) const
+{
+    const std::size_t mask = m_slots.size() - 1;
+    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+        const std::int32_t e = m_slots[i];
+        if (e < 0)
+            return i;
+        const Entry &entry = m_entries[std::size_t(e)];
+        if (entry.nameHash == hash && entry.name() == m_key)
+            return i;
+    }
+}
+
+void DuplicateIndex::addEntry(std::size_t slot, std::uint64_t hash, std::int32_t recordNumber)
+{
+    const std::int32_t newest = m_slots[slot];
+    if (newest < 0)
+        ++m_names;
+    m_entries.push_back({recordNumber, newest, hash, m_key.size(), m_key + m_contacts});
+    m_slots[slot] = static_cast<std::int32_t>(m_entries.size() - 1);
+    ++m_count;
+    // At most half full, so that probes stay short.
+    if (m_names * 2 > m_slots.size()) {
+        std::vector<std::int32_t> old(m_slots.size() * 2, -1);
+        old.swap(m_slots);
+        const std::size_t mask = m_slots.size() - 1;
+        for (const std::int32_t e : old) {
+            if (e < 0)
+                continue;
+            std::size_t i = m_entries[std::size_t(e)].nameHash & mask;
+            while (m_slots[i] >= 0)
+                i = (i + 1) & mask;
+            m_slots[i] = e;
+        }
+    }
+}
+
 void DuplicateIndex::add(const ContactRecord &contact, std::int32_t recordNumber)
 {
+    if (m_slots.empty())
+        m_slots.assign(1024, -1);
     nameKey(contact, m_key);
-    const auto [it, isNew] = m_byName.try_emplace(m_key, -1);
-    Entry entry{recordNumber, it->second, {}};
-    contactsOf(contact, entry.contacts);
-    it->second = static_cast<std::int32_t>(m_entries.size());
-    m_entries.push_back(std::move(entry));
-    ++m_count;
+    contactsOf(contact, m_contacts);
+    const std::uint64_t hash = std::hash<std::string_view>()(m_key);
+    addEntry(slotOf(hash), hash, recordNumber);
 }
 
 // The oldest entry from newest down the chain that shares m_contacts.
@@ -131,7 +168,7 @@ std::optional<std::int32_t> DuplicateIndex::findIn(std::int32_t newest) const
 {
     std::optional<std::int32_t> found;
     for (std::int32_t i = newest; i >= 0; i = m_entries[std::size_t(i)].next) {
-        if (shareContact(m_contacts, m_entries[std::size_t(i)].contacts))
+        if (shareContact(m_contacts, m_entries[std::size_t(i)].contacts()))
             found = m_entries[std::size_t(i)].recordNumber;
     }
     return found;
@@ -139,27 +176,30 @@ std::optional<std::int32_t> DuplicateIndex::findIn(std::int32_t newest) const
 
 std::optional<std::int32_t> DuplicateIndex::find(const ContactRecord &contact) const
 {
+    if (m_slots.empty())
+        return std::nullopt;
     nameKey(contact, m_key);
-    const auto it = m_byName.find(m_key);
-    if (it == m_byName.end())
+    const std::int32_t newest = m_slots[slotOf(std::hash<std::string_view>()(m_key))];
+    if (newest < 0)
         return std::nullopt;
     contactsOf(contact, m_contacts);
-    return findIn(it->second);
+    return findIn(newest);
 }
 
 std::optional<std::int32_t> DuplicateIndex::findOrAdd(const ContactRecord &contact,
                                                       std::int32_t recordNumber)
 {
+    if (m_slots.empty())
+        m_slots.assign(1024, -1);
     nameKey(contact, m_key);
-    const auto [it, isNew] = m_byName.try_emplace(m_key, -1);
     contactsOf(contact, m_contacts);
-    if (!isNew) {
-        if (const auto found = findIn(it->second))
+    const std::uint64_t hash = std::hash<std::string_view>()(m_key);
+    const std::size_t slot = slotOf(hash);
+    if (m_slots[slot] >= 0) {
+        if (const auto found = findIn(m_slots[slot]))
             return found;
     }
-    m_entries.push_back({recordNumber, it->second, m_contacts});
-    it->second = static_cast<std::int32_t>(m_entries.size() - 1);
-    ++m_count;
+    addEntry(slot, hash, recordNumber);
     return std::nullopt;
 }
 

@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <unordered_map>
+#include <string_view>
 #include <vector>
 
 namespace vcq::interop
@@ -32,15 +32,26 @@ public:
     std::size_t size() const { return m_count; }
 
 private:
-    std::optional<std::int32_t> findIn(std::int32_t newest) const;
-
     struct Entry {
         std::int32_t recordNumber;
-        std::int32_t next;    // the entry of the same name added before, or -1
-        std::string contacts; // the folded e-mail, then each phone's digits (see duplicates.cpp)
+        std::int32_t next;      // the entry of the same name added before, or -1
+        std::uint64_t nameHash; // of the name's key
+        std::size_t nameLength; // of the key at the start of keys
+        std::string keys;       // the name's key, then the contacts (see duplicates.cpp)
+        std::string_view name() const { return std::string_view(keys).substr(0, nameLength); }
+        std::string_view contacts() const { return std::string_view(keys).substr(nameLength); }
     };
-    // The name's key to its newest entry; the entries of one name are chained.
-    std::unordered_map<std::string, std::int32_t> m_byName;
+    // The slot of m_key's name in m_slots: the one holding its newest entry,
+    // or the empty one where it would go.
+    std::size_t slotOf(std::uint64_t hash) const;
+    std::optional<std::int32_t> findIn(std::int32_t newest) const;
+    void addEntry(std::size_t slot, std::uint64_t hash, std::int32_t recordNumber);
+
+    // Open addressing over the names: each slot holds the newest entry of a
+    // name (the entries of one name are chained), or -1. One array probed in
+    // place, where a map of strings would chase a pointer or two per lookup.
+    std::vector<std::int32_t> m_slots;
+    std::size_t m_names = 0;
     std::vector<Entry> m_entries;
     // Scratch for the key and contacts of the contact being looked up, kept
     // from call to call: an import looks up every card.
