@@ -284,6 +284,54 @@ const ContactNode &ContactList::InsertNode(std::int64_t recordNumber, const Cont
     return n;
 }
 
+void ContactList::insertMany(const std::vector<std::int32_t> &recordNumbers,
+                             const std::vector<ContactRecord> &records)
+{
+    // A batch small beside the list, or a display order whose observer hears
+    // of every row, goes in one contact at a time.
+    if (m_collation || records.size() * 256 < m_order.size()) {
+        // In key order: each insertion then searches near the one before it.
+        // A stable sort keeps the batch's order among equal keys, so the
+        // list ends as it would have.
+        std::vector<std::pair<std::string, std::size_t>> order;
+        order.reserve(records.size());
+        for (std::size_t i = 0; i < records.size(); ++i)
+            order.emplace_back(displayKey(records[i]), i);
+        std::stable_sort(order.begin(), order.end(),
+                         [](const auto &a, const auto &b) { return a.first < b.first; });
+        for (const auto &[key, i] : order)
+            InsertNode(recordNumbers[i], records[i]);
+        return;
+    }
+    m_cachedRecord = -1;
+    std::vector<Id> fresh;
+    fresh.reserve(records.size());
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        if (idOf(recordNumbers[i]) != kNone)
+            remove(recordNumbers[i]); // a record number designates one contact
+        fresh.push_back(newNode(recordNumbers[i], records[i].view(Field::LastName),
+                                records[i].view(Field::FirstName)));
+        keepFields(recordNumbers[i], records[i]);
+    }
+    // The batch in order, then each one's place among the listed contacts:
+    // places only grow, and the rows between them are copied as they are.
+    sortByBytes(fresh);
+    std::vector<Id> merged;
+    merged.reserve(m_order.size() + fresh.size());
+    auto row = m_order.begin();
+    std::size_t at = 0;
+    for (const Id id : fresh) {
+        const Probe p = probeOf(node(id));
+        const std::size_t place = m_order.lowerBound([&](Id o) { return byteBefore(node(o), p); });
+        for (; at < place; ++at, ++row)
+            merged.push_back(*row);
+        merged.push_back(id);
+    }
+    for (; row != m_order.end(); ++row)
+        merged.push_back(*row);
+    m_order.assign(merged);
+}
+
 const ContactNode *ContactList::FindNode(std::string_view key) const
 {
     // Equal keys sort newest first, so the first one not below the key is the

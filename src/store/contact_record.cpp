@@ -41,14 +41,9 @@ ContactRecord ContactRecord::tombstone()
 
 std::string_view ContactRecord::view(Field f) const
 {
-    return viewIn(m_bytes.data(), f);
-}
-
-std::string_view ContactRecord::viewIn(const unsigned char *record, Field f)
-{
     const FieldLayout l = fieldLayout(f);
-    const std::size_t length = std::min<std::size_t>(record[l.offset], l.maxLength);
-    return std::string_view(reinterpret_cast<const char *>(&record[l.offset + 1]), length);
+    const std::size_t length = std::min<std::size_t>(m_bytes[l.offset], l.maxLength);
+    return std::string_view(reinterpret_cast<const char *>(&m_bytes[l.offset + 1]), length);
 }
 
 void ContactRecord::set(Field f, std::string_view text)

@@ -88,8 +88,6 @@ public:
     // The field's text; a damaged length byte above the maximum reads as the maximum.
     std::string get(Field f) const { return std::string(view(f)); }
     std::string_view view(Field f) const;
-    // The same read from a record's kRecordSize bytes where they lie.
-    static std::string_view viewIn(const unsigned char *record, Field f);
     // Stores the text cut to the field's maximum; the bytes after it become zero.
     void set(Field f, std::string_view text);
 

@@ -71,20 +71,25 @@ private:
     int m_fd;
 };
 
-// The bytes of every whole record of the file.
+// Every whole record of the file.
 struct RecordBytes {
-    std::unique_ptr<unsigned char[]> bytes;
+    struct Release {
+        void operator()(ContactRecord *records) const { ::operator delete(records); }
+    };
+    std::unique_ptr<ContactRecord[], Release> records;
     std::size_t count = 0;
-    const unsigned char *record(std::size_t n) const { return bytes.get() + n * kRecordSize; }
 };
 
 RecordBytes readRecords(const ReadOnlyFile &file)
 {
     const std::size_t size = file.wholeBytes();
     RecordBytes records;
-    // Not cleared first: the read fills it, and a large file makes that pass costly.
-    records.bytes.reset(new unsigned char[std::max<std::size_t>(size, 1)]);
-    records.count = file.read(records.bytes.get(), size, 0) / kRecordSize;
+    // Raw storage, not records cleared one by one: the read fills it, and a
+    // large file makes that pass costly. A record is exactly its bytes.
+    records.records.reset(
+        static_cast<ContactRecord *>(::operator new(std::max<std::size_t>(size, kRecordSize))));
+    records.count =
+        file.read(reinterpret_cast<unsigned char *>(records.records.get()), size, 0) / kRecordSize;
     return records;
 }
 
@@ -95,7 +100,7 @@ bool unchanged(const ReadOnlyFile &file, const RecordBytes &records,
     const std::size_t size = records.count * kRecordSize;
     if (file.wholeBytes() != size)
         return false;
-    const unsigned char *bytes = records.bytes.get();
+    const auto *bytes = reinterpret_cast<const unsigned char *>(records.records.get());
     for (std::size_t offset = 0; offset < size; offset += kChunkBytes) {
         const std::size_t want = std::min(kChunkBytes, size - offset);
         if (file.read(chunk.data(), want, offset) != want ||
@@ -110,11 +115,12 @@ class SnapshotRecords final : public RecordSource
 {
 public:
     explicit SnapshotRecords(RecordBytes records) : m_records(std::move(records)) {}
-    ContactRecord readRecord(std::int64_t recordNumber) const override
+    ContactRecord readRecord(std::int64_t recordNumber) const override { return at(recordNumber); }
+    const ContactRecord &at(std::int64_t recordNumber) const
     {
         if (recordNumber < 0 || static_cast<std::size_t>(recordNumber) >= m_records.count)
             throw std::out_of_range("no such record");
-        return ContactRecord::fromBytes(m_records.record(static_cast<std::size_t>(recordNumber)));
+        return m_records.records[static_cast<std::size_t>(recordNumber)];
     }
     const RecordBytes &all() const { return m_records; }
 
@@ -137,7 +143,7 @@ ContactSnapshot readSnapshot(const std::string &path)
         if (records.count == 0)
             throw StoreError::of(StoreErrc::WrongFileFormat);
         ContactSnapshot snapshot;
-        snapshot.header = ContactRecord::fromBytes(records.record(0));
+        snapshot.header = records.records[0];
         // The list takes the names and sorts once; the other fields stay in
         // the records read, which the snapshot keeps.
         auto source = std::make_unique<SnapshotRecords>(std::move(records));
@@ -145,17 +151,21 @@ ContactSnapshot readSnapshot(const std::string &path)
         snapshot.list.setRecordSource(source.get());
         snapshot.list.beginLoad(static_cast<std::int64_t>(all.count));
         for (std::size_t slot = 1; slot < all.count; ++slot) {
-            const std::string_view last = ContactRecord::viewIn(all.record(slot), Field::LastName);
-            if (!isReservedLastName(last))
-                snapshot.list.loadContact(
-                    static_cast<std::int64_t>(slot), last,
-                    ContactRecord::viewIn(all.record(slot), Field::FirstName));
+            const ContactRecord &r = all.records[slot];
+            if (!r.isTombstone())
+                snapshot.list.loadContact(static_cast<std::int64_t>(slot), r.view(Field::LastName),
+                                          r.view(Field::FirstName));
         }
         snapshot.list.endLoad();
         snapshot.records = std::move(source);
         return snapshot;
     }
     throw StoreError::io(5);
+}
+
+const ContactRecord &ContactSnapshot::record(std::int64_t recordNumber) const
+{
+    return static_cast<const SnapshotRecords &>(*records).at(recordNumber);
 }
 
 } // namespace vcq

@@ -127,17 +127,7 @@ std::vector<std::int32_t> ContactStore::addMany(const std::vector<ContactRecord>
     for (std::size_t i = 0; i < reused; ++i)
         m_freeSlots.erase(slots[i]);
     m_recordCount = countBefore + static_cast<std::int32_t>(records.size() - reused);
-    // Listed in key order: each insertion then searches near the one before
-    // it, which is much quicker in a large list. A stable sort keeps the
-    // batch's order among equal keys, so the list ends as it would have.
-    std::vector<std::pair<std::string, std::size_t>> order;
-    order.reserve(records.size());
-    for (std::size_t i = 0; i < records.size(); ++i)
-        order.emplace_back(displayKey(records[i]), i);
-    std::stable_sort(order.begin(), order.end(),
-                     [](const auto &a, const auto &b) { return a.first < b.first; });
-    for (const auto &[key, i] : order)
-        m_list.InsertNode(slots[i], records[i]);
+    m_list.insertMany(slots, records);
     return slots;
 }
 
