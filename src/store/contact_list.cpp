@@ -320,10 +320,25 @@ void ContactList::insertMany(const std::vector<std::int32_t> &recordNumbers,
     merged.reserve(m_order.size() + fresh.size());
     auto row = m_order.begin();
     std::size_t at = 0;
+    const std::size_t size = m_order.size();
     for (const Id id : fresh) {
         const Probe p = probeOf(node(id));
-        const std::size_t place = m_order.lowerBound([&](Id o) { return byteBefore(node(o), p); });
-        for (; at < place; ++at, ++row)
+        const auto before = [&](std::size_t r) { return byteBefore(node(m_order.at(r)), p); };
+        // Galloping from the place before: most places are near it, and
+        // each step reads a node somewhere in memory.
+        std::size_t lo = at, hi = at;
+        for (std::size_t step = 1; hi < size && before(hi); step *= 2) {
+            lo = hi + 1;
+            hi = std::min(size, lo + step);
+        }
+        while (lo < hi) {
+            const std::size_t mid = lo + (hi - lo) / 2;
+            if (before(mid))
+                lo = mid + 1;
+            else
+                hi = mid;
+        }
+        for (; at < lo; ++at, ++row)
             merged.push_back(*row);
         merged.push_back(id);
     }
