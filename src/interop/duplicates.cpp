@@ -119,11 +119,15 @@ bool isDuplicate(const ContactRecord &a, const ContactRecord &b)
 std::size_t DuplicateIndex::slotOf(std::uint64_t hash) const
 {
     const std::size_t mask = m_slots.size() - 1;
+    const auto tag = static_cast<std::uint32_t>(hash >> 32);
     for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
-        const std::int32_t e = m_slots[i];
-        if (e < 0)
+        const Slot slot = m_slots[i];
+        if (slot.entry < 0)
             return i;
-        const Entry &entry = m_entries[std::size_t(e)];
+        // The tag spares reading the entries of other names.
+        if (slot.tag != tag)
+            continue;
+        const Entry &entry = m_entries[std::size_t(slot.entry)];
         if (entry.nameHash == hash && entry.name() == m_key)
             return i;
     }
@@ -131,24 +135,25 @@ std::size_t DuplicateIndex::slotOf(std::uint64_t hash) const
 
 void DuplicateIndex::addEntry(std::size_t slot, std::uint64_t hash, std::int32_t recordNumber)
 {
-    const std::int32_t newest = m_slots[slot];
+    const std::int32_t newest = m_slots[slot].entry;
     if (newest < 0)
         ++m_names;
     m_entries.push_back({recordNumber, newest, hash, m_key.size(), m_key + m_contacts});
-    m_slots[slot] = static_cast<std::int32_t>(m_entries.size() - 1);
+    m_slots[slot] = {static_cast<std::uint32_t>(hash >> 32),
+                     static_cast<std::int32_t>(m_entries.size() - 1)};
     ++m_count;
     // At most half full, so that probes stay short.
     if (m_names * 2 > m_slots.size()) {
-        std::vector<std::int32_t> old(m_slots.size() * 2, -1);
+        std::vector<Slot> old(m_slots.size() * 2);
         old.swap(m_slots);
         const std::size_t mask = m_slots.size() - 1;
-        for (const std::int32_t e : old) {
-            if (e < 0)
+        for (const Slot moved : old) {
+            if (moved.entry < 0)
                 continue;
-            std::size_t i = m_entries[std::size_t(e)].nameHash & mask;
-            while (m_slots[i] >= 0)
+            std::size_t i = m_entries[std::size_t(moved.entry)].nameHash & mask;
+            while (m_slots[i].entry >= 0)
                 i = (i + 1) & mask;
-            m_slots[i] = e;
+            m_slots[i] = moved;
         }
     }
 }
@@ -156,7 +161,7 @@ void DuplicateIndex::addEntry(std::size_t slot, std::uint64_t hash, std::int32_t
 void DuplicateIndex::add(const ContactRecord &contact, std::int32_t recordNumber)
 {
     if (m_slots.empty())
-        m_slots.assign(1024, -1);
+        m_slots.resize(1024);
     nameKey(contact, m_key);
     contactsOf(contact, m_contacts);
     const std::uint64_t hash = std::hash<std::string_view>()(m_key);
@@ -179,7 +184,7 @@ std::optional<std::int32_t> DuplicateIndex::find(const ContactRecord &contact) c
     if (m_slots.empty())
         return std::nullopt;
     nameKey(contact, m_key);
-    const std::int32_t newest = m_slots[slotOf(std::hash<std::string_view>()(m_key))];
+    const std::int32_t newest = m_slots[slotOf(std::hash<std::string_view>()(m_key))].entry;
     if (newest < 0)
         return std::nullopt;
     contactsOf(contact, m_contacts);
@@ -190,13 +195,13 @@ std::optional<std::int32_t> DuplicateIndex::findOrAdd(const ContactRecord &conta
                                                       std::int32_t recordNumber)
 {
     if (m_slots.empty())
-        m_slots.assign(1024, -1);
+        m_slots.resize(1024);
     nameKey(contact, m_key);
     contactsOf(contact, m_contacts);
     const std::uint64_t hash = std::hash<std::string_view>()(m_key);
     const std::size_t slot = slotOf(hash);
-    if (m_slots[slot] >= 0) {
-        if (const auto found = findIn(m_slots[slot]))
+    if (m_slots[slot].entry >= 0) {
+        if (const auto found = findIn(m_slots[slot].entry))
             return found;
     }
     addEntry(slot, hash, recordNumber);

@@ -48,9 +48,13 @@ private:
     void addEntry(std::size_t slot, std::uint64_t hash, std::int32_t recordNumber);
 
     // Open addressing over the names: each slot holds the newest entry of a
-    // name (the entries of one name are chained), or -1. One array probed in
+    // name (the entries of one name are chained), or none. One array probed in
     // place, where a map of strings would chase a pointer or two per lookup.
-    std::vector<std::int32_t> m_slots;
+    struct Slot {
+        std::uint32_t tag = 0;   // the high half of the name's hash
+        std::int32_t entry = -1; // the newest entry of the name, or -1
+    };
+    std::vector<Slot> m_slots;
     std::size_t m_names = 0;
     std::vector<Entry> m_entries;
     // Scratch for the key and contacts of the contact being looked up, kept
