@@ -147,6 +147,35 @@ private slots:
         QCOMPARE(listed(many), listed(single));
     }
 
+    // The file keeps no header-only field for a contact, whether a batch
+    // carries some or none.
+    void headerOnlyFieldsAreNotWritten_data()
+    {
+        QTest::addColumn<bool>("carried");
+        QTest::newRow("a batch with some") << true;
+        QTest::newRow("a batch with none") << false;
+    }
+    void headerOnlyFieldsAreNotWritten()
+    {
+        QFETCH(bool, carried);
+        QVERIFY(writeFile(path(), fileOf("+")));
+        ContactStore store;
+        store.open(path().toStdString());
+        store.loadContacts();
+        std::vector<ContactRecord> batch = people(3);
+        std::vector<ContactRecord> expected = batch;
+        if (carried) {
+            batch[1].set(Field::Password, "not for a contact");
+            batch[2].set(Field::Reserved, std::string("\0\x01", 2));
+        }
+        store.addMany(batch);
+        store.close();
+        const QByteArray bytes = readFile(path());
+        QCOMPARE(bytes.size(), 5 * 764);
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(bytes.mid((2 + i) * 764, 764), bytesOf(expected[std::size_t(i)]));
+    }
+
     void reservedLastNameRefusesTheWholeBatch()
     {
         QVERIFY(writeFile(path(), fileOf("+-")));
