@@ -46,6 +46,7 @@ bench: deps
 	cmake --build $(BENCH_BUILD) -j $(JOBS)
 	@for b in $(BENCH_BUILD)/bench/bench_*; do [ -f "$$b" ] && [ -x "$$b" ] && (cd $(BENCH_BUILD) && ../$$b) || true; done
 	@./bench/startup $(BENCH_BUILD) || true
+	@./bench/interop_compare $(BENCH_BUILD) || true
 
 install: build
 	cmake --install $(BUILD)

@@ -13,6 +13,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <optional>
 
 namespace vcq::cli
 {
@@ -20,25 +21,60 @@ namespace vcq::cli
 namespace
 {
 
-bool writeToStandardOutput(const CommandContext &c, const std::string &bytes)
+// Where the export goes as it is made: standard output, or a file that
+// replaces the target only once all of it is written.
+class Output
 {
-    if (std::fwrite(bytes.data(), 1, bytes.size(), c.out) == bytes.size() &&
-        std::fflush(c.out) == 0)
-        return true;
-    c.error(c.text("Standard output: %1", "Sortie standard : %1")
-                .arg(QString::fromLocal8Bit(std::strerror(errno))));
-    return false;
-}
+public:
+    Output(const CommandContext &c, const QString &target) : m_c(c), m_target(target)
+    {
+        if (target != "-")
+            m_file.emplace(target);
+    }
 
-bool writeToFile(const CommandContext &c, const QString &path, const std::string &bytes)
-{
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) &&
-        file.write(bytes.data(), qint64(bytes.size())) == qint64(bytes.size()) && file.commit())
-        return true;
-    c.error(terminalSafe(path) + ": " + file.errorString());
-    return false;
-}
+    bool open()
+    {
+        if (!m_file || m_file->open(QIODevice::WriteOnly))
+            return true;
+        return fileError();
+    }
+
+    bool write(std::string_view bytes)
+    {
+        if (!m_file) {
+            if (std::fwrite(bytes.data(), 1, bytes.size(), m_c.out) == bytes.size())
+                return true;
+            return outputError();
+        }
+        if (m_file->write(bytes.data(), qint64(bytes.size())) == qint64(bytes.size()))
+            return true;
+        return fileError();
+    }
+
+    bool finish()
+    {
+        if (!m_file)
+            return std::fflush(m_c.out) == 0 || outputError();
+        return m_file->commit() || fileError();
+    }
+
+private:
+    bool outputError()
+    {
+        m_c.error(m_c.text("Standard output: %1", "Sortie standard : %1")
+                      .arg(QString::fromLocal8Bit(std::strerror(errno))));
+        return false;
+    }
+    bool fileError()
+    {
+        m_c.error(terminalSafe(m_target) + ": " + m_file->errorString());
+        return false;
+    }
+
+    const CommandContext &m_c;
+    QString m_target;
+    std::optional<QSaveFile> m_file;
+};
 
 int runExport(const QStringList &arguments, CommandContext &c)
 {
@@ -90,6 +126,7 @@ int runExport(const QStringList &arguments, CommandContext &c)
     }
 
     interop::ExportResult exported;
+    Output output(c, target);
     try {
         const ContactSnapshot snapshot = readSnapshot(c.dataFilePath);
         if (!accessGranted(c, snapshot.header, parser.value(passwordFile)))
@@ -102,14 +139,18 @@ int runExport(const QStringList &arguments, CommandContext &c)
                     ": " + QString::fromStdString(uidError.message()));
             return ExitFailure;
         }
-        exported = interop::exportList(snapshot.list, *uids, *chosen,
-                                       target == "-" ? "-" : target.toStdString());
+        if (!output.open())
+            return ExitFailure;
+        // Written as it is made: a large export is never held whole.
+        if (!interop::exportSnapshot(
+                snapshot, *uids, *chosen, target == "-" ? "-" : target.toStdString(),
+                [&](std::string_view bytes) { return output.write(bytes); }, exported))
+            return ExitFailure;
     } catch (const StoreError &e) {
         c.error(storeErrorText(c, c.dataFilePath, e));
         return ExitFailure;
     }
-    if (!(target == "-" ? writeToStandardOutput(c, exported.bytes)
-                        : writeToFile(c, target, exported.bytes)))
+    if (!output.finish())
         return ExitFailure;
     printRemarks(c, c.err, exported.report);
     return exported.report.hasRemarks() ? ExitRemarks : ExitSuccess;

@@ -168,15 +168,17 @@ std::string telNumber(const VCardProperty &p)
     return v;
 }
 
-std::string component(const VCardProperty &p, std::size_t i)
+std::string_view component(const VCardProperty &p, std::size_t i)
 {
-    return i < p.values.size() ? p.values[i] : std::string();
+    return i < p.values.size() ? std::string_view(p.values[i]) : std::string_view();
 }
 
-std::string joinNonEmpty(const std::vector<std::string> &parts, std::string_view sep)
+template <typename Iterator>
+std::string joinNonEmpty(Iterator begin, Iterator end, std::string_view sep)
 {
     std::string out;
-    for (const std::string &part : parts) {
+    for (; begin != end; ++begin) {
+        const std::string_view part = *begin;
         if (trimBlanks(part).empty())
             continue;
         if (!out.empty())
@@ -184,6 +186,11 @@ std::string joinNonEmpty(const std::vector<std::string> &parts, std::string_view
         out += part;
     }
     return out;
+}
+
+std::string joinNonEmpty(std::initializer_list<std::string_view> parts, std::string_view sep)
+{
+    return joinNonEmpty(parts.begin(), parts.end(), sep);
 }
 
 std::string shortDetail(const VCardProperty &p)
@@ -213,26 +220,37 @@ public:
 
     Mapper()
     {
-        for (Field f : kContactFields)
-            result.record.set(f, "");
+        // A new record's fields are already empty.
         result.record.set(Field::Birth, kBlankBirthDate);
     }
 
     void set(Field f, std::string_view utf8, std::string_view property)
     {
-        Cp1252Text t = utf8ToCp1252(utf8);
-        if (t.changed()) {
-            result.losses.push_back(
-                {f, LossKind::Transliterated, std::string(property), std::string(utf8)});
-            result.transliteratedCharacters += t.transliterated + t.unrepresentable;
+        // Most text has a cp1252 byte for every character: converted into
+        // storage kept from field to field.
+        thread_local std::string exact;
+        Cp1252Text t;
+        std::string_view bytes;
+        if (!hasHighBytes(utf8)) {
+            bytes = utf8; // ASCII is the same in cp1252
+        } else if (utf8ToCp1252Exactly(utf8, exact)) {
+            bytes = exact;
+        } else {
+            t = utf8ToCp1252(utf8);
+            if (t.changed()) {
+                result.losses.push_back(
+                    {f, LossKind::Transliterated, std::string(property), std::string(utf8)});
+                result.transliteratedCharacters += t.transliterated + t.unrepresentable;
+            }
+            bytes = t.bytes;
         }
         const std::size_t max = fieldLayout(f).maxLength;
-        if (t.bytes.size() > max) {
-            result.losses.push_back({f, LossKind::Cut, std::string(property),
-                                     cp1252ToUtf8(std::string_view(t.bytes).substr(max))});
-            t.bytes.resize(max);
+        if (bytes.size() > max) {
+            result.losses.push_back(
+                {f, LossKind::Cut, std::string(property), cp1252ToUtf8(bytes.substr(max))});
+            bytes = bytes.substr(0, max);
         }
-        result.record.set(f, t.bytes);
+        result.record.set(f, bytes);
     }
 
     void loss(LossKind kind, const VCardProperty &p)
@@ -339,9 +357,9 @@ MappedContact cardToContact(const VCard &card)
     if (s.org >= 0) {
         const VCardProperty &org = prop(s.org);
         m.set(Field::Organisation, component(org, 0), "ORG");
-        std::vector<std::string> units(
-            org.values.size() > 1 ? org.values.begin() + 1 : org.values.end(), org.values.end());
-        const std::string rest = joinNonEmpty(units, ";");
+        const std::string rest =
+            joinNonEmpty(org.values.size() > 1 ? org.values.begin() + 1 : org.values.end(),
+                         org.values.end(), ";");
         if (!rest.empty())
             m.result.losses.push_back({Field::Organisation, LossKind::NoField, "ORG", rest});
     }
@@ -373,9 +391,9 @@ MappedContact cardToContact(const VCard &card)
     if (s.categories >= 0) {
         const VCardProperty &cat = prop(s.categories);
         m.set(Field::Status, cat.value(), "CATEGORIES");
-        std::vector<std::string> rest(
-            cat.values.size() > 1 ? cat.values.begin() + 1 : cat.values.end(), cat.values.end());
-        const std::string dropped = joinNonEmpty(rest, ",");
+        const std::string dropped =
+            joinNonEmpty(cat.values.size() > 1 ? cat.values.begin() + 1 : cat.values.end(),
+                         cat.values.end(), ",");
         if (!dropped.empty())
             m.result.losses.push_back({Field::Status, LossKind::NoField, "CATEGORIES", dropped});
     }

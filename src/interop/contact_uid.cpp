@@ -134,11 +134,17 @@ std::optional<ContactUids> ContactUids::open(const std::string &dataFilePath,
 
 std::string ContactUids::uidFor(std::int32_t recordNumber) const
 {
+    // An export asks for one per contact: written in place, 8-4-4-4-12.
     const auto b = uuidBytes(m_id, recordNumber);
-    std::string hex = toHex(b.data(), b.size());
-    std::string out(kPrefix);
-    out += hex.substr(0, 8) + '-' + hex.substr(8, 4) + '-' + hex.substr(12, 4) + '-' +
-           hex.substr(16, 4) + '-' + hex.substr(20, 12);
+    std::string out(kPrefix.size() + 36, '-');
+    std::size_t at = kPrefix.size();
+    out.replace(0, at, kPrefix);
+    for (std::size_t i = 0; i < b.size(); ++i) {
+        if (i == 4 || i == 6 || i == 8 || i == 10)
+            ++at; // the dash
+        out[at++] = kHex[b[i] >> 4];
+        out[at++] = kHex[b[i] & 0x0F];
+    }
     return out;
 }
 

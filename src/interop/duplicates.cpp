@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "duplicates.h"
 
-#include <algorithm>
+#include <array>
+#include <functional>
 
 namespace vcq::interop
 {
@@ -31,50 +32,74 @@ unsigned char foldByte(unsigned char c)
     }
 }
 
-std::string folded(std::string_view text)
+// Appends text without outer blanks and control characters, folded to lower case.
+void appendFolded(std::string &out, std::string_view text)
 {
-    const std::string_view trimmed = trimBlanksAndControls(text);
-    std::string out(trimmed);
-    std::transform(out.begin(), out.end(), out.begin(), [](char c) {
-        return static_cast<char>(foldByte(static_cast<unsigned char>(c)));
-    });
-    return out;
+    static const auto table = [] {
+        std::array<char, 256> t{};
+        for (int b = 0; b < 256; ++b)
+            t[std::size_t(b)] = static_cast<char>(foldByte(static_cast<unsigned char>(b)));
+        return t;
+    }();
+    text = trimBlanksAndControls(text);
+    const std::size_t at = out.size();
+    out.resize(at + text.size());
+    for (std::size_t i = 0; i < text.size(); ++i)
+        out[at + i] = table[static_cast<unsigned char>(text[i])];
 }
 
-std::string phoneDigits(std::string_view phone)
+void nameKey(const ContactRecord &c, std::string &out)
 {
-    std::string out;
-    for (char c : phone) {
-        if (c >= '0' && c <= '9')
-            out += c;
-    }
-    return out;
+    out.clear();
+    appendFolded(out, c.view(Field::LastName));
+    out += '\x01';
+    appendFolded(out, c.view(Field::FirstName));
 }
 
-std::vector<std::string> phonesOf(const ContactRecord &c)
+// What a contact can be reached by, as length-prefixed parts (a field holds
+// at most 255 bytes): the folded e-mail (maybe empty), then the digits of each
+// phone that has any.
+void contactsOf(const ContactRecord &c, std::string &out)
 {
-    std::vector<std::string> out;
+    out.clear();
+    out += '\0';
+    appendFolded(out, c.view(Field::Email));
+    out[0] = static_cast<char>(out.size() - 1);
     for (Field f : {Field::Phone1, Field::Phone2, Field::Cell, Field::Phone3}) {
-        std::string digits = phoneDigits(c.view(f));
-        if (!digits.empty())
-            out.push_back(std::move(digits));
+        const std::size_t at = out.size();
+        out += '\0';
+        for (const char d : c.view(f)) {
+            if (d >= '0' && d <= '9')
+                out += d;
+        }
+        if (out.size() == at + 1)
+            out.pop_back();
+        else
+            out[at] = static_cast<char>(out.size() - at - 1);
     }
-    return out;
 }
 
-std::string nameKey(const ContactRecord &c)
+// Splits the next length-prefixed part off parts.
+std::string_view nextPart(std::string_view &parts)
 {
-    return folded(c.view(Field::LastName)) + '\x01' + folded(c.view(Field::FirstName));
+    const auto length = static_cast<unsigned char>(parts.front());
+    const std::string_view part = parts.substr(1, length);
+    parts.remove_prefix(1 + std::size_t(length));
+    return part;
 }
 
-bool shareContact(const std::vector<std::string> &phonesA, const std::string &emailA,
-                  const std::vector<std::string> &phonesB, const std::string &emailB)
+bool shareContact(std::string_view a, std::string_view b)
 {
+    const std::string_view emailA = nextPart(a);
+    const std::string_view emailB = nextPart(b);
     if (!emailA.empty() && emailA == emailB)
         return true;
-    for (const std::string &a : phonesA) {
-        if (std::find(phonesB.begin(), phonesB.end(), a) != phonesB.end())
-            return true;
+    while (!a.empty()) {
+        const std::string_view phone = nextPart(a);
+        for (std::string_view rest = b; !rest.empty();) {
+            if (nextPart(rest) == phone)
+                return true;
+        }
     }
     return false;
 }
@@ -83,28 +108,103 @@ bool shareContact(const std::vector<std::string> &phonesA, const std::string &em
 
 bool isDuplicate(const ContactRecord &a, const ContactRecord &b)
 {
-    return nameKey(a) == nameKey(b) && shareContact(phonesOf(a), folded(a.view(Field::Email)),
-                                                    phonesOf(b), folded(b.view(Field::Email)));
+    std::string keyA, keyB, contactsA, contactsB;
+    nameKey(a, keyA);
+    nameKey(b, keyB);
+    contactsOf(a, contactsA);
+    contactsOf(b, contactsB);
+    return keyA == keyB && shareContact(contactsA, contactsB);
+}
+
+std::size_t DuplicateIndex::slotOf(std::uint64_t hash) const
+{
+    const std::size_t mask = m_slots.size() - 1;
+    const auto tag = static_cast<std::uint32_t>(hash >> 32);
+    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+        const Slot slot = m_slots[i];
+        if (slot.entry < 0)
+            return i;
+        // The tag spares reading the entries of other names.
+        if (slot.tag != tag)
+            continue;
+        const Entry &entry = m_entries[std::size_t(slot.entry)];
+        if (entry.nameHash == hash && entry.name() == m_key)
+            return i;
+    }
+}
+
+void DuplicateIndex::addEntry(std::size_t slot, std::uint64_t hash, std::int32_t recordNumber)
+{
+    const std::int32_t newest = m_slots[slot].entry;
+    if (newest < 0)
+        ++m_names;
+    m_entries.push_back({recordNumber, newest, hash, m_key.size(), m_key + m_contacts});
+    m_slots[slot] = {static_cast<std::uint32_t>(hash >> 32),
+                     static_cast<std::int32_t>(m_entries.size() - 1)};
+    ++m_count;
+    // At most half full, so that probes stay short.
+    if (m_names * 2 > m_slots.size()) {
+        std::vector<Slot> old(m_slots.size() * 2);
+        old.swap(m_slots);
+        const std::size_t mask = m_slots.size() - 1;
+        for (const Slot moved : old) {
+            if (moved.entry < 0)
+                continue;
+            std::size_t i = m_entries[std::size_t(moved.entry)].nameHash & mask;
+            while (m_slots[i].entry >= 0)
+                i = (i + 1) & mask;
+            m_slots[i] = moved;
+        }
+    }
 }
 
 void DuplicateIndex::add(const ContactRecord &contact, std::int32_t recordNumber)
 {
-    m_byName[nameKey(contact)].push_back(
-        {recordNumber, phonesOf(contact), folded(contact.view(Field::Email))});
-    ++m_count;
+    if (m_slots.empty())
+        m_slots.resize(1024);
+    nameKey(contact, m_key);
+    contactsOf(contact, m_contacts);
+    const std::uint64_t hash = std::hash<std::string_view>()(m_key);
+    addEntry(slotOf(hash), hash, recordNumber);
+}
+
+// The oldest entry from newest down the chain that shares m_contacts.
+std::optional<std::int32_t> DuplicateIndex::findIn(std::int32_t newest) const
+{
+    std::optional<std::int32_t> found;
+    for (std::int32_t i = newest; i >= 0; i = m_entries[std::size_t(i)].next) {
+        if (shareContact(m_contacts, m_entries[std::size_t(i)].contacts()))
+            found = m_entries[std::size_t(i)].recordNumber;
+    }
+    return found;
 }
 
 std::optional<std::int32_t> DuplicateIndex::find(const ContactRecord &contact) const
 {
-    const auto it = m_byName.find(nameKey(contact));
-    if (it == m_byName.end())
+    if (m_slots.empty())
         return std::nullopt;
-    const std::vector<std::string> phones = phonesOf(contact);
-    const std::string email = folded(contact.view(Field::Email));
-    for (const Entry &e : it->second) {
-        if (shareContact(phones, email, e.phones, e.email))
-            return e.recordNumber;
+    nameKey(contact, m_key);
+    const std::int32_t newest = m_slots[slotOf(std::hash<std::string_view>()(m_key))].entry;
+    if (newest < 0)
+        return std::nullopt;
+    contactsOf(contact, m_contacts);
+    return findIn(newest);
+}
+
+std::optional<std::int32_t> DuplicateIndex::findOrAdd(const ContactRecord &contact,
+                                                      std::int32_t recordNumber)
+{
+    if (m_slots.empty())
+        m_slots.resize(1024);
+    nameKey(contact, m_key);
+    contactsOf(contact, m_contacts);
+    const std::uint64_t hash = std::hash<std::string_view>()(m_key);
+    const std::size_t slot = slotOf(hash);
+    if (m_slots[slot].entry >= 0) {
+        if (const auto found = findIn(m_slots[slot].entry))
+            return found;
     }
+    addEntry(slot, hash, recordNumber);
     return std::nullopt;
 }
 

@@ -7,7 +7,9 @@
 #include "contact_uid.h"
 #include "import_report.h"
 #include "store/contact_list.h"
+#include "store/contact_snapshot.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -33,8 +35,14 @@ struct ExportResult {
 ExportResult exportContacts(const std::vector<const ContactNode *> &contacts,
                             const ContactUids &uids, ExportFormat format, const std::string &target,
                             int currentYear = 0 /* 0: now */);
-// Every contact of the list, in its order.
-ExportResult exportList(const ContactList &list, const ContactUids &uids, ExportFormat format,
-                        const std::string &target, int currentYear = 0);
+// Takes the export's text as it is made, about a megabyte at a time, so that
+// a large export is never held whole; answering false stops the export.
+using ExportSink = std::function<bool(std::string_view)>;
+
+// Every contact of the snapshot, in its list's order, the text handed to
+// write (bytes stays empty); false when write stopped it.
+bool exportSnapshot(const ContactSnapshot &snapshot, const ContactUids &uids, ExportFormat format,
+                    const std::string &target, const ExportSink &write, ExportResult &result,
+                    int currentYear = 0);
 
 } // namespace vcq::interop

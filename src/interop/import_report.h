@@ -57,6 +57,8 @@ public:
     void addLosses(const std::string &sourceFile, int cardNumber, const std::string &name,
                    const std::vector<Loss> &losses);
     void append(const ImportReport &other);
+    // Room for this many rows in all, so that a long import does not move them.
+    void reserve(std::size_t rows) { m_rows.reserve(rows); }
 
     const std::vector<ReportRow> &rows() const { return m_rows; }
     int count(ReportEvent event) const { return m_counts[static_cast<int>(event)]; }

@@ -14,6 +14,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <utility>
+#include <variant>
 
 namespace vcq::interop
 {
@@ -37,42 +39,74 @@ bool endsWithNoCase(std::string_view text, std::string_view end)
                       });
 }
 
-// Reads a whole regular file; throws StoreError with the file's I/O error.
-std::string readWholeFile(const std::string &path)
+// A file to import, opened before the import writes anything and read as
+// it goes. Throws StoreError with the file's I/O error.
+class SourceFile
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        throw StoreError::fromErrno(errno);
-    std::string bytes;
-    try {
+public:
+    explicit SourceFile(const std::string &path)
+        : m_path(path), m_fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC))
+    {
+        if (m_fd < 0)
+            throw StoreError::fromErrno(errno);
         struct stat st {
         };
-        if (::fstat(fd, &st) != 0)
-            throw StoreError::fromErrno(errno);
+        if (::fstat(m_fd, &st) != 0) {
+            const int error = errno;
+            ::close(m_fd);
+            throw StoreError::fromErrno(error);
+        }
         // A device or a pipe could be endless: only files are read.
-        if (!S_ISREG(st.st_mode))
+        if (!S_ISREG(st.st_mode)) {
+            ::close(m_fd);
             throw StoreError::fromErrno(S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
-        bytes.resize(static_cast<std::size_t>(st.st_size));
+        }
+        m_size = static_cast<std::size_t>(st.st_size);
+    }
+    ~SourceFile()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    SourceFile(SourceFile &&other) noexcept
+        : m_path(std::move(other.m_path)), m_fd(std::exchange(other.m_fd, -1)), m_size(other.m_size)
+    {
+    }
+    SourceFile(const SourceFile &) = delete;
+    SourceFile &operator=(const SourceFile &) = delete;
+    SourceFile &operator=(SourceFile &&) = delete;
+
+    const std::string &path() const { return m_path; }
+    std::size_t size() const { return m_size; }
+
+    // Appends up to `most` bytes to buffer; answers how many, 0 at the end.
+    std::size_t readMore(std::string &buffer, std::size_t most)
+    {
+        const std::size_t before = buffer.size();
+        buffer.resize(before + most);
         std::size_t done = 0;
-        while (done < bytes.size()) {
-            const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+        while (done < most) {
+            const ssize_t n = ::read(m_fd, buffer.data() + before + done, most - done);
             if (n < 0) {
                 if (errno == EINTR)
                     continue;
-                throw StoreError::fromErrno(errno);
+                const int error = errno;
+                buffer.resize(before + done);
+                throw StoreError::fromErrno(error);
             }
             if (n == 0)
                 break;
             done += static_cast<std::size_t>(n);
         }
-        bytes.resize(done);
-    } catch (...) {
-        ::close(fd);
-        throw;
+        buffer.resize(before + done);
+        return done;
     }
-    ::close(fd);
-    return bytes;
-}
+
+private:
+    std::string m_path;
+    int m_fd = -1;
+    std::size_t m_size = 0;
+};
 
 bool isBeginLine(std::string_view line)
 {
@@ -125,12 +159,17 @@ Part nextPart(std::string_view rest, int cards)
     return part;
 }
 
-struct Pending {
-    ContactRecord record;
+// A card to add: its report rows once the batch is written.
+struct Added {
     const std::string *file;
     int card;
     std::string name;
     std::vector<Loss> losses;
+};
+
+struct Pending {
+    ContactRecord record;
+    Added added;
 };
 
 class Import
@@ -148,54 +187,147 @@ public:
     // False when the import stops here (cancelled or failed).
     bool run(const ImportSource &source)
     {
-        ++m_progress.file;
-        m_progress.fileName = source.name;
-        m_progress.done = 0;
-        m_progress.size = source.bytes.size();
-        if (!report())
+        if (!startFile(source.name, source.bytes.size()))
             return false;
-        if (!looksLikeVCard(source.bytes, source.name)) {
-            CsvReadResult read = readCsvContacts(source.bytes);
-            for (const ReadProblem &p : read.problems)
-                m_result.report.addProblem(source.name, p);
-            return takeAll(source.name, read.cards, 0, 0) && finishFile();
+        if (!looksLikeVCard(source.bytes, source.name))
+            return readCsv(source.name, source.bytes);
+        return readVCardParts(source.name, source.bytes, nullptr, nullptr);
+    }
+
+    bool run(SourceFile &file)
+    {
+        if (!startFile(file.path(), file.size()))
+            return false;
+        std::string buffer;
+        try {
+            const std::size_t chunk = m_options.readChunk;
+            bool atEnd = file.readMore(buffer, chunk) == 0;
+            if (!looksLikeVCard(buffer, file.path())) {
+                // Leading blanks could hide BEGIN:VCARD past the first chunk.
+                while (!atEnd)
+                    atEnd = file.readMore(buffer, std::max(chunk, buffer.size())) == 0;
+                if (!looksLikeVCard(buffer, file.path()))
+                    return readCsv(file.path(), buffer);
+            }
+            return readVCardParts(file.path(), buffer, atEnd ? nullptr : &file, &buffer);
+        } catch (const StoreError &e) {
+            fail(e, file.path());
+            m_result.report.add({file.path(),
+                                 0,
+                                 {},
+                                 ReportEvent::Failed,
+                                 std::string("io=") + std::to_string(e.code())});
+            return false;
         }
-        const std::string_view bytes = source.bytes;
+    }
+
+    bool startFile(const std::string &name, std::size_t size)
+    {
+        // About a row per card, a card seldom under a few hundred bytes: room
+        // not used is never touched.
+        m_result.report.reserve(m_result.report.rows().size() + size / 256);
+        ++m_progress.file;
+        m_progress.fileName = name;
+        m_progress.done = 0;
+        m_progress.size = size;
+        return report();
+    }
+
+    bool readCsv(const std::string &name, std::string_view bytes)
+    {
+        CsvReadResult read = readCsvContacts(bytes);
+        for (const ReadProblem &p : read.problems)
+            m_result.report.addProblem(name, p);
+        return takeAll(name, read.cards) && finishFile();
+    }
+
+    // The cards of bytes, a part of whole cards at a time. When file is
+    // given, bytes is what buffer holds so far and the rest is read into
+    // buffer as the parts need it; throws StoreError when that fails.
+    bool readVCardParts(const std::string &name, std::string_view bytes, SourceFile *file,
+                        std::string *buffer)
+    {
         int lineOffset = 0;
         int cardOffset = 0;
-        for (std::size_t pos = 0; pos < bytes.size();) {
-            const Part part = nextPart(bytes.substr(pos), kCardsPerPart);
-            VCardReadResult read = readVCards(part.bytes);
-            // Numbered as in the whole file.
-            for (ReadProblem &p : read.problems) {
-                p.line += lineOffset;
-                if (p.card > 0)
-                    p.card += cardOffset;
-                m_result.report.addProblem(source.name, p);
+        std::size_t start = 0; // of bytes not gone through yet
+        std::size_t done = 0;  // of the file
+        std::vector<ReadProblem> problems;
+        for (;;) {
+            const std::string_view rest = bytes.substr(start);
+            if (rest.empty() && !file)
+                break;
+            const Part part = nextPart(rest, kCardsPerPart);
+            if (file && part.bytes.size() == rest.size()) {
+                // The part may go on past what was read: read more, keeping
+                // only what is still to go through.
+                buffer->erase(0, start);
+                start = 0;
+                if (file->readMore(*buffer, std::max(m_options.readChunk, buffer->size())) == 0)
+                    file = nullptr;
+                bytes = *buffer;
+                continue;
             }
-            pos += part.bytes.size();
-            if (!takeAll(source.name, read.cards, lineOffset, cardOffset))
+            // Each card is mapped as soon as it is read, so the reader can
+            // reuse its storage for the next one; what the import does with
+            // the cards follows once the part's problems are in the report.
+            problems.clear();
+            readVCards(
+                part.bytes,
+                [&](ReadCard &&card) {
+                    // Numbered as in the whole file.
+                    card.line += lineOffset;
+                    card.number += cardOffset;
+                    decide(name, card);
+                },
+                [&](ReadProblem &&p) {
+                    p.line += lineOffset;
+                    if (p.card > 0)
+                        p.card += cardOffset;
+                    problems.push_back(std::move(p));
+                });
+            for (const ReadProblem &p : problems)
+                m_result.report.addProblem(name, p);
+            start += part.bytes.size();
+            done += part.bytes.size();
+            if (!applyDecisions())
                 return false;
             lineOffset += part.lines;
             cardOffset += part.begins;
-            m_progress.done = pos;
+            m_progress.done = done;
         }
         return finishFile();
     }
 
-    bool takeAll(const std::string &file, std::vector<ReadCard> &cards, int lineOffset,
-                 int cardOffset)
+    bool takeAll(const std::string &file, std::vector<ReadCard> &cards)
+    {
+        for (const ReadCard &card : cards)
+            decide(file, card);
+        return applyDecisions();
+    }
+
+    // Adds the decided cards to the batch and their rows to the report, in
+    // card order, flushing each full batch.
+    bool applyDecisions()
     {
         std::size_t taken = 0;
-        for (ReadCard &card : cards) {
-            card.line += lineOffset;
-            card.number += cardOffset;
-            take(file, card);
-            if (m_pending.size() >= m_options.batchSize && !flush())
+        for (Decision &d : m_decisions) {
+            if (auto *skipped = std::get_if<ReportRow>(&d)) {
+                m_result.report.add(std::move(*skipped));
+            } else {
+                Pending &p = std::get<Pending>(d);
+                m_batch.push_back(p.record);
+                m_pending.push_back(std::move(p.added));
+                if (m_pending.size() >= m_options.batchSize && !flush()) {
+                    m_decisions.clear();
+                    return false;
+                }
+            }
+            if (++taken % kProgressEvery == 0 && !report()) {
+                m_decisions.clear();
                 return false;
-            if (++taken % kProgressEvery == 0 && !report())
-                return false;
+            }
         }
+        m_decisions.clear();
         return true;
     }
 
@@ -230,18 +362,21 @@ private:
         return true;
     }
 
-    void take(const std::string &file, const ReadCard &card)
+    // Maps a card and tests it for duplicates: a contact to add or a row
+    // saying why it is not added.
+    void decide(const std::string &file, const ReadCard &card)
     {
         MappedContact mapped = cardToContact(card.card);
-        const std::string name = contactName(mapped.record);
+        std::string name = contactName(mapped.record);
         if (isReservedLastName(mapped.record.get(Field::LastName))) {
             // It would read back as a deleted record.
-            m_result.report.add(
-                {file, card.number, name, ReportEvent::BrokenCard, "reserved-last-name"});
+            m_decisions.emplace_back(ReportRow{file, card.number, std::move(name),
+                                               ReportEvent::BrokenCard, "reserved-last-name"});
             return;
         }
         if (!m_options.allowDuplicates) {
-            if (const auto same = m_index.find(mapped.record)) {
+            const auto id = -1 - static_cast<std::int32_t>(m_origins.size());
+            if (const auto same = m_index.findOrAdd(mapped.record, id)) {
                 std::string detail;
                 if (*same >= 0) {
                     detail = "record=" + std::to_string(*same);
@@ -250,15 +385,17 @@ private:
                         m_origins[static_cast<std::size_t>(-1 - *same)];
                     detail = *otherFile + "#" + std::to_string(otherCard);
                 }
-                m_result.report.add(
-                    {file, card.number, name, ReportEvent::DuplicateSkipped, detail});
+                m_decisions.emplace_back(ReportRow{file, card.number, std::move(name),
+                                                   ReportEvent::DuplicateSkipped,
+                                                   std::move(detail)});
                 return;
             }
-            m_index.add(mapped.record, -1 - static_cast<std::int32_t>(m_origins.size()));
             m_origins.emplace_back(&file, card.number);
         }
-        m_pending.push_back(
-            {std::move(mapped.record), &file, card.number, name, std::move(mapped.losses)});
+        // Built in place: a record is large.
+        m_decisions.emplace_back(
+            std::in_place_type<Pending>, mapped.record,
+            Added{&file, card.number, std::move(name), std::move(mapped.losses)});
     }
 
     bool flush()
@@ -268,11 +405,7 @@ private:
         try {
             if (m_result.backupPath.empty())
                 m_result.backupPath = backupDataFile(m_dataFilePath);
-            std::vector<ContactRecord> batch;
-            batch.reserve(m_pending.size());
-            for (const Pending &p : m_pending)
-                batch.push_back(p.record);
-            m_store.addMany(batch);
+            m_store.addMany(m_batch);
         } catch (const StoreError &e) {
             fail(e, {});
             m_result.report.add({m_progress.fileName,
@@ -283,15 +416,20 @@ private:
                                      "; added=" + std::to_string(m_result.added) +
                                      "; backup=" + m_result.backupPath});
             m_pending.clear();
+            m_batch.clear();
             return false;
         }
-        for (const Pending &p : m_pending) {
-            m_result.report.add({*p.file, p.card, p.name, ReportEvent::Added, {}});
-            if (!p.losses.empty())
+        for (Added &p : m_pending) {
+            if (p.losses.empty()) {
+                m_result.report.add({*p.file, p.card, std::move(p.name), ReportEvent::Added, {}});
+            } else {
+                m_result.report.add({*p.file, p.card, p.name, ReportEvent::Added, {}});
                 m_result.report.addLosses(*p.file, p.card, p.name, p.losses);
+            }
         }
         m_result.added += m_pending.size();
         m_pending.clear();
+        m_batch.clear();
         return report();
     }
 
@@ -303,7 +441,12 @@ private:
     DuplicateIndex m_index;
     // Contacts of this import in the index: file and card, by -1 - id.
     std::vector<std::pair<const std::string *, int>> m_origins;
-    std::vector<Pending> m_pending;
+    std::vector<Added> m_pending;
+    // The records of m_pending, as the store takes them; kept from batch to batch.
+    std::vector<ContactRecord> m_batch;
+    // Cards read but not yet added to the batch or the report.
+    using Decision = std::variant<Pending, ReportRow>;
+    std::vector<Decision> m_decisions;
 };
 
 } // namespace
@@ -331,14 +474,19 @@ bool looksLikeVCard(std::string_view bytes, std::string_view name)
            });
 }
 
-ImportResult importSources(ContactStore &store, const std::string &dataFilePath,
-                           const std::vector<ImportSource> &sources, const ImportOptions &options)
+namespace
+{
+
+template <typename Sources>
+ImportResult runImport(ContactStore &store, const std::string &dataFilePath, Sources &sources,
+                       const ImportOptions &options)
 {
     ImportOptions checked = options;
     checked.batchSize = std::max<std::size_t>(options.batchSize, 1);
+    checked.readChunk = std::max<std::size_t>(options.readChunk, 1);
     Import import(store, dataFilePath, checked, static_cast<int>(sources.size()));
     bool goOn = true;
-    for (const ImportSource &source : sources)
+    for (auto &source : sources)
         if (!(goOn = import.run(source)))
             break;
     if (goOn)
@@ -346,14 +494,22 @@ ImportResult importSources(ContactStore &store, const std::string &dataFilePath,
     return import.take();
 }
 
+} // namespace
+
+ImportResult importSources(ContactStore &store, const std::string &dataFilePath,
+                           const std::vector<ImportSource> &sources, const ImportOptions &options)
+{
+    return runImport(store, dataFilePath, sources, options);
+}
+
 ImportResult importFiles(ContactStore &store, const std::string &dataFilePath,
                          const std::vector<std::string> &paths, const ImportOptions &options)
 {
-    std::vector<ImportSource> sources;
-    sources.reserve(paths.size());
+    std::vector<SourceFile> files;
+    files.reserve(paths.size());
     for (const std::string &path : paths) {
         try {
-            sources.push_back({path, readWholeFile(path)});
+            files.emplace_back(path);
         } catch (const StoreError &e) {
             ImportResult failed;
             failed.outcome = ImportOutcome::Failed;
@@ -366,7 +522,7 @@ ImportResult importFiles(ContactStore &store, const std::string &dataFilePath,
             return failed;
         }
     }
-    return importSources(store, dataFilePath, sources, options);
+    return runImport(store, dataFilePath, files, options);
 }
 
 } // namespace vcq::interop

@@ -19,9 +19,12 @@
 namespace vcq::interop
 {
 
-// Contacts written per flush: large enough that flushing costs little beside
-// the reading, small enough that a batch is a few megabytes.
-inline constexpr std::size_t kImportBatchSize = 8192;
+// Contacts written per flush: large enough that the flushes (each waits for
+// the disk) cost little beside the reading, small enough that a batch is a
+// few tens of megabytes.
+inline constexpr std::size_t kImportBatchSize = 32768;
+// Bytes read from a file at a time: several thousand cards.
+inline constexpr std::size_t kImportReadChunk = std::size_t(8) << 20;
 
 struct ImportProgress {
     int file = 0; // 1-based, of files
@@ -38,6 +41,7 @@ struct ImportProgress {
 struct ImportOptions {
     bool allowDuplicates = false; // add cards that match a stored contact
     std::size_t batchSize = kImportBatchSize;
+    std::size_t readChunk = kImportReadChunk; // at least 1
     // Called every few hundred cards and after each batch; answering false
     // cancels: the batches already written stay, the rest is not added.
     std::function<bool(const ImportProgress &)> progress;
@@ -72,8 +76,10 @@ struct ImportResult {
 // .vcard; otherwise CSV.
 bool looksLikeVCard(std::string_view bytes, std::string_view name);
 
-// Reads every file first: one that is missing, unreadable or not a regular
-// file fails the import before anything is written.
+// Opens every file first: one that is missing, unreadable or not a regular
+// file fails the import before anything is written. A vCard file is then read
+// a few megabytes at a time as the import goes, never held whole; a read
+// error part way fails the import there, like a failed write.
 ImportResult importFiles(ContactStore &store, const std::string &dataFilePath,
                          const std::vector<std::string> &paths, const ImportOptions &options = {});
 ImportResult importSources(ContactStore &store, const std::string &dataFilePath,

@@ -2,6 +2,8 @@
 #include "text_util.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 
 namespace vcq::interop::detail
 {
@@ -18,6 +20,22 @@ char upper(char c)
 }
 } // namespace
 
+bool hasHighBytes(std::string_view s)
+{
+    std::size_t i = 0;
+    for (; i + 8 <= s.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, s.data() + i, 8);
+        if (word & 0x8080808080808080u)
+            return true;
+    }
+    for (; i < s.size(); ++i) {
+        if (static_cast<unsigned char>(s[i]) >= 0x80)
+            return true;
+    }
+    return false;
+}
+
 std::string toUpperAscii(std::string_view s)
 {
     std::string out(s);
@@ -32,24 +50,9 @@ std::string toLowerAscii(std::string_view s)
     return out;
 }
 
-bool equalsNoCase(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                              [](char x, char y) { return lower(x) == lower(y); });
-}
-
 bool startsWithNoCase(std::string_view s, std::string_view prefix)
 {
     return s.size() >= prefix.size() && equalsNoCase(s.substr(0, prefix.size()), prefix);
-}
-
-std::string_view trimBlanks(std::string_view s)
-{
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.remove_suffix(1);
-    return s;
 }
 
 std::vector<std::string> splitEscaped(std::string_view value, char sep)

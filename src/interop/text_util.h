@@ -11,8 +11,32 @@ namespace vcq::interop::detail
 
 std::string toUpperAscii(std::string_view s);
 std::string toLowerAscii(std::string_view s);
-bool equalsNoCase(std::string_view a, std::string_view b);
-std::string_view trimBlanks(std::string_view s);
+// Inline: asked of every line and value read.
+inline bool equalsNoCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        x = (x >= 'A' && x <= 'Z') ? static_cast<char>(x - 'A' + 'a') : x;
+        y = (y >= 'A' && y <= 'Z') ? static_cast<char>(y - 'A' + 'a') : y;
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
+inline std::string_view trimBlanks(std::string_view s)
+{
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
+        s.remove_suffix(1);
+    return s;
+}
+
+// True when some byte is not ASCII; eight bytes at a time.
+bool hasHighBytes(std::string_view s);
 bool startsWithNoCase(std::string_view s, std::string_view prefix);
 
 // Splits on sep not preceded by a backslash; the parts keep their escapes.

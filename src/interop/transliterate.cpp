@@ -98,22 +98,24 @@ const Tables &tables()
     return t;
 }
 
-// The cp1252 bytes when every character has one; false otherwise (and for
-// bad UTF-8). No character cp1252 holds composes with another, so such a
-// text is already in composed form.
-bool directCp1252(std::string_view s, std::string &out)
+} // namespace
+
+bool utf8ToCp1252Exactly(std::string_view s, std::string &out)
 {
     const Tables &t = tables();
     out.clear();
     out.reserve(s.size());
     std::size_t i = 0;
     while (i < s.size()) {
+        // Runs of ASCII go in at once.
+        std::size_t run = i;
+        while (run < s.size() && static_cast<unsigned char>(s[run]) < 0x80)
+            ++run;
+        out.append(s.data() + i, run - i);
+        i = run;
+        if (i == s.size())
+            break;
         const auto c = static_cast<unsigned char>(s[i]);
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-            ++i;
-            continue;
-        }
         char32_t code = 0;
         std::size_t len = 0;
         if ((c & 0xE0) == 0xC0 && i + 1 < s.size()) {
@@ -139,8 +141,6 @@ bool directCp1252(std::string_view s, std::string &out)
     }
     return true;
 }
-
-} // namespace
 
 void appendCp1252AsUtf8(std::string &out, std::string_view bytes)
 {
@@ -231,7 +231,7 @@ Cp1252Text utf8ToCp1252(std::string_view utf8)
         result.bytes = std::string(utf8);
         return result;
     }
-    if (directCp1252(utf8, result.bytes))
+    if (utf8ToCp1252Exactly(utf8, result.bytes))
         return result;
     int invalid = 0;
     if (!isValidUtf8(utf8)) {

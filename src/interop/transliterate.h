@@ -21,6 +21,11 @@ struct Cp1252Text {
 // Composes the text first (NFC), so "e" + combining acute is stored as "é".
 // Invalid UTF-8 bytes count as unrepresentable.
 Cp1252Text utf8ToCp1252(std::string_view utf8);
+// The cp1252 bytes in out when every character has one, with nothing to
+// transliterate or compose; false otherwise (and for bad UTF-8), out then
+// unspecified. No character cp1252 holds composes with another, so such a
+// text is already in composed form.
+bool utf8ToCp1252Exactly(std::string_view utf8, std::string &out);
 
 // Every byte 0..255 has a form; the five bytes cp1252 leaves undefined map to
 // the control code points of the same number.

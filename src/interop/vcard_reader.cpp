@@ -97,15 +97,6 @@ bool decodeQuotedPrintable(std::string_view in, std::string &out)
     return ok;
 }
 
-bool hasHighBytes(std::string_view s)
-{
-    for (char c : s) {
-        if (static_cast<unsigned char>(c) >= 0x80)
-            return true;
-    }
-    return false;
-}
-
 bool isWesternSingleByte(std::string_view charset)
 {
     for (std::string_view name : {"ISO-8859-1", "ISO8859-1", "LATIN1", "WINDOWS-1252", "CP1252",
@@ -211,10 +202,9 @@ public:
 private:
     static bool isQuotedPrintableLine(std::string_view line)
     {
-        const std::string_view head = line.substr(0, line.find(':'));
-        for (std::size_t i = head.find_first_of("Qq"); i != std::string_view::npos;
-             i = head.find_first_of("Qq", i + 1)) {
-            if (startsWithNoCase(head.substr(i), "QUOTED-PRINTABLE"))
+        for (std::size_t i = 0; i < line.size() && line[i] != ':'; ++i) {
+            if ((line[i] == 'Q' || line[i] == 'q') &&
+                startsWithNoCase(line.substr(i, line.find(':', i) - i), "QUOTED-PRINTABLE"))
                 return true;
         }
         return false;
@@ -285,8 +275,9 @@ private:
         m_outsideReported = false;
         ++m_cardNumber;
         m_cardLine = lineNo;
-        m_card = VCard{};
-        m_card.properties.reserve(16);
+        m_card.version = VCardVersion::V30;
+        // The properties left from the card before are overwritten in place.
+        m_used = 0;
         m_agent = nullptr;
         m_agentDepth = 0;
         m_versionText.clear();
@@ -313,16 +304,19 @@ private:
             if (!m_versionText.empty())
                 problem(m_cardNumber, m_cardLine, ReadProblemCode::UnknownVersion, m_versionText);
         }
+        std::vector<VCardProperty> &props = m_card.properties;
+        for (std::size_t i = m_used; i < props.size(); ++i)
+            m_pool.push_back(std::move(props[i]));
+        props.resize(m_used);
         if (!hasName()) {
             problem(m_cardNumber, m_cardLine, ReadProblemCode::NoName, "");
             return;
         }
         ReadCard done{std::move(m_card), m_cardNumber, m_cardLine};
         m_onCard(std::move(done));
-        // What the receiver left behind is reused for the next card's
-        // properties: their strings and lists keep their storage.
-        for (VCardProperty &p : done.card.properties)
-            m_pool.push_back(std::move(p));
+        // What the receiver left behind is the next card's storage: the
+        // properties' strings and lists keep their capacity.
+        m_card = std::move(done.card);
     }
 
     bool hasName() const
@@ -355,7 +349,7 @@ private:
             malformed(lineNo);
             return;
         }
-        VCardProperty p = pooledProperty();
+        VCardProperty &p = nextProperty();
         std::string_view fullName = line.substr(0, i);
         if (const auto dot = fullName.rfind('.'); dot != std::string_view::npos) {
             p.group.assign(fullName.substr(0, dot));
@@ -365,7 +359,8 @@ private:
             malformed(lineNo);
             return;
         }
-        p.name = toUpperAscii(fullName);
+        p.name.assign(fullName);
+        upperInPlace(p.name);
 
         while (i < line.size() && line[i] == ';') {
             ++i;
@@ -373,38 +368,47 @@ private:
             while (nameEnd < line.size() && line[nameEnd] != '=' && line[nameEnd] != ';' &&
                    line[nameEnd] != ':')
                 ++nameEnd;
-            const std::string paramName = toUpperAscii(trimBlanks(line.substr(i, nameEnd - i)));
+            VCardParameter param = pooledParameter();
+            param.name.assign(trimBlanks(line.substr(i, nameEnd - i)));
+            upperInPlace(param.name);
             i = nameEnd;
-            std::vector<std::string> values;
             if (i < line.size() && line[i] == '=') {
                 ++i;
+                std::size_t count = 0;
                 for (;;) {
-                    std::string v;
+                    std::string_view v;
                     if (i < line.size() && line[i] == '"') {
                         const std::size_t close = line.find('"', i + 1);
                         if (close == std::string_view::npos) {
                             malformed(lineNo);
+                            m_parameterPool.push_back(std::move(param));
                             return;
                         }
-                        v = std::string(line.substr(i + 1, close - i - 1));
+                        v = line.substr(i + 1, close - i - 1);
                         i = close + 1;
                     } else {
                         const std::size_t start = i;
                         while (i < line.size() && line[i] != ',' && line[i] != ';' &&
                                line[i] != ':')
                             ++i;
-                        v = std::string(line.substr(start, i - start));
+                        v = line.substr(start, i - start);
                     }
-                    values.push_back(std::move(v));
+                    // The pooled strings keep their storage.
+                    if (count == param.values.size())
+                        param.values.emplace_back();
+                    param.values[count++].assign(v.data(), v.size());
                     if (i < line.size() && line[i] == ',') {
                         ++i;
                         continue;
                     }
                     break;
                 }
-                addParameter(p, paramName, std::move(values));
-            } else if (!paramName.empty()) {
-                addBareParameter(p, paramName);
+                param.values.resize(count);
+                addParameter(p, std::move(param));
+            } else if (!param.name.empty()) {
+                addBareParameter(p, std::move(param));
+            } else {
+                m_parameterPool.push_back(std::move(param));
             }
         }
         if (i >= line.size() || line[i] != ':') {
@@ -418,27 +422,54 @@ private:
             return;
         }
         decodeValue(p, value, lineNo);
-        m_card.properties.push_back(std::move(p));
-        if (m_card.properties.back().name == "AGENT"sv && !m_card.properties.back().values.empty())
-            m_agent = &m_card.properties.back();
+        ++m_used; // the property counts from here
+        if (p.name == "AGENT"sv && !p.values.empty())
+            m_agent = &p;
     }
 
-    VCardProperty pooledProperty()
+    // The storage of the card's next property, emptied but for its values,
+    // which decodeValue overwrites; it counts once m_used passes it.
+    VCardProperty &nextProperty()
     {
-        if (m_pool.empty())
-            return VCardProperty{};
-        VCardProperty p = std::move(m_pool.back());
-        m_pool.pop_back();
+        std::vector<VCardProperty> &props = m_card.properties;
+        if (m_used == props.size()) {
+            if (m_pool.empty()) {
+                props.emplace_back();
+            } else {
+                props.push_back(std::move(m_pool.back()));
+                m_pool.pop_back();
+            }
+        }
+        VCardProperty &p = props[m_used];
         p.group.clear();
         p.name.clear();
+        for (VCardParameter &param : p.parameters)
+            m_parameterPool.push_back(std::move(param));
         p.parameters.clear();
-        return p; // values are overwritten in place by decodeValue
+        return p;
     }
 
-    static void addParameter(VCardProperty &p, const std::string &name,
-                             std::vector<std::string> values)
+    VCardParameter pooledParameter()
     {
-        if (name == "TYPE"sv) {
+        if (m_parameterPool.empty())
+            return VCardParameter{};
+        VCardParameter param = std::move(m_parameterPool.back());
+        m_parameterPool.pop_back();
+        return param; // name and values are overwritten in place
+    }
+
+    static void upperInPlace(std::string &s)
+    {
+        for (char &c : s) {
+            if (c >= 'a' && c <= 'z')
+                c = static_cast<char>(c - 'a' + 'A');
+        }
+    }
+
+    void addParameter(VCardProperty &p, VCardParameter param)
+    {
+        std::vector<std::string> &values = param.values;
+        if (param.name == "TYPE"sv) {
             // A quoted list, TYPE="voice,home", is the same as the bare list.
             const bool lists = std::any_of(values.begin(), values.end(), [](const std::string &v) {
                 return v.find(',') != std::string::npos;
@@ -463,23 +494,28 @@ private:
             for (VCardParameter &existing : p.parameters) {
                 if (existing.name == "TYPE"sv) {
                     existing.values.insert(existing.values.end(), values.begin(), values.end());
+                    m_parameterPool.push_back(std::move(param));
                     return;
                 }
             }
         }
-        p.parameters.push_back({name, std::move(values)});
+        p.parameters.push_back(std::move(param));
     }
 
     // 2.1 allows a parameter's value alone: HOME, CELL, QUOTED-PRINTABLE, ...
-    static void addBareParameter(VCardProperty &p, const std::string &word)
+    // param holds the word as its name.
+    void addBareParameter(VCardProperty &p, VCardParameter param)
     {
-        for (std::string_view enc : {"QUOTED-PRINTABLE", "BASE64", "8BIT", "7BIT", "B"}) {
-            if (word == enc) {
-                p.parameters.push_back({"ENCODING", {word}});
-                return;
-            }
-        }
-        addParameter(p, "TYPE", {word});
+        param.values.resize(1);
+        param.values[0] = param.name;
+        bool encoding = false;
+        for (std::string_view enc : {"QUOTED-PRINTABLE", "BASE64", "8BIT", "7BIT", "B"})
+            encoding = encoding || param.name == enc;
+        param.name = encoding ? "ENCODING" : "TYPE";
+        if (encoding)
+            p.parameters.push_back(std::move(param));
+        else
+            addParameter(p, std::move(param));
     }
 
     static std::string takeParameter(VCardProperty &p, std::string_view name)
@@ -614,7 +650,10 @@ private:
     int m_cardLine = 0;
     VCard m_card;
     std::string m_versionText;
+    // Storage of the properties and parameters of cards already handed on.
     std::vector<VCardProperty> m_pool;
+    std::vector<VCardParameter> m_parameterPool;
+    std::size_t m_used = 0;           // properties of m_card read so far; those after are storage
     VCardProperty *m_agent = nullptr; // the property just read, when it is an AGENT
     int m_agentDepth = 0;             // inside the card an AGENT embeds
     int m_malformedCount = 0;

@@ -293,6 +293,16 @@ std::string ContactList::nodeField(const ContactNode &n, Field f) const
 ContactRecord ContactList::nodeRecord(const ContactNode &n) const
 {
     ContactRecord r;
+    if (m_source) {
+        // Straight from the record read, field by field, with no text copies.
+        if (m_cachedRecord != n.RecordNumber) {
+            m_cached = m_source->readRecord(n.RecordNumber);
+            m_cachedRecord = n.RecordNumber;
+        }
+        for (Field f : kContactFields)
+            r.set(f, m_cached.view(f));
+        return r;
+    }
     for (int i = 0; i < kContactFieldCount; ++i)
         r.set(static_cast<Field>(i), nodeField(n, static_cast<Field>(i)));
     return r;
@@ -343,6 +353,69 @@ const ContactNode &ContactList::InsertNode(std::int64_t recordNumber, const Cont
             m_observer->afterInsert();
     }
     return n;
+}
+
+void ContactList::insertMany(const std::vector<std::int32_t> &recordNumbers,
+                             const std::vector<ContactRecord> &records)
+{
+    // A batch small beside the list, or a display order whose observer hears
+    // of every row, goes in one contact at a time.
+    if (m_collation || records.size() * 256 < m_order.size()) {
+        // In key order: each insertion then searches near the one before it.
+        // A stable sort keeps the batch's order among equal keys, so the
+        // list ends as it would have.
+        std::vector<std::pair<std::string, std::size_t>> order;
+        order.reserve(records.size());
+        for (std::size_t i = 0; i < records.size(); ++i)
+            order.emplace_back(displayKey(records[i]), i);
+        std::stable_sort(order.begin(), order.end(),
+                         [](const auto &a, const auto &b) { return a.first < b.first; });
+        for (const auto &[key, i] : order)
+            InsertNode(recordNumbers[i], records[i]);
+        return;
+    }
+    m_cachedRecord = -1;
+    std::vector<Id> fresh;
+    fresh.reserve(records.size());
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        if (idOf(recordNumbers[i]) != kNone)
+            remove(recordNumbers[i]); // a record number designates one contact
+        fresh.push_back(newNode(recordNumbers[i], records[i].view(Field::LastName),
+                                records[i].view(Field::FirstName)));
+        keepFields(recordNumbers[i], records[i]);
+    }
+    // The batch in order, then each one's place among the listed contacts:
+    // places only grow, and the rows between them are copied as they are.
+    sortByBytes(fresh);
+    std::vector<Id> merged;
+    merged.reserve(m_order.size() + fresh.size());
+    auto row = m_order.begin();
+    std::size_t at = 0;
+    const std::size_t size = m_order.size();
+    for (const Id id : fresh) {
+        const Probe p = probeOf(node(id));
+        const auto before = [&](std::size_t r) { return byteBefore(node(m_order.at(r)), p); };
+        // Galloping from the place before: most places are near it, and
+        // each step reads a node somewhere in memory.
+        std::size_t lo = at, hi = at;
+        for (std::size_t step = 1; hi < size && before(hi); step *= 2) {
+            lo = hi + 1;
+            hi = std::min(size, lo + step);
+        }
+        while (lo < hi) {
+            const std::size_t mid = lo + (hi - lo) / 2;
+            if (before(mid))
+                lo = mid + 1;
+            else
+                hi = mid;
+        }
+        for (; at < lo; ++at, ++row)
+            merged.push_back(*row);
+        merged.push_back(id);
+    }
+    for (; row != m_order.end(); ++row)
+        merged.push_back(*row);
+    m_order.assign(merged);
 }
 
 const ContactNode *ContactList::FindNode(std::string_view key) const

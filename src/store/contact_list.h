@@ -173,6 +173,11 @@ public:
     const ContactNode *FindNode(std::string_view key) const;
     // The node of a record number, or null.
     const ContactNode *findRecord(std::int64_t recordNumber) const;
+    // Adds many contacts: the same list as InsertNode for each in turn. A
+    // list without a display order merges a large batch in at once rather
+    // than moving its rows for every contact.
+    void insertMany(const std::vector<std::int32_t> &recordNumbers,
+                    const std::vector<ContactRecord> &records);
     // Gives a contact new field values. A changed key moves it to its new
     // place as a fresh insertion would; an unchanged key leaves it where it was.
     // Returns false when no node has that record number.

@@ -9,6 +9,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <memory>
+#include <stdexcept>
 #include <vector>
 
 namespace vcq
@@ -68,24 +71,36 @@ private:
     int m_fd;
 };
 
-// Every whole record of the file, read straight into record objects.
-std::vector<ContactRecord> readRecords(const ReadOnlyFile &file)
+// Every whole record of the file.
+struct RecordBytes {
+    struct Release {
+        void operator()(ContactRecord *records) const { ::operator delete(records); }
+    };
+    std::unique_ptr<ContactRecord[], Release> records;
+    std::size_t count = 0;
+};
+
+RecordBytes readRecords(const ReadOnlyFile &file)
 {
     const std::size_t size = file.wholeBytes();
-    std::vector<ContactRecord> records(size / kRecordSize);
-    const std::size_t got = file.read(reinterpret_cast<unsigned char *>(records.data()), size, 0);
-    records.resize(got / kRecordSize);
+    RecordBytes records;
+    // Raw storage, not records cleared one by one: the read fills it, and a
+    // large file makes that pass costly. A record is exactly its bytes.
+    records.records.reset(
+        static_cast<ContactRecord *>(::operator new(std::max<std::size_t>(size, kRecordSize))));
+    records.count =
+        file.read(reinterpret_cast<unsigned char *>(records.records.get()), size, 0) / kRecordSize;
     return records;
 }
 
 // A second pass finds the same bytes, and the file has not grown meanwhile.
-bool unchanged(const ReadOnlyFile &file, const std::vector<ContactRecord> &records,
+bool unchanged(const ReadOnlyFile &file, const RecordBytes &records,
                std::vector<unsigned char> &chunk)
 {
-    const std::size_t size = records.size() * kRecordSize;
+    const std::size_t size = records.count * kRecordSize;
     if (file.wholeBytes() != size)
         return false;
-    const auto *bytes = reinterpret_cast<const unsigned char *>(records.data());
+    const auto *bytes = reinterpret_cast<const unsigned char *>(records.records.get());
     for (std::size_t offset = 0; offset < size; offset += kChunkBytes) {
         const std::size_t want = std::min(kChunkBytes, size - offset);
         if (file.read(chunk.data(), want, offset) != want ||
@@ -94,6 +109,24 @@ bool unchanged(const ReadOnlyFile &file, const std::vector<ContactRecord> &recor
     }
     return true;
 }
+
+// The records of a snapshot, by record number.
+class SnapshotRecords final : public RecordSource
+{
+public:
+    explicit SnapshotRecords(RecordBytes records) : m_records(std::move(records)) {}
+    ContactRecord readRecord(std::int64_t recordNumber) const override { return at(recordNumber); }
+    const ContactRecord &at(std::int64_t recordNumber) const
+    {
+        if (recordNumber < 0 || static_cast<std::size_t>(recordNumber) >= m_records.count)
+            throw std::out_of_range("no such record");
+        return m_records.records[static_cast<std::size_t>(recordNumber)];
+    }
+    const RecordBytes &all() const { return m_records; }
+
+private:
+    RecordBytes m_records;
+};
 
 } // namespace
 
@@ -104,21 +137,35 @@ ContactSnapshot readSnapshot(const std::string &path)
     const ReadOnlyFile file(path);
     std::vector<unsigned char> chunk(kChunkBytes);
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        const std::vector<ContactRecord> records = readRecords(file);
+        RecordBytes records = readRecords(file);
         if (!unchanged(file, records, chunk))
             continue;
-        if (records.empty())
+        if (records.count == 0)
             throw StoreError::of(StoreErrc::WrongFileFormat);
         ContactSnapshot snapshot;
-        snapshot.header = records.front();
-        // The list keeps every field itself: the snapshot has no file to read
-        // them from later.
-        for (std::size_t slot = 1; slot < records.size(); ++slot)
-            if (!records[slot].isTombstone())
-                snapshot.list.InsertNode(static_cast<std::int64_t>(slot), records[slot]);
+        snapshot.header = records.records[0];
+        // The list takes the names and sorts once; the other fields stay in
+        // the records read, which the snapshot keeps.
+        auto source = std::make_unique<SnapshotRecords>(std::move(records));
+        const RecordBytes &all = source->all();
+        snapshot.list.setRecordSource(source.get());
+        snapshot.list.beginLoad(static_cast<std::int64_t>(all.count));
+        for (std::size_t slot = 1; slot < all.count; ++slot) {
+            const ContactRecord &r = all.records[slot];
+            if (!r.isTombstone())
+                snapshot.list.loadContact(static_cast<std::int64_t>(slot), r.view(Field::LastName),
+                                          r.view(Field::FirstName));
+        }
+        snapshot.list.endLoad();
+        snapshot.records = std::move(source);
         return snapshot;
     }
     throw StoreError::io(5);
+}
+
+const ContactRecord &ContactSnapshot::record(std::int64_t recordNumber) const
+{
+    return static_cast<const SnapshotRecords &>(*records).at(recordNumber);
 }
 
 } // namespace vcq

@@ -8,6 +8,7 @@
 #include "contact_list.h"
 #include "contact_record.h"
 
+#include <memory>
 #include <string>
 
 namespace vcq
@@ -15,7 +16,14 @@ namespace vcq
 
 struct ContactSnapshot {
     ContactRecord header;
+    // The records as read, where the list takes the contacts' fields from;
+    // declared first, so that it outlives the list.
+    std::unique_ptr<RecordSource> records;
     ContactList list; // every live contact, sorted as the window lists them
+
+    // A listed contact's record as read, without a copy (the list's
+    // node.record() gives the same fields in a record of its own).
+    const ContactRecord &record(std::int64_t recordNumber) const;
 };
 
 // Throws StoreError: the file's I/O error, WrongFileFormat when it is too

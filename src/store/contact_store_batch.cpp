@@ -26,6 +26,19 @@ ContactRecord withoutHeaderFields(const ContactRecord &contact)
     return r;
 }
 
+// True when withoutHeaderFields would change the contact: some byte of a
+// header-only field is set.
+bool hasHeaderFields(const ContactRecord &contact)
+{
+    for (Field f : {Field::Password, Field::Protection, Field::Reserved}) {
+        const FieldLayout l = fieldLayout(f);
+        const unsigned char *bytes = contact.data() + l.offset;
+        if (std::any_of(bytes, bytes + l.maxLength + 1, [](unsigned char b) { return b != 0; }))
+            return true;
+    }
+    return false;
+}
+
 void writeAll(int fd, const unsigned char *data, std::size_t size, off_t offset)
 {
     std::size_t done = 0;
@@ -69,17 +82,22 @@ std::vector<std::int32_t> ContactStore::addMany(const std::vector<ContactRecord>
 {
     requireOpen();
     for (const ContactRecord &c : contacts)
-        if (isReservedLastName(c.get(Field::LastName)))
+        if (isReservedLastName(c.view(Field::LastName)))
             throw StoreError::of(StoreErrc::ReservedLastName);
     if (contacts.empty())
         return {};
     if (!m_slotsKnown)
         scanRecords(false);
 
-    std::vector<ContactRecord> records;
-    records.reserve(contacts.size());
-    for (const ContactRecord &c : contacts)
-        records.push_back(withoutHeaderFields(c));
+    // Most batches come with the header-only fields empty: written as given,
+    // with no copy of a batch that may be tens of megabytes.
+    std::vector<ContactRecord> stripped;
+    if (std::any_of(contacts.begin(), contacts.end(), hasHeaderFields)) {
+        stripped.reserve(contacts.size());
+        for (const ContactRecord &c : contacts)
+            stripped.push_back(withoutHeaderFields(c));
+    }
+    const std::vector<ContactRecord> &records = stripped.empty() ? contacts : stripped;
 
     // Lowest tombstones first, then the end of the file.
     std::vector<std::int32_t> slots;
@@ -127,17 +145,7 @@ std::vector<std::int32_t> ContactStore::addMany(const std::vector<ContactRecord>
     for (std::size_t i = 0; i < reused; ++i)
         m_freeSlots.erase(slots[i]);
     m_recordCount = countBefore + static_cast<std::int32_t>(records.size() - reused);
-    // Listed in key order: each insertion then searches near the one before
-    // it, which is much quicker in a large list. A stable sort keeps the
-    // batch's order among equal keys, so the list ends as it would have.
-    std::vector<std::pair<std::string, std::size_t>> order;
-    order.reserve(records.size());
-    for (std::size_t i = 0; i < records.size(); ++i)
-        order.emplace_back(displayKey(records[i]), i);
-    std::stable_sort(order.begin(), order.end(),
-                     [](const auto &a, const auto &b) { return a.first < b.first; });
-    for (const auto &[key, i] : order)
-        m_list.InsertNode(slots[i], records[i]);
+    m_list.insertMany(slots, records);
     return slots;
 }
 

@@ -2,6 +2,7 @@
 // The command line as users run it: the real program, started without any
 // display, in a folder of its own. Exit statuses, the lock of a running copy,
 // export to standard output, protected files and a disk that fills up.
+#include "interop/importer.h"
 #include "password/password_state.h"
 #include "store/contact_store.h"
 
@@ -344,18 +345,20 @@ private slots:
     // says how many and names the backup, which holds the file as it was.
     void diskFullPartWay()
     {
+        constexpr int batch = int(interop::kImportBatchSize);
         makeStore({person("Stored", "Sam", "42")});
-        write("in.vcf", cards(20000));
+        write("in.vcf", cards(batch + 4000));
         const QByteArray before = contents(data());
-        // Room for one batch of 8192 contacts and some of the next.
-        const Run r = run({"import", "in.vcf"}, "C", rlim_t(before.size() + 10000 * 764));
+        // Room for one batch of contacts and some of the next.
+        const Run r = run({"import", "in.vcf"}, "C", rlim_t(before.size() + (batch + 1800) * 764));
         QCOMPARE(r.status, 2);
-        QVERIFY2(r.err.contains("Contacts added before it stopped: 8192."), qPrintable(r.err));
+        QVERIFY2(r.err.contains(QString("Contacts added before it stopped: %1.").arg(batch)),
+                 qPrintable(r.err));
         const QStringList backups = QDir(m_dir.path()).entryList({"VCQ97.NAM.*Z"}, QDir::Files);
         QCOMPARE(backups.size(), 1);
         QVERIFY2(r.err.contains(backups.first()), qPrintable(r.err));
         QCOMPARE(contents(file(backups.first())), before);
-        QCOMPARE(contents(data()).size(), before.size() + 8192 * 764);
+        QCOMPARE(contents(data()).size(), before.size() + batch * 764);
     }
 };
 

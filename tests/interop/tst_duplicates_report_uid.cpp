@@ -99,6 +99,29 @@ void TestDuplicatesReportUid::indexFindsAmongMany()
     QCOMPARE(*found, 743);
     QVERIFY(!index.find(test::contact(
         {{Field::LastName, "Smith"}, {Field::FirstName, "John"}, {Field::Phone1, "1"}})));
+
+    // Many names, added and found the two ways, while the index grows: each
+    // is found under its own name only, the first added of a name winning.
+    DuplicateIndex names;
+    const auto person = [](int i, const std::string &phone) {
+        return test::contact({{Field::LastName, "Name" + std::to_string(i)},
+                              {Field::FirstName, "A"},
+                              {Field::Cell, phone}});
+    };
+    for (int i = 0; i < 5000; ++i) {
+        if (i % 2)
+            names.add(person(i, "1"), i);
+        else
+            QVERIFY(!names.findOrAdd(person(i, "1"), i));
+    }
+    QCOMPARE(names.findOrAdd(person(4999, "2"), -5), std::nullopt);
+    for (int i = 0; i < 5000; i += 7) {
+        QCOMPARE(names.find(person(i, "1")), std::optional<std::int32_t>(i));
+        QCOMPARE(names.findOrAdd(person(i, "1"), -1), std::optional<std::int32_t>(i));
+    }
+    QCOMPARE(names.find(person(4999, "2")), std::optional<std::int32_t>(-5));
+    QVERIFY(!names.find(person(5000, "1")));
+    QCOMPARE(names.size(), std::size_t(5001));
 }
 
 void TestDuplicatesReportUid::reportCountsAndForms()

@@ -308,6 +308,77 @@ private slots:
         QCOMPARE(ok.added, std::size_t(3));
     }
 
+    // A file is read a chunk at a time; wherever the chunks end (inside a
+    // folded or quoted-printable line, a BOM, a BEGIN line), the import is
+    // the one of the whole file read at once.
+    void chunkedReadingImportsAsTheWholeFile_data()
+    {
+        QTest::addColumn<std::string>("name");
+        QTest::addColumn<std::string>("bytes");
+        QTest::addColumn<int>("chunk");
+        std::string folded;
+        for (int i = 0; i < 40; ++i)
+            folded += "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Long" + std::to_string(i) +
+                      ";Ann;;;\r\nNOTE:a note that goes on and on\r\n  and on across a fold\r\n"
+                      "TEL;TYPE=home:555-" +
+                      std::to_string(1000 + i) + "\r\nEND:VCARD\r\n";
+        std::string qp;
+        for (int i = 0; i < 30; ++i)
+            qp += "BEGIN:VCARD\nVERSION:2.1\nN;CHARSET=ISO-8859-1:Qp" + std::to_string(i) +
+                  ";Ren\xE9\nNOTE;ENCODING=QUOTED-PRINTABLE:caf=E9 =\nBEGIN:VCARD =\nsuite\n"
+                  "END:VCARD\n";
+        std::string broken = cards(5);
+        broken.erase(broken.find("END:VCARD"), 11); // the first card has no END
+        std::string utf16 = "\xFF\xFE";
+        for (char c : card30("Wide", "Ann", "555-1"))
+            utf16 += std::string{c, '\0'};
+        const std::string big = cards(9000); // more than two parts of cards
+        for (int chunk : {1, 7, 4096}) {
+            const auto row = [&](const char *what, const std::string &name,
+                                 const std::string &bytes) {
+                QTest::addRow("%s, %d-byte chunks", what, chunk) << name << bytes << chunk;
+            };
+            row("folded lines", "a.vcf", folded);
+            row("quoted-printable", "b.vcf", qp);
+            row("BOM, text before the cards, a card without END", "c.vcf",
+                "\xEF\xBB\xBFnot a card\r\n" + broken);
+            row("blank lines before BEGIN in a .txt", "d.txt", "\r\n\r\n  \r\n" + cards(3));
+            row("UTF-16", "e.vcf", utf16);
+            row("CSV", "f.csv", "First Name,Last Name,Home Phone\r\nAnn,Csv,555-2\r\n");
+            if (chunk > 1)
+                row("several parts", "g.vcf", big);
+        }
+    }
+    void chunkedReadingImportsAsTheWholeFile()
+    {
+        QFETCH(std::string, name);
+        QFETCH(std::string, bytes);
+        QFETCH(int, chunk);
+        const QString path = m_dir.filePath(QString::fromStdString(name));
+        QVERIFY(writeFile(path, QByteArray::fromStdString(bytes)));
+        ImportResult whole, chunked;
+        {
+            ContactStore store;
+            store.open(m_dir.filePath("whole.NAM").toStdString());
+            store.loadContacts();
+            whole = importSources(store, m_dir.filePath("whole.NAM").toStdString(),
+                                  {{path.toStdString(), bytes}});
+        }
+        {
+            ContactStore store;
+            prepare(store, {});
+            ImportOptions options;
+            options.readChunk = std::size_t(chunk);
+            chunked = importFiles(store, sdata(), {path.toStdString()}, options);
+        }
+        QCOMPARE(chunked.outcome, ImportOutcome::Done);
+        QVERIFY(chunked.added > 0);
+        QCOMPARE(chunked.added, whole.added);
+        QVERIFY(chunked.report == whole.report);
+        // The same records, after headers that may differ in nothing but time.
+        QCOMPARE(readFile(data()).mid(764), readFile(m_dir.filePath("whole.NAM")).mid(764));
+    }
+
     void formatByContentOrName_data()
     {
         QTest::addColumn<std::string>("bytes");

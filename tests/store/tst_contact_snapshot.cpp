@@ -22,7 +22,11 @@ private slots:
     void readsWhatALoadListsWhileTheFileIsLocked()
     {
         QByteArray bytes = bytesOf(ContactRecord::newHeader());
-        bytes += bytesOf(person("Zola", "Emile"));
+        bytes += bytesOf(contact("Zola", "Emile",
+                                 {{Field::Phone1, "555-0101"},
+                                  {Field::Email, "emile@example.org"},
+                                  {Field::Comment, "J'accuse"},
+                                  {Field::Birth, "02-04-40"}}));
         bytes += bytesOf(ContactRecord::tombstone());
         bytes += bytesOf(person(" @~ ", "")); // a tombstone by its trimmed name
         bytes += bytesOf(person("Abel", "Anne"));
@@ -44,6 +48,14 @@ private slots:
             expected.emplace_back(n.RecordNumber, n.DisplayKey);
         QCOMPARE(seen, expected);
         QCOMPARE(seen.size(), std::size_t(3));
+        // Every field, through the list and straight from the records read.
+        for (const ContactNode &n : snapshot.list) {
+            const ContactNode *loaded = store.list().findRecord(n.RecordNumber);
+            QVERIFY(loaded);
+            QCOMPARE(n.record(), loaded->record());
+            for (Field f : kContactFields)
+                QCOMPARE(snapshot.record(n.RecordNumber).view(f), loaded->record().view(f));
+        }
         QCOMPARE(readFile(path()), before);
     }
 

@@ -113,15 +113,29 @@ private slots:
     }
 
     // A batch lists its contacts exactly as adding them one by one would,
-    // equal names included.
+    // equal names included, whether it is merged into the list at once (a
+    // large batch) or put in one by one (a small one in a long list).
+    void batchListsAsSingleAddsDo_data()
+    {
+        QTest::addColumn<QString>("pattern");
+        QTest::addColumn<int>("count");
+        QTest::newRow("large batch, short list") << QString("+-++") << 40;
+        QTest::newRow("small batch, long list") << QString("+-+").repeated(400) << 3;
+        QTest::newRow("batch as long as the list") << QString("+-+").repeated(30) << 60;
+    }
     void batchListsAsSingleAddsDo()
     {
+        QFETCH(QString, pattern);
+        QFETCH(int, count);
         std::vector<ContactRecord> batch;
-        for (int i = 0; i < 40; ++i)
-            batch.push_back(person(i % 3 ? "Same" : "Other" + std::to_string(i % 7), "x"));
+        for (int i = 0; i < count; ++i)
+            batch.push_back(person(i % 3   ? "Same"
+                                   : i % 2 ? "Old" + std::to_string(i % 11)
+                                           : "Other" + std::to_string(i % 7),
+                                   "x"));
         const QString other = m_dir.filePath("ONE.NAM");
-        QVERIFY(writeFile(path(), fileOf("+-++")));
-        QVERIFY(writeFile(other, fileOf("+-++")));
+        QVERIFY(writeFile(path(), fileOf(pattern)));
+        QVERIFY(writeFile(other, fileOf(pattern)));
         ContactStore many, single;
         many.open(path().toStdString());
         many.loadContacts();
@@ -131,6 +145,35 @@ private slots:
         for (const ContactRecord &r : batch)
             single.add(r);
         QCOMPARE(listed(many), listed(single));
+    }
+
+    // The file keeps no header-only field for a contact, whether a batch
+    // carries some or none.
+    void headerOnlyFieldsAreNotWritten_data()
+    {
+        QTest::addColumn<bool>("carried");
+        QTest::newRow("a batch with some") << true;
+        QTest::newRow("a batch with none") << false;
+    }
+    void headerOnlyFieldsAreNotWritten()
+    {
+        QFETCH(bool, carried);
+        QVERIFY(writeFile(path(), fileOf("+")));
+        ContactStore store;
+        store.open(path().toStdString());
+        store.loadContacts();
+        std::vector<ContactRecord> batch = people(3);
+        std::vector<ContactRecord> expected = batch;
+        if (carried) {
+            batch[1].set(Field::Password, "not for a contact");
+            batch[2].set(Field::Reserved, std::string("\0\x01", 2));
+        }
+        store.addMany(batch);
+        store.close();
+        const QByteArray bytes = readFile(path());
+        QCOMPARE(bytes.size(), 5 * 764);
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(bytes.mid((2 + i) * 764, 764), bytesOf(expected[std::size_t(i)]));
     }
 
     void reservedLastNameRefusesTheWholeBatch()
