@@ -225,6 +225,17 @@ int DavServer::loggedRequests()
     return loggedRequests(QStringLiteral("[A-Z]+"));
 }
 
+int DavServer::settledRequests()
+{
+    // A request sent now is logged after every request answered before it:
+    // once its line is in, theirs are.
+    const QString mark = QStringLiteral("settle-%1.vcf").arg(++m_settleMarks);
+    curl({baseUrl().resolved(QUrl(mark)).toString()});
+    if (!waitForLine(mark.toUtf8(), nullptr))
+        return -1;
+    return loggedRequests() - m_settleMarks;
+}
+
 DavServer::Curl DavServer::curl(const QStringList &args, const QByteArray &input)
 {
     Curl out;

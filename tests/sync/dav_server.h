@@ -58,6 +58,10 @@ public:
     // Requests the server has logged since it started (drains its log).
     int loggedRequests();
     int loggedRequests(const QString &method);
+    // The requests logged so far, once every request answered before the
+    // call is in the log (a server may log a request just after answering
+    // it); -1 when the log does not catch up.
+    int settledRequests();
 
     // The other device. Names are file names in the address book.
     // Status of the PUT; etag receives the new ETag when given.
@@ -83,6 +87,7 @@ private:
     void drain();
 
     Kind m_kind;
+    int m_settleMarks = 0; // requests sent by settledRequests()
     QString m_folder;
     int m_port = 0;
     bool m_readOnly = false;
