@@ -50,12 +50,14 @@ bool readHiddenLine(const QString &prompt, std::string &line)
         ::close(tty);
         return false;
     }
-    const QByteArray promptBytes = (prompt + ": ").toUtf8();
-    (void)!::write(tty, promptBytes.constData(), std::size_t(promptBytes.size()));
     termios quiet = saved;
     quiet.c_lflag &= ~tcflag_t(ECHO);
     quiet.c_lflag |= ICANON;
     ::tcsetattr(tty, TCSAFLUSH, &quiet);
+    // The prompt comes once echo is off and older input is flushed: what is
+    // typed after it is neither shown nor thrown away.
+    const QByteArray promptBytes = (prompt + ": ").toUtf8();
+    (void)!::write(tty, promptBytes.constData(), std::size_t(promptBytes.size()));
     line.clear();
     bool gotLine = false;
     char c = 0;

@@ -23,14 +23,14 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <limits>
+
 namespace vcq
 {
 
 namespace
 {
-
-// The window is idle when nobody typed or clicked for this long.
-constexpr int kIdleSeconds = 60;
 
 } // namespace
 
@@ -198,7 +198,7 @@ SyncController::SyncController(TfrmMain *main) : QObject(main), m_main(main)
     m_main->lstList->addAction(actSyncNow);
     m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, &SyncController::timerFired);
-    m_lastInput = QDateTime::currentDateTimeUtc();
+    m_sinceInput.start();
     qApp->installEventFilter(this);
     ChooseLanguage(Language::English);
 }
@@ -215,11 +215,18 @@ QString SyncController::dataFilePath() const
     return QString::fromStdString(m_main->dataFileName());
 }
 
+void SyncController::setTiming(int minuteMs, int idleMs)
+{
+    m_minuteMs = std::max(1, minuteMs);
+    m_idleMs = std::max(1, idleMs);
+}
+
 void SyncController::restartTimer()
 {
     sync::SyncSettings settings;
     if (sync::loadSyncSettings(dataFilePath(), settings) && settings.intervalMinutes > 0)
-        m_timer.start(settings.intervalMinutes * 60 * 1000);
+        m_timer.start(int(std::min<qint64>(qint64(settings.intervalMinutes) * m_minuteMs,
+                                           std::numeric_limits<int>::max())));
     else
         m_timer.stop();
 }
@@ -230,7 +237,7 @@ bool SyncController::eventFilter(QObject *watched, QEvent *event)
     case QEvent::KeyPress:
     case QEvent::MouseButtonPress:
     case QEvent::Wheel:
-        m_lastInput = QDateTime::currentDateTimeUtc();
+        m_sinceInput.start();
         break;
     default:
         break;
@@ -241,9 +248,10 @@ bool SyncController::eventFilter(QObject *watched, QEvent *event)
 void SyncController::timerFired()
 {
     const bool busy = QApplication::activeModalWidget() || m_main->hasUnsavedEdits() ||
-                      m_lastInput.secsTo(QDateTime::currentDateTimeUtc()) < kIdleSeconds;
+                      m_sinceInput.elapsed() < m_idleMs;
     if (busy) {
-        m_timer.start(kIdleSeconds * 1000); // again once the window may be idle
+        m_timer.start(m_idleMs); // again once the window may be idle
+        emit automaticSyncPostponed();
         return;
     }
     syncNow(true);
@@ -317,6 +325,7 @@ int SyncController::syncNow(bool automatic)
     m_lastReport = sync::reportText(report, m_french);
     if (!automatic || report.exitCode() == 1)
         showPlainMessage(m_main, m_lastReport);
+    emit syncFinished(report.exitCode(), automatic);
     return report.exitCode();
 }
 

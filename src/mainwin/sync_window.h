@@ -8,7 +8,7 @@
 
 #include "core/language.h"
 
-#include <QDateTime>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -87,6 +87,10 @@ public:
     // Runs one sync now; automatic: from the timer (silent unless it fails).
     // Returns the report's exit code, or -1 when it did not run.
     int syncNow(bool automatic = false);
+    // How long one minute of the interval lasts and how long the window must
+    // go without a key or a click to be idle, in milliseconds: a minute and
+    // 60 s unless set (shorter ones let a test watch the timer at work).
+    void setTiming(int minuteMs, int idleMs);
 
     // Where the password comes from: the keyring unless told otherwise.
     using PasswordSource = std::function<QString(const QString &key, QString *problem)>;
@@ -96,6 +100,12 @@ public:
     // The last report, as shown.
     QString lastReport() const { return m_lastReport; }
 
+signals:
+    // The timer came while the window was busy: tried again once it may be idle.
+    void automaticSyncPostponed();
+    // A sync ran to its report (exit code as the command line's).
+    void syncFinished(int exitCode, bool automatic);
+
 private:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void timerFired();
@@ -103,7 +113,9 @@ private:
 
     TfrmMain *m_main;
     QTimer m_timer;
-    QDateTime m_lastInput;
+    QElapsedTimer m_sinceInput;
+    int m_minuteMs = 60 * 1000;
+    int m_idleMs = 60 * 1000;
     Language m_language = Language::English;
     bool m_french = false; // for the sync library's texts
     bool m_running = false;

@@ -93,6 +93,9 @@ QString uidOfHref(const QString &href)
     return name;
 }
 
+// Saves of the whole state during the uploads, at most (see upload()).
+constexpr std::size_t kSavesPerUpload = 8;
+
 class Run
 {
 public:
@@ -562,12 +565,19 @@ void Run::upload()
     if (!creates.empty())
         save(m_state.complete);
 
+    // Each save rewrites the whole state, so a large state is saved less
+    // often: at most about eight times over all the uploads, which keeps
+    // their cost in proportion to the number of cards. A crash between two
+    // saves costs only a fetch of the cards sent since: the next sync
+    // recognises them by the hrefs saved above.
+    const int saveEvery =
+        std::max({1, m_options.saveEvery, int(m_state.entries.size() / kSavesPerUpload)});
     const int total = int(creates.size() + updates.size() + deletions.size());
     int done = 0;
     auto step = [&] {
         ++done;
         progress("upload", done, total);
-        if (done % std::max(1, m_options.saveEvery) == 0)
+        if (done % saveEvery == 0)
             save(m_state.complete);
     };
     for (int i : creates) {

@@ -38,7 +38,7 @@ struct SyncOptions {
     QString dataFilePath;
     QUrl collection;
     int batchSize = 100; // hrefs per multiget
-    int saveEvery = 250; // uploads between two saves of the state
+    int saveEvery = 250; // uploads between two saves of the state; more for a large state
     // Copies the data file before the first change; false stops the sync.
     std::function<bool(QString *backupPath, QString *problem)> backup;
     // Stage text codes: "list", "fetch", "apply", "upload"; done of total.

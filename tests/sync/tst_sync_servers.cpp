@@ -12,6 +12,8 @@
 #include <QTcpServer>
 #include <QTest>
 
+#include <algorithm>
+#include <set>
 #include <stdexcept>
 
 using namespace vcq;
@@ -467,6 +469,40 @@ private slots:
             QCOMPARE(srv.loggedRequests("PUT"), 10);
         QCOMPARE(srv.cardNames().size(), 10);
         QCOMPARE(int(desk.store.list().size()), 10);
+    }
+
+    // Each save rewrites the whole state: a long upload saves it about eight
+    // times, and a crash at any moment leaves at most an eighth of the
+    // uploads to be recognised by the next sync.
+    void savesDuringLongUpload_data() { bothServers(); }
+    void savesDuringLongUpload()
+    {
+        DavServer &srv = server();
+        Desk desk(folder("desk"), srv);
+        const int n = 40;
+        for (int i = 0; i < n; ++i)
+            desk.store.add(contact("Save" + std::to_string(i), "Sue"));
+        std::set<int> savedCounts;
+        int worstLag = 0;
+        const auto report = desk.sync(
+            [&](const char *stage, int done, int) {
+                if (std::string_view(stage) != "upload")
+                    return;
+                sync::SyncState saved;
+                QCOMPARE(sync::loadSyncState(sync::syncStatePath(desk.path), saved, nullptr, false),
+                         sync::StateLoad::Loaded);
+                QCOMPARE(int(saved.entries.size()), n);
+                const int confirmed = int(std::count_if(saved.entries.begin(), saved.entries.end(),
+                                                        [](const auto &e) { return e.onServer; }));
+                savedCounts.insert(confirmed);
+                worstLag = std::max(worstLag, done - confirmed);
+            },
+            1);
+        QCOMPARE(report.error.code, sync::SyncErrc::None);
+        QCOMPARE(report.uploadedNew, n);
+        // Saved before the first upload, then after every fifth.
+        QCOMPARE(int(savedCounts.size()), n / 5);
+        QCOMPARE(worstLag, 5);
     }
 
     void damagedState_data() { bothServers(); }

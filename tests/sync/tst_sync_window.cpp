@@ -19,8 +19,10 @@
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QTimer>
 
 using namespace vcq;
 using namespace testutil;
@@ -121,6 +123,61 @@ private slots:
         QVERIFY(m_folder.watcher->boxes[0].text.contains("Save or undo"));
         QCOMPARE(controller.syncNow(true), -1);
         QCOMPARE(m_folder.watcher->boxes.size(), 1); // automatic: silent
+    }
+
+    // The timer syncs by itself once the window is idle, never while the form
+    // holds unsaved edits however long it waits, nor while keys are pressed.
+    void automaticSyncWaitsForIdleAndSavedForm()
+    {
+        writeDataFile({contact("Minuterie", "Mia")});
+        sync::SyncSettings settings{m_server->baseUrl().toString(),
+                                    m_server->collectionUrl().toString(),
+                                    m_server->user(),
+                                    {},
+                                    2};
+        QVERIFY(sync::saveSyncSettings(QDir::current().filePath("VCQ97.NAM"), settings));
+
+        auto w = startWindow();
+        SyncController controller(w.get());
+        controller.setPasswordSource(
+            [this](const QString &, QString *) { return m_server->password(); });
+        controller.setTiming(50, 500); // a "minute" of 50 ms, idle after 500 ms
+        QSignalSpy postponed(&controller, &SyncController::automaticSyncPostponed);
+        QSignalSpy finished(&controller, &SyncController::syncFinished);
+
+        w->txtComment->setFocus();
+        QTest::keyClicks(w->txtComment, "en cours");
+        QVERIFY(w->hasUnsavedEdits());
+        controller.restartTimer();
+        // Postponed again and again, long after the last key: the edits hold it.
+        QTRY_VERIFY_WITH_TIMEOUT(postponed.count() >= 4, 20000);
+        QCOMPARE(finished.count(), 0);
+
+        // Saved, but someone is at the keyboard (keys that change nothing).
+        QTimer keys;
+        connect(&keys, &QTimer::timeout, this, [&] { QTest::keyClick(w->lstList, Qt::Key_Shift); });
+        QTest::keyClick(w->lstList, Qt::Key_Shift);
+        keys.start(40);
+        w->SaveButClick();
+        QVERIFY(!w->hasUnsavedEdits());
+        const qsizetype before = postponed.count();
+        QTRY_VERIFY_WITH_TIMEOUT(postponed.count() >= before + 3, 20000);
+        QCOMPARE(finished.count(), 0);
+        QVERIFY(m_server->cardNames().isEmpty());
+
+        // The keys stop: the sync runs by itself, quietly.
+        keys.stop();
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 20000);
+        QCOMPARE(finished.at(0).at(0).toInt(), 0);
+        QCOMPARE(finished.at(0).at(1).toBool(), true);
+        QCOMPARE(m_server->cardNames().size(), 1);
+        QVERIFY(m_folder.watcher->boxes.isEmpty());
+        QVERIFY2(controller.lastReport().contains("1 uploaded"),
+                 qPrintable(controller.lastReport()));
+
+        // And again later: a card from the phone arrives with nobody asking.
+        QCOMPARE(m_server->putCard("p.vcf", synctest::phoneCard("p", "Phone", "Pat")), 201);
+        QTRY_VERIFY_WITH_TIMEOUT(listTexts(*w).contains("Phone Pat"), 20000);
     }
 
     // The program's Options dialog carries the page, in the user's language.
