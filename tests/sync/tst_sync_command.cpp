@@ -18,11 +18,7 @@ using namespace vcq::synctest;
 namespace
 {
 
-struct Run {
-    int exit = -1;
-    QString out;
-    QString err;
-};
+using Run = ProcessRun;
 
 } // namespace
 
@@ -37,22 +33,12 @@ class TestSyncCommand : public QObject
     // The program in the desk folder, with no keyring reachable and no display.
     Run program(const QStringList &args)
     {
-        QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + m_dir.path() + "/no-session-bus");
         env.remove("DISPLAY");
         env.remove("WAYLAND_DISPLAY");
         env.insert("LANG", "C.UTF-8");
-        p.setProcessEnvironment(env);
-        p.setWorkingDirectory(m_desk);
-        p.start(VCQ_BINARY, args);
-        Run r;
-        if (!p.waitForFinished(120000))
-            return r;
-        r.exit = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-        r.out = QString::fromUtf8(p.readAllStandardOutput());
-        r.err = QString::fromUtf8(p.readAllStandardError());
-        return r;
+        return runProcess(VCQ_BINARY, args, env, m_desk);
     }
     QString writeFile(const QString &name, const QByteArray &bytes)
     {

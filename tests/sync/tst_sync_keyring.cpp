@@ -22,11 +22,7 @@ using namespace vcq::synctest;
 namespace
 {
 
-struct Run {
-    int exit = -1;
-    QString out;
-    QString err;
-};
+using Run = ProcessRun;
 
 // Waits for a process to end, at most the given time; false when it did not.
 bool finish(QProcess &p, int ms)
@@ -52,21 +48,7 @@ class TestSyncKeyring : public QObject
 
     Run tool(const QString &program, const QStringList &args, const QByteArray &input = {})
     {
-        QProcess p;
-        p.setProcessEnvironment(m_env);
-        p.setWorkingDirectory(m_desk);
-        p.start(program, args);
-        Run r;
-        if (!p.waitForStarted(10000))
-            return r;
-        p.write(input);
-        p.closeWriteChannel();
-        if (!finish(p, 120000))
-            return r;
-        r.exit = p.exitCode();
-        r.out = QString::fromUtf8(p.readAllStandardOutput());
-        r.err = QString::fromUtf8(p.readAllStandardError());
-        return r;
+        return runProcess(program, args, m_env, m_desk, input);
     }
 
     // The program on a terminal of its own (script(1)): the password is
