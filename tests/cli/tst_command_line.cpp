@@ -6,6 +6,8 @@
 #include "password/password_state.h"
 #include "store/contact_store.h"
 
+#include "common/process_run.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -339,6 +341,35 @@ private slots:
         } else if (command == "export") {
             QVERIFY(r.out.contains("Secret"));
         }
+    }
+
+    // With no password file, the password is typed on the terminal, which
+    // does not show it.
+    void passwordTypedOnATerminal_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::newRow("import") << "import";
+        QTest::newRow("export") << "export";
+    }
+    void passwordTypedOnATerminal()
+    {
+        QFETCH(QString, command);
+        makeStore({person("Secret", "Sue", "1")}, "S3cret");
+        write("in.vcf", cards(1));
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char *name :
+             {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "LANGUAGE", "LC_MESSAGES", "LANG"})
+            env.remove(name);
+        env.insert("LC_ALL", "C");
+        const test::ProcessRun r = test::runOnTerminal(
+            QStringLiteral(VCQ_BINARY), {command, command == "import" ? "in.vcf" : "-"}, env,
+            m_dir.path(), "Enter Access Password", "S3cret");
+        QVERIFY2(r.exit == 0, qPrintable(r.out + r.err));
+        QVERIFY2(!r.out.contains("S3cret"), qPrintable(r.out));
+        if (command == "export")
+            QVERIFY(r.out.contains("BEGIN:VCARD") && r.out.contains("Secret"));
+        else
+            QCOMPARE(contents(data()).size(), 3 * 764);
     }
 
     // The disk fills up part way: the batches written stay, the message

@@ -333,25 +333,4 @@ QByteArray phoneCard(const QString &uid, const QString &last, const QString &fir
     return (lines.join("\r\n") + "\r\n").toUtf8();
 }
 
-ProcessRun runProcess(const QString &program, const QStringList &args,
-                      const QProcessEnvironment &env, const QString &folder,
-                      const QByteArray &input, int ms)
-{
-    QProcess p;
-    p.setProcessEnvironment(env);
-    p.setWorkingDirectory(folder);
-    p.start(program, args);
-    ProcessRun r;
-    if (!p.waitForStarted(10000))
-        return r;
-    p.write(input);
-    p.closeWriteChannel();
-    if (!p.waitForFinished(ms) || p.exitStatus() != QProcess::NormalExit)
-        return r;
-    r.exit = p.exitCode();
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
-}
-
 } // namespace vcq::synctest

@@ -102,17 +102,4 @@ private:
 QByteArray phoneCard(const QString &uid, const QString &last, const QString &first,
                      const QStringList &extraLines = {});
 
-// A program run to its end: exit status (-1 when it did not start, crashed
-// or ran out of time) and what it wrote.
-struct ProcessRun {
-    int exit = -1;
-    QString out;
-    QString err;
-};
-
-// Runs `program` in `folder` with `env`, feeding it `input`, for at most ms.
-ProcessRun runProcess(const QString &program, const QStringList &args,
-                      const QProcessEnvironment &env, const QString &folder,
-                      const QByteArray &input = {}, int ms = 120000);
-
 } // namespace vcq::synctest

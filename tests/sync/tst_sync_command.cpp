@@ -6,7 +6,9 @@
 #include "store/contact_store.h"
 #include "sync/sync_settings.h"
 
+#include "common/process_run.h"
 #include <QDir>
+
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -18,7 +20,7 @@ using namespace vcq::synctest;
 namespace
 {
 
-using Run = ProcessRun;
+using Run = test::ProcessRun;
 
 } // namespace
 
@@ -38,7 +40,7 @@ class TestSyncCommand : public QObject
         env.remove("DISPLAY");
         env.remove("WAYLAND_DISPLAY");
         env.insert("LANG", "C.UTF-8");
-        return runProcess(VCQ_BINARY, args, env, m_desk);
+        return test::runProcess(VCQ_BINARY, args, env, m_desk);
     }
     QString writeFile(const QString &name, const QByteArray &bytes)
     {

@@ -8,6 +8,8 @@
 
 #include "store/contact_store.h"
 
+#include "common/process_run.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QDirIterator>
@@ -22,13 +24,7 @@ using namespace vcq::synctest;
 namespace
 {
 
-using Run = ProcessRun;
-
-// Waits for a process to end, at most the given time; false when it did not.
-bool finish(QProcess &p, int ms)
-{
-    return p.waitForFinished(ms) && p.exitStatus() == QProcess::NormalExit;
-}
+using Run = test::ProcessRun;
 
 } // namespace
 
@@ -48,38 +44,14 @@ class TestSyncKeyring : public QObject
 
     Run tool(const QString &program, const QStringList &args, const QByteArray &input = {})
     {
-        return runProcess(program, args, m_env, m_desk, input);
+        return test::runProcess(program, args, m_env, m_desk, input);
     }
 
-    // The program on a terminal of its own (script(1)): the password is
-    // typed once the prompt for it shows.
+    // The program on a terminal of its own: the password is typed once the
+    // prompt for it shows.
     Run typed(const QStringList &args, const QByteArray &password)
     {
-        QStringList quoted;
-        for (const QString &a : QStringList{VCQ_BINARY} + args)
-            quoted << "'" + QString(a).replace("'", "'\\''") + "'";
-        QProcess p;
-        p.setProcessEnvironment(m_env);
-        p.setWorkingDirectory(m_desk);
-        p.start("script", {"-q", "-e", "-c", quoted.join(' '), "/dev/null"});
-        Run r;
-        if (!p.waitForStarted(10000))
-            return r;
-        QByteArray shown;
-        QDeadlineTimer deadline(60000);
-        while (!shown.contains("password") && !deadline.hasExpired() &&
-               p.state() == QProcess::Running) {
-            p.waitForReadyRead(int(std::max<qint64>(1, deadline.remainingTime())));
-            shown += p.readAllStandardOutput();
-        }
-        p.write(password + "\n");
-        if (!finish(p, 120000))
-            return r;
-        p.closeWriteChannel();
-        r.exit = p.exitCode();
-        r.out = QString::fromUtf8(shown + p.readAllStandardOutput());
-        r.err = QString::fromUtf8(p.readAllStandardError());
-        return r;
+        return test::runOnTerminal(VCQ_BINARY, args, m_env, m_desk, "password", password);
     }
 
     // What the Secret Service holds for the program, as secret-tool shows it.
