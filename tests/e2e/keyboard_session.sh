@@ -5,28 +5,12 @@
 # keyboard alone, then checks the data file's bytes and the stored position.
 #   keyboard_session.sh <build dir>
 set -euo pipefail
-. "$(dirname "$0")/../common/private_display.sh"
-build="$1"
-scratch="$(mktemp -d)"
-xvfb_pid=""
-app_pid=""
-cleanup() {
-    [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-    rm -rf "$scratch"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
-
-cmake --install "$build" --prefix "$scratch/prefix" >/dev/null
+. "$(dirname "$0")/installed_program.sh"
 mkdir -p "$scratch/work" "$scratch/config"
-
-# A display of our own.
-start_private_display "$scratch" || fail "Xvfb did not start"
 export XDG_CONFIG_HOME="$scratch/config"
 
 cd "$scratch/work"
-"$scratch/prefix/bin/vellora-carnetique-97" >"$scratch/app.log" 2>&1 &
+"$program" >"$scratch/app.log" 2>&1 &
 app_pid=$!
 
 window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Vellora Carnetique 97$' | head -1) ||

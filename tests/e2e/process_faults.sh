@@ -8,24 +8,7 @@
 #     next append starts at the record boundary over the torn bytes.
 #   process_faults.sh <build dir>
 set -euo pipefail
-. "$(dirname "$0")/../common/private_display.sh"
-build="$1"
-scratch="$(mktemp -d)"
-xvfb_pid=""
-app_pid=""
-cleanup() {
-    [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-    rm -rf "$scratch"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
-
-cmake --install "$build" --prefix "$scratch/prefix" >/dev/null
-program="$scratch/prefix/bin/vellora-carnetique-97"
-
-# A display of our own.
-start_private_display "$scratch" || fail "Xvfb did not start"
+. "$(dirname "$0")/installed_program.sh"
 
 idle() { xdotool sleep 0.4; }
 key() { xdotool key --clearmodifiers "$@"; idle; }
