@@ -41,13 +41,7 @@ key Return
 xdotool windowfocus --sync "$window"
 key alt+q
 
-for _ in $(seq 1 100); do
-    kill -0 "$app_pid" 2>/dev/null || break
-    xdotool sleep 0.1
-done
-kill -0 "$app_pid" 2>/dev/null && fail "the program did not end after Quit"
-wait "$app_pid" || fail "the program ended with an error: $(cat "$scratch/app.log")"
-app_pid=""
+wait_for_exit "$scratch/app.log"
 
 python3 - "$scratch/work/VCQ97.NAM" <<'PY' || fail "data file"
 import sys

@@ -82,13 +82,7 @@ head -c 300 /dev/urandom >>"$work/VCQ97.NAM"
 start_in "$work"
 add_contact Baker
 key alt+q
-for _ in $(seq 1 100); do
-    kill -0 "$app_pid" 2>/dev/null || break
-    xdotool sleep 0.1
-done
-kill -0 "$app_pid" 2>/dev/null && fail "the program did not end after Quit"
-wait "$app_pid" || fail "the program ended with an error: $(cat "$work/app.log")"
-app_pid=""
+wait_for_exit "$work/app.log"
 python3 - "$work/VCQ97.NAM" <<'PY' || fail "the append did not start at the record boundary"
 import sys
 data = open(sys.argv[1], "rb").read()
