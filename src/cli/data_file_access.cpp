@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "data_file_access.h"
 
+#include "store/file_lock.h"
 #include "store/store_error_texts.h"
 
 #include "interop/transliterate.h"
@@ -10,7 +11,6 @@
 
 #include <cerrno>
 #include <fcntl.h>
-#include <sys/file.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -84,7 +84,7 @@ bool lockedByAnotherCopy(const std::string &dataFilePath)
     const int fd = ::open(dataFilePath.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return false;
-    const bool locked = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    const bool locked = heldByAnotherCopy(fd);
     ::close(fd);
     return locked;
 }

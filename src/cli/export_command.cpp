@@ -128,7 +128,12 @@ int runExport(const QStringList &arguments, CommandContext &c)
     interop::ExportResult exported;
     Output output(c, target);
     try {
-        const ContactSnapshot snapshot = readSnapshot(c.dataFilePath);
+        // Output that may stall for long (a pipe) must not keep the program
+        // from starting: the file's lock is held only while writing a file.
+        const QFileInfo targetInfo(target);
+        const bool toFile = target != "-" && (!targetInfo.exists() || targetInfo.isFile());
+        const ContactSnapshot snapshot = readSnapshot(
+            c.dataFilePath, toFile ? SnapshotAccess::ShareWhenFree : SnapshotAccess::Copy);
         if (!accessGranted(c, snapshot.header, parser.value(passwordFile)))
             return ExitFailure;
         std::error_code uidError;

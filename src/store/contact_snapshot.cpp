@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "contact_snapshot.h"
 
+#include "file_descriptor.h"
+#include "file_lock.h"
 #include "io_error.h"
 
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -29,19 +32,19 @@ public:
     explicit ReadOnlyFile(const std::string &path)
         : m_fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC))
     {
-        if (m_fd < 0)
+        if (!m_fd.valid())
             throw StoreError::fromErrno(errno);
     }
-    ~ReadOnlyFile() { ::close(m_fd); }
-    ReadOnlyFile(const ReadOnlyFile &) = delete;
-    ReadOnlyFile &operator=(const ReadOnlyFile &) = delete;
+
+    int fd() const { return m_fd.get(); }
+    FileDescriptor release() { return std::move(m_fd); }
 
     // Whole records only; a trailing partial record is never read.
     std::size_t wholeBytes() const
     {
         struct stat st {
         };
-        if (::fstat(m_fd, &st) != 0)
+        if (::fstat(m_fd.get(), &st) != 0)
             throw StoreError::fromErrno(errno);
         if (!S_ISREG(st.st_mode))
             throw StoreError::fromErrno(EINVAL);
@@ -54,7 +57,7 @@ public:
         std::size_t done = 0;
         while (done < size) {
             const ssize_t n =
-                ::pread(m_fd, buffer + done, size - done, static_cast<off_t>(offset + done));
+                ::pread(m_fd.get(), buffer + done, size - done, static_cast<off_t>(offset + done));
             if (n < 0) {
                 if (errno == EINTR)
                     continue;
@@ -68,29 +71,55 @@ public:
     }
 
 private:
-    int m_fd;
+    FileDescriptor m_fd;
 };
 
-// Every whole record of the file.
+struct Unmap {
+    std::size_t bytes = 0;
+    void operator()(ContactRecord *records) const { ::munmap(records, bytes); }
+};
+
+// Every whole record of the file, in pages of their own: a copy, or the
+// file's own pages.
 struct RecordBytes {
-    struct Release {
-        void operator()(ContactRecord *records) const { ::operator delete(records); }
-    };
-    std::unique_ptr<ContactRecord[], Release> records;
+    std::unique_ptr<ContactRecord[], Unmap> records;
     std::size_t count = 0;
 };
+
+RecordBytes mapped(void *pages, std::size_t bytes, std::size_t count)
+{
+    if (pages == MAP_FAILED)
+        throw StoreError::fromErrno(errno);
+    RecordBytes records;
+    records.records =
+        std::unique_ptr<ContactRecord[], Unmap>(static_cast<ContactRecord *>(pages), Unmap{bytes});
+    records.count = count;
+    return records;
+}
 
 RecordBytes readRecords(const ReadOnlyFile &file)
 {
     const std::size_t size = file.wholeBytes();
-    RecordBytes records;
-    // Raw storage, not records cleared one by one: the read fills it, and a
-    // large file makes that pass costly. A record is exactly its bytes.
-    records.records.reset(
-        static_cast<ContactRecord *>(::operator new(std::max<std::size_t>(size, kRecordSize))));
+    // Pages filled in one go rather than one fault at a time, not records
+    // cleared one by one: the read fills them. A record is exactly its bytes.
+    const std::size_t bytes = std::max<std::size_t>(size, kRecordSize);
+    RecordBytes records = mapped(::mmap(nullptr, bytes, PROT_READ | PROT_WRITE,
+                                        MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0),
+                                 bytes, 0);
     records.count =
         file.read(reinterpret_cast<unsigned char *>(records.records.get()), size, 0) / kRecordSize;
     return records;
+}
+
+// The file's own pages, read-only: no copy. Only under the shared lock,
+// which keeps every copy of the program from writing meanwhile.
+RecordBytes mapRecords(const ReadOnlyFile &file)
+{
+    const std::size_t size = file.wholeBytes();
+    if (size == 0)
+        throw StoreError::of(StoreErrc::WrongFileFormat);
+    return mapped(::mmap(nullptr, size, PROT_READ, MAP_SHARED | MAP_POPULATE, file.fd(), 0), size,
+                  size / kRecordSize);
 }
 
 // A second pass finds the same bytes, and the file has not grown meanwhile.
@@ -110,11 +139,15 @@ bool unchanged(const ReadOnlyFile &file, const RecordBytes &records,
     return true;
 }
 
-// The records of a snapshot, by record number.
+// The records of a snapshot, by record number, and the lock they are read
+// under when they are the file's own pages.
 class SnapshotRecords final : public RecordSource
 {
 public:
-    explicit SnapshotRecords(RecordBytes records) : m_records(std::move(records)) {}
+    SnapshotRecords(RecordBytes records, FileDescriptor lock)
+        : m_records(std::move(records)), m_lock(std::move(lock))
+    {
+    }
     ContactRecord readRecord(std::int64_t recordNumber) const override { return at(recordNumber); }
     const ContactRecord &at(std::int64_t recordNumber) const
     {
@@ -126,39 +159,49 @@ public:
 
 private:
     RecordBytes m_records;
+    FileDescriptor m_lock; // declared last: unlocked once the pages are gone
 };
+
+ContactSnapshot snapshotOf(RecordBytes records, FileDescriptor lock)
+{
+    if (records.count == 0)
+        throw StoreError::of(StoreErrc::WrongFileFormat);
+    ContactSnapshot snapshot;
+    snapshot.header = records.records[0];
+    snapshot.shared = lock.valid();
+    // The list takes the names and sorts once; the other fields stay in
+    // the records read, which the snapshot keeps.
+    auto source = std::make_unique<SnapshotRecords>(std::move(records), std::move(lock));
+    const RecordBytes &all = source->all();
+    snapshot.list.setRecordSource(source.get());
+    snapshot.list.beginLoad(static_cast<std::int64_t>(all.count));
+    for (std::size_t slot = 1; slot < all.count; ++slot) {
+        const ContactRecord &r = all.records[slot];
+        if (!r.isTombstone())
+            snapshot.list.loadContact(static_cast<std::int64_t>(slot), r.view(Field::LastName),
+                                      r.view(Field::FirstName));
+    }
+    snapshot.list.endLoad();
+    snapshot.records = std::move(source);
+    return snapshot;
+}
 
 } // namespace
 
-ContactSnapshot readSnapshot(const std::string &path)
+ContactSnapshot readSnapshot(const std::string &path, SnapshotAccess access)
 {
     if (path.empty())
         throw StoreError::io(2);
-    const ReadOnlyFile file(path);
+    ReadOnlyFile file(path);
+    if (access == SnapshotAccess::ShareWhenFree && lockShared(file.fd())) {
+        RecordBytes records = mapRecords(file);
+        return snapshotOf(std::move(records), file.release());
+    }
     std::vector<unsigned char> chunk(kChunkBytes);
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         RecordBytes records = readRecords(file);
-        if (!unchanged(file, records, chunk))
-            continue;
-        if (records.count == 0)
-            throw StoreError::of(StoreErrc::WrongFileFormat);
-        ContactSnapshot snapshot;
-        snapshot.header = records.records[0];
-        // The list takes the names and sorts once; the other fields stay in
-        // the records read, which the snapshot keeps.
-        auto source = std::make_unique<SnapshotRecords>(std::move(records));
-        const RecordBytes &all = source->all();
-        snapshot.list.setRecordSource(source.get());
-        snapshot.list.beginLoad(static_cast<std::int64_t>(all.count));
-        for (std::size_t slot = 1; slot < all.count; ++slot) {
-            const ContactRecord &r = all.records[slot];
-            if (!r.isTombstone())
-                snapshot.list.loadContact(static_cast<std::int64_t>(slot), r.view(Field::LastName),
-                                          r.view(Field::FirstName));
-        }
-        snapshot.list.endLoad();
-        snapshot.records = std::move(source);
-        return snapshot;
+        if (unchanged(file, records, chunk))
+            return snapshotOf(std::move(records), FileDescriptor());
     }
     throw StoreError::io(5);
 }

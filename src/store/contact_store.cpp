@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "contact_store.h"
 
+#include "file_lock.h"
+
 #include "file_descriptor.h"
 
 #include <cerrno>
@@ -93,11 +95,10 @@ ContactStore::OpenResult ContactStore::open(const std::string &path)
         throw StoreError::fromErrno(errno);
     if (!S_ISREG(st.st_mode))
         throw StoreError::of(StoreErrc::NotRegularFile);
-    // Another running copy holds the lock: leave its file alone.
-    if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
-        const int err = errno;
+    // Another running copy holds the lock: leave its file alone. An export
+    // reading the file is waited for.
+    if (const int err = lockExclusive(fd.get()); err != 0)
         throw StoreError::io(err == EWOULDBLOCK ? 5 : ioCodeFromErrno(err));
-    }
 
     if (st.st_size == 0) {
         // writeHeader writes through m_fd; fd still owns it until the header is in.
