@@ -35,12 +35,13 @@ struct ExportResult {
 ExportResult exportContacts(const std::vector<const ContactNode *> &contacts,
                             const ContactUids &uids, ExportFormat format, const std::string &target,
                             int currentYear = 0 /* 0: now */);
-// Takes the export's text as it is made, about a megabyte at a time, so that
+// Takes the export's text as it is made, under a megabyte at a time, so that
 // a large export is never held whole; answering false stops the export.
 using ExportSink = std::function<bool(std::string_view)>;
 
 // Every contact of the snapshot, in its list's order, the text handed to
-// write (bytes stays empty); false when write stopped it.
+// write (bytes stays empty); false when write stopped it. The text is made on
+// two threads; write is called on the caller's.
 bool exportSnapshot(const ContactSnapshot &snapshot, const ContactUids &uids, ExportFormat format,
                     const std::string &target, const ExportSink &write, ExportResult &result,
                     int currentYear = 0);
