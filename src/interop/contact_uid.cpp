@@ -48,11 +48,16 @@ std::optional<ContactUids::FileId> parseHex(std::string_view text)
     return id;
 }
 
-// The UUID's 16 bytes: the file id, then the record number in the last four,
-// with the version (8, custom) and variant bits set.
-std::array<unsigned char, 16> uuidBytes(const ContactUids::FileId &id, std::int32_t record)
+// The UUID's 16 bytes: the file id, the slot's reuses mixed into bytes 9 to
+// 11, then the record number in the last four, with the version (8, custom)
+// and variant bits set. A slot never reused keeps the file id's bytes.
+std::array<unsigned char, 16> uuidBytes(const ContactUids::FileId &id, std::int32_t record,
+                                        std::uint32_t reuses)
 {
     std::array<unsigned char, 16> b = id;
+    b[9] = static_cast<unsigned char>(b[9] ^ (reuses >> 16));
+    b[10] = static_cast<unsigned char>(b[10] ^ (reuses >> 8));
+    b[11] = static_cast<unsigned char>(b[11] ^ reuses);
     const auto n = static_cast<std::uint32_t>(record);
     b[12] = static_cast<unsigned char>(n >> 24);
     b[13] = static_cast<unsigned char>(n >> 16);
@@ -64,6 +69,15 @@ std::array<unsigned char, 16> uuidBytes(const ContactUids::FileId &id, std::int3
 }
 
 constexpr std::string_view kPrefix = "urn:uuid:";
+
+std::optional<ContactUids> withReuses(const ContactUids::FileId &id,
+                                      const std::string &dataFilePath, std::error_code &error)
+{
+    SlotReuses reuses = readSlotReuses(dataFilePath, error);
+    if (error)
+        return std::nullopt;
+    return ContactUids(id, std::move(reuses));
+}
 
 } // namespace
 
@@ -97,7 +111,7 @@ std::optional<ContactUids> ContactUids::open(const std::string &dataFilePath,
             while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
                 text.pop_back();
             if (const auto id = parseHex(text))
-                return ContactUids(*id);
+                return withReuses(*id, dataFilePath, error);
             error = std::make_error_code(std::errc::illegal_byte_sequence);
             return std::nullopt;
         }
@@ -129,13 +143,17 @@ std::optional<ContactUids> ContactUids::open(const std::string &dataFilePath,
         return std::nullopt;
     }
     std::remove(scratch.c_str());
-    return ContactUids(id);
+    return withReuses(id, dataFilePath, error);
 }
 
 std::string ContactUids::uidFor(std::int32_t recordNumber) const
 {
     // An export asks for one per contact: written in place, 8-4-4-4-12.
-    const auto b = uuidBytes(m_id, recordNumber);
+    std::uint32_t reuses = 0;
+    if (!m_reuses.empty())
+        if (const auto it = m_reuses.find(recordNumber); it != m_reuses.end())
+            reuses = it->second;
+    const auto b = uuidBytes(m_id, recordNumber, reuses);
     std::string out(kPrefix.size() + 36, '-');
     std::size_t at = kPrefix.size();
     out.replace(0, at, kPrefix);

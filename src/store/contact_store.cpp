@@ -2,6 +2,7 @@
 #include "contact_store.h"
 
 #include "file_lock.h"
+#include "slot_reuse.h"
 
 #include "file_descriptor.h"
 
@@ -72,6 +73,7 @@ ContactStore::OpenResult ContactStore::open(const std::string &path)
     m_freeSlots.clear();
     m_slotsKnown = false;
     m_recordCount = 0;
+    m_path = path;
     if (path.empty())
         throw StoreError::io(2);
 
@@ -259,6 +261,8 @@ std::int32_t ContactStore::add(const ContactRecord &contact)
     const std::int64_t slot = reuse ? *m_freeSlots.begin() : m_recordCount;
     if (slot > kMaxRecords - 1)
         throw StoreError::of(StoreErrc::TooManyRecords);
+    if (reuse)
+        logReuse({static_cast<std::int32_t>(slot)});
     writeRecord(slot, record);
     if (reuse)
         m_freeSlots.erase(m_freeSlots.begin());
@@ -267,6 +271,13 @@ std::int32_t ContactStore::add(const ContactRecord &contact)
     const auto number = static_cast<std::int32_t>(slot);
     m_list.InsertNode(number, record);
     return number;
+}
+
+void ContactStore::logReuse(const std::vector<std::int32_t> &slots) const
+{
+    // A log that cannot be written (a folder closed to writing) costs the
+    // new contact a fresh UID, never the contact itself: the add goes on.
+    (void)logSlotReuse(m_path, slots);
 }
 
 bool ContactStore::rewrite(std::int32_t recordNumber, const ContactRecord &contact)

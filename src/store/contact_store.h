@@ -96,10 +96,13 @@ private:
     void scanRecords(bool listContacts);
     void scanRecordRange(bool listContacts);
     void requireOpen() const;
+    // Logs slots about to be given to new contacts after a deletion.
+    void logReuse(const std::vector<std::int32_t> &slots) const;
     void undoBatch(const std::vector<std::pair<std::int32_t, ContactRecord>> &overwritten,
                    std::int32_t recordCountBefore, const std::string &tailBefore);
 
     int m_fd = -1;
+    std::string m_path;
     ContactRecord m_header;
     ContactList m_list;
     std::int64_t m_recordCount = 0;

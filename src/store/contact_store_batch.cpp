@@ -114,6 +114,8 @@ std::vector<std::int32_t> ContactStore::addMany(const std::vector<ContactRecord>
     std::vector<std::pair<std::int32_t, ContactRecord>> overwritten;
     overwritten.reserve(reused);
     std::string tail; // bytes of a partial record after the last whole one
+    if (reused > 0)
+        logReuse({slots.begin(), slots.begin() + static_cast<std::ptrdiff_t>(reused)});
     try {
         struct stat st {
         };

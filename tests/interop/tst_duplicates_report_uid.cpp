@@ -6,6 +6,7 @@
 #include "interop/duplicates.h"
 #include "interop/import_report.h"
 #include "interop_test_util.h"
+#include "store/contact_store.h"
 
 #include <QDir>
 #include <QFile>
@@ -25,6 +26,7 @@ private slots:
     void indexFindsAmongMany();
     void reportCountsAndForms();
     void uidsStayAndAreUnique();
+    void aReusedSlotGetsAFreshUid();
     void damagedIdFileIsNotReplaced();
 };
 
@@ -186,6 +188,53 @@ void TestDuplicatesReportUid::uidsStayAndAreUnique()
     QVERIFY(other.uidFor(5) != first->uidFor(5));
     QVERIFY(!first->recordNumberOf(other.uidFor(5)));
     QVERIFY(!first->recordNumberOf("not a uid"));
+
+    // Every slot and count of reuses has a UID of its own, in UUID form.
+    seen.clear();
+    for (std::int32_t n : {1, 2, 65536, 2147483647}) {
+        for (std::uint32_t reuses : {0u, 1u, 2u, 255u, 256u, 65536u, 16777215u}) {
+            const ContactUids uids(first->fileId(), {{n, reuses}});
+            const std::string uid = uids.uidFor(n);
+            QVERIFY2(seen.insert(uid).second, uid.c_str());
+            QCOMPARE(uid[9 + 14], '8'); // the version
+            QVERIFY(std::string_view("89ab").find(uid[9 + 19]) != std::string_view::npos);
+            QCOMPARE(uids.recordNumberOf(uid), std::optional<std::int32_t>(n));
+            QCOMPARE(uids.uidFor(n + 1), first->uidFor(n + 1)); // other slots untouched
+        }
+    }
+}
+
+// A contact written into the slot of a deleted one gets a UID of its own, a
+// receiver would otherwise take it for the deleted contact edited; every
+// other contact keeps its UID.
+void TestDuplicatesReportUid::aReusedSlotGetsAFreshUid()
+{
+    using test::contact;
+    const std::string data = QDir::current().filePath("reuse.NAM").toStdString();
+    ContactStore store;
+    store.open(data);
+    const std::vector<std::int32_t> placed = store.addMany(
+        {contact({{Field::LastName, "Abel"}}), contact({{Field::LastName, "Babel"}})});
+    std::error_code error;
+    std::vector<std::string> uids; // the first slot's UIDs over time
+    const auto before = ContactUids::open(data, error);
+    QVERIFY(before && !error);
+    uids.push_back(before->uidFor(placed[0]));
+    for (const char *name : {"Cabel", "Dabel"}) {
+        QVERIFY(store.remove(placed[0]));
+        QCOMPARE(store.add(contact({{Field::LastName, name}})), placed[0]);
+        const auto now = ContactUids::open(data, error);
+        QVERIFY(now && !error);
+        const std::string uid = now->uidFor(placed[0]);
+        for (const std::string &earlier : uids) {
+            QVERIFY(uid != earlier);
+            QVERIFY(!now->recordNumberOf(earlier));
+        }
+        uids.push_back(uid);
+        QCOMPARE(now->recordNumberOf(uid), std::optional<std::int32_t>(placed[0]));
+        QCOMPARE(now->uidFor(placed[1]), before->uidFor(placed[1]));
+        QCOMPARE(ContactUids::open(data, error)->uidFor(placed[0]), uid); // it stays
+    }
 }
 
 void TestDuplicatesReportUid::damagedIdFileIsNotReplaced()

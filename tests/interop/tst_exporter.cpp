@@ -40,12 +40,12 @@ std::string TestExporter::dataFile(int count)
     std::vector<ContactRecord> contacts;
     for (int i = 0; i < count; ++i) {
         const int n = (i * 7919) % (count + 1);
-        contacts.push_back(test::contact(
-            {{Field::LastName, "Nom\xE9" + std::to_string(n % 1000)},
-             {Field::FirstName, "Pr\xE9nom; " + std::to_string(n)},
-             {Field::Phone1, "555-" + std::to_string(i)},
-             {Field::Comment, std::string(i % 50 + 1, i % 2 ? 'x' : '\xE9')},
-             {Field::Birth, i % 97 == 5 ? "45-13-80" : "07-11-67"}}));
+        contacts.push_back(
+            test::contact({{Field::LastName, "Nom\xE9" + std::to_string(n % 1000)},
+                           {Field::FirstName, "Pr\xE9nom; " + std::to_string(n)},
+                           {Field::Phone1, "555-" + std::to_string(i)},
+                           {Field::Comment, std::string(i % 50 + 1, i % 2 ? 'x' : '\xE9')},
+                           {Field::Birth, i % 97 == 5 ? "45-13-80" : "07-11-67"}}));
     }
     ContactStore store;
     store.open(path);

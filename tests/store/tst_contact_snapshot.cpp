@@ -86,8 +86,7 @@ private slots:
         QVERIFY(writeFile(path(), bytes));
         const std::string file = path().toStdString();
 
-        std::optional<ContactSnapshot> snapshot =
-            readSnapshot(file, SnapshotAccess::ShareWhenFree);
+        std::optional<ContactSnapshot> snapshot = readSnapshot(file, SnapshotAccess::ShareWhenFree);
         QVERIFY(snapshot->shared);
         QCOMPARE(snapshot->list.size(), std::size_t(2));
         QCOMPARE(snapshot->list.begin()->DisplayKey, std::string("Abel Anne"));

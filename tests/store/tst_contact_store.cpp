@@ -3,6 +3,7 @@
 // locked files, and failed writes that must leave file and list in step.
 #include "common/data_file.h"
 #include "store/contact_store.h"
+#include "store/slot_reuse.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -38,6 +39,7 @@ private slots:
     void init()
     {
         QFile::remove(path());
+        QFile::remove(QString::fromStdString(slotReusePath(spath())));
         QDir(m_dir.path()).rmdir("VCQ97.NAM");
     }
 
@@ -130,6 +132,37 @@ private slots:
         QCOMPARE(store.add(person("New3")), 7);
         QCOMPARE(readFile(path()).size(), 8 * 764);
         QCOMPARE(store.list().findRecord(5)->field(Field::LastName), std::string("New2"));
+    }
+
+    // Each slot given to a new contact after a deletion is counted beside the
+    // file, whether added alone or in a batch; new slots at the end are not.
+    void reusedSlotsAreCounted()
+    {
+        makeFile({"A", "B", "C", "D"});
+        ContactStore store;
+        store.open(spath());
+        store.loadContacts();
+        std::error_code error;
+        QVERIFY(readSlotReuses(spath(), error).empty());
+        QVERIFY(!error);
+        QVERIFY(store.remove(1));
+        QVERIFY(store.remove(3));
+        QCOMPARE(store.add(person("New1")), 1);
+        QCOMPARE(store.addMany({person("New3"), person("New5"), person("New6")}),
+                 (std::vector<std::int32_t>{3, 5, 6}));
+        QCOMPARE(store.add(person("New7")), 7);
+        QVERIFY(store.remove(1));
+        QCOMPARE(store.add(person("Again1")), 1);
+        const SlotReuses expected{{1, 2}, {3, 1}};
+        QCOMPARE(readSlotReuses(spath(), error), expected);
+        QVERIFY(!error);
+        // A write cut short leaves part of an entry, which is not counted.
+        QFile log(QString::fromStdString(slotReusePath(spath())));
+        QVERIFY(log.open(QIODevice::Append));
+        QCOMPARE(log.write("\x05\x00", 2), 2);
+        log.close();
+        QCOMPARE(readSlotReuses(spath(), error), expected);
+        QVERIFY(!error);
     }
 
     void slotsOfAFileOpenedWithoutLoadingAreFound()
