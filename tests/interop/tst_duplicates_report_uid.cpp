@@ -199,7 +199,7 @@ void TestDuplicatesReportUid::uidsStayAndAreUnique()
             QCOMPARE(uid[9 + 14], '8'); // the version
             QVERIFY(std::string_view("89ab").find(uid[9 + 19]) != std::string_view::npos);
             QCOMPARE(uids.recordNumberOf(uid), std::optional<std::int32_t>(n));
-            QCOMPARE(uids.uidFor(n + 1), first->uidFor(n + 1)); // other slots untouched
+            QCOMPARE(uids.uidFor(n - 1), first->uidFor(n - 1)); // other slots untouched
         }
     }
 }
