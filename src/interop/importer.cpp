@@ -167,6 +167,7 @@ struct MappedCard {
     int number = 0; // in its file
     MappedContact mapped;
     std::string name;
+    DuplicateKey key; // when duplicates are looked for
 };
 
 // The cards of a run of whole cards of a file, with the problems met reading
@@ -243,10 +244,9 @@ private:
         std::size_t next = 0;
         bool first = true;
         while (first || next < read.cards.size()) {
-            std::unique_ptr<MappedPart> part = m_parts.emptyPart();
+            std::unique_ptr<MappedPart> part = emptyPart();
             if (!part)
                 return false;
-            part->clear();
             if (first)
                 part->problems = std::move(read.problems);
             first = false;
@@ -283,10 +283,9 @@ private:
                 bytes = *buffer;
                 continue;
             }
-            std::unique_ptr<MappedPart> part = m_parts.emptyPart();
+            std::unique_ptr<MappedPart> part = emptyPart();
             if (!part)
                 return false;
-            part->clear();
             // Each card is mapped as soon as it is read, so the reader can
             // reuse its storage for the next one. Numbered as in the whole file.
             readVCards(
@@ -309,20 +308,33 @@ private:
         return endOfFile(done);
     }
 
-    static void map(MappedPart &part, const VCard &card, int number)
+    void map(MappedPart &part, const VCard &card, int number) const
     {
         MappedCard &m = part.next();
         m.number = number;
         m.mapped = cardToContact(card);
         m.name = contactName(m.mapped.record);
+        if (!m_options.allowDuplicates)
+            m.key.set(m.mapped.record);
+    }
+
+    // A part to fill, cleared; nullptr when the import wants no more.
+    std::unique_ptr<MappedPart> emptyPart()
+    {
+        std::unique_ptr<MappedPart> part = m_parts.emptyPart();
+        if (part) {
+            part->clear();
+            // At its full size at once: growing would copy the cards.
+            part->cards.reserve(kCardsPerPart);
+        }
+        return part;
     }
 
     bool endOfFile(std::size_t size)
     {
-        std::unique_ptr<MappedPart> part = m_parts.emptyPart();
+        std::unique_ptr<MappedPart> part = emptyPart();
         if (!part)
             return false;
-        part->clear();
         part->done = size;
         part->endOfFile = true;
         return m_parts.push(std::move(part));
@@ -467,7 +479,7 @@ private:
         }
         if (!m_options.allowDuplicates) {
             const auto id = -1 - static_cast<std::int32_t>(m_origins.size());
-            if (const auto same = m_index.findOrAdd(record, id)) {
+            if (const auto same = m_index.findOrAdd(std::move(card.key), id)) {
                 std::string detail;
                 if (*same >= 0) {
                     detail = "record=" + std::to_string(*same);

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -27,16 +28,18 @@ ContactRecord withoutHeaderFields(const ContactRecord &contact)
 }
 
 // True when withoutHeaderFields would change the contact: some byte of a
-// header-only field is set.
+// header-only field is set. Those fields end the record, so this is one
+// comparison of its last bytes.
 bool hasHeaderFields(const ContactRecord &contact)
 {
-    for (Field f : {Field::Password, Field::Protection, Field::Reserved}) {
-        const FieldLayout l = fieldLayout(f);
-        const unsigned char *bytes = contact.data() + l.offset;
-        if (std::any_of(bytes, bytes + l.maxLength + 1, [](unsigned char b) { return b != 0; }))
-            return true;
-    }
-    return false;
+    constexpr FieldLayout password = fieldLayout(Field::Password);
+    constexpr FieldLayout protection = fieldLayout(Field::Protection);
+    constexpr FieldLayout reserved = fieldLayout(Field::Reserved);
+    static_assert(protection.offset == password.offset + password.maxLength + 1 &&
+                  reserved.offset == protection.offset + protection.maxLength + 1 &&
+                  reserved.offset + reserved.maxLength + 1 == kRecordSize);
+    static constexpr unsigned char kNone[kRecordSize - password.offset] = {};
+    return std::memcmp(contact.data() + password.offset, kNone, sizeof kNone) != 0;
 }
 
 void writeAll(int fd, const unsigned char *data, std::size_t size, off_t offset)
