@@ -201,16 +201,20 @@ private slots:
     {
         QTest::addColumn<QString>("pattern");
         QTest::addColumn<int>("tail");
-        QTest::addColumn<int>("room"); // bytes the file may grow by
-        QTest::newRow("tombstones then append fails mid-record") << "-+-" << 0 << 1000;
-        QTest::newRow("append fails at once") << "++" << 0 << 0;
-        QTest::newRow("partial record kept") << "+-" << 100 << 2000;
+        QTest::addColumn<int>("room");  // bytes the file may grow by
+        QTest::addColumn<int>("count"); // contacts in the batch
+        QTest::newRow("tombstones then append fails mid-record") << "-+-" << 0 << 1000 << 10;
+        QTest::newRow("append fails at once") << "++" << 0 << 0 << 10;
+        QTest::newRow("partial record kept") << "+-" << 100 << 2000 << 10;
+        // Megabytes already written and on their way to the disk are undone too.
+        QTest::newRow("append fails megabytes in") << "+-" << 0 << 3500000 << 6000;
     }
     void failedBatchLeavesFileAndListAsTheyWere()
     {
         QFETCH(QString, pattern);
         QFETCH(int, tail);
         QFETCH(int, room);
+        QFETCH(int, count);
         QVERIFY(writeFile(path(), fileOf(pattern, tail)));
         const QByteArray before = readFile(path());
         ContactStore store;
@@ -226,7 +230,7 @@ private slots:
         setrlimit(RLIMIT_FSIZE, &limited);
         bool threw = false;
         try {
-            store.addMany(people(10));
+            store.addMany(people(count));
         } catch (const StoreError &e) {
             threw = true;
             QCOMPARE(e.kind(), StoreErrc::Io);
@@ -236,8 +240,8 @@ private slots:
         QCOMPARE(readFile(path()), before);
         QCOMPARE(listed(store), listBefore);
         // The store goes on working: the same batch now fits.
-        const std::vector<std::int32_t> taken = store.addMany(people(10));
-        QCOMPARE(taken.size(), std::size_t(10));
+        const std::vector<std::int32_t> taken = store.addMany(people(count));
+        QCOMPARE(taken.size(), std::size_t(count));
         const auto inMemory = listed(store);
         store.close();
         QCOMPARE(reloaded(), inMemory);
