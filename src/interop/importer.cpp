@@ -401,7 +401,7 @@ public:
             std::unique_ptr<MappedPart> part = parts.pop();
             if (!part)
                 return readFailed(name, parts.error());
-            const bool goOn = take(name, *part);
+            const bool goOn = takePart(name, *part);
             const bool endOfFile = part->endOfFile;
             parts.recycle(std::move(part));
             if (!goOn)
@@ -417,7 +417,7 @@ public:
     ImportResult take() { return std::move(m_result); }
 
 private:
-    bool take(const std::string &name, MappedPart &part)
+    bool takePart(const std::string &name, MappedPart &part)
     {
         for (const ReadProblem &p : part.problems)
             m_result.report.addProblem(name, p);
