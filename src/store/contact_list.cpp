@@ -392,14 +392,19 @@ void ContactList::insertMany(const std::vector<std::int32_t> &recordNumbers,
     auto row = m_order.begin();
     std::size_t at = 0;
     const std::size_t size = m_order.size();
-    for (const Id id : fresh) {
+    for (std::size_t k = 0; k < fresh.size(); ++k) {
+        const Id id = fresh[k];
         const Probe p = probeOf(node(id));
         const auto before = [&](std::size_t r) { return byteBefore(node(m_order.at(r)), p); };
-        // Galloping from the place before: most places are near it, and
-        // each step reads a node somewhere in memory.
-        std::size_t lo = at, hi = at;
-        for (std::size_t step = 1; hi < size && before(hi); step *= 2) {
+        // Each step reads a node somewhere in memory, so few steps: the
+        // places tend to spread evenly over the rows left, so the first
+        // guess is twice the mean gap past the place before, galloping on
+        // from there when the place lies further.
+        std::size_t step = 2 * ((size - at) / (fresh.size() - k)) + 1;
+        std::size_t lo = at, hi = std::min(size, at + step);
+        while (hi < size && before(hi)) {
             lo = hi + 1;
+            step *= 2;
             hi = std::min(size, lo + step);
         }
         while (lo < hi) {

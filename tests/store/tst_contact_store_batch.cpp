@@ -122,6 +122,8 @@ private slots:
         QTest::newRow("large batch, short list") << QString("+-++") << 40;
         QTest::newRow("small batch, long list") << QString("+-+").repeated(400) << 3;
         QTest::newRow("batch as long as the list") << QString("+-+").repeated(30) << 60;
+        // Merged at once, its places bunched rather than spread over the list.
+        QTest::newRow("bunched batch, long list") << QString("+-+").repeated(400) << 60;
     }
     void batchListsAsSingleAddsDo()
     {
