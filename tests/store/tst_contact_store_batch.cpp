@@ -119,22 +119,32 @@ private slots:
     {
         QTest::addColumn<QString>("pattern");
         QTest::addColumn<int>("count");
-        QTest::newRow("large batch, short list") << QString("+-++") << 40;
-        QTest::newRow("small batch, long list") << QString("+-+").repeated(400) << 3;
-        QTest::newRow("batch as long as the list") << QString("+-+").repeated(30) << 60;
+        // Names sharing a long beginning, already listed and in the batch:
+        // only the bytes far into the names order them.
+        QTest::addColumn<QString>("stem");
+        QTest::newRow("large batch, short list") << QString("+-++") << 40 << QString();
+        QTest::newRow("small batch, long list") << QString("+-+").repeated(400) << 3 << QString();
+        QTest::newRow("batch as long as the list")
+            << QString("+-+").repeated(30) << 60 << QString();
         // Merged at once, its places bunched rather than spread over the list.
-        QTest::newRow("bunched batch, long list") << QString("+-+").repeated(400) << 60;
+        QTest::newRow("bunched batch, long list")
+            << QString("+-+").repeated(400) << 60 << QString();
+        QTest::newRow("names alike far into them")
+            << QString("+-+") << 60 << QString("Vanderbiltshire-Montgomery");
     }
     void batchListsAsSingleAddsDo()
     {
         QFETCH(QString, pattern);
         QFETCH(int, count);
+        QFETCH(QString, stem);
         std::vector<ContactRecord> batch;
         for (int i = 0; i < count; ++i)
-            batch.push_back(person(i % 3   ? "Same"
-                                   : i % 2 ? "Old" + std::to_string(i % 11)
-                                           : "Other" + std::to_string(i % 7),
-                                   "x"));
+            batch.push_back(stem.isEmpty()
+                                ? person(i % 3   ? "Same"
+                                         : i % 2 ? "Old" + std::to_string(i % 11)
+                                                 : "Other" + std::to_string(i % 7),
+                                         "x")
+                                : person(stem.toStdString() + std::to_string((i * 7) % 23), "x"));
         const QString other = m_dir.filePath("ONE.NAM");
         QVERIFY(writeFile(path(), fileOf(pattern)));
         QVERIFY(writeFile(other, fileOf(pattern)));
@@ -143,6 +153,13 @@ private slots:
         many.loadContacts();
         single.open(other.toStdString());
         single.loadContacts();
+        if (!stem.isEmpty()) {
+            for (int i = 0; i < 400; ++i) {
+                const ContactRecord r = person(stem.toStdString() + std::to_string(i % 31), "x");
+                many.add(r);
+                single.add(r);
+            }
+        }
         many.addMany(batch);
         for (const ContactRecord &r : batch)
             single.add(r);
