@@ -56,15 +56,15 @@ void nameKey(const ContactRecord &c, std::string &out)
     appendFolded(out, c.view(Field::FirstName));
 }
 
-// What a contact can be reached by, as length-prefixed parts (a field holds
-// at most 255 bytes): the folded e-mail (maybe empty), then the digits of each
-// phone that has any.
-void contactsOf(const ContactRecord &c, std::string &out)
+// Appends what a contact can be reached by, as length-prefixed parts (a
+// field holds at most 255 bytes): the folded e-mail (maybe empty), then the
+// digits of each phone that has any.
+void appendContacts(const ContactRecord &c, std::string &out)
 {
-    out.clear();
+    const std::size_t start = out.size();
     out += '\0';
     appendFolded(out, c.view(Field::Email));
-    out[0] = static_cast<char>(out.size() - 1);
+    out[start] = static_cast<char>(out.size() - start - 1);
     for (Field f : {Field::Phone1, Field::Phone2, Field::Cell, Field::Phone3}) {
         const std::size_t at = out.size();
         out += '\0';
@@ -108,39 +108,42 @@ bool shareContact(std::string_view a, std::string_view b)
 
 bool isDuplicate(const ContactRecord &a, const ContactRecord &b)
 {
-    std::string keyA, keyB, contactsA, contactsB;
-    nameKey(a, keyA);
-    nameKey(b, keyB);
-    contactsOf(a, contactsA);
-    contactsOf(b, contactsB);
-    return keyA == keyB && shareContact(contactsA, contactsB);
+    const DuplicateKey keyA(a), keyB(b);
+    return keyA.name() == keyB.name() && shareContact(keyA.contacts(), keyB.contacts());
 }
 
-std::size_t DuplicateIndex::slotOf(std::uint64_t hash) const
+void DuplicateKey::set(const ContactRecord &contact)
+{
+    nameKey(contact, m_keys);
+    m_nameLength = m_keys.size();
+    m_nameHash = std::hash<std::string_view>()(m_keys);
+    appendContacts(contact, m_keys);
+}
+
+std::size_t DuplicateIndex::slotOf(const DuplicateKey &key) const
 {
     const std::size_t mask = m_slots.size() - 1;
-    const auto tag = static_cast<std::uint32_t>(hash >> 32);
-    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+    const auto low = static_cast<std::uint32_t>(key.m_nameHash);
+    for (std::size_t i = low & mask;; i = (i + 1) & mask) {
         const Slot slot = m_slots[i];
         if (slot.entry < 0)
             return i;
-        // The tag spares reading the entries of other names.
-        if (slot.tag != tag)
+        if (slot.hash != low)
             continue;
-        const Entry &entry = m_entries[std::size_t(slot.entry)];
-        if (entry.nameHash == hash && entry.name() == m_key)
+        const DuplicateKey &other = m_entries[std::size_t(slot.entry)].key;
+        if (other.m_nameHash == key.m_nameHash && other.name() == key.name())
             return i;
     }
 }
 
-void DuplicateIndex::addEntry(std::size_t slot, std::uint64_t hash, std::int32_t recordNumber)
+void DuplicateIndex::addEntry(std::size_t slot, DuplicateKey &&key, std::int32_t recordNumber)
 {
     const std::int32_t newest = m_slots[slot].entry;
     if (newest < 0)
         ++m_names;
-    m_entries.push_back({recordNumber, newest, hash, m_key.size(), m_key + m_contacts});
-    m_slots[slot] = {static_cast<std::uint32_t>(hash >> 32),
-                     static_cast<std::int32_t>(m_entries.size() - 1)};
+    const auto low = static_cast<std::uint32_t>(key.m_nameHash);
+    m_entries.push_back({recordNumber, newest, std::move(key)});
+    m_slots[slot] = {low, static_cast<std::int32_t>(m_entries.size() - 1)};
     ++m_count;
     // At most half full, so that probes stay short.
     if (m_names * 2 > m_slots.size()) {
@@ -150,7 +153,7 @@ void DuplicateIndex::addEntry(std::size_t slot, std::uint64_t hash, std::int32_t
         for (const Slot moved : old) {
             if (moved.entry < 0)
                 continue;
-            std::size_t i = m_entries[std::size_t(moved.entry)].nameHash & mask;
+            std::size_t i = moved.hash & mask;
             while (m_slots[i].entry >= 0)
                 i = (i + 1) & mask;
             m_slots[i] = moved;
@@ -162,18 +165,18 @@ void DuplicateIndex::add(const ContactRecord &contact, std::int32_t recordNumber
 {
     if (m_slots.empty())
         m_slots.resize(1024);
-    nameKey(contact, m_key);
-    contactsOf(contact, m_contacts);
-    const std::uint64_t hash = std::hash<std::string_view>()(m_key);
-    addEntry(slotOf(hash), hash, recordNumber);
+    DuplicateKey key(contact);
+    const std::size_t slot = slotOf(key);
+    addEntry(slot, std::move(key), recordNumber);
 }
 
-// The oldest entry from newest down the chain that shares m_contacts.
-std::optional<std::int32_t> DuplicateIndex::findIn(std::int32_t newest) const
+// The oldest entry from newest down the chain that shares key's contacts.
+std::optional<std::int32_t> DuplicateIndex::findIn(std::int32_t newest,
+                                                   const DuplicateKey &key) const
 {
     std::optional<std::int32_t> found;
     for (std::int32_t i = newest; i >= 0; i = m_entries[std::size_t(i)].next) {
-        if (shareContact(m_contacts, m_entries[std::size_t(i)].contacts()))
+        if (shareContact(key.contacts(), m_entries[std::size_t(i)].key.contacts()))
             found = m_entries[std::size_t(i)].recordNumber;
     }
     return found;
@@ -183,28 +186,23 @@ std::optional<std::int32_t> DuplicateIndex::find(const ContactRecord &contact) c
 {
     if (m_slots.empty())
         return std::nullopt;
-    nameKey(contact, m_key);
-    const std::int32_t newest = m_slots[slotOf(std::hash<std::string_view>()(m_key))].entry;
+    const DuplicateKey key(contact);
+    const std::int32_t newest = m_slots[slotOf(key)].entry;
     if (newest < 0)
         return std::nullopt;
-    contactsOf(contact, m_contacts);
-    return findIn(newest);
+    return findIn(newest, key);
 }
 
-std::optional<std::int32_t> DuplicateIndex::findOrAdd(const ContactRecord &contact,
-                                                      std::int32_t recordNumber)
+std::optional<std::int32_t> DuplicateIndex::findOrAdd(DuplicateKey &&key, std::int32_t recordNumber)
 {
     if (m_slots.empty())
         m_slots.resize(1024);
-    nameKey(contact, m_key);
-    contactsOf(contact, m_contacts);
-    const std::uint64_t hash = std::hash<std::string_view>()(m_key);
-    const std::size_t slot = slotOf(hash);
+    const std::size_t slot = slotOf(key);
     if (m_slots[slot].entry >= 0) {
-        if (const auto found = findIn(m_slots[slot].entry))
+        if (const auto found = findIn(m_slots[slot].entry, key))
             return found;
     }
-    addEntry(slot, hash, recordNumber);
+    addEntry(slot, std::move(key), recordNumber);
     return std::nullopt;
 }
 

@@ -5,6 +5,7 @@
 #include "contact_mapping.h"
 #include "csv.h"
 #include "duplicates.h"
+#include "part_queue.h"
 #include "vcard_reader.h"
 
 #include <cerrno>
@@ -14,8 +15,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <exception>
+#include <stdexcept>
+#include <thread>
 #include <utility>
-#include <variant>
 
 namespace vcq::interop
 {
@@ -159,6 +162,204 @@ Part nextPart(std::string_view rest, int cards)
     return part;
 }
 
+// A card read and mapped, waiting for the import to test and add it.
+struct MappedCard {
+    int number = 0; // in its file
+    MappedContact mapped;
+    std::string name;
+    DuplicateKey key; // when duplicates are looked for
+};
+
+// The cards of a run of whole cards of a file, with the problems met reading
+// them; or the end of a file.
+struct MappedPart {
+    // cards[0, count) are this part's; the ones after keep their buffers for
+    // the next use of the part.
+    std::vector<MappedCard> cards;
+    std::size_t count = 0;
+    std::vector<ReadProblem> problems;
+    std::size_t done = 0; // bytes of the file gone through after this part
+    bool endOfFile = false;
+
+    void clear()
+    {
+        count = 0;
+        problems.clear();
+        done = 0;
+        endOfFile = false;
+    }
+    MappedCard &next()
+    {
+        if (count == cards.size())
+            cards.emplace_back();
+        return cards[count++];
+    }
+};
+
+using MappedParts = PartQueue<MappedPart>;
+
+// Parts read ahead of the import: enough to keep the reader busy while a
+// batch is written, few enough to stay a few megabytes.
+constexpr std::size_t kPartsAhead = 4;
+
+// Reads the files on a thread of its own: cuts them into parts of whole
+// cards, maps each card, and hands the parts on in file order. The import
+// thread tests, adds and writes them meanwhile.
+class CardReader
+{
+public:
+    CardReader(MappedParts &parts, const ImportOptions &options)
+        : m_parts(parts), m_options(options)
+    {
+    }
+
+    // False when the import wants no more parts. Throws StoreError when a
+    // file cannot be read.
+    bool read(const ImportSource &source)
+    {
+        if (!looksLikeVCard(source.bytes, source.name))
+            return readCsv(source.bytes);
+        return readVCardParts(source.bytes, nullptr, nullptr);
+    }
+
+    bool read(SourceFile &file)
+    {
+        std::string buffer;
+        const std::size_t chunk = m_options.readChunk;
+        bool atEnd = file.readMore(buffer, chunk) == 0;
+        if (!looksLikeVCard(buffer, file.path())) {
+            // Leading blanks could hide BEGIN:VCARD past the first chunk.
+            while (!atEnd)
+                atEnd = file.readMore(buffer, std::max(chunk, buffer.size())) == 0;
+            if (!looksLikeVCard(buffer, file.path()))
+                return readCsv(buffer);
+        }
+        return readVCardParts(buffer, atEnd ? nullptr : &file, &buffer);
+    }
+
+private:
+    bool readCsv(std::string_view bytes)
+    {
+        CsvReadResult read = readCsvContacts(bytes);
+        std::size_t next = 0;
+        bool first = true;
+        while (first || next < read.cards.size()) {
+            std::unique_ptr<MappedPart> part = emptyPart();
+            if (!part)
+                return false;
+            if (first)
+                part->problems = std::move(read.problems);
+            first = false;
+            for (const std::size_t end = std::min(read.cards.size(), next + kCardsPerPart);
+                 next < end; ++next)
+                map(*part, read.cards[next].card, read.cards[next].number);
+            if (!m_parts.push(std::move(part)))
+                return false;
+        }
+        return endOfFile(bytes.size());
+    }
+
+    // The cards of bytes, a part of whole cards at a time. When file is
+    // given, bytes is what buffer holds so far and the rest is read into
+    // buffer as the parts need it.
+    bool readVCardParts(std::string_view bytes, SourceFile *file, std::string *buffer)
+    {
+        int lineOffset = 0;
+        int cardOffset = 0;
+        std::size_t start = 0; // of bytes not gone through yet
+        std::size_t done = 0;  // of the file
+        for (;;) {
+            const std::string_view rest = bytes.substr(start);
+            if (rest.empty() && !file)
+                break;
+            const Part cut = nextPart(rest, kCardsPerPart);
+            if (file && cut.bytes.size() == rest.size()) {
+                // The part may go on past what was read: read more, keeping
+                // only what is still to go through.
+                buffer->erase(0, start);
+                start = 0;
+                if (file->readMore(*buffer, std::max(m_options.readChunk, buffer->size())) == 0)
+                    file = nullptr;
+                bytes = *buffer;
+                continue;
+            }
+            std::unique_ptr<MappedPart> part = emptyPart();
+            if (!part)
+                return false;
+            // Each card is mapped as soon as it is read, so the reader can
+            // reuse its storage for the next one. Numbered as in the whole file.
+            readVCards(
+                cut.bytes,
+                [&](ReadCard &&card) { map(*part, card.card, card.number + cardOffset); },
+                [&](ReadProblem &&p) {
+                    p.line += lineOffset;
+                    if (p.card > 0)
+                        p.card += cardOffset;
+                    part->problems.push_back(std::move(p));
+                });
+            start += cut.bytes.size();
+            done += cut.bytes.size();
+            part->done = done;
+            if (!m_parts.push(std::move(part)))
+                return false;
+            lineOffset += cut.lines;
+            cardOffset += cut.begins;
+        }
+        return endOfFile(done);
+    }
+
+    void map(MappedPart &part, const VCard &card, int number) const
+    {
+        MappedCard &m = part.next();
+        m.number = number;
+        m.mapped = cardToContact(card);
+        m.name = contactName(m.mapped.record);
+        if (!m_options.allowDuplicates)
+            m.key.set(m.mapped.record);
+    }
+
+    // A part to fill, cleared; nullptr when the import wants no more.
+    std::unique_ptr<MappedPart> emptyPart()
+    {
+        std::unique_ptr<MappedPart> part = m_parts.emptyPart();
+        if (part) {
+            part->clear();
+            // At its full size at once: growing would copy the cards.
+            part->cards.reserve(kCardsPerPart);
+        }
+        return part;
+    }
+
+    bool endOfFile(std::size_t size)
+    {
+        std::unique_ptr<MappedPart> part = emptyPart();
+        if (!part)
+            return false;
+        part->done = size;
+        part->endOfFile = true;
+        return m_parts.push(std::move(part));
+    }
+
+    MappedParts &m_parts;
+    const ImportOptions &m_options;
+};
+
+// The reader thread's work: every source in turn, then the end, or the error
+// that stopped it.
+template <typename Sources>
+void readAhead(MappedParts &parts, Sources &sources, const ImportOptions &options)
+{
+    try {
+        CardReader reader(parts, options);
+        for (auto &source : sources)
+            if (!reader.read(source))
+                break;
+        parts.close();
+    } catch (...) {
+        parts.close(std::current_exception());
+    }
+}
+
 // A card to add: its report rows once the batch is written.
 struct Added {
     const std::string *file;
@@ -167,11 +368,8 @@ struct Added {
     std::vector<Loss> losses;
 };
 
-struct Pending {
-    ContactRecord record;
-    Added added;
-};
-
+// Takes the mapped cards in file order: tests them for duplicates, adds them
+// to batches written with one flush each, and keeps the report.
 class Import
 {
 public:
@@ -182,46 +380,13 @@ public:
         m_progress.files = files;
         for (const ContactNode &node : store.list())
             m_index.add(node.record(), node.RecordNumber);
+        // Reserved, not touched: pages of a batch never filled cost nothing.
+        m_batch.reserve(std::min(m_options.batchSize, kImportBatchSize));
     }
 
-    // False when the import stops here (cancelled or failed).
-    bool run(const ImportSource &source)
-    {
-        if (!startFile(source.name, source.bytes.size()))
-            return false;
-        if (!looksLikeVCard(source.bytes, source.name))
-            return readCsv(source.name, source.bytes);
-        return readVCardParts(source.name, source.bytes, nullptr, nullptr);
-    }
-
-    bool run(SourceFile &file)
-    {
-        if (!startFile(file.path(), file.size()))
-            return false;
-        std::string buffer;
-        try {
-            const std::size_t chunk = m_options.readChunk;
-            bool atEnd = file.readMore(buffer, chunk) == 0;
-            if (!looksLikeVCard(buffer, file.path())) {
-                // Leading blanks could hide BEGIN:VCARD past the first chunk.
-                while (!atEnd)
-                    atEnd = file.readMore(buffer, std::max(chunk, buffer.size())) == 0;
-                if (!looksLikeVCard(buffer, file.path()))
-                    return readCsv(file.path(), buffer);
-            }
-            return readVCardParts(file.path(), buffer, atEnd ? nullptr : &file, &buffer);
-        } catch (const StoreError &e) {
-            fail(e, file.path());
-            m_result.report.add({file.path(),
-                                 0,
-                                 {},
-                                 ReportEvent::Failed,
-                                 std::string("io=") + std::to_string(e.code())});
-            return false;
-        }
-    }
-
-    bool startFile(const std::string &name, std::size_t size)
+    // The parts of one file; false when the import stops here (cancelled
+    // or failed).
+    bool run(const std::string &name, std::size_t size, MappedParts &parts)
     {
         // About a row per card, a card seldom under a few hundred bytes: room
         // not used is never touched.
@@ -230,117 +395,57 @@ public:
         m_progress.fileName = name;
         m_progress.done = 0;
         m_progress.size = size;
-        return report();
-    }
-
-    bool readCsv(const std::string &name, std::string_view bytes)
-    {
-        CsvReadResult read = readCsvContacts(bytes);
-        for (const ReadProblem &p : read.problems)
-            m_result.report.addProblem(name, p);
-        return takeAll(name, read.cards) && finishFile();
-    }
-
-    // The cards of bytes, a part of whole cards at a time. When file is
-    // given, bytes is what buffer holds so far and the rest is read into
-    // buffer as the parts need it; throws StoreError when that fails.
-    bool readVCardParts(const std::string &name, std::string_view bytes, SourceFile *file,
-                        std::string *buffer)
-    {
-        int lineOffset = 0;
-        int cardOffset = 0;
-        std::size_t start = 0; // of bytes not gone through yet
-        std::size_t done = 0;  // of the file
-        std::vector<ReadProblem> problems;
+        if (!report())
+            return false;
         for (;;) {
-            const std::string_view rest = bytes.substr(start);
-            if (rest.empty() && !file)
-                break;
-            const Part part = nextPart(rest, kCardsPerPart);
-            if (file && part.bytes.size() == rest.size()) {
-                // The part may go on past what was read: read more, keeping
-                // only what is still to go through.
-                buffer->erase(0, start);
-                start = 0;
-                if (file->readMore(*buffer, std::max(m_options.readChunk, buffer->size())) == 0)
-                    file = nullptr;
-                bytes = *buffer;
-                continue;
-            }
-            // Each card is mapped as soon as it is read, so the reader can
-            // reuse its storage for the next one; what the import does with
-            // the cards follows once the part's problems are in the report.
-            problems.clear();
-            readVCards(
-                part.bytes,
-                [&](ReadCard &&card) {
-                    // Numbered as in the whole file.
-                    card.line += lineOffset;
-                    card.number += cardOffset;
-                    decide(name, card);
-                },
-                [&](ReadProblem &&p) {
-                    p.line += lineOffset;
-                    if (p.card > 0)
-                        p.card += cardOffset;
-                    problems.push_back(std::move(p));
-                });
-            for (const ReadProblem &p : problems)
-                m_result.report.addProblem(name, p);
-            start += part.bytes.size();
-            done += part.bytes.size();
-            if (!applyDecisions())
+            std::unique_ptr<MappedPart> part = parts.pop();
+            if (!part)
+                return readFailed(name, parts.error());
+            const bool goOn = takePart(name, *part);
+            const bool endOfFile = part->endOfFile;
+            parts.recycle(std::move(part));
+            if (!goOn)
                 return false;
-            lineOffset += part.lines;
-            cardOffset += part.begins;
-            m_progress.done = done;
+            if (endOfFile)
+                return report();
         }
-        return finishFile();
-    }
-
-    bool takeAll(const std::string &file, std::vector<ReadCard> &cards)
-    {
-        for (const ReadCard &card : cards)
-            decide(file, card);
-        return applyDecisions();
-    }
-
-    // Adds the decided cards to the batch and their rows to the report, in
-    // card order, flushing each full batch.
-    bool applyDecisions()
-    {
-        std::size_t taken = 0;
-        for (Decision &d : m_decisions) {
-            if (auto *skipped = std::get_if<ReportRow>(&d)) {
-                m_result.report.add(std::move(*skipped));
-            } else {
-                Pending &p = std::get<Pending>(d);
-                m_batch.push_back(p.record);
-                m_pending.push_back(std::move(p.added));
-                if (m_pending.size() >= m_options.batchSize && !flush()) {
-                    m_decisions.clear();
-                    return false;
-                }
-            }
-            if (++taken % kProgressEvery == 0 && !report()) {
-                m_decisions.clear();
-                return false;
-            }
-        }
-        m_decisions.clear();
-        return true;
-    }
-
-    bool finishFile()
-    {
-        m_progress.done = m_progress.size;
-        return report();
     }
 
     // Writes what is left; false when that failed.
     bool finish() { return flush(); }
 
     ImportResult take() { return std::move(m_result); }
+
+private:
+    bool takePart(const std::string &name, MappedPart &part)
+    {
+        for (const ReadProblem &p : part.problems)
+            m_result.report.addProblem(name, p);
+        for (std::size_t i = 0; i < part.count; ++i) {
+            if (!decide(name, part.cards[i]))
+                return false;
+            if ((i + 1) % kProgressEvery == 0 && !report())
+                return false;
+        }
+        m_progress.done = part.done;
+        return true;
+    }
+
+    // A file that could not be read stops the import like a failed write;
+    // anything else the reader met is thrown on.
+    bool readFailed(const std::string &name, std::exception_ptr error)
+    {
+        if (!error)
+            throw std::logic_error("the import's reader ended before its files did");
+        try {
+            std::rethrow_exception(error);
+        } catch (const StoreError &e) {
+            fail(e, name);
+            m_result.report.add(
+                {name, 0, {}, ReportEvent::Failed, std::string("io=") + std::to_string(e.code())});
+        }
+        return false;
+    }
 
     void fail(const StoreError &e, const std::string &source)
     {
@@ -351,7 +456,6 @@ public:
         m_result.failedSource = source;
     }
 
-private:
     bool report()
     {
         m_progress.added = m_result.added;
@@ -362,21 +466,20 @@ private:
         return true;
     }
 
-    // Maps a card and tests it for duplicates: a contact to add or a row
-    // saying why it is not added.
-    void decide(const std::string &file, const ReadCard &card)
+    // Tests a card for duplicates: either it joins the batch, flushed when
+    // full, or a row says why it is not added. False when a flush failed.
+    bool decide(const std::string &file, MappedCard &card)
     {
-        MappedContact mapped = cardToContact(card.card);
-        std::string name = contactName(mapped.record);
-        if (isReservedLastName(mapped.record.get(Field::LastName))) {
+        const ContactRecord &record = card.mapped.record;
+        if (isReservedLastName(record.get(Field::LastName))) {
             // It would read back as a deleted record.
-            m_decisions.emplace_back(ReportRow{file, card.number, std::move(name),
-                                               ReportEvent::BrokenCard, "reserved-last-name"});
-            return;
+            m_result.report.add({file, card.number, std::move(card.name), ReportEvent::BrokenCard,
+                                 "reserved-last-name"});
+            return true;
         }
         if (!m_options.allowDuplicates) {
             const auto id = -1 - static_cast<std::int32_t>(m_origins.size());
-            if (const auto same = m_index.findOrAdd(mapped.record, id)) {
+            if (const auto same = m_index.findOrAdd(std::move(card.key), id)) {
                 std::string detail;
                 if (*same >= 0) {
                     detail = "record=" + std::to_string(*same);
@@ -385,17 +488,16 @@ private:
                         m_origins[static_cast<std::size_t>(-1 - *same)];
                     detail = *otherFile + "#" + std::to_string(otherCard);
                 }
-                m_decisions.emplace_back(ReportRow{file, card.number, std::move(name),
-                                                   ReportEvent::DuplicateSkipped,
-                                                   std::move(detail)});
-                return;
+                m_result.report.add({file, card.number, std::move(card.name),
+                                     ReportEvent::DuplicateSkipped, std::move(detail)});
+                return true;
             }
             m_origins.emplace_back(&file, card.number);
         }
-        // Built in place: a record is large.
-        m_decisions.emplace_back(
-            std::in_place_type<Pending>, mapped.record,
-            Added{&file, card.number, std::move(name), std::move(mapped.losses)});
+        m_batch.push_back(record);
+        m_pending.push_back(
+            Added{&file, card.number, std::move(card.name), std::move(card.mapped.losses)});
+        return m_pending.size() < m_options.batchSize || flush();
     }
 
     bool flush()
@@ -444,9 +546,6 @@ private:
     std::vector<Added> m_pending;
     // The records of m_pending, as the store takes them; kept from batch to batch.
     std::vector<ContactRecord> m_batch;
-    // Cards read but not yet added to the batch or the report.
-    using Decision = std::variant<Pending, ReportRow>;
-    std::vector<Decision> m_decisions;
 };
 
 } // namespace
@@ -477,6 +576,23 @@ bool looksLikeVCard(std::string_view bytes, std::string_view name)
 namespace
 {
 
+const std::string &nameOf(const ImportSource &source)
+{
+    return source.name;
+}
+const std::string &nameOf(const SourceFile &file)
+{
+    return file.path();
+}
+std::size_t sizeOf(const ImportSource &source)
+{
+    return source.bytes.size();
+}
+std::size_t sizeOf(const SourceFile &file)
+{
+    return file.size();
+}
+
 template <typename Sources>
 ImportResult runImport(ContactStore &store, const std::string &dataFilePath, Sources &sources,
                        const ImportOptions &options)
@@ -484,10 +600,23 @@ ImportResult runImport(ContactStore &store, const std::string &dataFilePath, Sou
     ImportOptions checked = options;
     checked.batchSize = std::max<std::size_t>(options.batchSize, 1);
     checked.readChunk = std::max<std::size_t>(options.readChunk, 1);
+    MappedParts parts(kPartsAhead);
+    // Reading starts at once, while the stored contacts are indexed.
+    std::thread reader([&] { readAhead(parts, sources, checked); });
+    // However the import ends, the reader is stopped and waited for.
+    struct Join {
+        MappedParts &parts;
+        std::thread &reader;
+        ~Join()
+        {
+            parts.stop();
+            reader.join();
+        }
+    } join{parts, reader};
     Import import(store, dataFilePath, checked, static_cast<int>(sources.size()));
     bool goOn = true;
     for (auto &source : sources)
-        if (!(goOn = import.run(source)))
+        if (!(goOn = import.run(nameOf(source), sizeOf(source), parts)))
             break;
     if (goOn)
         import.finish();

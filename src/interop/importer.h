@@ -19,10 +19,10 @@
 namespace vcq::interop
 {
 
-// Contacts written per flush: large enough that the flushes (each waits for
-// the disk) cost little beside the reading, small enough that a batch is a
-// few tens of megabytes.
-inline constexpr std::size_t kImportBatchSize = 32768;
+// Contacts written per flush: the writes start reaching the disk as they
+// are made, so a flush waits for little and batches can stay a few
+// megabytes; the last batch, written once everything is read, stays short.
+inline constexpr std::size_t kImportBatchSize = 8192;
 // Bytes read from a file at a time: several thousand cards.
 inline constexpr std::size_t kImportReadChunk = std::size_t(8) << 20;
 

@@ -218,6 +218,11 @@ ContactList::Id ContactList::idOf(std::int64_t recordNumber) const
     return m_bySlot[static_cast<std::size_t>(recordNumber)];
 }
 
+ContactOrder::Key ContactList::orderKey(const ContactNode &n)
+{
+    return {n.m_prefix, prefixOf(n.key(), 8)};
+}
+
 ContactList::Probe ContactList::probeOf(const ContactNode &n)
 {
     return {n.key(), n.m_prefix, n.m_sequence};
@@ -343,7 +348,7 @@ const ContactNode &ContactList::InsertNode(std::int64_t recordNumber, const Cont
         newNode(recordNumber, record.view(Field::LastName), record.view(Field::FirstName));
     keepFields(recordNumber, record);
     ContactNode &n = node(id);
-    m_order.insertAt(byteRow(n), id);
+    m_order.insertAt(byteRow(n), id, orderKey(n));
     if (m_collation) {
         const std::size_t row = displayRow(n);
         if (m_observer)
@@ -386,20 +391,33 @@ void ContactList::insertMany(const std::vector<std::int32_t> &recordNumbers,
     }
     // The batch in order, then each one's place among the listed contacts:
     // places only grow, and the rows between them are copied as they are.
-    sortByBytes(fresh);
+    std::vector<ContactOrder::Key> freshKeys;
+    sortByBytes(fresh, freshKeys);
     std::vector<Id> merged;
+    std::vector<ContactOrder::Key> mergedKeys;
     merged.reserve(m_order.size() + fresh.size());
+    mergedKeys.reserve(m_order.size() + fresh.size());
     auto row = m_order.begin();
     std::size_t at = 0;
     const std::size_t size = m_order.size();
-    for (const Id id : fresh) {
+    for (std::size_t k = 0; k < fresh.size(); ++k) {
+        const Id id = fresh[k];
         const Probe p = probeOf(node(id));
-        const auto before = [&](std::size_t r) { return byteBefore(node(m_order.at(r)), p); };
-        // Galloping from the place before: most places are near it, and
-        // each step reads a node somewhere in memory.
-        std::size_t lo = at, hi = at;
-        for (std::size_t step = 1; hi < size && before(hi); step *= 2) {
+        // The keys beside the rows settle nearly every step; a node, far
+        // in memory in a large list, is read only when they are equal.
+        const ContactOrder::Key own = freshKeys[k];
+        const auto before = [&](std::size_t r) {
+            const ContactOrder::Key key = m_order.keyAt(r);
+            return key != own ? key < own : byteBefore(node(m_order.at(r)), p);
+        };
+        // The places tend to spread evenly over the rows left: the first
+        // guess is twice the mean gap past the place before, galloping on
+        // from there when the place lies further.
+        std::size_t step = 2 * ((size - at) / (fresh.size() - k)) + 1;
+        std::size_t lo = at, hi = std::min(size, at + step);
+        while (hi < size && before(hi)) {
             lo = hi + 1;
+            step *= 2;
             hi = std::min(size, lo + step);
         }
         while (lo < hi) {
@@ -409,13 +427,18 @@ void ContactList::insertMany(const std::vector<std::int32_t> &recordNumbers,
             else
                 hi = mid;
         }
-        for (; at < lo; ++at, ++row)
+        for (; at < lo; ++at, ++row) {
             merged.push_back(*row);
+            mergedKeys.push_back(row.key());
+        }
         merged.push_back(id);
+        mergedKeys.push_back(freshKeys[k]);
     }
-    for (; row != m_order.end(); ++row)
+    for (; row != m_order.end(); ++row) {
         merged.push_back(*row);
-    m_order.assign(merged);
+        mergedKeys.push_back(row.key());
+    }
+    m_order.assign(merged, mergedKeys);
 }
 
 const ContactNode *ContactList::FindNode(std::string_view key) const
@@ -471,7 +494,7 @@ bool ContactList::update(std::int64_t recordNumber, const ContactRecord &record)
     n.DisplayKey = std::string_view(n.m_key, length);
     n.m_prefix = moved.prefix;
     n.m_sequence = m_nextSequence++;
-    m_order.insertAt(byteRow(n), id);
+    m_order.insertAt(byteRow(n), id, orderKey(n));
     if (m_collation) {
         m_display.insertAt(to, id);
         if (m_observer)
@@ -560,6 +583,7 @@ void ContactList::endLoad()
 {
     std::vector<Id> ids;
     ids.swap(m_loaded);
+    std::vector<ContactOrder::Key> keys;
     m_loading = false;
     // Both sorts start from the nodes in the order they lie in memory, which
     // their first pass reads. Both only read the nodes: with many contacts
@@ -569,7 +593,8 @@ void ContactList::endLoad()
         std::future<void> bytes;
         if (ids.size() >= kSecondThreadFrom) {
             try {
-                bytes = std::async(std::launch::async, [this, &ids] { sortByBytes(ids); });
+                bytes =
+                    std::async(std::launch::async, [this, &ids, &keys] { sortByBytes(ids, keys); });
             } catch (const std::system_error &) {
                 // No thread to be had: sorted below, one after the other.
             }
@@ -579,16 +604,16 @@ void ContactList::endLoad()
         if (bytes.valid())
             bytes.get();
         else
-            sortByBytes(ids);
+            sortByBytes(ids, keys);
     } else {
-        sortByBytes(ids);
+        sortByBytes(ids, keys);
     }
-    m_order.assign(ids);
+    m_order.assign(ids, keys);
     if (m_observer)
         m_observer->afterReset();
 }
 
-void ContactList::sortByBytes(std::vector<Id> &ids) const
+void ContactList::sortByBytes(std::vector<Id> &ids, std::vector<ContactOrder::Key> &keys) const
 {
     // Sorted on the first 16 key bytes held beside the id; the rare ties go
     // to the keys themselves.
@@ -606,8 +631,11 @@ void ContactList::sortByBytes(std::vector<Id> &ids) const
                  [this](const Item &a, const Item &b) {
                      return byteBefore(node(a.id), probeOf(node(b.id)));
                  });
-    for (std::size_t i = 0; i < items.size(); ++i)
+    keys.resize(items.size());
+    for (std::size_t i = 0; i < items.size(); ++i) {
         ids[i] = items[i].id;
+        keys[i] = {items[i].p0, items[i].p1};
+    }
 }
 
 void ContactList::sortForDisplay(std::vector<Id> &ids) const

@@ -221,13 +221,17 @@ private:
     void releaseNode(Id id);
     void keepFields(std::int64_t recordNumber, const ContactRecord &record);
     void repointNodes();
+    // What the byte order keeps beside each row: the key's first 16 bytes,
+    // which order nearly every pair as the keys do.
+    static ContactOrder::Key orderKey(const ContactNode &n);
     static Probe probeOf(const ContactNode &n);
 
     bool byteBefore(const ContactNode &a, const Probe &b) const;
     bool displayBefore(const ContactNode &a, const Probe &b) const;
     std::size_t byteRow(const ContactNode &n) const;
     std::size_t displayRow(const ContactNode &n) const;
-    void sortByBytes(std::vector<Id> &ids) const;
+    // Sorts ids in byte order; keys: the order key of each, in that order.
+    void sortByBytes(std::vector<Id> &ids, std::vector<ContactOrder::Key> &keys) const;
     void sortForDisplay(std::vector<Id> &ids) const;
     void rebuildDisplay() const;
     std::vector<Id> liveIds() const;

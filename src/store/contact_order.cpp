@@ -20,7 +20,7 @@ constexpr std::size_t kRunLength = 1024;
 
 ContactOrder::const_iterator &ContactOrder::const_iterator::operator++()
 {
-    if (++m_at == (*m_runs)[m_run].size()) {
+    if (++m_at == (*m_runs)[m_run].ids.size()) {
         ++m_run;
         m_at = 0;
     }
@@ -31,7 +31,7 @@ ContactOrder::const_iterator &ContactOrder::const_iterator::operator--()
 {
     if (m_at == 0) {
         --m_run;
-        m_at = (*m_runs)[m_run].size();
+        m_at = (*m_runs)[m_run].ids.size();
     }
     --m_at;
     return *this;
@@ -50,26 +50,35 @@ std::pair<std::size_t, std::size_t> ContactOrder::locate(std::size_t row) const
 ContactOrder::Id ContactOrder::at(std::size_t row) const
 {
     const auto [run, at] = locate(row);
-    return m_runs[run][at];
+    return m_runs[run].ids[at];
+}
+
+ContactOrder::Key ContactOrder::keyAt(std::size_t row) const
+{
+    const auto [run, at] = locate(row);
+    return m_runs[run].keys[at];
 }
 
 void ContactOrder::restartFrom(std::size_t run)
 {
     m_starts.resize(m_runs.size());
-    std::size_t start = run == 0 ? 0 : m_starts[run - 1] + m_runs[run - 1].size();
+    std::size_t start = run == 0 ? 0 : m_starts[run - 1] + m_runs[run - 1].ids.size();
     for (std::size_t i = run; i < m_runs.size(); ++i) {
         m_starts[i] = start;
-        start += m_runs[i].size();
+        start += m_runs[i].ids.size();
     }
 }
 
-void ContactOrder::insertAt(std::size_t row, Id id)
+void ContactOrder::insertAt(std::size_t row, Id id, Key key)
 {
     if (row > m_size)
         throw std::out_of_range("no such row");
     if (m_runs.empty()) {
-        m_runs.emplace_back().reserve(kRunLength);
-        m_runs.back().push_back(id);
+        Run &first = m_runs.emplace_back();
+        first.ids.reserve(kRunLength);
+        first.keys.reserve(kRunLength);
+        first.ids.push_back(id);
+        first.keys.push_back(key);
         m_starts.assign(1, 0);
         m_size = 1;
         return;
@@ -78,16 +87,19 @@ void ContactOrder::insertAt(std::size_t row, Id id)
     std::size_t run, at;
     if (row == m_size) {
         run = m_runs.size() - 1;
-        at = m_runs[run].size();
+        at = m_runs[run].ids.size();
     } else {
         std::tie(run, at) = locate(row);
     }
-    std::vector<Id> &r = m_runs[run];
-    r.insert(r.begin() + static_cast<std::ptrdiff_t>(at), id);
+    Run &r = m_runs[run];
+    r.ids.insert(r.ids.begin() + static_cast<std::ptrdiff_t>(at), id);
+    r.keys.insert(r.keys.begin() + static_cast<std::ptrdiff_t>(at), key);
     ++m_size;
-    if (r.size() > 2 * kRunLength) {
-        std::vector<Id> tail(r.begin() + static_cast<std::ptrdiff_t>(kRunLength), r.end());
-        r.resize(kRunLength);
+    if (r.ids.size() > 2 * kRunLength) {
+        const auto half = static_cast<std::ptrdiff_t>(kRunLength);
+        Run tail{{r.ids.begin() + half, r.ids.end()}, {r.keys.begin() + half, r.keys.end()}};
+        r.ids.resize(kRunLength);
+        r.keys.resize(kRunLength);
         m_runs.insert(m_runs.begin() + static_cast<std::ptrdiff_t>(run) + 1, std::move(tail));
         restartFrom(run + 1);
     } else {
@@ -99,24 +111,31 @@ void ContactOrder::insertAt(std::size_t row, Id id)
 void ContactOrder::eraseAt(std::size_t row)
 {
     const auto [run, at] = locate(row);
-    std::vector<Id> &r = m_runs[run];
-    r.erase(r.begin() + static_cast<std::ptrdiff_t>(at));
+    Run &r = m_runs[run];
+    r.ids.erase(r.ids.begin() + static_cast<std::ptrdiff_t>(at));
+    r.keys.erase(r.keys.begin() + static_cast<std::ptrdiff_t>(at));
     --m_size;
-    if (r.empty()) {
+    if (r.ids.empty()) {
         m_runs.erase(m_runs.begin() + static_cast<std::ptrdiff_t>(run));
     }
     restartFrom(run);
 }
 
-void ContactOrder::assign(const std::vector<Id> &ids)
+void ContactOrder::assign(const std::vector<Id> &ids, const std::vector<Key> &keys)
 {
+    if (!keys.empty() && keys.size() != ids.size())
+        throw std::invalid_argument("a key for each id");
     clear();
     for (std::size_t i = 0; i < ids.size(); i += kRunLength) {
         const std::size_t n = std::min(kRunLength, ids.size() - i);
-        std::vector<Id> &run = m_runs.emplace_back();
-        run.reserve(n);
-        run.insert(run.end(), ids.begin() + static_cast<std::ptrdiff_t>(i),
-                   ids.begin() + static_cast<std::ptrdiff_t>(i + n));
+        const auto from = static_cast<std::ptrdiff_t>(i);
+        const auto to = static_cast<std::ptrdiff_t>(i + n);
+        Run &run = m_runs.emplace_back();
+        run.ids.assign(ids.begin() + from, ids.begin() + to);
+        if (keys.empty())
+            run.keys.assign(n, Key{});
+        else
+            run.keys.assign(keys.begin() + from, keys.begin() + to);
     }
     m_size = ids.size();
     restartFrom(0);

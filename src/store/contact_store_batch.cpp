@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -27,16 +28,18 @@ ContactRecord withoutHeaderFields(const ContactRecord &contact)
 }
 
 // True when withoutHeaderFields would change the contact: some byte of a
-// header-only field is set.
+// header-only field is set. Those fields end the record, so this is one
+// comparison of its last bytes.
 bool hasHeaderFields(const ContactRecord &contact)
 {
-    for (Field f : {Field::Password, Field::Protection, Field::Reserved}) {
-        const FieldLayout l = fieldLayout(f);
-        const unsigned char *bytes = contact.data() + l.offset;
-        if (std::any_of(bytes, bytes + l.maxLength + 1, [](unsigned char b) { return b != 0; }))
-            return true;
-    }
-    return false;
+    constexpr FieldLayout password = fieldLayout(Field::Password);
+    constexpr FieldLayout protection = fieldLayout(Field::Protection);
+    constexpr FieldLayout reserved = fieldLayout(Field::Reserved);
+    static_assert(protection.offset == password.offset + password.maxLength + 1 &&
+                  reserved.offset == protection.offset + protection.maxLength + 1 &&
+                  reserved.offset + reserved.maxLength + 1 == kRecordSize);
+    static constexpr unsigned char kNone[kRecordSize - password.offset] = {};
+    return std::memcmp(contact.data() + password.offset, kNone, sizeof kNone) != 0;
 }
 
 void writeAll(int fd, const unsigned char *data, std::size_t size, off_t offset)
@@ -70,6 +73,9 @@ void readAll(int fd, unsigned char *data, std::size_t size, off_t offset)
         done += static_cast<std::size_t>(n);
     }
 }
+
+// Bytes of a batch written before their writeback is started.
+constexpr std::size_t kWritebackPiece = std::size_t(1) << 20;
 
 off_t offsetOf(std::int32_t slot)
 {
@@ -133,9 +139,20 @@ std::vector<std::int32_t> ContactStore::addMany(const std::vector<ContactRecord>
             writeAll(m_fd, records[i].data(), kRecordSize, offsetOf(slots[i]));
         }
         if (reused < records.size()) {
-            // ContactRecord is exactly its bytes, so the appended run is one write.
-            const auto *first = records[reused].data();
-            writeAll(m_fd, first, (records.size() - reused) * kRecordSize, offsetOf(countBefore));
+            // ContactRecord is exactly its bytes, so the appended run is written
+            // straight from the batch, a few megabytes at a time: each piece
+            // starts on its way to the disk while the next is copied, so the
+            // flush below waits for little more than the last one.
+            const auto *bytes = records[reused].data();
+            const std::size_t size = (records.size() - reused) * kRecordSize;
+            for (std::size_t done = 0; done < size;) {
+                const std::size_t piece = std::min(kWritebackPiece, size - done);
+                const off_t at = offsetOf(countBefore) + static_cast<off_t>(done);
+                writeAll(m_fd, bytes + done, piece, at);
+                // Only a hint: the flush reports any error the writeback meets.
+                ::sync_file_range(m_fd, at, static_cast<off_t>(piece), SYNC_FILE_RANGE_WRITE);
+                done += piece;
+            }
         }
         if (::fdatasync(m_fd) != 0)
             throw StoreError::fromErrno(errno);

@@ -12,7 +12,9 @@
 #include <QTest>
 
 #include <csignal>
+#include <map>
 #include <sys/resource.h>
+#include <thread>
 
 using namespace vcq;
 using namespace vcq::interop;
@@ -282,6 +284,132 @@ private slots:
         // The file holds exactly the first batch after what was there.
         QCOMPARE(readFile(data()).size(), before.size() + 4 * 764);
         QCOMPARE(store.list().size(), std::size_t(5));
+    }
+
+    // Cards are read and mapped ahead of the import, on a thread of its own:
+    // whatever the batches, every card still gets its own event, in the
+    // order of the file, across the parts read ahead.
+    void readingAheadKeepsCardOrder_data()
+    {
+        QTest::addColumn<int>("batchSize");
+        QTest::newRow("batches shorter than a part") << 1000;
+        QTest::newRow("batches across parts") << 5000;
+        QTest::newRow("one batch") << 100000;
+    }
+    void readingAheadKeepsCardOrder()
+    {
+        QFETCH(int, batchSize);
+        const int total = 13000; // several parts of cards, more than are read ahead
+        std::string file;
+        std::map<int, ReportEvent> expected;
+        std::map<int, int> sameAs; // duplicate card -> the card it repeats
+        for (int i = 1; i <= total; ++i) {
+            if (i % 997 == 0) {
+                // The same person as a card a part or more before.
+                const int first = i - 4500 > 0 ? i - 4500 : 1;
+                file += card30("P" + std::to_string(first), "A", std::to_string(first));
+                expected[i] = ReportEvent::DuplicateSkipped;
+                sameAs[i] = first;
+            } else if (i % 1500 == 0) {
+                file += card30("@~", "Tomb", std::to_string(i)); // reads back as deleted
+                expected[i] = ReportEvent::BrokenCard;
+            } else {
+                file += card30("P" + std::to_string(i), "A", std::to_string(i));
+                expected[i] = ReportEvent::Added;
+            }
+        }
+        ContactStore store;
+        prepare(store, {});
+        ImportOptions options;
+        options.batchSize = std::size_t(batchSize);
+        const auto caller = std::this_thread::get_id();
+        bool progressOnCaller = true;
+        options.progress = [&](const ImportProgress &) {
+            // A window answers progress: it must come on the thread that imports.
+            progressOnCaller = progressOnCaller && std::this_thread::get_id() == caller;
+            return true;
+        };
+        const ImportResult r = importSources(store, sdata(), {{"big.vcf", file}}, options);
+        QCOMPARE(r.outcome, ImportOutcome::Done);
+        QVERIFY(progressOnCaller);
+        std::map<int, ReportEvent> seen;
+        int lastAdded = 0, lastOther = 0;
+        for (const ReportRow &row : r.report.rows()) {
+            QVERIFY2(seen.emplace(row.cardNumber, row.event).second,
+                     qPrintable(QString::number(row.cardNumber)));
+            int &last = row.event == ReportEvent::Added ? lastAdded : lastOther;
+            QVERIFY(row.cardNumber > last);
+            last = row.cardNumber;
+            if (row.event == ReportEvent::DuplicateSkipped)
+                QCOMPARE(row.detail, "big.vcf#" + std::to_string(sameAs[row.cardNumber]));
+        }
+        QVERIFY(seen == expected);
+        const int added = int(std::count_if(expected.begin(), expected.end(), [](const auto &e) {
+            return e.second == ReportEvent::Added;
+        }));
+        QCOMPARE(int(r.added), added);
+        QCOMPARE(int(store.list().size()), added);
+        // The file holds the added cards in card order.
+        const QByteArray after = readFile(data());
+        QCOMPARE(after.size(), (1 + added) * 764);
+        int record = 1;
+        for (const auto &[card, event] : expected) {
+            if (event != ReportEvent::Added)
+                continue;
+            const QByteArray last = "P" + QByteArray::number(card);
+            QCOMPARE(after.mid(record * 764 + 32, last.size()), last);
+            ++record;
+        }
+    }
+
+    // A cancel or a failed write while the reader is parts ahead (or waits
+    // for room) ends the import at once with the batches written, and the
+    // backup as the file was before.
+    void stoppingWhileReadingAhead_data()
+    {
+        QTest::addColumn<bool>("failWrite");
+        QTest::addColumn<int>("stopAfterBatches");
+        QTest::newRow("cancelled before any write") << false << 0;
+        QTest::newRow("cancelled after two batches") << false << 2;
+        QTest::newRow("write fails in the first batch") << true << 0;
+        QTest::newRow("write fails in the third batch") << true << 2;
+    }
+    void stoppingWhileReadingAhead()
+    {
+        QFETCH(bool, failWrite);
+        QFETCH(int, stopAfterBatches);
+        const std::size_t batch = 1000;
+        ContactStore store;
+        prepare(store, {stored("Old", "One", "1")});
+        const QByteArray before = readFile(data());
+        ImportOptions options;
+        options.batchSize = batch;
+        if (!failWrite)
+            options.progress = [&](const ImportProgress &p) {
+                return p.added < std::size_t(stopAfterBatches) * batch;
+            };
+        rlimit old{};
+        getrlimit(RLIMIT_FSIZE, &old);
+        if (failWrite) {
+            std::signal(SIGXFSZ, SIG_IGN);
+            rlimit limited = old;
+            limited.rlim_cur = rlim_t(before.size()) + rlim_t(stopAfterBatches * batch + 10) * 764;
+            setrlimit(RLIMIT_FSIZE, &limited);
+        }
+        const ImportResult r = importSources(store, sdata(), {{"x.vcf", cards(20000)}}, options);
+        setrlimit(RLIMIT_FSIZE, &old);
+        QCOMPARE(r.outcome, failWrite ? ImportOutcome::Failed : ImportOutcome::Cancelled);
+        const std::size_t added = std::size_t(stopAfterBatches) * batch;
+        QCOMPARE(r.added, added);
+        QCOMPARE(std::size_t(countOf(r, ReportEvent::Added)), added);
+        QCOMPARE(countOf(r, ReportEvent::Failed), failWrite ? 1 : 0);
+        QCOMPARE(store.list().size(), 1 + added);
+        QCOMPARE(readFile(data()).size(), before.size() + int(added) * 764);
+        if (added == 0 && !failWrite) {
+            QVERIFY(r.backupPath.empty());
+        } else {
+            QCOMPARE(readFile(QString::fromStdString(r.backupPath)), before);
+        }
     }
 
     void unreadableSourceFailsBeforeAnyWrite()

@@ -151,31 +151,51 @@ class TestContactOrder : public QObject
 private slots:
     void runsMatchAPlainVector()
     {
-        // Enough ids that runs split and empty out many times over.
+        // Enough ids that runs split and empty out many times over; each
+        // id's key must stay beside it all along.
         ContactOrder order;
         std::vector<ContactOrder::Id> plain;
+        std::vector<OrderKey> keys;
+        const auto keyOf = [](int step) {
+            return OrderKey{std::uint64_t(step) * 7, ~std::uint64_t(step)};
+        };
         std::mt19937 rng(5);
         for (int step = 0; step < 20000; ++step) {
             const bool grow = plain.size() < 300 || rng() % 3 != 0;
             if (grow) {
                 const std::size_t row = rng() % (plain.size() + 1);
-                order.insertAt(row, ContactOrder::Id(step));
+                order.insertAt(row, ContactOrder::Id(step), keyOf(step));
                 plain.insert(plain.begin() + std::ptrdiff_t(row), ContactOrder::Id(step));
+                keys.insert(keys.begin() + std::ptrdiff_t(row), keyOf(step));
             } else {
                 const std::size_t row = rng() % plain.size();
                 order.eraseAt(row);
                 plain.erase(plain.begin() + std::ptrdiff_t(row));
+                keys.erase(keys.begin() + std::ptrdiff_t(row));
             }
         }
         QCOMPARE(order.size(), plain.size());
         QVERIFY(std::equal(order.begin(), order.end(), plain.begin(), plain.end()));
-        for (std::size_t row = 0; row < plain.size(); row += 97)
+        std::size_t at = 0;
+        for (auto it = order.begin(); it != order.end(); ++it, ++at)
+            QVERIFY(it.key() == keys[at]);
+        for (std::size_t row = 0; row < plain.size(); row += 97) {
             QCOMPARE(order.at(row), plain[row]);
+            QVERIFY(order.keyAt(row) == keys[row]);
+        }
         // Walking back from the end meets the same ids.
         auto it = order.end();
         for (std::size_t i = plain.size(); i-- > plain.size() - 3000;)
             QCOMPARE(*--it, plain[i]);
         QVERIFY_THROWS_EXCEPTION(std::out_of_range, order.at(plain.size()));
+
+        // Assigned whole, with and without keys.
+        order.assign(plain, keys);
+        for (std::size_t row = 0; row < plain.size(); row += 89)
+            QVERIFY(order.keyAt(row) == keys[row]);
+        order.assign(plain);
+        QVERIFY(order.keyAt(plain.size() - 1) == OrderKey{});
+        QVERIFY_THROWS_EXCEPTION(std::invalid_argument, order.assign(plain, {keys.front()}));
     }
 
     void displayOrderFollowsEveryChange_data()

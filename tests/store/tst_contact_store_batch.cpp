@@ -119,20 +119,32 @@ private slots:
     {
         QTest::addColumn<QString>("pattern");
         QTest::addColumn<int>("count");
-        QTest::newRow("large batch, short list") << QString("+-++") << 40;
-        QTest::newRow("small batch, long list") << QString("+-+").repeated(400) << 3;
-        QTest::newRow("batch as long as the list") << QString("+-+").repeated(30) << 60;
+        // Names sharing a long beginning, already listed and in the batch:
+        // only the bytes far into the names order them.
+        QTest::addColumn<QString>("stem");
+        QTest::newRow("large batch, short list") << QString("+-++") << 40 << QString();
+        QTest::newRow("small batch, long list") << QString("+-+").repeated(400) << 3 << QString();
+        QTest::newRow("batch as long as the list")
+            << QString("+-+").repeated(30) << 60 << QString();
+        // Merged at once, its places bunched rather than spread over the list.
+        QTest::newRow("bunched batch, long list")
+            << QString("+-+").repeated(400) << 60 << QString();
+        QTest::newRow("names alike far into them")
+            << QString("+-+") << 60 << QString("Vanderbiltshire-Montgomery");
     }
     void batchListsAsSingleAddsDo()
     {
         QFETCH(QString, pattern);
         QFETCH(int, count);
+        QFETCH(QString, stem);
         std::vector<ContactRecord> batch;
         for (int i = 0; i < count; ++i)
-            batch.push_back(person(i % 3   ? "Same"
-                                   : i % 2 ? "Old" + std::to_string(i % 11)
-                                           : "Other" + std::to_string(i % 7),
-                                   "x"));
+            batch.push_back(stem.isEmpty()
+                                ? person(i % 3   ? "Same"
+                                         : i % 2 ? "Old" + std::to_string(i % 11)
+                                                 : "Other" + std::to_string(i % 7),
+                                         "x")
+                                : person(stem.toStdString() + std::to_string((i * 7) % 23), "x"));
         const QString other = m_dir.filePath("ONE.NAM");
         QVERIFY(writeFile(path(), fileOf(pattern)));
         QVERIFY(writeFile(other, fileOf(pattern)));
@@ -141,6 +153,13 @@ private slots:
         many.loadContacts();
         single.open(other.toStdString());
         single.loadContacts();
+        if (!stem.isEmpty()) {
+            for (int i = 0; i < 400; ++i) {
+                const ContactRecord r = person(stem.toStdString() + std::to_string(i % 31), "x");
+                many.add(r);
+                single.add(r);
+            }
+        }
         many.addMany(batch);
         for (const ContactRecord &r : batch)
             single.add(r);
@@ -201,16 +220,20 @@ private slots:
     {
         QTest::addColumn<QString>("pattern");
         QTest::addColumn<int>("tail");
-        QTest::addColumn<int>("room"); // bytes the file may grow by
-        QTest::newRow("tombstones then append fails mid-record") << "-+-" << 0 << 1000;
-        QTest::newRow("append fails at once") << "++" << 0 << 0;
-        QTest::newRow("partial record kept") << "+-" << 100 << 2000;
+        QTest::addColumn<int>("room");  // bytes the file may grow by
+        QTest::addColumn<int>("count"); // contacts in the batch
+        QTest::newRow("tombstones then append fails mid-record") << "-+-" << 0 << 1000 << 10;
+        QTest::newRow("append fails at once") << "++" << 0 << 0 << 10;
+        QTest::newRow("partial record kept") << "+-" << 100 << 2000 << 10;
+        // Megabytes already written and on their way to the disk are undone too.
+        QTest::newRow("append fails megabytes in") << "+-" << 0 << 3500000 << 6000;
     }
     void failedBatchLeavesFileAndListAsTheyWere()
     {
         QFETCH(QString, pattern);
         QFETCH(int, tail);
         QFETCH(int, room);
+        QFETCH(int, count);
         QVERIFY(writeFile(path(), fileOf(pattern, tail)));
         const QByteArray before = readFile(path());
         ContactStore store;
@@ -226,7 +249,7 @@ private slots:
         setrlimit(RLIMIT_FSIZE, &limited);
         bool threw = false;
         try {
-            store.addMany(people(10));
+            store.addMany(people(count));
         } catch (const StoreError &e) {
             threw = true;
             QCOMPARE(e.kind(), StoreErrc::Io);
@@ -236,8 +259,8 @@ private slots:
         QCOMPARE(readFile(path()), before);
         QCOMPARE(listed(store), listBefore);
         // The store goes on working: the same batch now fits.
-        const std::vector<std::int32_t> taken = store.addMany(people(10));
-        QCOMPARE(taken.size(), std::size_t(10));
+        const std::vector<std::int32_t> taken = store.addMany(people(count));
+        QCOMPARE(taken.size(), std::size_t(count));
         const auto inMemory = listed(store);
         store.close();
         QCOMPARE(reloaded(), inMemory);
