@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cctype>
 #include <exception>
+#include <future>
 #include <stdexcept>
 #include <thread>
 #include <utility>
@@ -261,13 +262,23 @@ private:
 
     // The cards of bytes, a part of whole cards at a time. When file is
     // given, bytes is what buffer holds so far and the rest is read into
-    // buffer as the parts need it.
+    // buffer as the parts need it. Reading cards is most of an import's work:
+    // every other part is read on a second thread while this one reads the
+    // next, and the two are handed on in order.
     bool readVCardParts(std::string_view bytes, SourceFile *file, std::string *buffer)
     {
         int lineOffset = 0;
         int cardOffset = 0;
         std::size_t start = 0; // of bytes not gone through yet
         std::size_t done = 0;  // of the file
+        std::unique_ptr<MappedPart> other;
+        std::future<void> otherRead; // declared after other: waited for first on the way out
+        const auto handOnOther = [&] {
+            if (!other)
+                return true;
+            otherRead.get();
+            return m_parts.push(std::move(other));
+        };
         for (;;) {
             const std::string_view rest = bytes.substr(start);
             if (rest.empty() && !file)
@@ -275,7 +286,10 @@ private:
             const Part cut = nextPart(rest, kCardsPerPart);
             if (file && cut.bytes.size() == rest.size()) {
                 // The part may go on past what was read: read more, keeping
-                // only what is still to go through.
+                // only what is still to go through, once the other thread is
+                // done with the buffer.
+                if (!handOnOther())
+                    return false;
                 buffer->erase(0, start);
                 start = 0;
                 if (file->readMore(*buffer, std::max(m_options.readChunk, buffer->size())) == 0)
@@ -286,26 +300,38 @@ private:
             std::unique_ptr<MappedPart> part = emptyPart();
             if (!part)
                 return false;
-            // Each card is mapped as soon as it is read, so the reader can
-            // reuse its storage for the next one. Numbered as in the whole file.
-            readVCards(
-                cut.bytes,
-                [&](ReadCard &&card) { map(*part, card.card, card.number + cardOffset); },
-                [&](ReadProblem &&p) {
-                    p.line += lineOffset;
-                    if (p.card > 0)
-                        p.card += cardOffset;
-                    part->problems.push_back(std::move(p));
-                });
             start += cut.bytes.size();
             done += cut.bytes.size();
             part->done = done;
-            if (!m_parts.push(std::move(part)))
-                return false;
+            if (!other) {
+                other = std::move(part);
+                otherRead = std::async(std::launch::async, &CardReader::readPart, this, cut.bytes,
+                                       lineOffset, cardOffset, std::ref(*other));
+            } else {
+                readPart(cut.bytes, lineOffset, cardOffset, *part);
+                if (!handOnOther() || !m_parts.push(std::move(part)))
+                    return false;
+            }
             lineOffset += cut.lines;
             cardOffset += cut.begins;
         }
-        return endOfFile(done);
+        return handOnOther() && endOfFile(done);
+    }
+
+    // Reads and maps the cards of a part that starts after lineOffset lines
+    // and cardOffset cards of its file.
+    void readPart(std::string_view bytes, int lineOffset, int cardOffset, MappedPart &part) const
+    {
+        // Each card is mapped as soon as it is read, so the reader can
+        // reuse its storage for the next one. Numbered as in the whole file.
+        readVCards(
+            bytes, [&](ReadCard &&card) { map(part, card.card, card.number + cardOffset); },
+            [&](ReadProblem &&p) {
+                p.line += lineOffset;
+                if (p.card > 0)
+                    p.card += cardOffset;
+                part.problems.push_back(std::move(p));
+            });
     }
 
     void map(MappedPart &part, const VCard &card, int number) const
