@@ -4,10 +4,10 @@
 #include "birth_date.h"
 #include "contact_mapping.h"
 #include "csv.h"
+#include "second_thread.h"
 
 #include <algorithm>
 #include <array>
-#include <future>
 
 namespace vcq::interop
 {
@@ -133,11 +133,12 @@ bool exportSnapshot(const ContactSnapshot &snapshot, const ContactUids &uids, Ex
     const std::size_t blocks = (items.size() + kBlockContacts - 1) / kBlockContacts;
     Block own;
     std::array<Block, 2> other;
-    std::future<void> odd;
+    SecondThread second; // after the blocks: done with them before they go
     const auto startOdd = [&](std::size_t block) {
         if (block < blocks)
-            odd = std::async(std::launch::async, makeBlock, std::cref(writer), std::cref(items),
-                             block * kBlockContacts, std::ref(other[(block / 2) % 2]));
+            second.start([&, block] {
+                makeBlock(writer, items, block * kBlockContacts, other[(block / 2) % 2]);
+            });
     };
     const auto hand = [&](Block &block) {
         result.report.append(block.report);
@@ -150,9 +151,9 @@ bool exportSnapshot(const ContactSnapshot &snapshot, const ContactUids &uids, Ex
     for (std::size_t block = 0; block < blocks; block += 2) {
         makeBlock(writer, items, block * kBlockContacts, own);
         if (!hand(own))
-            return false; // the future waits for the odd block as it goes
+            return false; // the second thread finishes its block as it goes
         if (block + 1 < blocks) {
-            odd.get();
+            second.wait();
             Block &made = other[((block + 1) / 2) % 2];
             startOdd(block + 3);
             if (!hand(made))

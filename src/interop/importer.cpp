@@ -6,6 +6,7 @@
 #include "csv.h"
 #include "duplicates.h"
 #include "part_queue.h"
+#include "second_thread.h"
 #include "vcard_reader.h"
 
 #include <cerrno>
@@ -16,7 +17,6 @@
 #include <algorithm>
 #include <cctype>
 #include <exception>
-#include <future>
 #include <stdexcept>
 #include <thread>
 #include <utility>
@@ -269,14 +269,27 @@ private:
     {
         int lineOffset = 0;
         int cardOffset = 0;
-        std::size_t start = 0; // of bytes not gone through yet
-        std::size_t done = 0;  // of the file
-        std::unique_ptr<MappedPart> other;
-        std::future<void> otherRead; // declared after other: waited for first on the way out
+        std::size_t start = 0;             // of bytes not gone through yet
+        std::size_t done = 0;              // of the file
+        std::unique_ptr<MappedPart> other; // being read on the second thread
+        // However this ends, the second thread is done with the buffer and
+        // the part before they go.
+        const struct WaitOnExit {
+            SecondThread &thread;
+            ~WaitOnExit()
+            {
+                if (thread.busy()) {
+                    try {
+                        thread.wait();
+                    } catch (...) { // leaving already, on an error of our own
+                    }
+                }
+            }
+        } waitOnExit{m_second};
         const auto handOnOther = [&] {
             if (!other)
                 return true;
-            otherRead.get();
+            m_second.wait();
             return m_parts.push(std::move(other));
         };
         for (;;) {
@@ -305,8 +318,9 @@ private:
             part->done = done;
             if (!other) {
                 other = std::move(part);
-                otherRead = std::async(std::launch::async, &CardReader::readPart, this, cut.bytes,
-                                       lineOffset, cardOffset, std::ref(*other));
+                m_second.start([this, bytes = cut.bytes, lineOffset, cardOffset, to = other.get()] {
+                    readPart(bytes, lineOffset, cardOffset, *to);
+                });
             } else {
                 readPart(cut.bytes, lineOffset, cardOffset, *part);
                 if (!handOnOther() || !m_parts.push(std::move(part)))
@@ -368,6 +382,7 @@ private:
 
     MappedParts &m_parts;
     const ImportOptions &m_options;
+    SecondThread m_second;
 };
 
 // The reader thread's work: every source in turn, then the end, or the error
