@@ -234,8 +234,16 @@ private:
         // 2.1 embeds a card in an empty AGENT property: it belongs to the
         // outer card, whole, as the AGENT's value.
         if (m_agentDepth > 0) {
-            m_agent->values.front() += '\n';
-            m_agent->values.front().append(line);
+            std::string &agent = m_agent->values.front();
+            agent += '\n';
+            const std::size_t from = agent.size();
+            agent.append(line);
+            if (hasHighBytes(line) && !isValidUtf8(line)) {
+                agent.resize(from);
+                std::string converted(line);
+                keepUtf8(converted, "AGENT", lineNo);
+                agent += converted;
+            }
             m_agentDepth += isBegin ? 1 : isEnd ? -1 : 0;
             return;
         }
@@ -370,6 +378,7 @@ private:
                 ++nameEnd;
             VCardParameter param = pooledParameter();
             param.name.assign(trimBlanks(line.substr(i, nameEnd - i)));
+            keepUtf8(param.name, p.name, lineNo);
             upperInPlace(param.name);
             i = nameEnd;
             if (i < line.size() && line[i] == '=') {
@@ -396,7 +405,8 @@ private:
                     // The pooled strings keep their storage.
                     if (count == param.values.size())
                         param.values.emplace_back();
-                    param.values[count++].assign(v.data(), v.size());
+                    param.values[count].assign(v.data(), v.size());
+                    keepUtf8(param.values[count++], p.name, lineNo);
                     if (i < line.size() && line[i] == ',') {
                         ++i;
                         continue;
@@ -586,6 +596,8 @@ private:
         const std::string charset = takeParameter(p, "CHARSET");
         if (!binary)
             value = toUtf8(std::move(value), charset, p.name, lineNo);
+        else
+            keepUtf8(value, p.name, lineNo); // base64 has no such bytes: kept readable
 
         const ValueKind kind = binary ? ValueKind::Raw : valueKindOf(p.name);
         switch (kind) {
@@ -602,6 +614,19 @@ private:
         case ValueKind::List:
             splitUnescaped(value, kind == ValueKind::List ? ',' : ';', p.values);
             break;
+        }
+    }
+
+    // Every byte the reader keeps is UTF-8, so every writer can write it
+    // as it is: bytes that are not are read as cp1252, and reported.
+    void keepUtf8(std::string &text, const std::string &property, int lineNo)
+    {
+        if (!hasHighBytes(text) || isValidUtf8(text))
+            return;
+        text = cp1252ToUtf8(text);
+        if (!m_invalidUtf8Reported) {
+            m_invalidUtf8Reported = true;
+            problem(m_cardNumber, lineNo, ReadProblemCode::InvalidUtf8, property);
         }
     }
 

@@ -2,6 +2,7 @@
 #include "vcard_writer.h"
 
 #include "text_util.h"
+#include "transliterate.h"
 
 namespace vcq::interop
 {
@@ -225,6 +226,10 @@ void appendVCard(std::string &out, const VCard &card, VCardVersion version)
         }
         line += ':';
         line += prepared.value;
+        // A card built by hand may hold bytes that are no UTF-8: a file we
+        // write never does.
+        if (hasHighBytes(line) && !isValidUtf8(line))
+            line = repairUtf8(line);
         appendFoldedLine(out, line);
     }
     out += "END:VCARD\r\n";
