@@ -2,6 +2,7 @@
 #include "importer.h"
 
 #include "backup.h"
+#include "card_lines.h"
 #include "contact_mapping.h"
 #include "csv.h"
 #include "duplicates.h"
@@ -112,54 +113,40 @@ private:
     std::size_t m_size = 0;
 };
 
-bool isBeginLine(std::string_view line)
-{
-    if (!line.empty() && line.back() == '\r')
-        line.remove_suffix(1);
-    // A folded line continues the one before it.
-    if (line.empty() || line.front() == ' ' || line.front() == '\t')
-        return false;
-    while (!line.empty() && (line.back() == ' ' || line.back() == '\t'))
-        line.remove_suffix(1);
-    constexpr std::string_view begin = "BEGIN:VCARD";
-    return line.size() == begin.size() &&
-           std::equal(begin.begin(), begin.end(), line.begin(), [](char a, char b) {
-               return a == std::toupper(static_cast<unsigned char>(b));
-           });
-}
-
-// A run of whole cards of a vCard file, cut just before a BEGIN:VCARD line.
+// A run of whole cards of a vCard file, cut just before a line where the
+// reader begins a card.
 struct Part {
     std::string_view bytes;
     int lines = 0;  // line breaks in it
     int begins = 0; // cards begun in it
 };
 
-Part nextPart(std::string_view rest, int cards)
+// The first `cards` cards of rest; all of rest when it holds no more, or
+// when it is not complete and the cut cannot be known yet.
+Part nextPart(std::string_view rest, int cards, bool complete)
 {
     Part part;
-    std::size_t pos = 0;
-    bool softBreak = false; // the line before ended a quoted-printable line with '='
-    while (pos < rest.size()) {
-        std::size_t eol = rest.find('\n', pos);
-        const bool last = eol == std::string_view::npos;
-        if (last)
-            eol = rest.size();
-        const std::string_view line = rest.substr(pos, eol - pos);
-        if (!softBreak && isBeginLine(line)) {
-            if (part.begins == cards)
-                break;
+    // UTF-16 is converted whole before it is read.
+    const auto byte = [&](std::size_t i) {
+        return i < rest.size() ? static_cast<unsigned char>(rest[i]) : 0;
+    };
+    const bool utf16 = (byte(0) == 0xFF && byte(1) == 0xFE) || (byte(0) == 0xFE && byte(1) == 0xFF);
+    if (!utf16) {
+        CardLines lines(rest, complete);
+        LogicalLine line;
+        while (lines.next(line)) {
+            if (line.kind != LineKind::Begin)
+                continue;
+            if (part.begins == cards) {
+                part.bytes = rest.substr(0, line.offset);
+                part.lines = line.number - 1;
+                return part;
+            }
             ++part.begins;
         }
-        std::string_view end = line;
-        if (!end.empty() && end.back() == '\r')
-            end.remove_suffix(1);
-        softBreak = !end.empty() && end.back() == '=';
-        pos = last ? eol : eol + 1;
-        if (!last)
-            ++part.lines;
     }
-    part.bytes = rest.substr(0, pos);
+    part.bytes = rest;
+    part.lines = static_cast<int>(std::count(rest.begin(), rest.end(), '\n'));
     return part;
 }
 
@@ -296,7 +283,7 @@ private:
             const std::string_view rest = bytes.substr(start);
             if (rest.empty() && !file)
                 break;
-            const Part cut = nextPart(rest, kCardsPerPart);
+            const Part cut = nextPart(rest, kCardsPerPart, file == nullptr);
             if (file && cut.bytes.size() == rest.size()) {
                 // The part may go on past what was read: read more, keeping
                 // only what is still to go through, once the other thread is

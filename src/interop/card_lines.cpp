@@ -1,0 +1,246 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "card_lines.h"
+
+#include "text_util.h"
+#include "vcard_reader.h"
+
+namespace vcq::interop
+{
+
+using namespace detail;
+
+namespace
+{
+
+bool isNameChar(char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+           c == '_';
+}
+
+// A line that starts a property ([group.]NAME then ';' or ':'), not text
+// that continues the one before.
+bool isPropertyStart(std::string_view line)
+{
+    std::size_t i = 0;
+    while (i < line.size() && (isNameChar(line[i]) || line[i] == '.'))
+        ++i;
+    return i > 0 && i < line.size() && (line[i] == ':' || line[i] == ';');
+}
+
+enum class Encoding { None, QuotedPrintable, Base64 };
+
+// The encoding a property line declares before its value, 2.1's bare form
+// included; only the first physical line is looked at.
+Encoding encodingOf(std::string_view line)
+{
+    const std::size_t colon = line.find(':');
+    const std::string_view head = line.substr(0, colon);
+    for (std::size_t i = 0; i < head.size(); ++i) {
+        const char c = head[i];
+        if ((c == 'Q' || c == 'q') && startsWithNoCase(head.substr(i), "QUOTED-PRINTABLE"))
+            return Encoding::QuotedPrintable;
+        if (c != ';' && c != '=')
+            continue;
+        const std::string_view rest = head.substr(i + 1);
+        const std::size_t end = rest.find_first_of(";,");
+        const std::string_view word = trimBlanks(rest.substr(0, end));
+        if (equalsNoCase(word, "BASE64") || (c == '=' && equalsNoCase(word, "B")))
+            return Encoding::Base64;
+    }
+    return Encoding::None;
+}
+
+// An odd number of backslashes at the end: the last one escapes the line break.
+bool endsWithLoneBackslash(std::string_view s)
+{
+    std::size_t n = 0;
+    while (n < s.size() && s[s.size() - 1 - n] == '\\')
+        ++n;
+    return n % 2 == 1;
+}
+
+} // namespace
+
+std::size_t propertyValueColon(std::string_view line, std::size_t *nameEnd)
+{
+    std::size_t i = 0;
+    while (i < line.size() && (isNameChar(line[i]) || line[i] == '.'))
+        ++i;
+    if (nameEnd)
+        *nameEnd = i;
+    if (i == 0 || i == line.size() || (line[i] != ':' && line[i] != ';'))
+        return std::string_view::npos;
+    while (i < line.size() && line[i] == ';') {
+        ++i;
+        while (i < line.size() && line[i] != '=' && line[i] != ';' && line[i] != ':')
+            ++i;
+        if (i == line.size() || line[i] != '=')
+            continue;
+        ++i;
+        for (;;) {
+            if (i < line.size() && line[i] == '"') {
+                const std::size_t close = line.find('"', i + 1);
+                if (close == std::string_view::npos)
+                    return std::string_view::npos;
+                i = close + 1;
+            } else {
+                while (i < line.size() && line[i] != ',' && line[i] != ';' && line[i] != ':')
+                    ++i;
+            }
+            if (i < line.size() && line[i] == ',') {
+                ++i;
+                continue;
+            }
+            break;
+        }
+    }
+    if (i >= line.size() || line[i] != ':')
+        return std::string_view::npos;
+    return i;
+}
+
+CardLines::CardLines(std::string_view bytes, bool complete) : m_in(bytes), m_complete(complete)
+{
+    if (m_in.substr(0, 3) == "\xEF\xBB\xBF")
+        m_pos = 3;
+}
+
+bool CardLines::physical(std::string_view &line, std::size_t &start)
+{
+    if (m_pos >= m_in.size())
+        return false;
+    std::size_t eol = m_in.find('\n', m_pos);
+    if (eol == std::string_view::npos) {
+        if (!m_complete)
+            return false;
+        eol = m_in.size();
+    }
+    start = m_pos;
+    line = m_in.substr(m_pos, eol - m_pos);
+    m_pos = eol + 1;
+    ++m_lineNo;
+    // CR LF, and the CR CR LF some old phones write, end a line like LF.
+    while (!line.empty() && line.back() == '\r')
+        line.remove_suffix(1);
+    return true;
+}
+
+bool CardLines::next(LogicalLine &out)
+{
+    std::string_view first;
+    std::size_t firstStart = 0;
+    if (m_havePending) {
+        first = m_pending;
+        firstStart = m_pendingStart;
+        m_havePending = false;
+    } else if (!physical(first, firstStart)) {
+        return false;
+    }
+    const int firstNo = m_lineNo; // the pending line was the last one read
+    constexpr std::size_t kMax = kMaxPropertyBytes + 1024;
+    bool tooLarge = first.size() > kMax;
+    std::string_view logical = tooLarge ? first.substr(0, 256) : first;
+    bool owned = false;
+    bool unindented = false;
+    const Encoding encoding = m_inCard ? encodingOf(first) : Encoding::None;
+    for (;;) {
+        std::string_view line;
+        std::size_t start = 0;
+        if (!physical(line, start)) {
+            if (!m_complete)
+                return false; // the next line, still to come, could continue this one
+            break;
+        }
+        const bool softBreak =
+            encoding == Encoding::QuotedPrintable && !logical.empty() && logical.back() == '=';
+        const bool fold = !line.empty() && (line[0] == ' ' || line[0] == '\t');
+        // Some writers go on without indentation: base64 lines, and a line
+        // break escaped with a backslash. Never a line that starts a property.
+        bool joined = false;
+        bool escapedBreak = false;
+        if (!softBreak && !fold && m_inCard && !trimBlanks(line).empty() &&
+            !isPropertyStart(line)) {
+            joined = encoding == Encoding::Base64;
+            escapedBreak = !joined && endsWithLoneBackslash(logical);
+        }
+        if (!softBreak && !fold && !joined && !escapedBreak) {
+            m_pending = line;
+            m_pendingStart = start;
+            m_havePending = true;
+            break;
+        }
+        if (!owned) {
+            m_owned.assign(logical);
+            owned = true;
+        }
+        if (softBreak)
+            m_owned.pop_back();
+        else if (fold)
+            line.remove_prefix(1);
+        else if (escapedBreak)
+            m_owned += 'n'; // the backslash and the break are the escape "\n"
+        unindented = unindented || joined || escapedBreak;
+        if (m_owned.size() + line.size() > kMax)
+            tooLarge = true;
+        else if (!tooLarge)
+            m_owned.append(line);
+        logical = m_owned;
+    }
+    out.text = logical;
+    out.offset = firstStart;
+    out.number = firstNo;
+    out.tooLarge = tooLarge;
+    out.unindented = unindented;
+    out.kind = classify(logical);
+    if (out.kind == LineKind::Property)
+        m_agentPending = false;
+    if (out.kind == LineKind::Property && !tooLarge) {
+        // An AGENT with no value embeds the card that follows it.
+        std::size_t nameEnd = 0;
+        const std::size_t colon = propertyValueColon(logical, &nameEnd);
+        if (colon != std::string_view::npos && colon + 1 == logical.size()) {
+            std::string_view name = logical.substr(0, nameEnd);
+            if (const auto dot = name.rfind('.'); dot != std::string_view::npos)
+                name.remove_prefix(dot + 1);
+            m_agentPending = equalsNoCase(name, "AGENT");
+        }
+    }
+    return true;
+}
+
+LineKind CardLines::classify(std::string_view text)
+{
+    const std::string_view trimmed = trimBlanks(text);
+    if (trimmed.empty())
+        return LineKind::Blank;
+    const bool isBegin = equalsNoCase(trimmed, "BEGIN:VCARD");
+    if (!m_inCard) {
+        if (!isBegin)
+            return LineKind::Outside;
+        m_inCard = true;
+        m_agentPending = false;
+        m_agentDepth = 0;
+        return LineKind::Begin;
+    }
+    const bool isEnd = equalsNoCase(trimmed, "END:VCARD");
+    if (m_agentDepth > 0) {
+        m_agentDepth += isBegin ? 1 : isEnd ? -1 : 0;
+        return LineKind::Embedded;
+    }
+    if (isBegin && m_agentPending) {
+        m_agentPending = false;
+        m_agentDepth = 1;
+        return LineKind::AgentBegin;
+    }
+    m_agentPending = false;
+    if (isBegin)
+        return LineKind::Begin;
+    if (isEnd) {
+        m_inCard = false;
+        return LineKind::End;
+    }
+    return LineKind::Property;
+}
+
+} // namespace vcq::interop
