@@ -60,6 +60,8 @@ void ImportReport::addLosses(const std::string &sourceFile, int cardNumber, cons
             event = ReportEvent::Transliterated;
         else if (loss.kind == LossKind::Cut)
             event = ReportEvent::Cut;
+        else if (loss.kind == LossKind::PhoneMoved)
+            event = ReportEvent::Repaired;
         add({sourceFile, cardNumber, name, event, lossDetail(loss)});
     }
 }

@@ -229,18 +229,25 @@ private:
     bool readCsv(std::string_view bytes)
     {
         CsvReadResult read = readCsvContacts(bytes);
+        // Rows of our own set come as records, the others' as cards.
+        const std::size_t rows = read.cards.size() + read.contacts.size();
         std::size_t next = 0;
         bool first = true;
-        while (first || next < read.cards.size()) {
+        while (first || next < rows) {
             std::unique_ptr<MappedPart> part = emptyPart();
             if (!part)
                 return false;
             if (first)
                 part->problems = std::move(read.problems);
             first = false;
-            for (const std::size_t end = std::min(read.cards.size(), next + kCardsPerPart);
-                 next < end; ++next)
-                map(*part, read.cards[next].card, read.cards[next].number);
+            for (const std::size_t end = std::min(rows, next + kCardsPerPart); next < end; ++next) {
+                if (next < read.cards.size()) {
+                    map(*part, read.cards[next].card, read.cards[next].number);
+                } else {
+                    CsvContact &c = read.contacts[next - read.cards.size()];
+                    take(*part, std::move(c.mapped), c.number);
+                }
+            }
             if (!m_parts.push(std::move(part)))
                 return false;
         }
@@ -337,9 +344,14 @@ private:
 
     void map(MappedPart &part, const VCard &card, int number) const
     {
+        take(part, cardToContact(card), number);
+    }
+
+    void take(MappedPart &part, MappedContact &&mapped, int number) const
+    {
         MappedCard &m = part.next();
         m.number = number;
-        m.mapped = cardToContact(card);
+        m.mapped = std::move(mapped);
         m.name = contactName(m.mapped.record);
         if (!m_options.allowDuplicates)
             m.key.set(m.mapped.record);

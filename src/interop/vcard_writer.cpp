@@ -138,9 +138,14 @@ Prepared prepare(const VCardProperty &p, VCardVersion version)
         break;
     }
 
-    // A tel: URI is only a URI in 4.0; other versions take the number.
+    // A tel: URI is only a URI in 4.0; other versions take the number. A
+    // text that only starts like one (VALUE=text) stays as it is.
     bool dropValueParameter = false;
-    if (p.name == "TEL"sv && version != VCardVersion::V40 && startsWithNoCase(value, "tel:")) {
+    bool textValue = false;
+    for (const std::string &v : p.parameterValues("VALUE"))
+        textValue = textValue || equalsNoCase(v, "text");
+    if (p.name == "TEL"sv && version != VCardVersion::V40 && !textValue &&
+        startsWithNoCase(value, "tel:")) {
         value.erase(0, 4);
         dropValueParameter = true;
     }
