@@ -4,6 +4,8 @@
 #include "text_util.h"
 #include "vcard_reader.h"
 
+#include <algorithm>
+
 namespace vcq::interop
 {
 
@@ -207,6 +209,32 @@ bool CardLines::next(LogicalLine &out)
         }
     }
     return true;
+}
+
+CardPart nextCardPart(std::string_view rest, int cards, bool complete)
+{
+    CardPart part;
+    const auto byte = [&](std::size_t i) {
+        return i < rest.size() ? static_cast<unsigned char>(rest[i]) : 0;
+    };
+    const bool utf16 = (byte(0) == 0xFF && byte(1) == 0xFE) || (byte(0) == 0xFE && byte(1) == 0xFF);
+    if (!utf16) {
+        CardLines lines(rest, complete);
+        LogicalLine line;
+        while (lines.next(line)) {
+            if (line.kind != LineKind::Begin)
+                continue;
+            if (part.begins == cards) {
+                part.bytes = rest.substr(0, line.offset);
+                part.lines = line.number - 1;
+                return part;
+            }
+            ++part.begins;
+        }
+    }
+    part.bytes = rest;
+    part.lines = static_cast<int>(std::count(rest.begin(), rest.end(), '\n'));
+    return part;
 }
 
 LineKind CardLines::classify(std::string_view text)

@@ -65,6 +65,20 @@ private:
     int m_agentDepth = 0;
 };
 
+// A run of whole cards of a vCard file, cut just before a line where the
+// reader begins a card.
+struct CardPart {
+    std::string_view bytes;
+    int lines = 0;  // line breaks in it
+    int begins = 0; // cards begun in it
+};
+
+// The first `cards` cards of rest (a file from its start or from a card's
+// BEGIN); all of rest when it holds no more, or when it is not complete and
+// the cut cannot be known yet. A UTF-16 file is never cut: it is converted
+// whole before it is read.
+CardPart nextCardPart(std::string_view rest, int cards, bool complete = true);
+
 // Splits s into [group.]NAME, parameters and value as the reader does:
 // the offset of the ':' before the value, or npos when the line is no
 // property. nameEnd is where the name ends.

@@ -113,43 +113,6 @@ private:
     std::size_t m_size = 0;
 };
 
-// A run of whole cards of a vCard file, cut just before a line where the
-// reader begins a card.
-struct Part {
-    std::string_view bytes;
-    int lines = 0;  // line breaks in it
-    int begins = 0; // cards begun in it
-};
-
-// The first `cards` cards of rest; all of rest when it holds no more, or
-// when it is not complete and the cut cannot be known yet.
-Part nextPart(std::string_view rest, int cards, bool complete)
-{
-    Part part;
-    // UTF-16 is converted whole before it is read.
-    const auto byte = [&](std::size_t i) {
-        return i < rest.size() ? static_cast<unsigned char>(rest[i]) : 0;
-    };
-    const bool utf16 = (byte(0) == 0xFF && byte(1) == 0xFE) || (byte(0) == 0xFE && byte(1) == 0xFF);
-    if (!utf16) {
-        CardLines lines(rest, complete);
-        LogicalLine line;
-        while (lines.next(line)) {
-            if (line.kind != LineKind::Begin)
-                continue;
-            if (part.begins == cards) {
-                part.bytes = rest.substr(0, line.offset);
-                part.lines = line.number - 1;
-                return part;
-            }
-            ++part.begins;
-        }
-    }
-    part.bytes = rest;
-    part.lines = static_cast<int>(std::count(rest.begin(), rest.end(), '\n'));
-    return part;
-}
-
 // A card read and mapped, waiting for the import to test and add it.
 struct MappedCard {
     int number = 0; // in its file
@@ -290,7 +253,7 @@ private:
             const std::string_view rest = bytes.substr(start);
             if (rest.empty() && !file)
                 break;
-            const Part cut = nextPart(rest, kCardsPerPart, file == nullptr);
+            const CardPart cut = nextCardPart(rest, kCardsPerPart, file == nullptr);
             if (file && cut.bytes.size() == rest.size()) {
                 // The part may go on past what was read: read more, keeping
                 // only what is still to go through, once the other thread is
@@ -332,14 +295,10 @@ private:
     {
         // Each card is mapped as soon as it is read, so the reader can
         // reuse its storage for the next one. Numbered as in the whole file.
-        readVCards(
-            bytes, [&](ReadCard &&card) { map(part, card.card, card.number + cardOffset); },
-            [&](ReadProblem &&p) {
-                p.line += lineOffset;
-                if (p.card > 0)
-                    p.card += cardOffset;
-                part.problems.push_back(std::move(p));
-            });
+        readVCardPart(
+            bytes, lineOffset, cardOffset,
+            [&](ReadCard &&card) { map(part, card.card, card.number); },
+            [&](ReadProblem &&p) { part.problems.push_back(std::move(p)); });
     }
 
     void map(MappedPart &part, const VCard &card, int number) const

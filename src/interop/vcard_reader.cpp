@@ -650,6 +650,25 @@ void readVCards(std::string_view bytes, const std::function<void(ReadCard &&)> &
     Reader(bytes, onCard, onProblem).run();
 }
 
+void readVCardPart(std::string_view bytes, int lineOffset, int cardOffset,
+                   const std::function<void(ReadCard &&)> &onCard,
+                   const std::function<void(ReadProblem &&)> &onProblem)
+{
+    readVCards(
+        bytes,
+        [&](ReadCard &&card) {
+            card.number += cardOffset;
+            card.line += lineOffset;
+            onCard(std::move(card));
+        },
+        [&](ReadProblem &&p) {
+            p.line += lineOffset;
+            if (p.card > 0)
+                p.card += cardOffset;
+            onProblem(std::move(p));
+        });
+}
+
 VCardReadResult readVCards(std::string_view bytes)
 {
     VCardReadResult result;

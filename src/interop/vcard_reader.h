@@ -68,6 +68,12 @@ inline constexpr std::size_t kMaxPropertyBytes = 16u * 1024u * 1024u;
 
 VCardReadResult readVCards(std::string_view bytes);
 
+// A part of a file (nextCardPart) that starts after lineOffset lines and
+// cardOffset cards: its cards and problems numbered as in the whole file.
+void readVCardPart(std::string_view bytes, int lineOffset, int cardOffset,
+                   const std::function<void(ReadCard &&)> &onCard,
+                   const std::function<void(ReadProblem &&)> &onProblem);
+
 // The same reading, handing each card and problem on as soon as it is read,
 // so a large file is never held as cards all at once.
 void readVCards(std::string_view bytes, const std::function<void(ReadCard &&)> &onCard,
