@@ -200,13 +200,14 @@ bool CardLines::next(LogicalLine &out)
     if (out.kind == LineKind::Property && !tooLarge) {
         // An AGENT with no value embeds the card that follows it.
         std::size_t nameEnd = 0;
-        const std::size_t colon = propertyValueColon(logical, &nameEnd);
-        if (colon != std::string_view::npos && colon + 1 == logical.size()) {
-            std::string_view name = logical.substr(0, nameEnd);
-            if (const auto dot = name.rfind('.'); dot != std::string_view::npos)
-                name.remove_prefix(dot + 1);
-            m_agentPending = equalsNoCase(name, "AGENT");
-        }
+        while (nameEnd < logical.size() &&
+               (isNameChar(logical[nameEnd]) || logical[nameEnd] == '.'))
+            ++nameEnd;
+        std::string_view name = logical.substr(0, nameEnd);
+        if (const auto dot = name.rfind('.'); dot != std::string_view::npos)
+            name.remove_prefix(dot + 1);
+        m_agentPending =
+            equalsNoCase(name, "AGENT") && propertyValueColon(logical) + 1 == logical.size();
     }
     return true;
 }
