@@ -904,7 +904,10 @@ void applyWebmailNumbered(RowBuilder &b, const std::vector<std::string> &header,
         const std::string cell = i < row.size() ? row[i] : std::string();
         groups[{kind, std::atoi(number.c_str())}].parts[part] = cell;
     }
-    for (auto &[key, group] : groups) {
+    // Not a structured binding: clang before 16 cannot capture one.
+    for (auto &entry : groups) {
+        const auto &key = entry.first;
+        const Group &group = entry.second;
         const std::string &kind = key.first;
         auto part = [&](const char *name) {
             const auto it = group.parts.find(name);

@@ -331,7 +331,10 @@ private:
                    line[nameEnd] != ':')
                 ++nameEnd;
             VCardParameter param = pooledParameter();
-            param.name.assign(trimBlanks(line.substr(i, nameEnd - i)));
+            param.name.assign(line.substr(i, nameEnd - i));
+            // 2.1's bare values come as names: the same rule as for values.
+            std::erase_if(param.name, [](char c) { return c == '"' || c == '\r' || c == '\n'; });
+            param.name = std::string(trimBlanks(param.name));
             keepUtf8(param.name, p.name, lineNo);
             upperInPlace(param.name);
             i = nameEnd;
@@ -360,6 +363,11 @@ private:
                     if (count == param.values.size())
                         param.values.emplace_back();
                     param.values[count].assign(v.data(), v.size());
+                    // What no writer can put in a parameter value (a quote, a
+                    // CR within the line) is not kept either.
+                    if (v.find_first_of("\"\r\n") != std::string_view::npos)
+                        std::erase_if(param.values[count],
+                                      [](char c) { return c == '"' || c == '\r' || c == '\n'; });
                     keepUtf8(param.values[count++], p.name, lineNo);
                     if (i < line.size() && line[i] == ',') {
                         ++i;

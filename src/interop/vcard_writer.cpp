@@ -152,6 +152,10 @@ Prepared prepare(const VCardProperty &p, VCardVersion version)
     const bool dataUri = base64 && version == VCardVersion::V40;
     if (dataUri) {
         value = "data:" + mediaTypeOf(p) + ";base64," + value;
+        // Read back, a property of text (a TEL a broken file gave base64)
+        // takes the URI as text: escaped as text, it is written the same again.
+        if (valueKindOf(p.name) != ValueKind::Raw)
+            value = escapeText(value);
         types.clear();
         dropValueParameter = true;
     }
