@@ -61,9 +61,8 @@ private slots:
                 seen = labelsOf(f);
         };
         windows.main->ImportContactsClick();
-        QCOMPARE(
-            seen,
-            (QStringList{"Regarder dans :", "Nom de fichier :", "Fichiers de type :", "&Annuler"}));
+        QCOMPARE(seen, (QStringList{
+                           "Voir dans :", "&Nom de fichier :", "Fichiers de type :", "Annuler"}));
 
         auto *options = qobject_cast<vcq::TfrmOptions *>(windows.options);
         options->show();
@@ -71,7 +70,7 @@ private slots:
         QTest::mouseClick(options->btnOk, Qt::LeftButton);
         QVERIFY(!options->isVisible());
         windows.main->ImportContactsClick();
-        QCOMPARE(seen, (QStringList{"Look in:", "File name:", "Files of type:", "Cancel"}));
+        QCOMPARE(seen, (QStringList{"Look in:", "File &name:", "Files of type:", "Cancel"}));
 
         // Our confirmation keeps its English caption and buttons in French.
         options->show();
