@@ -213,6 +213,7 @@ private:
     TfrmOptions *m_optionsDialog = nullptr;
     QDialog *m_printDialog = nullptr;
     bool m_shownOnce = false;
+    QPoint m_placeGiven; // where the window was placed before it first showed
     bool m_ended = false;
     bool m_selectingByProgram = false;
     bool m_fillingComment = false;
