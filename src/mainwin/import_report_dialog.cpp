@@ -132,10 +132,11 @@ ImportReportDialog::ImportReportDialog(interop::ImportReport report, const QStri
     connect(cmdSave, &QPushButton::clicked, this, [this] { cmdSaveClick(); });
     connect(cmdClose, &QPushButton::clicked, this, &QDialog::accept);
     layout->addWidget(buttons);
-    resize(720, 360);
-    // The file names whole where they fit; the detail takes the rest.
+    resize(900, 380);
+    // The file names whole where they fit; the detail takes the rest, and
+    // every cell shows its whole text on hover.
     tblReport->resizeColumnsToContents();
-    tblReport->setColumnWidth(0, std::min(tblReport->columnWidth(0), 220));
+    tblReport->setColumnWidth(0, std::min(tblReport->columnWidth(0), 200));
 }
 
 bool ImportReportDialog::saveTo(const QString &path)

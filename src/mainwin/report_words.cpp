@@ -134,7 +134,8 @@ QString lossWords(const QString &detail, const Words &w)
         return w("%1 écrit %2 (%3)", "%1 written as %2 (%3)").arg(text, written, where);
     }
     if (kind == u"cut")
-        return w("%1 trop long : %2 laissé de côté", "%1 too long: %2 left out").arg(where, shown);
+        return w("%1 : texte trop long, %2 laissé de côté", "%1 too long: %2 left out")
+            .arg(where, shown);
     if (kind == u"extra-phone")
         return w("téléphone %1 non repris (aucun champ de téléphone libre)",
                  "phone %1 not kept (no free phone field)")
@@ -153,7 +154,7 @@ QString lossWords(const QString &detail, const Words &w)
         QString what = property.isEmpty() ? where : propertyWords(property, w);
         if (!binary && !text.isEmpty())
             what += u' ' + shown;
-        return w("%1 non repris (aucune place pour cela)", "%1 not kept (no place for it)")
+        return w("%1 : donnée non reprise (aucun champ pour elle)", "%1 not kept (no place for it)")
             .arg(what);
     }
     return detail;

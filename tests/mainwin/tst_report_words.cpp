@@ -60,13 +60,16 @@ private slots:
             << QStringList{"Łukasz écrit Lukasz (nom)"};
         QTest::newRow("photo") << QByteArray("N:Roy;Ann;;;\r\nPHOTO;ENCODING=b:QUJD")
                                << QStringList{"photo not kept (no place for it)"}
-                               << QStringList{"photo non repris (aucune place pour cela)"};
+                               << QStringList{"photo : donnée non reprise (aucun champ pour elle)"};
         QTest::newRow("web address")
             << QByteArray("N:Roy;Ann;;;\r\nURL:http://example.org/")
             << QStringList{"web address \u201Chttp://example.org/\u201D not kept (no place for "
                            "it)"}
-            << QStringList{"adresse web « http://example.org/ » non repris (aucune place pour "
-                           "cela)"};
+            << QStringList{"adresse web « http://example.org/ » : donnée non reprise (aucun "
+                           "champ pour elle)"};
+        QTest::newRow("cut") << QByteArray("N:" + QByteArray(30, 'A') + "XYZ;Ann;;;")
+                             << QStringList{"last name too long: \u201CXYZ\u201D left out"}
+                             << QStringList{"nom : texte trop long, « XYZ » laissé de côté"};
         QTest::newRow("second e-mail")
             << QByteArray("N:Roy;Ann;;;\r\nEMAIL:a@x.org\r\nEMAIL:b@x.org")
             << QStringList{"e-mail b@x.org not kept (only one e-mail is kept)"}
