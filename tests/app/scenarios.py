@@ -5,6 +5,7 @@ data file's bytes.
     scenarios.py BINARY SCENARIO"""
 
 import os
+import socket
 import sys
 
 from program import (FIELDS, TITLE, Failure, Program, field, person, record, records,
@@ -124,6 +125,35 @@ def export_right_clicked_contact(binary):
         expect_records(p.data_file, [ADAMS, BAKER])
 
 
+def failed_sync_save_keeps_options(binary):
+    """Options' Save with a server that does not answer keeps the dialog open
+    (its About button still answers) and keeps nothing."""
+    with Program(binary, [ADAMS]) as p:
+        refusing = socket.socket()
+        refusing.bind(("127.0.0.1", 0))  # bound, never listening: refused
+        port = refusing.getsockname()[1]
+        p.key("alt+o")
+        options = p.wait_window("^%s$" % TITLE, exclude=p.window)
+        p.focus(options)
+        p.key("ctrl+Tab")  # the Synchronisation page, its server field
+        p.type("http://127.0.0.1:%d/" % port)
+        p.key("Tab")
+        p.type("ann")
+        p.key("alt+s")
+        p.key("alt+a")
+        about = p.wait_window("^About Vellora Carnetique 97$")
+        p.focus(about)
+        p.key("Escape")
+        p.wait_no_window_id(about)
+        p.focus(options)
+        p.key("Escape")
+        p.wait_no_window_id(options)
+        p.quit()
+        refusing.close()
+        expect(not os.path.exists(p.data_file + ".carddav"), "a sync set-up was kept")
+        expect_records(p.data_file, [ADAMS])
+
+
 def scramble(text):
     """The header's scrambling of the password and its flag."""
     key = b"RtKwYm_abq"
@@ -203,7 +233,8 @@ def dialogs_follow_the_moved_window(binary):
 SCENARIOS = {f.__name__: f for f in (
     right_click_then_save, blank_click_keeps_contact, import_from_row_menu,
     import_from_menu_key_french, import_from_shift_f10, export_right_clicked_contact,
-    password_cancel_stores_centred_place, dialogs_follow_the_moved_window)}
+    password_cancel_stores_centred_place, dialogs_follow_the_moved_window,
+    failed_sync_save_keeps_options)}
 
 
 def main():
