@@ -32,25 +32,68 @@ bool isPropertyStart(std::string_view line)
 
 enum class Encoding { None, QuotedPrintable, Base64 };
 
-// The encoding a property line declares before its value, 2.1's bare form
-// included; only the first physical line is looked at.
+// The encoding the reader decodes a property line's value with: the last
+// ENCODING parameter's first value, or 2.1's bare QUOTED-PRINTABLE, BASE64
+// or B; parameters scanned as the reader does (names trimmed, values not).
 Encoding encodingOf(std::string_view line)
 {
-    const std::size_t colon = line.find(':');
-    const std::string_view head = line.substr(0, colon);
-    for (std::size_t i = 0; i < head.size(); ++i) {
-        const char c = head[i];
-        if ((c == 'Q' || c == 'q') && startsWithNoCase(head.substr(i), "QUOTED-PRINTABLE"))
+    std::size_t i = 0;
+    while (i < line.size() && (isNameChar(line[i]) || line[i] == '.'))
+        ++i;
+    Encoding found = Encoding::None;
+    // The reader keeps no quote, CR or LF in a parameter's name or value.
+    const auto clean = [](std::string_view text) {
+        std::string out(text);
+        std::erase_if(out, [](char c) { return c == '"' || c == '\r' || c == '\n'; });
+        return out;
+    };
+    const auto encoding = [&](std::string_view value) {
+        if (equalsNoCase(value, "QUOTED-PRINTABLE"))
             return Encoding::QuotedPrintable;
-        if (c != ';' && c != '=')
-            continue;
-        const std::string_view rest = head.substr(i + 1);
-        const std::size_t end = rest.find_first_of(";,");
-        const std::string_view word = trimBlanks(rest.substr(0, end));
-        if (equalsNoCase(word, "BASE64") || (c == '=' && equalsNoCase(word, "B")))
+        if (equalsNoCase(value, "BASE64") || equalsNoCase(value, "B"))
             return Encoding::Base64;
+        return Encoding::None;
+    };
+    while (i < line.size() && line[i] == ';') {
+        const std::size_t nameStart = ++i;
+        while (i < line.size() && line[i] != '=' && line[i] != ';' && line[i] != ':')
+            ++i;
+        const std::string cleaned = clean(line.substr(nameStart, i - nameStart));
+        const std::string_view name = trimBlanks(cleaned);
+        if (i == line.size() || line[i] != '=') {
+            const Encoding bare = encoding(name);
+            if (bare != Encoding::None || equalsNoCase(name, "8BIT") || equalsNoCase(name, "7BIT"))
+                found = bare;
+            continue;
+        }
+        ++i;
+        std::string_view first;
+        for (bool firstValue = true;; firstValue = false) {
+            std::string_view value;
+            if (i < line.size() && line[i] == '"') {
+                const std::size_t close = line.find('"', i + 1);
+                if (close == std::string_view::npos)
+                    return found;
+                value = line.substr(i + 1, close - i - 1);
+                i = close + 1;
+            } else {
+                const std::size_t start = i;
+                while (i < line.size() && line[i] != ',' && line[i] != ';' && line[i] != ':')
+                    ++i;
+                value = line.substr(start, i - start);
+            }
+            if (firstValue)
+                first = value;
+            if (i < line.size() && line[i] == ',') {
+                ++i;
+                continue;
+            }
+            break;
+        }
+        if (equalsNoCase(name, "ENCODING"))
+            found = encoding(clean(first));
     }
-    return Encoding::None;
+    return found;
 }
 
 // An odd number of backslashes at the end: the last one escapes the line break.
@@ -145,7 +188,6 @@ bool CardLines::next(LogicalLine &out)
     std::string_view logical = tooLarge ? first.substr(0, 256) : first;
     bool owned = false;
     bool unindented = false;
-    const Encoding encoding = m_inCard ? encodingOf(first) : Encoding::None;
     for (;;) {
         std::string_view line;
         std::size_t start = 0;
@@ -154,8 +196,10 @@ bool CardLines::next(LogicalLine &out)
                 return false; // the next line, still to come, could continue this one
             break;
         }
-        const bool softBreak =
-            encoding == Encoding::QuotedPrintable && !logical.empty() && logical.back() == '=';
+        // What the line gathered so far declares decides; only asked when it
+        // matters.
+        const bool softBreak = m_inCard && !logical.empty() && logical.back() == '=' &&
+                               encodingOf(logical) == Encoding::QuotedPrintable;
         const bool fold = !line.empty() && (line[0] == ' ' || line[0] == '\t');
         // Some writers go on without indentation: base64 lines, and a line
         // break escaped with a backslash. Never a line that starts a property.
@@ -163,7 +207,7 @@ bool CardLines::next(LogicalLine &out)
         bool escapedBreak = false;
         if (!softBreak && !fold && m_inCard && !trimBlanks(line).empty() &&
             !isPropertyStart(line)) {
-            joined = encoding == Encoding::Base64;
+            joined = encodingOf(logical) == Encoding::Base64;
             escapedBreak = !joined && endsWithLoneBackslash(logical);
         }
         if (!softBreak && !fold && !joined && !escapedBreak) {
