@@ -20,14 +20,34 @@ bool isNameChar(char c)
            c == '_';
 }
 
-// A line that starts a property ([group.]NAME then ';' or ':'), not text
-// that continues the one before.
-bool isPropertyStart(std::string_view line)
+enum class Start { Property, Text, Unknown };
+
+// Whether the line at in[from] starts a property ([group.]NAME then ';' or
+// ':') rather than continuing the one before; the name may go on across
+// folds. Unknown when the bytes end first and more may follow.
+Start lineStart(std::string_view in, std::size_t from, bool complete)
 {
-    std::size_t i = 0;
-    while (i < line.size() && (isNameChar(line[i]) || line[i] == '.'))
-        ++i;
-    return i > 0 && i < line.size() && (line[i] == ':' || line[i] == ';');
+    std::size_t i = from;
+    std::size_t name = 0;
+    for (;;) {
+        while (i < in.size() && (isNameChar(in[i]) || in[i] == '.')) {
+            ++i;
+            ++name;
+        }
+        // A fold: CRs, LF, then a blank.
+        std::size_t j = i;
+        while (j < in.size() && in[j] == '\r')
+            ++j;
+        if (j < in.size() && in[j] == '\n' && j + 1 < in.size() &&
+            (in[j + 1] == ' ' || in[j + 1] == '\t')) {
+            i = j + 2;
+            continue;
+        }
+        if (j >= in.size() || (in[j] == '\n' && j + 1 >= in.size()))
+            return complete || name == 0 ? Start::Text : Start::Unknown;
+        return name > 0 && i < in.size() && (in[i] == ':' || in[i] == ';') ? Start::Property
+                                                                           : Start::Text;
+    }
 }
 
 enum class Encoding { None, QuotedPrintable, Base64 };
@@ -205,8 +225,12 @@ bool CardLines::next(LogicalLine &out)
         // break escaped with a backslash. Never a line that starts a property.
         bool joined = false;
         bool escapedBreak = false;
-        if (!softBreak && !fold && m_inCard && !trimBlanks(line).empty() &&
-            !isPropertyStart(line)) {
+        Start begins = Start::Property;
+        if (!softBreak && !fold && m_inCard && !trimBlanks(line).empty())
+            begins = lineStart(m_in, start, m_complete);
+        if (begins == Start::Unknown)
+            return false; // the rest of its name is still to come
+        if (begins == Start::Text) {
             joined = encodingOf(logical) == Encoding::Base64;
             escapedBreak = !joined && endsWithLoneBackslash(logical);
         }
