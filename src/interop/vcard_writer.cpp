@@ -139,13 +139,14 @@ Prepared prepare(const VCardProperty &p, VCardVersion version)
     }
 
     // A tel: URI is only a URI in 4.0; other versions take the number. A
-    // text that only starts like one (VALUE=text) stays as it is.
+    // text that only starts like one (VALUE=text) stays as it is, and so
+    // does a URI with no number, which would leave nothing.
     bool dropValueParameter = false;
     bool textValue = false;
     for (const std::string &v : p.parameterValues("VALUE"))
         textValue = textValue || equalsNoCase(v, "text");
     if (p.name == "TEL"sv && version != VCardVersion::V40 && !textValue &&
-        startsWithNoCase(value, "tel:")) {
+        startsWithNoCase(value, "tel:") && value.size() > 4) {
         value.erase(0, 4);
         dropValueParameter = true;
     }
