@@ -130,13 +130,15 @@ class Program:
         """A showing top-level window of the program with this name."""
         def find():
             for w in self.app:
-                if w is not None and w.name == name and w.getState().contains(
-                        pyatspi.STATE_SHOWING):
+                if w is not None and w.name == name and w.getRole() in roles and \
+                        w.getState().contains(pyatspi.STATE_SHOWING):
                     return w
             return None
-        w = wait_for(find, 'the window "%s"' % name)
-        check(w.getRole() in roles, '"%s" is a %s, not a window' % (name, w.getRoleName()))
-        return w
+        try:
+            return wait_for(find, 'the window "%s"' % name)
+        except Failure:
+            seen = ['%s "%s"' % (w.getRoleName(), w.name) for w in self.app if w is not None]
+            raise Failure('no window "%s" among %s' % (name, seen))
 
     def end(self):
         if self.process.poll() is None:

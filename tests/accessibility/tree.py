@@ -125,6 +125,7 @@ def main():
         folder = 'lang%d' % language
         os.makedirs(folder)
         os.chdir(folder)
+        print('language %d' % language, flush=True)
         session(binary, language)
         os.chdir('..')
     print('accessibility tree: as expected in both languages')
