@@ -5,6 +5,7 @@
 #include "telephony/tfrm_tapi_call.h"
 #include "tfrm_main.h"
 #include "widgets/explorer_button_accessible.h"
+#include "widgets/keyboard_context_menu.h"
 
 #include <QAccessibleWidget>
 
@@ -33,6 +34,7 @@ void installAccessibility()
         installContactListAccessibility();
         installExplorerButtonAccessibility();
         QAccessible::installFactory(windowFactory);
+        installKeyboardContextMenu();
         return true;
     }();
     Q_UNUSED(installed);

@@ -94,6 +94,8 @@ void SyncOptionsPage::ChooseLanguage(Language language)
     chkAutoSync->setText(
         TextPair{"Synchro toutes les N minutes", "Sync every N minutes"}.in(m_language));
     spnMinutes->setSuffix(QStringLiteral(" min"));
+    spnMinutes->setAccessibleName(
+        TextPair{"Minutes entre deux synchros", "Minutes between syncs"}.in(m_language));
 }
 
 void SyncOptionsPage::load()

@@ -176,9 +176,11 @@ void TfrmPrint::buildControls()
     desc->setWordWrap(true);
     desc->setEnabled(false);
 
-    setTabOrder(btnCancel, btnPrint);
+    // The list is named by the label above it; Tab goes as the eye does.
+    lblSelect->setBuddy(lstPrint);
+    setTabOrder(lstPrint, btnPrint);
     setTabOrder(btnPrint, btnPrintConfig);
-    setTabOrder(btnPrintConfig, lstPrint);
+    setTabOrder(btnPrintConfig, btnCancel);
     btnCancel->setFocus();
 
     connect(btnPrint, &QPushButton::clicked, this, &TfrmPrint::btnPrintClick);

@@ -103,6 +103,13 @@ TfrmOptions::TfrmOptions(vcq::ProgramSettings &settings, vcq::PasswordState &pas
     // Enter anywhere but on another button cancels: a stray Enter changes nothing.
     btnCancel->setDefault(true);
 
+    // Each field is named by its label, in the label's language.
+    lblPwd->setBuddy(txtPwd);
+    lblLanguage->setBuddy(cboLang);
+    lblDefaultCity->setBuddy(txtCity);
+    lblDefaultState->setBuddy(txtState);
+    lblDefaultCountry->setBuddy(txtCountry);
+
     QWidget *order[] = {chkPos,   chkPwd,     txtPwd, cboLang,   txtCity,
                         txtState, txtCountry, btnOk,  btnCancel, cmdAbout};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i)

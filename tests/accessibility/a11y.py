@@ -117,10 +117,18 @@ class Program:
         env = dict(os.environ)
         self.log = open('program.log', 'w')
         self.process = subprocess.Popen([binary], env=env, stdout=self.log, stderr=self.log)
-        self.app = wait_for(self._application, 'the program on the accessibility bus')
+        try:
+            self.app = wait_for(self._application, 'the program on the accessibility bus')
+        except Failure:
+            desktop = pyatspi.Registry.getDesktop(0)
+            apps = ['%s (%s)' % (a.name, a.get_process_id()) for a in desktop if a is not None]
+            raise Failure('the program (%d, %s) is not among %s; it said: %s' % (
+                self.process.pid, self.process.poll(), apps, open('program.log').read()))
 
     def _application(self):
         desktop = pyatspi.Registry.getDesktop(0)
+        # Asked afresh: a list read before the program came may be kept.
+        desktop.clear_cache()
         for app in desktop:
             if app is not None and app.get_process_id() == self.process.pid:
                 return app
@@ -196,6 +204,12 @@ def focused(app):
     return None
 
 
+def has_state(acc, state):
+    """The object's state now, not as last read."""
+    acc.clear_cache()
+    return acc.getState().contains(state)
+
+
 def text_of(acc):
     t = acc.queryText()
     return t.getText(0, t.characterCount)
@@ -214,6 +228,7 @@ class Events:
 
     def __init__(self, *kinds):
         self.seen = []
+        self.sources = []
         self.listener = Atspi.EventListener.new(self._on)
         for kind in kinds:
             self.listener.register(kind)
@@ -225,6 +240,7 @@ class Events:
         except GLib.Error:
             name = None
         self.seen.append((event.type, name, event.detail1))
+        self.sources.append(event.source)
 
     def wait(self, kind, name, detail1=1):
         return wait_for(lambda: (kind, name, detail1) in self.seen,
@@ -233,3 +249,44 @@ class Events:
     def close(self):
         for kind in self.kinds:
             self.listener.deregister(kind)
+
+
+def control_of(acc):
+    """What a user tabs to: a list for its focused row, a combo box for its edit."""
+    parent = acc.parent
+    if acc.getRole() == pyatspi.ROLE_LIST_ITEM or (
+            parent is not None and parent.getRole() == pyatspi.ROLE_COMBO_BOX):
+        return parent
+    return acc
+
+
+def tab_cycle(count):
+    """Presses Tab count times; gives the control focused after each press."""
+    events = Events('object:state-changed:focused')
+    visited = []
+    try:
+        for _ in range(count):
+            before = len(events.seen)
+            key('Tab')
+            wait_for(lambda: any(e[2] == 1 for e in events.seen[before:]), 'the focus to move')
+            # Qt tells a focused row after its list: the last gain is where the focus is.
+            gained = [s for e, s in zip(events.seen[before:], events.sources[before:])
+                      if e[2] == 1]
+            visited.append(control_of(gained[-1]))
+    finally:
+        events.close()
+    return visited
+
+
+def check_tab_cycle(window_name, expected):
+    """Tab visits exactly the expected controls, in that order round the window,
+    each showing and enabled."""
+    visited = tab_cycle(len(expected))
+    for acc in visited:
+        state = acc.getState()
+        check(state.contains(pyatspi.STATE_SHOWING) and state.contains(pyatspi.STATE_ENABLED),
+              '%s: Tab reached "%s", hidden or disabled' % (window_name, acc.name))
+    names = [a.name for a in visited]
+    check(sorted(names) == sorted(expected) and any(
+        names == expected[i:] + expected[:i] for i in range(len(expected))),
+        '%s: Tab went %s, not round %s' % (window_name, names, expected))

@@ -5,7 +5,7 @@ tree following Add, Save and Delete, and the events of a keyboard move."""
 import os
 import sys
 
-from a11y import (TITLE, Events, Failure, Program, check, descendants, find, key,
+from a11y import (TITLE, Events, Failure, Program, check, descendants, find, has_state, key,
                   live_records, text_of, type_text, unnamed_controls, wait_for,
                   write_data_file, write_language)
 import pyatspi
@@ -77,6 +77,7 @@ def session(binary, language):
         described = [lst[i].description for i in range(lst.childCount)]
         check(described == ['', 'Acme, Montréal', 'Québec'], 'descriptions %s' % described)
         check_names(window, language)
+        wait_for(lambda: has_state(lst, pyatspi.STATE_FOCUSED), 'the list to take the focus')
         if language == 1:
             return
         # The form shows the selected contact.
