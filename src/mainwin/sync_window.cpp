@@ -55,6 +55,10 @@ SyncOptionsPage::SyncOptionsPage(std::function<QString()> dataFilePath, QWidget 
     form->addRow(lblServer, txtServer);
     form->addRow(lblUser, txtUser);
     form->addRow(lblSyncPassword, txtSyncPassword);
+    // Each field is named by its label.
+    lblServer->setBuddy(txtServer);
+    lblUser->setBuddy(txtUser);
+    lblSyncPassword->setBuddy(txtSyncPassword);
 
     btnTest = new QPushButton(this);
     btnTest->setObjectName("btnTest");

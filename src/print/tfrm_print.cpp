@@ -176,7 +176,7 @@ void TfrmPrint::buildControls()
     desc->setWordWrap(true);
     desc->setEnabled(false);
 
-    // The list is named by the label above it; Tab goes as the eye does.
+    // Tab goes as the eye does.
     lblSelect->setBuddy(lstPrint);
     setTabOrder(lstPrint, btnPrint);
     setTabOrder(btnPrint, btnPrintConfig);
@@ -193,6 +193,7 @@ void TfrmPrint::ChooseLanguage(Language language)
     m_language = language;
     const PrintTexts t = printTexts(language);
     lblSelect->setText(t.select);
+    lstPrint->setAccessibleName(t.select);
     btnPrint->setText(t.print);
     btnCancel->setText(t.cancel);
     btnPrintConfig->setText(t.printerSetup);

@@ -37,8 +37,8 @@ protected:
 
 bool isContextMenuKey(int key, int modifiers)
 {
-    const int mods = modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier |
-                                  Qt::MetaModifier);
+    const int mods =
+        modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
     return (key == Qt::Key_Menu && mods == 0) || (key == Qt::Key_F10 && mods == Qt::ShiftModifier);
 }
 

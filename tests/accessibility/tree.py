@@ -55,14 +55,23 @@ def check_names(window, language):
     check(find(window, pyatspi.ROLE_COMBO_BOX, names['status']) is not None, 'no status list')
 
 
-def check_dialogs(program, language):
+def check_dialogs(program):
     """Each dialog the keyboard opens is a named dialog with named controls."""
+    def closed(window):
+        return lambda: not has_state(window, pyatspi.STATE_SHOWING)
     key('alt+o')
     options = program.window(TITLE, roles=(pyatspi.ROLE_DIALOG,))
     check(not unnamed_controls(options), 'Options: unnamed %s' % unnamed_controls(options))
+    key('ctrl+Tab')  # the sync page
+    wait_for(lambda: find(options, pyatspi.ROLE_SPIN_BUTTON), 'the sync page')
+    check(not unnamed_controls(options), 'sync page: unnamed %s' % unnamed_controls(options))
     key('Escape')
-    wait_for(lambda: options.getState() is None or not options.getState().contains(
-        pyatspi.STATE_SHOWING) or options.parent is None, 'Options to close')
+    wait_for(closed(options), 'Options to close')
+    key('alt+p')
+    printing = program.window(TITLE, roles=(pyatspi.ROLE_DIALOG,))
+    check(not unnamed_controls(printing), 'Print: unnamed %s' % unnamed_controls(printing))
+    key('Escape')
+    wait_for(closed(printing), 'Print to close')
 
 
 def session(binary, language):
@@ -78,6 +87,7 @@ def session(binary, language):
         check(described == ['', 'Acme, Montréal', 'Québec'], 'descriptions %s' % described)
         check_names(window, language)
         wait_for(lambda: has_state(lst, pyatspi.STATE_FOCUSED), 'the list to take the focus')
+        check_dialogs(program)
         if language == 1:
             return
         # The form shows the selected contact.
@@ -115,7 +125,6 @@ def session(binary, language):
         wait_for(lambda: rows(lst) == ROWS, 'the row to go (%s)' % rows(lst))
         check(live_records('VCQ97.NAM') == ['Smith', 'Côté', 'Adams'],
               'file holds %s' % live_records('VCQ97.NAM'))
-        check_dialogs(program, language)
     finally:
         program.end()
 

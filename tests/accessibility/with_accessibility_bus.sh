@@ -35,8 +35,12 @@ export DBUS_SESSION_BUS_ADDRESS="$address"
     >"$scratch/launcher.log" 2>&1 &
 launcher_pid=$!
 for _ in $(seq 1 400); do
-    if dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus \
-        org.a11y.Bus.GetAddress 2>/dev/null | grep -q 'unix:'; then
+    a11y_bus=$(dbus-send --session --print-reply=literal --dest=org.a11y.Bus /org/a11y/bus \
+        org.a11y.Bus.GetAddress 2>/dev/null | tr -d ' ') || true
+    # The registry, which lists the programs to readers, is up before any program starts.
+    if [ -n "$a11y_bus" ] && dbus-send --bus="$a11y_bus" --print-reply \
+        --dest=org.a11y.atspi.Registry /org/a11y/atspi/accessible/root \
+        org.freedesktop.DBus.Peer.Ping >/dev/null 2>&1; then
         "$@"
         exit $?
     fi
