@@ -2,6 +2,7 @@
 #include "accessibility.h"
 
 #include "contact_list_accessible.h"
+#include "settings/url_label.h"
 #include "telephony/tfrm_tapi_call.h"
 #include "tfrm_main.h"
 #include "widgets/explorer_button_accessible.h"
@@ -33,6 +34,7 @@ void installAccessibility()
     static const bool installed = [] {
         installContactListAccessibility();
         installExplorerButtonAccessibility();
+        installUrlLabelAccessibility();
         QAccessible::installFactory(windowFactory);
         installKeyboardContextMenu();
         return true;

@@ -19,6 +19,7 @@ SYNC = ['CardDAV server:', 'User:', 'Password:', 'Test', 'Sync every N minutes',
         'Cancel', 'About...']
 PRINT = ['Select print format', 'Print', 'Printer Setup', 'Cancel']
 DIALER = ['Number to call', 'Call', 'Cancel']
+ABOUT = ['Ok', 'http://www.vellora.example/']
 
 
 def closed(window):
@@ -73,6 +74,7 @@ def main():
         key('ctrl+Tab')
         key('alt+a')
         about = program.window('About Vellora Carnetique 97', roles=(pyatspi.ROLE_DIALOG,))
+        check_tab_cycle('About', ABOUT)
         key('Escape')
         wait_for(closed(about), 'About to close on Escape')
         key('Escape')
