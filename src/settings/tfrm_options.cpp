@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QShowEvent>
 #include <QTabBar>
 #include <QTabWidget>
@@ -109,6 +110,19 @@ TfrmOptions::TfrmOptions(vcq::ProgramSettings &settings, vcq::PasswordState &pas
     lblDefaultCity->setBuddy(txtCity);
     lblDefaultState->setBuddy(txtState);
     lblDefaultCountry->setBuddy(txtCountry);
+
+    // Ctrl+Tab turns the page wherever the focus is, its buttons included.
+    for (const auto &[keys, step] :
+         {std::pair{QKeySequence(Qt::CTRL | Qt::Key_Tab), 1},
+          std::pair{QKeySequence(Qt::CTRL | Qt::Key_PageDown), 1},
+          std::pair{QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), -1},
+          std::pair{QKeySequence(Qt::CTRL | Qt::Key_PageUp), -1}}) {
+        auto *turn = new QShortcut(keys, this);
+        connect(turn, &QShortcut::activated, this, [this, step = step] {
+            const int count = PageControl1->count();
+            PageControl1->setCurrentIndex((PageControl1->currentIndex() + step + count) % count);
+        });
+    }
 
     QWidget *order[] = {chkPos,   chkPwd,     txtPwd, cboLang,   txtCity,
                         txtState, txtCountry, btnOk,  btnCancel, cmdAbout};

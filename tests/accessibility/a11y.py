@@ -4,6 +4,7 @@ the real program started in a scratch folder, its tree on the accessibility
 bus as a screen reader reads it, keys from the X server, and bounded waits."""
 import os
 import subprocess
+import sys
 import time
 
 import gi
@@ -118,15 +119,17 @@ class Program:
         self.log = open('program.log', 'w')
         # Now and then (about one start in five on a loaded machine) the
         # registry never lists a program whose bridge came up while it was
-        # busy; a second start is listed. The program itself is the same.
-        for attempt in (1, 2):
+        # busy; a later start is listed. The program itself is the same.
+        for attempt in (1, 2, 3):
             self.process = subprocess.Popen([binary], env=env, stdout=self.log,
                                             stderr=self.log)
             try:
                 self.app = wait_for(self._application, 'the program on the accessibility bus',
-                                    timeout=10 if attempt == 1 else 30)
+                                    timeout=15)
                 return
             except Failure:
+                print('note: start %d of the program was not listed by the registry' % attempt,
+                      file=sys.stderr)
                 self.process.terminate()
                 self.process.wait()
         desktop = pyatspi.Registry.getDesktop(0)
@@ -148,7 +151,7 @@ class Program:
         def find():
             for w in self.app:
                 if w is not None and w.name == name and w.getRole() in roles and \
-                        w.getState().contains(pyatspi.STATE_SHOWING):
+                        has_state(w, pyatspi.STATE_SHOWING):
                     return w
             return None
         try:

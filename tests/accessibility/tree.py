@@ -65,6 +65,8 @@ def check_dialogs(program):
     key('ctrl+Tab')  # the sync page
     wait_for(lambda: find(options, pyatspi.ROLE_SPIN_BUTTON), 'the sync page')
     check(not unnamed_controls(options), 'sync page: unnamed %s' % unnamed_controls(options))
+    key('ctrl+Tab')  # back to the first page, where the dialog opens next time
+    wait_for(lambda: find(options, pyatspi.ROLE_COMBO_BOX), 'the first page')
     key('Escape')
     wait_for(closed(options), 'Options to close')
     key('alt+p')
@@ -125,6 +127,20 @@ def session(binary, language):
         wait_for(lambda: rows(lst) == ROWS, 'the row to go (%s)' % rows(lst))
         check(live_records('VCQ97.NAM') == ['Smith', 'Côté', 'Adams'],
               'file holds %s' % live_records('VCQ97.NAM'))
+
+        # French chosen in Options: every control is renamed at once.
+        key('alt+o')
+        options = program.window(TITLE, roles=(pyatspi.ROLE_DIALOG,))
+        language = wait_for(lambda: find(options, pyatspi.ROLE_COMBO_BOX), 'the language list')
+        for _ in range(12):  # Tab round the dialog to the list
+            if has_state(language, pyatspi.STATE_FOCUSED):
+                break
+            key('Tab')
+        wait_for(lambda: has_state(language, pyatspi.STATE_FOCUSED), 'the language list focused')
+        key('End')
+        key('alt+s')
+        wait_for(lambda: find(window, pyatspi.ROLE_PUSH_BUTTON, 'Nouveau'), 'French names')
+        check_names(window, 1)
     finally:
         program.end()
 
