@@ -7,6 +7,8 @@
 #include "mainwin/window_fixture.h"
 #include "settings/reg_app.h"
 
+#include "common/modal_answer.h"
+
 #include "mainwin/start_up.h"
 #include "mainwin/sync_window.h"
 #include "settings/tfrm_options.h"
@@ -49,6 +51,39 @@ private slots:
             m_server->deleteCard(name);
     }
     void cleanup() { m_folder.leave(); }
+
+    // Plain http to another machine: said in red as it is typed, and Test
+    // asks first; refused, nothing is sent and the page says why.
+    void insecureAddressWarnsAndAsks()
+    {
+        const QString data = QDir::current().filePath("VCQ97.NAM");
+        SyncOptionsPage page([data] { return data; });
+        page.load();
+        page.txtServer->setText("http://carddav.invalid/dav/");
+        QVERIFY(page.lblInsecure->isVisibleTo(&page));
+        QVERIFY(page.lblInsecure->text().startsWith("Insecure"));
+        page.lblInsecure->ensurePolished();
+        QCOMPARE(page.lblInsecure->palette().color(QPalette::WindowText), QColor(0xc0, 0, 0));
+        page.txtServer->setText(m_server->baseUrl().toString());
+        QVERIFY(!page.lblInsecure->isVisibleTo(&page));
+
+        page.txtServer->setText("http://carddav.invalid/dav/");
+        page.txtUser->setText("u");
+        QString asked;
+        vcq::test::ModalAnswer no([](QWidget *) { return true; },
+                                  [&asked](QWidget *box) {
+                                      asked = box->findChild<QLabel *>("qt_msgbox_label")->text();
+                                      QTest::keyClick(box, Qt::Key_Escape);
+                                  },
+                                  vcq::test::ModalAnswer::Times::Every);
+        QTest::mouseClick(page.btnTest, Qt::LeftButton);
+        QCOMPARE(no.count(), 1);
+        QVERIFY2(asked.contains("in clear"), qPrintable(asked));
+        QVERIFY2(page.lblResult->text().contains("plain http"), qPrintable(page.lblResult->text()));
+        QVERIFY(!page.save());
+        QCOMPARE(no.count(), 2);
+        QVERIFY(!QFile::exists(data + ".carddav"));
+    }
 
     void optionsPageTestsAndKeeps()
     {
