@@ -3,6 +3,8 @@
 
 #include "dav_xml.h"
 
+#include "store/private_file.h"
+
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -82,6 +84,9 @@ bool parseState(const QByteArray &bytes, SyncState &out, QString *problem)
             return fail(problem, QStringLiteral("damaged entry %1").arg(out.entries.size() + 1));
         out.entries.push_back(std::move(e));
     }
+    const QJsonObject left = root.value(QLatin1String("leftOnServer")).toObject();
+    for (auto it = left.begin(); it != left.end(); ++it)
+        out.leftOnServer[it.key()] = it.value().toString().toUtf8();
     return true;
 }
 
@@ -146,9 +151,15 @@ bool saveSyncState(const QString &path, const SyncState &state, QString *problem
     root.insert(QLatin1String("syncToken"), state.syncToken);
     root.insert(QLatin1String("complete"), state.complete);
     root.insert(QLatin1String("contacts"), entries);
+    if (!state.leftOnServer.empty()) {
+        QJsonObject left;
+        for (const auto &[href, etag] : state.leftOnServer)
+            left.insert(href, QString::fromUtf8(etag));
+        root.insert(QLatin1String("leftOnServer"), left);
+    }
 
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly) || !makePrivate(int(file.handle())))
         return fail(problem, file.errorString());
     file.write(QJsonDocument(root).toJson(QJsonDocument::Compact));
     if (!file.commit())
