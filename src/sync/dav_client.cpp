@@ -193,6 +193,14 @@ DavReply DavClient::send(const DavRequest &request)
     } else if (status.isValid()) {
         result.status = status.toInt();
         result.body += reply->readAll();
+        if (result.body.size() > request.maxBytes) {
+            result = {};
+            result.url = request.url;
+            result.error = DavErrc::TooLarge;
+            result.errorText = QString::number(request.maxBytes);
+            reply->deleteLater();
+            return result;
+        }
         result.etag = reply->rawHeader("ETag");
         const QVariant location = reply->attribute(QNetworkRequest::RedirectionTargetAttribute);
         if (location.isValid())
