@@ -7,8 +7,6 @@
 #include "mainwin/window_fixture.h"
 #include "settings/reg_app.h"
 
-#include "common/modal_answer.h"
-
 #include "mainwin/start_up.h"
 #include "mainwin/sync_window.h"
 #include "settings/tfrm_options.h"
@@ -69,19 +67,15 @@ private slots:
 
         page.txtServer->setText("http://carddav.invalid/dav/");
         page.txtUser->setText("u");
-        QString asked;
-        vcq::test::ModalAnswer no([](QWidget *) { return true; },
-                                  [&asked](QWidget *box) {
-                                      asked = box->findChild<QLabel *>("qt_msgbox_label")->text();
-                                      QTest::keyClick(box, Qt::Key_Escape);
-                                  },
-                                  vcq::test::ModalAnswer::Times::Every);
+        m_folder.watcher->answers << "Cancel"
+                                  << "Cancel";
         QTest::mouseClick(page.btnTest, Qt::LeftButton);
-        QCOMPARE(no.count(), 1);
-        QVERIFY2(asked.contains("in clear"), qPrintable(asked));
+        QCOMPARE(m_folder.watcher->boxes.size(), 1);
+        QVERIFY2(m_folder.watcher->boxes[0].text.contains("in clear"),
+                 qPrintable(m_folder.watcher->boxes[0].text));
         QVERIFY2(page.lblResult->text().contains("plain http"), qPrintable(page.lblResult->text()));
         QVERIFY(!page.save());
-        QCOMPARE(no.count(), 2);
+        QCOMPARE(m_folder.watcher->boxes.size(), 2);
         QVERIFY(!QFile::exists(data + ".carddav"));
     }
 
