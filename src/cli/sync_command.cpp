@@ -167,6 +167,9 @@ int runStatus(const CommandContext &c)
     if (!settings.fingerprint.isEmpty())
         c.print(c.text("Accepted certificate: %1", "Certificat accepté : %1")
                     .arg(terminalSafe(settings.fingerprint)));
+    if (settings.allowInsecureHttp)
+        c.print(c.text("Plain http allowed: the password travels in clear.",
+                       "http simple accepté : le mot de passe circule en clair."));
 
     sync::SyncState state;
     const QString statePath = sync::syncStatePath(dataFile);
@@ -189,6 +192,10 @@ int runStatus(const CommandContext &c)
         c.print(c.text("Last sync: %1, %2 contacts", "Dernière synchronisation : %1, %2 contacts")
                     .arg(stateInfo.lastModified().toString(Qt::ISODate))
                     .arg(state.entries.size()));
+        if (!state.leftOnServer.empty())
+            c.print(c.text("Left on the server as too large: %1 card(s)",
+                           "Laissées sur le serveur, trop grandes : %1 fiche(s)")
+                        .arg(state.leftOnServer.size()));
     }
     if (lockedByAnotherCopy(c.dataFilePath)) {
         c.print(c.text("The data file is open in the program: changes waiting are not counted.",

@@ -190,6 +190,8 @@ private slots:
         const QList<Request> heard = server.requests();
         QCOMPARE(count(heard, server.home, "REPORT") + count(heard, server.home, "GET"), 0);
         QCOMPARE(lastNames(), QStringList{"Leger"});
+        r = program({"sync", "status"});
+        QVERIFY2(r.out.contains("Left on the server as too large: 1 card(s)"), qPrintable(r.out));
     }
 
     // Every upload refused with 412: reported as not sent, exit status 1,
