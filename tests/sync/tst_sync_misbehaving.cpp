@@ -171,6 +171,23 @@ private slots:
         QCOMPARE(count(server.requests(), server.home, "PROPFIND"), 1);
     }
 
+    // On a terminal the wait is shown as it goes, and the time-out given
+    // on the command line is the one applied.
+    void waitShownOnTerminal()
+    {
+        Misbehaving server("stall");
+        deskFor(server, {});
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + m_dir.path() + "/no-session-bus");
+        env.insert("LANG", "C.UTF-8");
+        const test::ProcessRun r = test::runOnTerminal(
+            VCQ_BINARY, {"sync", "--timeout", "2", "--password-file", m_desk + "/pw"}, env, m_desk,
+            "Waiting for the server: 1 s", {}, 60000);
+        QCOMPARE(r.exit, 2);
+        QVERIFY2(r.out.contains("Waiting for the server: 1 s (0 kB received)"), qPrintable(r.out));
+        QVERIFY2(r.out.contains("sent nothing for 2 s"), qPrintable(r.out));
+    }
+
     // A card over the limit is left on the server, reported once, and not
     // fetched again while it stays the same.
     void oversizedCard()
