@@ -177,6 +177,8 @@ DavReply DavClient::send(const DavRequest &request)
     disconnect(cancelConnection);
     silence.stop();
     tick.stop();
+    // The handlers above hold references to this function's locals.
+    disconnect(reply, nullptr, this, nullptr);
 
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (tooLarge) {
