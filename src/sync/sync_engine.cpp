@@ -279,6 +279,12 @@ void Run::loadState()
         m_state = {};
         m_state.collection = collection;
     }
+    // Cards an earlier version took in from outside the address book: no
+    // longer tied to anything there (never written to or deleted); their
+    // contacts stay here and go to the address book as new cards.
+    std::erase_if(m_state.entries, [this](const SyncEntry &e) {
+        return !isMemberHref(m_options.collection, e.href);
+    });
     m_dead.assign(m_state.entries.size(), false);
     m_index.rebuild(m_state);
 }

@@ -146,6 +146,30 @@ private slots:
             QCOMPARE(count(heard, server.home, "GET", elsewhere), 0);
     }
 
+    // A sync state of an earlier version that took in a card from another
+    // port: the contact, deleted here, is never deleted there.
+    void stateWithForeignHref()
+    {
+        Misbehaving server("foreign-hrefs");
+        deskFor(server, {contact("Autreport", "Xavier")});
+        sync::SyncState state;
+        state.collection = server.url("/ab/");
+        state.complete = true;
+        sync::SyncEntry foreign;
+        foreign.href = QStringLiteral("http://127.0.0.1:%1/ab/x.vcf").arg(server.other);
+        foreign.etag = "\"x\"";
+        foreign.record = -1; // deleted here since
+        foreign.synced = contact("Autreport", "Xavier");
+        state.entries = {foreign};
+        QVERIFY(sync::saveSyncState(sync::syncStatePath(dataFile()), state));
+        const test::ProcessRun r = program({"sync"});
+        QVERIFY2(r.exit == 1, qPrintable(r.out + r.err)); // the outside hrefs are reported
+        const QList<Request> heard = server.requests();
+        QCOMPARE(count(heard, server.other), 0);
+        QCOMPARE(count(heard, server.home, "DELETE"), 0);
+        QCOMPARE(lastNames(), (QStringList{"Autreport", "Maison"}));
+    }
+
     // A listing that never ends, or never comes: the sync stops with a
     // message that says why, and the data file is as it was.
     void boundedAnswers_data()
