@@ -66,6 +66,14 @@ ELSEWHERE = {
 }
 
 
+def is_utf8(data):
+    try:
+        data.decode("utf-8")
+        return True
+    except UnicodeDecodeError:
+        return False
+
+
 def response(href, props, status="HTTP/1.1 200 OK"):
     return ("<d:response><d:href>%s</d:href><d:propstat><d:prop>%s</d:prop>"
             "<d:status>%s</d:status></d:propstat></d:response>" % (escape(href), props, status))
@@ -179,10 +187,13 @@ class Handler(BaseHTTPRequestHandler):
                 parts.append("<d:response><d:href>%s</d:href>"
                              "<d:status>HTTP/1.1 404 Not Found</d:status></d:response>"
                              % escape(href))
+            elif not is_utf8(data):
+                # Not XML text: left out of the answer, so that it is fetched alone as it is.
+                parts.append(response(href, "<d:getetag>%s</d:getetag>" % etag_of(data)))
             else:
                 parts.append(response(href, "<d:getetag>%s</d:getetag><c:address-data>%s"
                                       "</c:address-data>" % (etag_of(data),
-                                                             escape(data.decode("latin-1")))))
+                                                             escape(data.decode("utf-8")))))
         self.send(207, multistatus(parts), [("Content-Type", "application/xml")])
 
     def on_GET(self, name, request):
