@@ -78,7 +78,10 @@ bool parseState(const QByteArray &bytes, SyncState &out, QString *problem)
         e.record = o.value(QLatin1String("record")).toInt(-1);
         e.href = o.value(QLatin1String("href")).toString();
         e.etag = o.value(QLatin1String("etag")).toString().toUtf8();
-        e.card = o.value(QLatin1String("card")).toString().toUtf8();
+        e.card =
+            o.contains(QLatin1String("cardBase64"))
+                ? QByteArray::fromBase64(o.value(QLatin1String("cardBase64")).toString().toLatin1())
+                : o.value(QLatin1String("card")).toString().toUtf8();
         e.onServer = o.value(QLatin1String("onServer")).toBool(true);
         if (e.href.isEmpty() || !recordFromJson(o.value(QLatin1String("synced")), e.synced))
             return fail(problem, QStringLiteral("damaged entry %1").arg(out.entries.size() + 1));
@@ -139,7 +142,12 @@ bool saveSyncState(const QString &path, const SyncState &state, QString *problem
         o.insert(QLatin1String("record"), e.record);
         o.insert(QLatin1String("href"), e.href);
         o.insert(QLatin1String("etag"), QString::fromUtf8(e.etag));
-        o.insert(QLatin1String("card"), QString::fromUtf8(e.card));
+        // A card that is not UTF-8 would not come back byte for byte as text.
+        const QString text = QString::fromUtf8(e.card);
+        if (text.toUtf8() == e.card)
+            o.insert(QLatin1String("card"), text);
+        else
+            o.insert(QLatin1String("cardBase64"), QString::fromLatin1(e.card.toBase64()));
         o.insert(QLatin1String("synced"), recordToJson(e.synced));
         if (!e.onServer)
             o.insert(QLatin1String("onServer"), false);

@@ -364,6 +364,7 @@ private slots:
         pending.href = "/alice/contacts/p.vcf";
         pending.onServer = false;
         pending.etag.clear();
+        pending.card = "BEGIN:VCARD\r\nPHOTO;ENCODING=b:\x80\xff\r\nEND:VCARD\r\n";
         state.entries = {e, pending};
         state.leftOnServer = {{"/alice/contacts/big.vcf", "\"b\""}};
         QVERIFY(saveSyncState(path, state));
