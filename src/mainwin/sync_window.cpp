@@ -75,6 +75,8 @@ SyncOptionsPage::SyncOptionsPage(std::function<QString()> dataFilePath, QWidget 
     lblInsecure->setTextFormat(Qt::PlainText);
     lblInsecure->setWordWrap(true);
     lblInsecure->setStyleSheet(QStringLiteral("color: #c00000;"));
+    // Two lines in the narrow page, which the form would otherwise squeeze.
+    lblInsecure->setMinimumHeight(2 * lblInsecure->fontMetrics().lineSpacing());
     lblInsecure->hide();
     form->insertRow(1, lblInsecure);
     connect(txtServer, &QLineEdit::textChanged, this, [this](const QString &text) {
@@ -106,10 +108,8 @@ void SyncOptionsPage::ChooseLanguage(Language language)
     chkAutoSync->setText(
         TextPair{"Synchro toutes les N minutes", "Sync every N minutes"}.in(m_language));
     spnMinutes->setSuffix(QStringLiteral(" min"));
-    lblInsecure->setText(TextPair{"Non sécurisé : en http simple, le mot de passe et les contacts "
-                                  "circulent en clair.",
-                                  "Insecure: over plain http the password and the contacts "
-                                  "travel in clear."}
+    lblInsecure->setText(TextPair{"Non sécurisé : en http, le mot de passe circule en clair.",
+                                  "Insecure: over http the password travels in clear."}
                              .in(m_language));
 }
 
