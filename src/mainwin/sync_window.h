@@ -74,7 +74,8 @@ private:
     bool m_french = false; // for the sync library's texts
     QString m_collection;  // found by the last successful test of these values
     QString m_testedFor;   // server and user it was found for
-    bool m_allowInsecureHttp = false; // the user confirmed plain http to another machine
+    // The user confirmed plain http to another machine.
+    bool m_allowInsecureHttp = false;
 };
 
 class SyncController : public QObject

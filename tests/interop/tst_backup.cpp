@@ -65,10 +65,10 @@ private slots:
         QFile::setPermissions(data(), QFileInfo(data()).permissions() | QFile::ReadOther);
         const std::string second = backupDataFile(data().toStdString(), 5, at(0, 43));
         for (const std::string &made : {copy, second})
-            QCOMPARE(QFileInfo(QString::fromStdString(made)).permissions() &
-                         (QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther |
-                          QFile::WriteOther),
-                     QFileDevice::Permissions());
+            QCOMPARE(
+                QFileInfo(QString::fromStdString(made)).permissions() &
+                    (QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther),
+                QFileDevice::Permissions());
         // No partial file is left behind.
         QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files).size(), 3);
     }
