@@ -57,6 +57,10 @@ SyncOptionsPage::SyncOptionsPage(std::function<QString()> dataFilePath, QWidget 
     form->addRow(lblServer, txtServer);
     form->addRow(lblUser, txtUser);
     form->addRow(lblSyncPassword, txtSyncPassword);
+    // Each field is named by its label.
+    lblServer->setBuddy(txtServer);
+    lblUser->setBuddy(txtUser);
+    lblSyncPassword->setBuddy(txtSyncPassword);
 
     btnTest = new QPushButton(this);
     btnTest->setObjectName("btnTest");
@@ -109,6 +113,8 @@ void SyncOptionsPage::ChooseLanguage(Language language)
     chkAutoSync->setText(
         TextPair{"Synchro toutes les N minutes", "Sync every N minutes"}.in(m_language));
     spnMinutes->setSuffix(QStringLiteral(" min"));
+    spnMinutes->setAccessibleName(
+        TextPair{"Minutes entre deux synchros", "Minutes between syncs"}.in(m_language));
     lblInsecure->setText(TextPair{"Non sécurisé : en http, le mot de passe circule en clair.",
                                   "Insecure: over http the password travels in clear."}
                              .in(m_language));
