@@ -142,8 +142,11 @@ DavReply DavClient::send(const DavRequest &request)
         timedOut = true;
         reply->abort();
     });
-    connect(&tick, &QTimer::timeout, this,
-            [&] { emit waiting(int(sinceData.elapsed() / 1000), qint64(result.body.size())); });
+    // Rounded: a tick a little early still counts its whole second.
+    tick.setTimerType(Qt::PreciseTimer);
+    connect(&tick, &QTimer::timeout, this, [&] {
+        emit waiting(int((sinceData.elapsed() + 500) / 1000), qint64(result.body.size()));
+    });
     connect(reply, &QNetworkReply::uploadProgress, this, [&](qint64 sent, qint64) {
         if (sent > 0)
             gotSomething();
