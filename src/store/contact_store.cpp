@@ -5,6 +5,7 @@
 #include "slot_reuse.h"
 
 #include "file_descriptor.h"
+#include "private_file.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -149,9 +150,7 @@ void ContactStore::createNew(const std::string &path)
         ::unlink(temp.c_str());
         throw StoreError::fromErrno(err, IoOp::Write);
     };
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    if (::fchmod(fd, 0666 & ~mask) != 0 || ::flock(fd, LOCK_EX | LOCK_NB) != 0)
+    if (!makePrivate(fd) || ::flock(fd, LOCK_EX | LOCK_NB) != 0)
         fail(errno);
     const ContactRecord header = ContactRecord::newHeader();
     std::size_t done = 0;

@@ -2,6 +2,7 @@
 #include "slot_reuse.h"
 
 #include "file_descriptor.h"
+#include "private_file.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -32,8 +33,7 @@ int logSlotReuse(const std::string &dataFilePath, const std::vector<std::int32_t
     for (const std::int32_t slot : slots)
         for (std::size_t i = 0; i < kEntryBytes; ++i)
             bytes += static_cast<char>(static_cast<std::uint32_t>(slot) >> (8 * i));
-    const FileDescriptor fd(::open(slotReusePath(dataFilePath).c_str(),
-                                   O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666));
+    const FileDescriptor fd(openPrivateFile(slotReusePath(dataFilePath), O_WRONLY | O_APPEND));
     if (!fd.valid())
         return errno;
     std::size_t done = 0;

@@ -6,6 +6,7 @@ data file's bytes.
 
 import os
 import socket
+import subprocess
 import sys
 
 from program import (FIELDS, TITLE, Failure, Program, field, person, record, records,
@@ -154,6 +155,43 @@ def failed_sync_save_keeps_options(binary):
         expect_records(p.data_file, [ADAMS])
 
 
+def red_pixels(p, window):
+    """Pixels of the window in the warning's red (#c00000, anti-aliasing allowed)."""
+    raw = subprocess.run(["import", "-window", str(window), "-depth", "8", "rgb:-"],
+                         env=p.desktop.env, capture_output=True, check=True).stdout
+    return sum(1 for i in range(0, len(raw) - 2, 3)
+               if raw[i] > 150 and raw[i + 1] < 80 and raw[i + 2] < 80)
+
+
+def insecure_sync_address_asked(binary):
+    """Plain http to another machine is said to be insecure, in red under the
+    address (not so the loopback); Save asks first and, refused, sends nothing
+    and keeps nothing."""
+    with Program(binary, [ADAMS]) as p:
+        p.key("alt+o")
+        options = p.wait_window("^%s$" % TITLE, exclude=p.window)
+        p.focus(options)
+        p.key("ctrl+Tab")  # the Synchronisation page, its server field
+        p.type("http://carddav.invalid/dav/")
+        wait_for(lambda: red_pixels(p, options) > 100, "the red warning")
+        p.key("ctrl+a")
+        p.type("http://127.0.0.1:9/")
+        wait_for(lambda: red_pixels(p, options) < 10, "no warning for the loopback")
+        p.key("ctrl+a")
+        p.type("http://carddav.invalid/dav/")
+        p.key("alt+s")
+        confirm = p.wait_window("^Confirm$")
+        p.focus(confirm)
+        p.key("Escape")
+        p.wait_no_window_id(confirm)
+        p.focus(options)
+        p.key("Escape")
+        p.wait_no_window_id(options)
+        p.quit()
+        expect(not os.path.exists(p.data_file + ".carddav"), "a refused set-up was kept")
+        expect_records(p.data_file, [ADAMS])
+
+
 def scramble(text):
     """The header's scrambling of the password and its flag."""
     key = b"RtKwYm_abq"
@@ -234,7 +272,7 @@ SCENARIOS = {f.__name__: f for f in (
     right_click_then_save, blank_click_keeps_contact, import_from_row_menu,
     import_from_menu_key_french, import_from_shift_f10, export_right_clicked_contact,
     password_cancel_stores_centred_place, dialogs_follow_the_moved_window,
-    failed_sync_save_keeps_options)}
+    failed_sync_save_keeps_options, insecure_sync_address_asked)}
 
 
 def main():

@@ -68,7 +68,7 @@ private slots:
         QFETCH(bool, fromCollection);
         DavServer &srv = server();
         sync::DavClient client;
-        client.setCredentials(srv.user(), srv.password());
+        client.setCredentials(srv.baseUrl(), srv.user(), srv.password());
         const auto found =
             sync::discoverAddressBook(client, fromCollection ? srv.collectionUrl() : srv.baseUrl());
         QCOMPARE(found.error.code, sync::SyncErrc::None);
@@ -542,7 +542,7 @@ private slots:
         QVERIFY2(m_server->start(), qPrintable(m_server->error()));
         Desk desk(folder("desk"), *m_server);
         desk.store.add(contact("Secret", "Sid"));
-        desk.client.setCredentials(m_server->user(), "wrong");
+        desk.client.setCredentials(m_server->baseUrl(), m_server->user(), "wrong");
         const auto report = desk.sync();
         QCOMPARE(report.error.code, sync::SyncErrc::Unauthorized);
         QCOMPARE(report.exitCode(), 2);
@@ -551,7 +551,7 @@ private slots:
         QVERIFY(sync::reportText(report, true).contains("401"));
 
         sync::DavClient client;
-        client.setCredentials(m_server->user(), "wrong");
+        client.setCredentials(m_server->baseUrl(), m_server->user(), "wrong");
         QCOMPARE(sync::discoverAddressBook(client, m_server->baseUrl()).error.code,
                  sync::SyncErrc::Unauthorized);
     }
