@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <set>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -164,8 +165,131 @@ std::vector<std::int32_t> ContactStore::addMany(const std::vector<ContactRecord>
     for (std::size_t i = 0; i < reused; ++i)
         m_freeSlots.erase(slots[i]);
     m_recordCount = countBefore + static_cast<std::int32_t>(records.size() - reused);
+    m_stamp = currentStamp();
     m_list.insertMany(slots, records);
+    if (m_observer)
+        for (std::size_t i = 0; i < slots.size(); ++i)
+            m_observer->slotWritten(slots[i], nullptr, &records[i]);
     return slots;
+}
+
+std::size_t ContactStore::removeMany(const std::vector<std::int32_t> &recordNumbers,
+                                     std::optional<DeletedHow> how)
+{
+    requireOpen();
+    std::vector<DeletedContact> going;
+    going.reserve(recordNumbers.size());
+    std::set<std::int32_t> seen;
+    for (const std::int32_t n : recordNumbers)
+        if (m_list.findRecord(n) && seen.insert(n).second)
+            going.push_back({n, readRecord(n)});
+    if (going.empty())
+        return 0;
+    if (going.size() == 1) // one contact: exactly what Delete does
+        return remove(going.front().slot, how.value_or(DeletedHow::Deleted)) ? 1 : 0;
+    if (how)
+        m_bin.add(going, *how);
+    off_t size = 0;
+    requireUnchangedSize(size);
+    const ContactRecord tombstone = ContactRecord::tombstone();
+    try {
+        for (const DeletedContact &c : going)
+            writeAll(m_fd, tombstone.data(), kRecordSize, offsetOf(c.slot));
+        if (m_sync(m_fd) != 0)
+            throw StoreError::fromErrno(errno != 0 ? errno : EIO, IoOp::Write);
+    } catch (...) {
+        // Put back what can be put back, then list what the file holds.
+        for (const DeletedContact &c : going)
+            try {
+                writeAll(m_fd, c.record.data(), kRecordSize, offsetOf(c.slot));
+            } catch (const StoreError &) {
+            }
+        m_sync(m_fd);
+        m_stamp = currentStamp();
+        try {
+            scanRecords(true);
+        } catch (const StoreError &) {
+            m_slotsKnown = false;
+        }
+        throw;
+    }
+    m_stamp = currentStamp();
+    for (const DeletedContact &c : going) {
+        m_list.remove(c.slot);
+        m_freeSlots.insert(c.slot);
+    }
+    if (m_observer)
+        for (const DeletedContact &c : going)
+            m_observer->slotWritten(c.slot, &c.record, nullptr);
+    return going.size();
+}
+
+bool ContactStore::isFreeSlot(std::int32_t slot)
+{
+    requireOpen();
+    if (!m_slotsKnown)
+        scanRecords(false);
+    return m_freeSlots.count(slot) > 0;
+}
+
+std::vector<bool>
+ContactStore::putBack(const std::vector<std::pair<std::int32_t, ContactRecord>> &contacts)
+{
+    requireOpen();
+    if (!m_slotsKnown)
+        scanRecords(false);
+    std::vector<bool> back(contacts.size(), false);
+    std::vector<std::size_t> going;
+    std::set<std::int32_t> taken;
+    for (std::size_t i = 0; i < contacts.size(); ++i) {
+        const auto &[slot, record] = contacts[i];
+        if (isReservedLastName(record.view(Field::LastName)))
+            throw StoreError::of(StoreErrc::ReservedLastName);
+        if (m_freeSlots.count(slot) && taken.insert(slot).second)
+            going.push_back(i);
+    }
+    if (going.empty())
+        return back;
+    off_t size = 0;
+    requireUnchangedSize(size);
+    std::vector<ContactRecord> records;
+    std::vector<std::int32_t> slots;
+    records.reserve(going.size());
+    slots.reserve(going.size());
+    for (const std::size_t i : going) {
+        records.push_back(withoutHeaderFields(contacts[i].second));
+        slots.push_back(contacts[i].first);
+    }
+    const ContactRecord tombstone = ContactRecord::tombstone();
+    try {
+        for (std::size_t k = 0; k < slots.size(); ++k)
+            writeAll(m_fd, records[k].data(), kRecordSize, offsetOf(slots[k]));
+        if (m_sync(m_fd) != 0)
+            throw StoreError::fromErrno(errno != 0 ? errno : EIO, IoOp::Write);
+    } catch (...) {
+        for (const std::int32_t slot : slots)
+            try {
+                writeAll(m_fd, tombstone.data(), kRecordSize, offsetOf(slot));
+            } catch (const StoreError &) {
+            }
+        m_sync(m_fd);
+        m_stamp = currentStamp();
+        try {
+            scanRecords(true);
+        } catch (const StoreError &) {
+            m_slotsKnown = false;
+        }
+        throw;
+    }
+    m_stamp = currentStamp();
+    for (const std::int32_t slot : slots)
+        m_freeSlots.erase(slot);
+    m_list.insertMany(slots, records);
+    for (std::size_t k = 0; k < going.size(); ++k) {
+        back[going[k]] = true;
+        noteWritten(slots[k], nullptr, &records[k]);
+    }
+    return back;
 }
 
 void ContactStore::undoBatch(const std::vector<std::pair<std::int32_t, ContactRecord>> &overwritten,
@@ -198,6 +322,7 @@ void ContactStore::undoBatch(const std::vector<std::pair<std::int32_t, ContactRe
     }
     if (::fdatasync(m_fd) != 0)
         undone = false;
+    m_stamp = currentStamp();
     if (undone)
         return;
     // The file could not be put back: read it again so that the list shows
