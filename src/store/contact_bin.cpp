@@ -124,10 +124,11 @@ ContactBin::ContactBin(std::string dataFilePath)
 {
 }
 
-void ContactBin::add(const std::vector<DeletedContact> &contacts, DeletedHow how)
+std::vector<std::uint64_t> ContactBin::add(const std::vector<DeletedContact> &contacts,
+                                           DeletedHow how)
 {
     if (contacts.empty())
-        return;
+        return {};
     struct stat log {
     };
     const std::uint64_t logSize =
@@ -141,10 +142,10 @@ void ContactBin::add(const std::vector<DeletedContact> &contacts, DeletedHow how
         raws[i].entry.how = how;
         raws[i].entry.slotLogSize = logSize;
     }
-    append(raws);
+    return append(raws);
 }
 
-void ContactBin::append(const std::vector<Raw> &entries)
+std::vector<std::uint64_t> ContactBin::append(const std::vector<Raw> &entries)
 {
     const std::string path = binPath(m_dataFilePath);
     const FileDescriptor fd(openPrivateFile(path, O_RDWR));
@@ -164,8 +165,11 @@ void ContactBin::append(const std::vector<Raw> &entries)
     }
     std::string bytes(entries.size() * kEntrySize, '\0');
     auto *out = reinterpret_cast<unsigned char *>(bytes.data());
+    std::vector<std::uint64_t> numbers;
+    numbers.reserve(entries.size());
     for (std::size_t i = 0; i < entries.size(); ++i) {
         Raw raw = entries[i];
+        numbers.push_back(next);
         raw.entry.number = next++;
         raw.toBytes(out + i * kEntrySize);
     }
@@ -185,6 +189,7 @@ void ContactBin::append(const std::vector<Raw> &entries)
     const std::uint64_t after = whole + entries.size();
     if (after / kCompactEvery != whole / kCompactEvery)
         compactIfDue(after);
+    return numbers;
 }
 
 std::vector<ContactBin::Raw> ContactBin::readAll() const

@@ -67,8 +67,9 @@ public:
     void setDataFilePath(std::string dataFilePath) { m_dataFilePath = std::move(dataFilePath); }
     const std::string &dataFilePath() const { return m_dataFilePath; }
 
-    // Appends the contacts in one write and flushes it; throws StoreError.
-    void add(const std::vector<DeletedContact> &contacts, DeletedHow how);
+    // Appends the contacts in one write and flushes it; answers their entry
+    // numbers. Throws StoreError.
+    std::vector<std::uint64_t> add(const std::vector<DeletedContact> &contacts, DeletedHow how);
     // The contacts the bin keeps, newest first; throws StoreError. An absent
     // bin is an empty one.
     std::vector<BinEntry> list() const;
@@ -89,7 +90,7 @@ public:
 private:
     struct Raw;
     std::vector<Raw> readAll() const;
-    void append(const std::vector<Raw> &entries);
+    std::vector<std::uint64_t> append(const std::vector<Raw> &entries);
     void compactIfDue(std::uint64_t entriesInFile);
     std::vector<BinEntry> kept(const std::vector<Raw> &all) const;
 

@@ -311,19 +311,19 @@ bool ContactStore::remove(std::int32_t recordNumber, DeletedHow how)
         return false;
     // The bin first: a crash before the tombstone leaves the contact in both.
     const ContactRecord before = readRecord(recordNumber);
-    m_bin.add({{recordNumber, before}}, how);
+    const std::uint64_t binEntry = m_bin.add({{recordNumber, before}}, how).front();
     writeRecord(recordNumber, ContactRecord::tombstone());
     m_list.remove(recordNumber);
     m_freeSlots.insert(recordNumber);
-    noteWritten(recordNumber, &before, nullptr);
+    noteWritten(recordNumber, &before, nullptr, binEntry);
     return true;
 }
 
 void ContactStore::noteWritten(std::int32_t slot, const ContactRecord *before,
-                               const ContactRecord *after)
+                               const ContactRecord *after, std::uint64_t binEntry)
 {
     if (m_observer)
-        m_observer->slotWritten(slot, before, after);
+        m_observer->slotWritten(slot, before, after, binEntry);
 }
 
 FileStamp ContactStore::currentStamp() const

@@ -31,13 +31,14 @@ inline constexpr std::int64_t kMaxRecords = std::numeric_limits<std::int32_t>::m
 
 // Told of every contact slot the store has written, once the write is on
 // disk: what the slot held before (live: a contact, else a tombstone or
-// nothing yet) and what it holds now. The undo history listens here.
+// nothing yet) and what it holds now, and the bin entry a deleted contact
+// went to (0: none). The undo history listens here.
 class StoreObserver
 {
 public:
     virtual ~StoreObserver() = default;
     virtual void slotWritten(std::int32_t slot, const ContactRecord *before,
-                             const ContactRecord *after) = 0;
+                             const ContactRecord *after, std::uint64_t binEntry) = 0;
 };
 
 // What identifies the data file's contents as last written by this store:
@@ -150,7 +151,8 @@ private:
     // Logs slots about to be given to new contacts after a deletion.
     void logReuse(const std::vector<std::int32_t> &slots) const;
     FileStamp currentStamp() const;
-    void noteWritten(std::int32_t slot, const ContactRecord *before, const ContactRecord *after);
+    void noteWritten(std::int32_t slot, const ContactRecord *before, const ContactRecord *after,
+                     std::uint64_t binEntry = 0);
     void undoBatch(const std::vector<std::pair<std::int32_t, ContactRecord>> &overwritten,
                    std::int32_t recordCountBefore, const std::string &tailBefore);
 

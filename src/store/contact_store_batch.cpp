@@ -169,7 +169,7 @@ std::vector<std::int32_t> ContactStore::addMany(const std::vector<ContactRecord>
     m_list.insertMany(slots, records);
     if (m_observer)
         for (std::size_t i = 0; i < slots.size(); ++i)
-            m_observer->slotWritten(slots[i], nullptr, &records[i]);
+            m_observer->slotWritten(slots[i], nullptr, &records[i], 0);
     return slots;
 }
 
@@ -187,8 +187,9 @@ std::size_t ContactStore::removeMany(const std::vector<std::int32_t> &recordNumb
         return 0;
     if (going.size() == 1) // one contact: exactly what Delete does
         return remove(going.front().slot, how.value_or(DeletedHow::Deleted)) ? 1 : 0;
+    std::vector<std::uint64_t> binEntries(going.size(), 0);
     if (how)
-        m_bin.add(going, *how);
+        binEntries = m_bin.add(going, *how);
     off_t size = 0;
     requireUnchangedSize(size);
     const ContactRecord tombstone = ContactRecord::tombstone();
@@ -219,8 +220,8 @@ std::size_t ContactStore::removeMany(const std::vector<std::int32_t> &recordNumb
         m_freeSlots.insert(c.slot);
     }
     if (m_observer)
-        for (const DeletedContact &c : going)
-            m_observer->slotWritten(c.slot, &c.record, nullptr);
+        for (std::size_t i = 0; i < going.size(); ++i)
+            m_observer->slotWritten(going[i].slot, &going[i].record, nullptr, binEntries[i]);
     return going.size();
 }
 

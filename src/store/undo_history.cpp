@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <string_view>
+#include <utility>
 
 namespace vcq
 {
@@ -67,10 +68,13 @@ void UndoHistory::push(Step step)
 }
 
 void UndoHistory::slotWritten(std::int32_t slot, const ContactRecord *before,
-                              const ContactRecord *after)
+                              const ContactRecord *after, std::uint64_t binEntry)
 {
-    if (m_replaying)
+    if (m_replaying) {
+        if (binEntry != 0)
+            m_replayBin[slot] = binEntry;
         return;
+    }
     Side was;
     if (before) {
         was.live = true;
@@ -87,17 +91,19 @@ void UndoHistory::slotWritten(std::int32_t slot, const ContactRecord *before,
         Step step;
         step.summary.kind = !before ? StepKind::Add : after ? StepKind::Save : StepKind::Delete;
         step.summary.name = displayKey(after ? *after : *before);
-        step.changes.push_back(Change{slot, std::move(was), std::move(now)});
+        step.changes.push_back(Change{slot, std::move(was), std::move(now), binEntry});
         push(std::move(step));
         return;
     }
     // A slot written twice in one step: from what it held first to what it holds last.
     if (const auto it = m_openSlots.find(slot); it != m_openSlots.end()) {
-        m_open->changes[it->second].after = std::move(now);
+        Change &c = m_open->changes[it->second];
+        c.after = std::move(now);
+        c.binEntry = binEntry;
         return;
     }
     m_openSlots.emplace(slot, m_open->changes.size());
-    m_open->changes.push_back(Change{slot, std::move(was), std::move(now)});
+    m_open->changes.push_back(Change{slot, std::move(was), std::move(now), binEntry});
 }
 
 std::optional<StepSummary> UndoHistory::nextUndo() const
@@ -156,7 +162,9 @@ UndoOutcome UndoHistory::replay(Step &step, bool backwards)
     else if (!backwards && kind == StepKind::Sync)
         how = DeletedHow::Synced;
 
+    m_replayBin.clear();
     std::vector<std::int32_t> removals;
+    std::vector<Change *> removing;
     std::vector<std::pair<std::int32_t, ContactRecord>> returns;
     std::vector<Change *> returning;
     for (auto it = step.changes.rbegin(); it != step.changes.rend(); ++it) {
@@ -182,6 +190,7 @@ UndoOutcome UndoHistory::replay(Step &step, bool backwards)
             outcome.shown.push_back(c.slot);
         } else if (from.live) {
             removals.push_back(c.slot);
+            removing.push_back(&c);
         } else if (to.live) {
             returns.emplace_back(c.slot, *to.bytes);
             returning.push_back(&c);
@@ -190,6 +199,10 @@ UndoOutcome UndoHistory::replay(Step &step, bool backwards)
     if (!removals.empty()) {
         m_store.removeMany(removals, how);
         outcome.gone = removals;
+        for (Change *c : removing) {
+            const auto it = m_replayBin.find(c->slot);
+            c->binEntry = it == m_replayBin.end() ? 0 : it->second;
+        }
     }
     if (!returns.empty()) {
         const std::vector<bool> back = m_store.putBack(returns);
@@ -199,6 +212,12 @@ UndoOutcome UndoHistory::replay(Step &step, bool backwards)
                 returning[i]->slot = m_store.add(returns[i].second);
             outcome.shown.push_back(returning[i]->slot);
         }
+        // A contact brought back is no longer a deleted one.
+        std::vector<std::uint64_t> binned;
+        for (Change *c : returning)
+            if (const std::uint64_t entry = std::exchange(c->binEntry, 0))
+                binned.push_back(entry);
+        m_store.bin().takeOut(binned);
     }
     return outcome;
 }

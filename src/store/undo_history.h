@@ -93,14 +93,15 @@ private:
     struct Change {
         std::int32_t slot = 0;
         Side before, after;
+        std::uint64_t binEntry = 0; // where the contact went when the change deleted it
     };
     struct Step {
         StepSummary summary;
         std::vector<Change> changes;
     };
 
-    void slotWritten(std::int32_t slot, const ContactRecord *before,
-                     const ContactRecord *after) override;
+    void slotWritten(std::int32_t slot, const ContactRecord *before, const ContactRecord *after,
+                     std::uint64_t binEntry) override;
     void openStep(StepKind kind);
     void closeStep();
     void push(Step step);
@@ -112,6 +113,7 @@ private:
     std::unordered_map<std::int32_t, std::size_t> m_openSlots; // slot -> change in m_open
     int m_depth = 0;
     bool m_replaying = false;
+    std::unordered_map<std::int32_t, std::uint64_t> m_replayBin; // bin entries made by a replay
 };
 
 } // namespace vcq
