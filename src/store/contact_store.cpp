@@ -74,6 +74,7 @@ ContactStore::OpenResult ContactStore::open(const std::string &path)
     m_slotsKnown = false;
     m_recordCount = 0;
     m_path = path;
+    m_outsideChange = false;
     m_bin.setDataFilePath(path);
     if (path.empty())
         throw StoreError::io(2);
@@ -348,7 +349,7 @@ FileStamp ContactStore::currentStamp() const
 
 bool ContactStore::changedOutside() const
 {
-    return isOpen() && currentStamp() != m_stamp;
+    return isOpen() && (m_outsideChange || currentStamp() != m_stamp);
 }
 
 void ContactStore::writeHeader(const ContactRecord &header)
@@ -387,6 +388,7 @@ void ContactStore::requireUnchangedSize(off_t &size) const
 
 void ContactStore::writeRecord(std::int64_t slot, const ContactRecord &record)
 {
+    noteOutsideChange();
     off_t sizeBefore = 0;
     requireUnchangedSize(sizeBefore);
     const off_t offset = static_cast<off_t>(slot) * static_cast<off_t>(kRecordSize);

@@ -132,7 +132,11 @@ public:
     const FileStamp &lastStamp() const { return m_stamp; }
     bool changedOutside() const;
     // Takes the file as it now is as this store's own.
-    void acceptOutsideChange() { m_stamp = currentStamp(); }
+    void acceptOutsideChange()
+    {
+        m_stamp = currentStamp();
+        m_outsideChange = false;
+    }
 
     // Every write is checked first against the file's size (another program
     // may have cut it) and made durable with this call (fdatasync by
@@ -167,6 +171,13 @@ private:
     ContactBin m_bin;
     StoreObserver *m_observer = nullptr;
     FileStamp m_stamp;
+    // Another program's write seen before one of ours, which moves the stamp on.
+    bool m_outsideChange = false;
+    void noteOutsideChange()
+    {
+        if (!m_outsideChange && currentStamp() != m_stamp)
+            m_outsideChange = true;
+    }
 };
 
 } // namespace vcq

@@ -95,6 +95,7 @@ std::vector<std::int32_t> ContactStore::addMany(const std::vector<ContactRecord>
         return {};
     if (!m_slotsKnown)
         scanRecords(false);
+    noteOutsideChange();
 
     // Most batches come with the header-only fields empty: written as given,
     // with no copy of a batch that may be tens of megabytes.
@@ -190,6 +191,7 @@ std::size_t ContactStore::removeMany(const std::vector<std::int32_t> &recordNumb
     std::vector<std::uint64_t> binEntries(going.size(), 0);
     if (how)
         binEntries = m_bin.add(going, *how);
+    noteOutsideChange();
     off_t size = 0;
     requireUnchangedSize(size);
     const ContactRecord tombstone = ContactRecord::tombstone();
@@ -251,6 +253,7 @@ ContactStore::putBack(const std::vector<std::pair<std::int32_t, ContactRecord>> 
     }
     if (going.empty())
         return back;
+    noteOutsideChange();
     off_t size = 0;
     requireUnchangedSize(size);
     std::vector<ContactRecord> records;
