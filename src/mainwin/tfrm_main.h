@@ -187,7 +187,8 @@ private:
     QString storeErrorText(const StoreError &error) const;
     void setupUndo();
     void replayStep(bool redo);
-    void showStepResult(const std::vector<std::int32_t> &shown, int rowBefore);
+    void showStepResult(const std::vector<std::int32_t> &shown, std::int64_t recordBefore,
+                        int rowBefore);
     void addUndoEntries(QMenu *menu);
 
     // Runs a command as an event handler: an error ends it and is reported.

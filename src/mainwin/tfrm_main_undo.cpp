@@ -135,14 +135,16 @@ void TfrmMain::replayStep(bool redo)
         return;
     }
     const int rowBefore = selectedRow();
+    const std::int64_t recordBefore = rowBefore >= 0 ? m_listModel->at(rowBefore).record : -1;
     UndoOutcome outcome;
     guarded([&] { outcome = redo ? m_history->redo() : m_history->undo(); });
-    showStepResult(outcome.shown, rowBefore);
+    showStepResult(outcome.shown, recordBefore, rowBefore);
     if (outcome.leftAlone > 0)
         showPlainMessage(this, undoTexts(language()).leftAlone.arg(qulonglong(outcome.leftAlone)));
 }
 
-void TfrmMain::showStepResult(const std::vector<std::int32_t> &shown, int rowBefore)
+void TfrmMain::showStepResult(const std::vector<std::int32_t> &shown, std::int64_t recordBefore,
+                              int rowBefore)
 {
     {
         const QScopedValueRollback<bool> quiet(m_selectingByProgram, true);
@@ -160,11 +162,14 @@ void TfrmMain::showStepResult(const std::vector<std::int32_t> &shown, int rowBef
     }
     lstList->setEnabled(true);
     setPrintEnabled(true);
-    // The contact undone or redone; when the step took contacts away, the
-    // entry where the selection was.
+    // The contact undone or redone. When the step only took contacts away:
+    // the contact selected before when it is still there, else its
+    // neighbour above, as after a Delete.
     int row = shown.empty() ? -1 : m_listModel->rowOfRecord(shown.front());
+    if (row < 0 && recordBefore >= 0)
+        row = m_listModel->rowOfRecord(recordBefore);
     if (row < 0)
-        row = std::clamp(rowBefore, 0, count - 1);
+        row = std::clamp(rowBefore - 1, 0, count - 1);
     SetPosListe(row);
     FillTextBox();
 }
@@ -224,7 +229,8 @@ void TfrmMain::restoreFromBinEntries(const std::vector<std::uint64_t> &numbers)
         for (const RestoredContact &r : restoreFromBin(m_store, numbers, unknown))
             shown.push_back(r.slot);
     });
-    showStepResult(shown, selectedRow());
+    const int row = selectedRow();
+    showStepResult(shown, row >= 0 ? m_listModel->at(row).record : -1, row);
 }
 
 } // namespace vcq
