@@ -201,7 +201,7 @@ private slots:
         answers.expect("ImportReportDialog", closeReport);
         QStringList seen;
         triggerMenu(*w, "actImportContacts", &seen);
-        QCOMPARE(seen, texts);
+        QCOMPARE(seen.mid(0, 3), texts); // undo's entries follow
         QTRY_VERIFY(answers.done());
         QCOMPARE(w->listModel().count(), 2);
     }
