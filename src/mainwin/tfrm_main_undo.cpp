@@ -137,7 +137,11 @@ void TfrmMain::replayStep(bool redo)
     const int rowBefore = selectedRow();
     const std::int64_t recordBefore = rowBefore >= 0 ? m_listModel->at(rowBefore).record : -1;
     UndoOutcome outcome;
-    guarded([&] { outcome = redo ? m_history->redo() : m_history->undo(); });
+    {
+        // Rows move and go as the store writes; the selection settles below.
+        const QScopedValueRollback<bool> quiet(m_selectingByProgram, true);
+        guarded([&] { outcome = redo ? m_history->redo() : m_history->undo(); });
+    }
     showStepResult(outcome.shown, recordBefore, rowBefore);
     if (outcome.leftAlone > 0)
         showPlainMessage(this, undoTexts(language()).leftAlone.arg(qulonglong(outcome.leftAlone)));
@@ -146,10 +150,7 @@ void TfrmMain::replayStep(bool redo)
 void TfrmMain::showStepResult(const std::vector<std::int32_t> &shown, std::int64_t recordBefore,
                               int rowBefore)
 {
-    {
-        const QScopedValueRollback<bool> quiet(m_selectingByProgram, true);
-        m_listModel->resort();
-    }
+    // The list followed each contact as the store changed it: no sorting here.
     m_state.AddingNew = false;
     const int count = m_listModel->count();
     if (count == 0) {
@@ -223,6 +224,7 @@ void TfrmMain::restoreFromBinEntries(const std::vector<std::uint64_t> &numbers)
         return;
     }
     std::vector<std::int32_t> shown;
+    const QScopedValueRollback<bool> quiet(m_selectingByProgram, true);
     guarded([&] {
         std::vector<std::uint64_t> unknown;
         const UndoHistory::StepScope step(*m_history, StepKind::Restore);
