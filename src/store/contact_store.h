@@ -116,6 +116,9 @@ public:
     bool isFreeSlot(std::int32_t slot);
     // The record in a slot, straight from the file; throws StoreError.
     ContactRecord recordAt(std::int32_t slot) const { return readRecord(slot); }
+    // The records in those slots, in that order; a run of neighbouring
+    // slots is read with one system call. Throws StoreError.
+    std::vector<ContactRecord> recordsAt(const std::vector<std::int32_t> &slots) const;
     // Writes the header image to record 0.
     void writeHeader(const ContactRecord &header);
 

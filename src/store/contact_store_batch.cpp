@@ -75,6 +75,9 @@ void readAll(int fd, unsigned char *data, std::size_t size, off_t offset)
     }
 }
 
+// Records read or written per system call for a run of neighbouring slots.
+constexpr std::size_t kRunRecords = 1024;
+
 // Bytes of a batch written before their writeback is started.
 constexpr std::size_t kWritebackPiece = std::size_t(1) << 20;
 
@@ -174,19 +177,43 @@ std::vector<std::int32_t> ContactStore::addMany(const std::vector<ContactRecord>
     return slots;
 }
 
+std::vector<ContactRecord> ContactStore::recordsAt(const std::vector<std::int32_t> &slots) const
+{
+    requireOpen();
+    std::vector<ContactRecord> records(slots.size());
+    for (std::size_t i = 0; i < slots.size();) {
+        std::size_t run = 1;
+        while (i + run < slots.size() && run < kRunRecords &&
+               slots[i + run] == slots[i] + static_cast<std::int32_t>(run))
+            ++run;
+        readAll(m_fd, reinterpret_cast<unsigned char *>(&records[i]), run * kRecordSize,
+                offsetOf(slots[i]));
+        i += run;
+    }
+    return records;
+}
+
 std::size_t ContactStore::removeMany(const std::vector<std::int32_t> &recordNumbers,
                                      std::optional<DeletedHow> how)
 {
     requireOpen();
-    std::vector<DeletedContact> going;
-    going.reserve(recordNumbers.size());
-    std::set<std::int32_t> seen;
+    std::vector<std::int32_t> slots;
+    slots.reserve(recordNumbers.size());
     for (const std::int32_t n : recordNumbers)
-        if (m_list.findRecord(n) && seen.insert(n).second)
-            going.push_back({n, readRecord(n)});
-    if (going.empty())
+        if (m_list.findRecord(n))
+            slots.push_back(n);
+    std::sort(slots.begin(), slots.end());
+    slots.erase(std::unique(slots.begin(), slots.end()), slots.end());
+    if (slots.empty())
         return 0;
-    if (going.size() == 1) // one contact: exactly what Delete does
+    std::vector<DeletedContact> going;
+    {
+        std::vector<ContactRecord> records = recordsAt(slots);
+        going.reserve(slots.size());
+        for (std::size_t i = 0; i < slots.size(); ++i)
+            going.push_back({slots[i], records[i]});
+    }
+    if (going.size() == 1 && how) // one contact: exactly what Delete does
         return remove(going.front().slot, how.value_or(DeletedHow::Deleted)) ? 1 : 0;
     std::vector<std::uint64_t> binEntries(going.size(), 0);
     if (how)
@@ -194,10 +221,18 @@ std::size_t ContactStore::removeMany(const std::vector<std::int32_t> &recordNumb
     noteOutsideChange();
     off_t size = 0;
     requireUnchangedSize(size);
-    const ContactRecord tombstone = ContactRecord::tombstone();
+    // Neighbouring slots (an import's) take one write per run.
+    const std::vector<ContactRecord> tombstones(std::min<std::size_t>(going.size(), kRunRecords),
+                                                ContactRecord::tombstone());
     try {
-        for (const DeletedContact &c : going)
-            writeAll(m_fd, tombstone.data(), kRecordSize, offsetOf(c.slot));
+        for (std::size_t i = 0; i < going.size();) {
+            std::size_t run = 1;
+            while (i + run < going.size() && run < kRunRecords &&
+                   going[i + run].slot == going[i].slot + static_cast<std::int32_t>(run))
+                ++run;
+            writeAll(m_fd, tombstones.front().data(), run * kRecordSize, offsetOf(going[i].slot));
+            i += run;
+        }
         if (m_sync(m_fd) != 0)
             throw StoreError::fromErrno(errno != 0 ? errno : EIO, IoOp::Write);
     } catch (...) {
@@ -217,10 +252,8 @@ std::size_t ContactStore::removeMany(const std::vector<std::int32_t> &recordNumb
         throw;
     }
     m_stamp = currentStamp();
-    for (const DeletedContact &c : going) {
-        m_list.remove(c.slot);
-        m_freeSlots.insert(c.slot);
-    }
+    m_list.removeMany(slots);
+    m_freeSlots.insert(slots.begin(), slots.end());
     if (m_observer)
         for (std::size_t i = 0; i < going.size(); ++i)
             m_observer->slotWritten(going[i].slot, &going[i].record, nullptr, binEntries[i]);

@@ -167,24 +167,25 @@ UndoOutcome UndoHistory::replay(Step &step, bool backwards)
     std::vector<Change *> removing;
     std::vector<std::pair<std::int32_t, ContactRecord>> returns;
     std::vector<Change *> returning;
+    // What each live slot holds now, read in runs (an import's slots follow each other).
+    std::vector<std::int32_t> liveSlots;
+    for (const Change &c : step.changes)
+        if (m_store.list().findRecord(c.slot))
+            liveSlots.push_back(c.slot);
+    const std::vector<ContactRecord> current = m_store.recordsAt(liveSlots);
+    std::size_t nextLive = current.size();
     for (auto it = step.changes.rbegin(); it != step.changes.rend(); ++it) {
         Change &c = *it;
         Side &from = backwards ? c.after : c.before;
         Side &to = backwards ? c.before : c.after;
-        const ContactNode *node = m_store.list().findRecord(c.slot);
-        if ((node != nullptr) != from.live) {
+        const bool live = m_store.list().findRecord(c.slot) != nullptr;
+        const ContactRecord *now = live ? &current[--nextLive] : nullptr;
+        if (live != from.live || (now && hashOf(*now) != from.hash)) {
             ++outcome.leftAlone;
             continue;
         }
-        if (node) {
-            ContactRecord current = m_store.recordAt(c.slot);
-            if (hashOf(current) != from.hash) {
-                ++outcome.leftAlone;
-                continue;
-            }
-            if (!from.bytes)
-                from.bytes = std::make_unique<ContactRecord>(current);
-        }
+        if (now && !from.bytes)
+            from.bytes = std::make_unique<ContactRecord>(*now);
         if (from.live && to.live) {
             m_store.rewrite(c.slot, *to.bytes);
             outcome.shown.push_back(c.slot);
