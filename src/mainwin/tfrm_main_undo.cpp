@@ -134,8 +134,9 @@ void TfrmMain::replayStep(bool redo)
         showPlainMessage(this, undoTexts(language()).unsavedForm);
         return;
     }
-    const int rowBefore = selectedRow();
-    const std::int64_t recordBefore = rowBefore >= 0 ? m_listModel->at(rowBefore).record : -1;
+    // The contact the form shows is the one the step is measured from.
+    const std::int64_t recordBefore = shownRecord();
+    const int rowBefore = recordBefore >= 0 ? shownRow() : selectedRow();
     UndoOutcome outcome;
     {
         // Rows move and go as the store writes; the selection settles below.
@@ -175,36 +176,6 @@ void TfrmMain::showStepResult(const std::vector<std::int32_t> &shown, std::int64
     FillTextBox();
 }
 
-void TfrmMain::addUndoEntries(QMenu *menu)
-{
-    const Language lang = language();
-    const bool open = m_state.FileOpen && m_store.isOpen() && m_history;
-    if (open)
-        checkOutsideChange();
-    const std::optional<StepSummary> undo = open ? m_history->nextUndo() : std::nullopt;
-    const std::optional<StepSummary> redo = open ? m_history->nextRedo() : std::nullopt;
-    const auto later = [this](void (TfrmMain::*command)()) {
-        return [this, command] {
-            QMetaObject::invokeMethod(
-                this, [this, command] { guarded([this, command] { (this->*command)(); }); },
-                Qt::QueuedConnection);
-        };
-    };
-    menu->addSeparator();
-    QAction *u = menu->addAction(undoEntryText(undo, lang), this, later(&TfrmMain::UndoClick));
-    u->setObjectName(QStringLiteral("actUndo"));
-    u->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
-    u->setEnabled(undo.has_value());
-    QAction *r = menu->addAction(redoEntryText(redo, lang), this, later(&TfrmMain::RedoClick));
-    r->setObjectName(QStringLiteral("actRedo"));
-    r->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
-    r->setEnabled(redo.has_value());
-    QAction *bin = menu->addAction(undoTexts(lang).menuDeletedContacts, this,
-                                   later(&TfrmMain::DeletedContactsClick));
-    bin->setObjectName(QStringLiteral("actDeletedContacts"));
-    bin->setEnabled(open);
-}
-
 void TfrmMain::DeletedContactsClick()
 {
     if (!m_state.FileOpen || !m_store.isOpen())
@@ -231,8 +202,7 @@ void TfrmMain::restoreFromBinEntries(const std::vector<std::uint64_t> &numbers)
         for (const RestoredContact &r : restoreFromBin(m_store, numbers, unknown))
             shown.push_back(r.slot);
     });
-    const int row = selectedRow();
-    showStepResult(shown, row >= 0 ? m_listModel->at(row).record : -1, row);
+    showStepResult(shown, shownRecord(), shownRow());
 }
 
 } // namespace vcq
