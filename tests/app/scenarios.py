@@ -176,6 +176,7 @@ def undo_and_bin_from_the_menu(binary):
         p.key("ctrl+y")
         wait_for(lambda: field(records(p.data_file)[2], "LastName") == "@~", "the redone deletion")
         p.focus(p.window)
+        p.click_row(0, ROW)
         p.click_row(0, ROW, button=3)
         p.wait_menu()
         p.key("Up")
