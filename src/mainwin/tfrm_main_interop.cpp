@@ -183,8 +183,11 @@ void TfrmMain::importContacts(const QStringList &files, bool allowDuplicates)
     std::vector<std::string> paths;
     for (const QString &file : files)
         paths.push_back(QFile::encodeName(file).toStdString());
-    const interop::ImportResult result =
-        interop::importFiles(m_store, m_dataFileName, paths, options);
+    checkOutsideChange();
+    const interop::ImportResult result = [&] {
+        const UndoHistory::StepScope step(*m_history, StepKind::Import);
+        return interop::importFiles(m_store, m_dataFileName, paths, options);
+    }();
     progress.close();
     if (result.added > 0)
         contactsChangedInStore();

@@ -204,11 +204,17 @@ ListMenuState TfrmMain::listMenuState() const
     s.hasContacts = m_listModel->count() > 0;
     s.showsStoredContact = !m_state.AddingNew && shownRow() >= 0;
     s.syncNotReady = m_syncEntry.notReady ? m_syncEntry.notReady() : syncNotSetUpText(language());
+    if (s.fileOpen) {
+        s.nextUndo = m_history->nextUndo();
+        s.nextRedo = m_history->nextRedo();
+    }
     return s;
 }
 
 QMenu *TfrmMain::createListMenu(QWidget *parent)
 {
+    // What another program wrote meanwhile cannot be undone here.
+    checkOutsideChange();
     auto *menu = new QMenu(parent);
     fillListMenu(menu, listMenuEntries(listMenuState(), language()), this,
                  [this](ListCommand command) { runListCommand(command); });
@@ -231,6 +237,15 @@ void TfrmMain::runListCommand(ListCommand command)
         case ListCommand::SyncNow:
             if (m_syncEntry.run)
                 m_syncEntry.run();
+            break;
+        case ListCommand::Undo:
+            UndoClick();
+            break;
+        case ListCommand::Redo:
+            RedoClick();
+            break;
+        case ListCommand::DeletedContacts:
+            DeletedContactsClick();
             break;
         }
     });

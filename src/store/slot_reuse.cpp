@@ -85,4 +85,31 @@ SlotReuses readSlotReuses(const std::string &dataFilePath, std::error_code &erro
     return reuses;
 }
 
+bool slotReusedSince(const std::string &dataFilePath, std::int32_t slot, std::uint64_t since)
+{
+    const FileDescriptor fd(::open(slotReusePath(dataFilePath).c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd.valid())
+        return errno != ENOENT;
+    unsigned char buffer[64 * 1024];
+    std::uint64_t at = since / kEntryBytes * kEntryBytes;
+    for (;;) {
+        const ssize_t n = ::pread(fd.get(), buffer, sizeof buffer, static_cast<off_t>(at));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return true;
+        const std::size_t whole = static_cast<std::size_t>(n) / kEntryBytes * kEntryBytes;
+        if (whole == 0)
+            return false;
+        for (std::size_t i = 0; i < whole; i += kEntryBytes) {
+            std::uint32_t v = 0;
+            for (std::size_t b = 0; b < kEntryBytes; ++b)
+                v |= std::uint32_t(buffer[i + b]) << (8 * b);
+            if (static_cast<std::int32_t>(v) == slot)
+                return true;
+        }
+        at += whole;
+    }
+}
+
 } // namespace vcq

@@ -835,7 +835,7 @@ void Run::rewriteLocal(std::int32_t record, const ContactRecord &contact)
 void Run::removeLocal(std::int32_t record)
 {
     ensureBackup();
-    m_store.remove(record);
+    m_store.remove(record, DeletedHow::Synced);
 }
 
 // The local version that lost goes to the conflicts file before anything is

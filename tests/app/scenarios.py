@@ -192,6 +192,43 @@ def insecure_sync_address_asked(binary):
         expect_records(p.data_file, [ADAMS])
 
 
+def undo_and_bin_from_the_menu(binary):
+    """Delete, then "Undo deletion of ..." from the row menu brings the contact
+    back; Ctrl+Y deletes it again, and "Deleted contacts..." restores it into
+    its own record, byte for byte."""
+    with Program(binary, [ADAMS, BAKER]) as p:
+        p.click_row(1, ROW)
+        p.key("alt+d")
+        confirm = p.wait_window("^Confirm$")
+        p.focus(confirm)
+        p.key("Return")
+        p.wait_no_window_id(confirm)
+        wait_for(lambda: field(records(p.data_file)[2], "LastName") == "@~", "the deletion")
+        p.focus(p.window)
+        p.click_row(0, ROW, button=3)
+        p.wait_menu()
+        p.key("Up", "Up")  # from the end: "Deleted contacts...", then Undo (Redo is greyed)
+        p.key("Return")
+        p.wait_no_menu()
+        wait_for(lambda: records(p.data_file)[2] == BAKER, "the undone deletion")
+        p.key("ctrl+y")
+        wait_for(lambda: field(records(p.data_file)[2], "LastName") == "@~", "the redone deletion")
+        p.focus(p.window)
+        p.click_row(0, ROW)
+        p.click_row(0, ROW, button=3)
+        p.wait_menu()
+        p.key("Up")
+        p.key("Return")
+        bin_window = p.wait_window("^Deleted contacts$")
+        p.focus(bin_window)
+        p.key("alt+r")
+        wait_for(lambda: records(p.data_file)[2] == BAKER, "the restore")
+        p.key("alt+c")
+        p.wait_no_window_id(bin_window)
+        p.quit()
+        expect_records(p.data_file, [ADAMS, BAKER])
+
+
 def scramble(text):
     """The header's scrambling of the password and its flag."""
     key = b"RtKwYm_abq"
@@ -272,7 +309,8 @@ SCENARIOS = {f.__name__: f for f in (
     right_click_then_save, blank_click_keeps_contact, import_from_row_menu,
     import_from_menu_key_french, import_from_shift_f10, export_right_clicked_contact,
     password_cancel_stores_centred_place, dialogs_follow_the_moved_window,
-    failed_sync_save_keeps_options, insecure_sync_address_asked)}
+    failed_sync_save_keeps_options, insecure_sync_address_asked,
+    undo_and_bin_from_the_menu)}
 
 
 def main():

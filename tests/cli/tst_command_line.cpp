@@ -160,6 +160,15 @@ private slots:
             << QStringList{"import", "missing.vcf"} << "C" << 2 << "File not found";
         QTest::newRow("export of a missing data file")
             << QStringList{"export", "-"} << "C" << 2 << "File not found";
+        QTest::newRow("bin --help in French")
+            << QStringList{"bin", "--help"} << "fr_FR.UTF-8" << 0 << "bin restore N...";
+        QTest::newRow("bin without what to do") << QStringList{"bin"} << "C" << 2 << "bin --help";
+        QTest::newRow("bin restore of a word")
+            << QStringList{"bin", "restore", "two"} << "C" << 2 << "\"two\" is not a number";
+        QTest::newRow("bin list without a data file")
+            << QStringList{"bin", "list"} << "C" << 2 << "File not found";
+        QTest::newRow("bin empty without a data file")
+            << QStringList{"bin", "empty"} << "C" << 2 << "File not found";
     }
     void helpVersionAndMistakes()
     {
@@ -276,6 +285,66 @@ private slots:
         QCOMPARE(e.out.count("BEGIN:VCARD"), 1);
     }
 
+    void binListRestoreEmpty()
+    {
+        makeStore(
+            {person("Abel", "Ann", "1"), person("Baker", "Bo", "2"), person("Cole", "Cy", "3")});
+        const QByteArray before = contents(data());
+        {
+            ContactStore store;
+            store.open(data().toStdString());
+            store.loadContacts();
+            store.remove(1);
+            store.remove(3);
+            store.add(person("Dunn", "Di", "4")); // takes slot 1: Abel comes back elsewhere
+        }
+        Run r = run({"bin", "list"});
+        QCOMPARE(r.status, 0);
+        QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 2);
+        QVERIFY2(lines[0].startsWith("2\t") && lines[0].endsWith("\tdeleted\tCole Cy"),
+                 qPrintable(r.out));
+        QVERIFY2(lines[1].startsWith("1\t") && lines[1].endsWith("\tAbel Ann"), qPrintable(r.out));
+        QCOMPARE(run({"bin", "list"}, "fr_FR.UTF-8").out.count("\tsupprimé\t"), 2);
+
+        // An unknown number restores nothing; a running copy refuses the change.
+        QByteArray now = contents(data());
+        r = run({"bin", "restore", "2", "7"});
+        QCOMPARE(r.status, 2);
+        QVERIFY2(r.err.contains("Not in the bin: 7"), qPrintable(r.err));
+        QCOMPARE(contents(data()), now);
+        {
+            ContactStore running;
+            running.open(data().toStdString());
+            r = run({"bin", "restore", "2"});
+            QCOMPARE(r.status, 2);
+            QVERIFY2(r.err.contains("is open on this folder"), qPrintable(r.err));
+            QCOMPARE(run({"bin", "list"}).status, 0); // listing only reads
+        }
+
+        r = run({"bin", "restore", "2", "1"});
+        QCOMPARE(r.status, 0);
+        QVERIFY2(r.out.contains("Restored 2: Cole Cy") &&
+                     r.out.contains("Restored 1 as a new contact: Abel Ann"),
+                 qPrintable(r.out));
+        now = contents(data());
+        const qsizetype rec = 764;
+        QCOMPARE(now.mid(3 * rec, rec), before.mid(3 * rec, rec)); // Cole, its own slot
+        QCOMPARE(now.mid(4 * rec, rec), before.mid(1 * rec, rec)); // Abel, a new one
+        QCOMPARE(run({"bin", "list"}).out, QString("The bin is empty.\n"));
+
+        {
+            ContactStore store;
+            store.open(data().toStdString());
+            store.loadContacts();
+            store.remove(2);
+        }
+        r = run({"bin", "empty"});
+        QCOMPARE(r.status, 0);
+        QVERIFY2(r.out.contains("1 contacts deleted for good"), qPrintable(r.out));
+        QCOMPARE(run({"bin", "list"}).out, QString("The bin is empty.\n"));
+    }
+
     void exportToStandardOutputAndFiles_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -317,6 +386,8 @@ private slots:
         QTest::newRow("export, right password") << "export" << QByteArray("S3cret") << 0;
         QTest::newRow("export, wrong password") << "export" << QByteArray("nope") << 2;
         QTest::newRow("export, no terminal, no file") << "export" << QByteArray() << 2;
+        QTest::newRow("bin list, right password") << "bin" << QByteArray("S3cret") << 0;
+        QTest::newRow("bin list, wrong password") << "bin" << QByteArray("nope") << 2;
     }
     void protectedFileNeedsItsPassword()
     {
@@ -324,6 +395,12 @@ private slots:
         QFETCH(QByteArray, passwordFile);
         QFETCH(int, status);
         makeStore({person("Secret", "Sue", "1")}, "S3cret");
+        if (command == "bin") { // the bin holds what the file held: the same lock
+            ContactStore store;
+            store.open(data().toStdString());
+            store.loadContacts();
+            store.remove(1);
+        }
         write("in.vcf", cards(1));
         const QByteArray before = contents(data());
         QStringList arguments{command};
@@ -332,14 +409,14 @@ private slots:
             arguments << "--password-file"
                       << "pw";
         }
-        arguments << (command == "import" ? "in.vcf" : "-");
+        arguments << (command == "import" ? "in.vcf" : command == "bin" ? "list" : "-");
         const Run r = run(arguments);
         QVERIFY2(r.status == status, qPrintable(r.err));
         if (status == 2) {
             QCOMPARE(contents(data()), before);
             QVERIFY(!r.out.contains("Secret"));
             QVERIFY(!r.err.isEmpty());
-        } else if (command == "export") {
+        } else if (command != "import") {
             QVERIFY(r.out.contains("Secret"));
         }
     }
@@ -356,6 +433,12 @@ private slots:
     {
         QFETCH(QString, command);
         makeStore({person("Secret", "Sue", "1")}, "S3cret");
+        if (command == "bin") { // the bin holds what the file held: the same lock
+            ContactStore store;
+            store.open(data().toStdString());
+            store.loadContacts();
+            store.remove(1);
+        }
         write("in.vcf", cards(1));
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const char *name :

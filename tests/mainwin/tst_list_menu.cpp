@@ -72,33 +72,66 @@ private slots:
         const QString noSync = "No server is set up: see Options, page \"Synchronisation\".";
         QTest::newRow("English, contacts, no sync")
             << false << true << false
-            << QStringList{"Import contacts...", "Export all contacts...", "Export this contact...",
-                           "-", "Synchronise now (greyed)"}
-            << QStringList{noSync};
+            << QStringList{"Import contacts...",
+                           "Export all contacts...",
+                           "Export this contact...",
+                           "-",
+                           "Synchronise now (greyed)",
+                           "-",
+                           "Undo (greyed)",
+                           "Redo (greyed)",
+                           "Deleted contacts..."}
+            << QStringList{noSync, "Nothing to undo.", "Nothing to redo."};
         QTest::newRow("English, contacts, sync")
             << false << true << true
-            << QStringList{"Import contacts...", "Export all contacts...", "Export this contact...",
-                           "-", "Synchronise now"}
-            << QStringList{};
+            << QStringList{"Import contacts...",     "Export all contacts...",
+                           "Export this contact...", "-",
+                           "Synchronise now",        "-",
+                           "Undo (greyed)",          "Redo (greyed)",
+                           "Deleted contacts..."}
+            << QStringList{"Nothing to undo.", "Nothing to redo."};
         QTest::newRow("English, empty, sync")
             << false << false << true
-            << QStringList{"Import contacts...", "Export all contacts... (greyed)",
-                           "Export this contact... (greyed)", "-", "Synchronise now"}
-            << QStringList{"There is no contact to export.", "No stored contact is shown."};
+            << QStringList{"Import contacts...",
+                           "Export all contacts... (greyed)",
+                           "Export this contact... (greyed)",
+                           "-",
+                           "Synchronise now",
+                           "-",
+                           "Undo (greyed)",
+                           "Redo (greyed)",
+                           "Deleted contacts..."}
+            << QStringList{"There is no contact to export.", "No stored contact is shown.",
+                           "Nothing to undo.", "Nothing to redo."};
         QTest::newRow("French, contacts, no sync")
             << true << true << false
-            << QStringList{"Importer des contacts...", "Exporter tous les contacts...",
-                           "Exporter ce contact...", "-", "Synchroniser maintenant (greyed)"}
+            << QStringList{"Importer des contacts...",
+                           "Exporter tous les contacts...",
+                           "Exporter ce contact...",
+                           "-",
+                           "Synchroniser maintenant (greyed)",
+                           "-",
+                           "Annuler (greyed)",
+                           "Rétablir (greyed)",
+                           "Contacts supprimés..."}
             << QStringList{"Aucun serveur n'est configuré : voyez Options, page "
-                           "« Synchronisation »."};
+                           "« Synchronisation ».",
+                           "Rien à annuler.", "Rien à rétablir."};
         QTest::newRow("French, empty, no sync")
             << true << false << false
-            << QStringList{"Importer des contacts...", "Exporter tous les contacts... (greyed)",
-                           "Exporter ce contact... (greyed)", "-",
-                           "Synchroniser maintenant (greyed)"}
+            << QStringList{"Importer des contacts...",
+                           "Exporter tous les contacts... (greyed)",
+                           "Exporter ce contact... (greyed)",
+                           "-",
+                           "Synchroniser maintenant (greyed)",
+                           "-",
+                           "Annuler (greyed)",
+                           "Rétablir (greyed)",
+                           "Contacts supprimés..."}
             << QStringList{"Aucun contact à exporter.", "Aucun contact enregistré n'est affiché.",
                            "Aucun serveur n'est configuré : voyez Options, page "
-                           "« Synchronisation »."};
+                           "« Synchronisation ».",
+                           "Rien à annuler.", "Rien à rétablir."};
     }
     void entriesInOrder()
     {
