@@ -4,6 +4,7 @@
 #include "command.h"
 #include "export_command.h"
 #include "import_command.h"
+#include "search_command.h"
 #include "sync_command.h"
 
 namespace vcq::cli
@@ -15,6 +16,7 @@ std::vector<Command> commands()
         importCommand(),
         exportCommand(),
         syncCommand(),
+        searchCommand(),
     };
 }
 

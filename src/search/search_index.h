@@ -1,0 +1,57 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The searchable text of every contact in one block of memory, so that a
+// query over a million contacts is a few passes of a fast substring search
+// rather than a million foldings. The window builds it once, off its own
+// thread, and keeps it current as contacts change.
+#pragma once
+
+#include "search_query.h"
+#include "store/contact_record.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vcq::search
+{
+
+// The searchable text of one contact.
+void appendRecordText(std::string &out, const ContactRecord &record);
+bool recordMatches(const SearchQuery &query, const ContactRecord &record);
+
+class SearchIndex
+{
+public:
+    void reserve(std::size_t contacts, std::size_t textBytes);
+    // Adds or replaces a contact's text.
+    void set(std::int32_t recordNumber, const ContactRecord &record);
+    void remove(std::int32_t recordNumber);
+    std::size_t size() const { return m_count; }
+    // Memory held, for the benchmarks.
+    std::size_t bytes() const;
+
+    // The record numbers of the contacts that match, in no set order. With
+    // `within`, only those contacts are tried (a result of a broader query).
+    // An empty query matches every contact.
+    std::vector<std::int32_t> find(const SearchQuery &query,
+                                   const std::vector<std::int32_t> *within = nullptr) const;
+
+private:
+    struct Slice {
+        std::uint64_t start = 0;
+        std::uint32_t length = 0;
+        bool live = false;
+    };
+    std::string_view text(const Slice &s) const { return {m_text.data() + s.start, s.length}; }
+    void scan(std::string_view needle, std::vector<std::int32_t> &hits) const;
+    void compactIfWasteful();
+
+    std::string m_text;                  // the slices one after another
+    std::vector<Slice> m_slices;         // by record number
+    std::vector<std::uint64_t> m_starts; // slice starts in text order
+    std::vector<std::int32_t> m_owners;  // the record of each start; -1 once replaced
+    std::size_t m_count = 0;
+    std::size_t m_dead = 0; // bytes of replaced slices
+};
+
+} // namespace vcq::search
