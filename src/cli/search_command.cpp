@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "search_command.h"
 
-#include "core/cp1252.h"
 #include "data_file_access.h"
 #include "interop/contact_uid.h"
 #include "interop/exporter.h"
+#include "interop/transliterate.h"
 #include "search/query_text.h"
 #include "search/search_index.h"
 #include "store/contact_snapshot.h"
@@ -13,6 +13,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <thread>
 
 namespace vcq::cli
 {
@@ -22,40 +23,68 @@ namespace
 
 enum class Format { Lines, Mutt, Export };
 
-QString text(const ContactRecord &r, Field f)
+// A field as UTF-8 for a terminal: control characters, which a file could
+// use to drive it, become '?' as everywhere else on the command line.
+void append(std::string &out, const ContactRecord &r, Field f)
 {
-    return terminalSafe(fromCp1252(r.view(f)));
+    std::string safe(r.view(f));
+    for (char &c : safe) {
+        const auto b = static_cast<unsigned char>(c);
+        // cp1252 leaves 0x81, 0x8D, 0x8F, 0x90 and 0x9D undefined: C1 controls.
+        if (b < 0x20 || b == 0x7F || b == 0x81 || b == 0x8D || b == 0x8F || b == 0x90 || b == 0x9D)
+            c = '?';
+    }
+    interop::appendCp1252AsUtf8(out, safe);
 }
 
-QString firstPhone(const ContactRecord &r)
+Field firstPhone(const ContactRecord &r)
 {
     for (const Field f : {Field::Phone1, Field::Phone2, Field::Cell, Field::Phone3})
         if (!trimBlanksAndControls(r.view(f)).empty())
-            return text(r, f);
-    return {};
+            return f;
+    return Field::Phone1;
 }
 
 // "Last First<TAB>e-mail<TAB>first phone".
-QString line(const ContactRecord &r)
+void appendLine(std::string &out, const ContactRecord &r)
 {
-    return text(r, Field::LastName) + ' ' + text(r, Field::FirstName) + '\t' +
-           text(r, Field::Email) + '\t' + firstPhone(r);
+    append(out, r, Field::LastName);
+    out += ' ';
+    append(out, r, Field::FirstName);
+    out += '\t';
+    append(out, r, Field::Email);
+    out += '\t';
+    append(out, r, firstPhone(r));
+    out += '\n';
+}
+
+std::string trimmed(std::string text)
+{
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
 // A mail client's address query: "e-mail<TAB>name<TAB>other information".
-QString muttLine(const ContactRecord &r)
+void appendMuttLine(std::string &out, const ContactRecord &r)
 {
-    QString other = text(r, Field::Organisation).trimmed();
-    if (other.isEmpty())
-        other = text(r, Field::City).trimmed();
-    return text(r, Field::Email).trimmed() + '\t' +
-           (text(r, Field::FirstName) + ' ' + text(r, Field::LastName)).trimmed() + '\t' + other;
+    std::string email, name, other;
+    append(email, r, Field::Email);
+    append(name, r, Field::FirstName);
+    name += ' ';
+    append(name, r, Field::LastName);
+    append(other, r, Field::Organisation);
+    if (trimmed(other).empty()) {
+        other.clear();
+        append(other, r, Field::City);
+    }
+    out += trimmed(email) + '\t' + trimmed(name) + '\t' + trimmed(other) + '\n';
 }
 
-bool writeOut(const CommandContext &c, const QByteArray &bytes)
+bool writeOut(const CommandContext &c, const std::string &bytes)
 {
-    if (std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), c.out) ==
-            std::size_t(bytes.size()) &&
+    if (std::fwrite(bytes.data(), 1, bytes.size(), c.out) == bytes.size() &&
         std::fflush(c.out) == 0)
         return true;
     c.error(c.text("Standard output: %1", "Sortie standard : %1")
@@ -117,21 +146,35 @@ int runSearch(const QStringList &arguments, CommandContext &c)
         return ExitFailure;
     }
 
+    std::string out;
+    std::size_t matched = 0;
     try {
-        const ContactSnapshot snapshot = readSnapshot(c.dataFilePath, SnapshotAccess::Copy);
+        // Read under the shared lock when no copy of the program has the file
+        // open, and let go of it before writing: a reader of the output that
+        // stalls never keeps the program from starting.
+        const ContactSnapshot snapshot =
+            readSnapshot(c.dataFilePath, SnapshotAccess::ShareWhenFree, SnapshotList::None);
         if (!accessGranted(c, snapshot.header, parser.value(passwordFile)))
             return ExitFailure;
-        std::vector<const ContactNode *> found;
-        std::string scratch;
-        for (const ContactNode &node : snapshot.list) {
-            const ContactRecord &r = snapshot.record(node.RecordNumber);
-            scratch.clear();
-            search::appendRecordText(scratch, r);
-            if (search::textMatches(query, scratch) &&
-                (kind != Format::Mutt || !trimBlanksAndControls(r.view(Field::Email)).empty()))
-                found.push_back(&node);
-        }
-        QByteArray out;
+        const auto at = [&snapshot](std::int64_t n) -> const ContactRecord & {
+            return snapshot.record(n);
+        };
+        std::vector<std::int32_t> numbers =
+            search::matchingRecords(query, 1, std::int64_t(snapshot.recordCount()), at,
+                                    std::thread::hardware_concurrency());
+        if (kind == Format::Mutt)
+            std::erase_if(numbers, [&](std::int32_t n) {
+                return trimBlanksAndControls(snapshot.record(n).view(Field::Email)).empty();
+            });
+        // Only the matches are sorted, the way export lists contacts.
+        ContactList found;
+        found.setRecordSource(snapshot.records.get());
+        found.beginLoad(std::int64_t(numbers.size()));
+        for (const std::int32_t n : numbers)
+            found.loadContact(n, snapshot.record(n).view(Field::LastName),
+                              snapshot.record(n).view(Field::FirstName));
+        found.endLoad();
+        matched = found.size();
         if (kind == Format::Export) {
             std::error_code uidError;
             const auto uids = interop::ContactUids::open(c.dataFilePath, uidError);
@@ -141,29 +184,29 @@ int runSearch(const QStringList &arguments, CommandContext &c)
                         ": " + QString::fromStdString(uidError.message()));
                 return ExitFailure;
             }
-            const auto exported = interop::exportContacts(found, *uids, *exportFormat, "-");
-            out = QByteArray::fromStdString(exported.bytes);
+            std::vector<const ContactNode *> nodes;
+            for (const ContactNode &node : found)
+                nodes.push_back(&node);
+            out = interop::exportContacts(nodes, *uids, *exportFormat, "-").bytes;
         } else {
-            QString lines;
             if (kind == Format::Mutt) // the status line a mail client skips
-                lines =
-                    (found.size() == 1
-                         ? c.text("1 contact found", "1 contact trouvé")
-                         : c.text("%1 contacts found", "%1 contacts trouvés").arg(found.size())) +
+                out =
+                    (matched == 1 ? c.text("1 contact found", "1 contact trouvé")
+                                  : c.text("%1 contacts found", "%1 contacts trouvés").arg(matched))
+                        .toStdString() +
                     '\n';
-            for (const ContactNode *node : found) {
-                const ContactRecord &r = snapshot.record(node->RecordNumber);
-                lines += (kind == Format::Mutt ? muttLine(r) : line(r)) + '\n';
+            for (const ContactNode &node : found) {
+                const ContactRecord &r = snapshot.record(node.RecordNumber);
+                kind == Format::Mutt ? appendMuttLine(out, r) : appendLine(out, r);
             }
-            out = lines.toUtf8();
         }
-        if (!writeOut(c, out))
-            return ExitFailure;
-        return found.empty() ? ExitRemarks : ExitSuccess;
     } catch (const StoreError &e) {
         c.error(storeErrorText(c, c.dataFilePath, e));
         return ExitFailure;
     }
+    if (!writeOut(c, out))
+        return ExitFailure;
+    return matched == 0 ? ExitRemarks : ExitSuccess;
 }
 
 } // namespace

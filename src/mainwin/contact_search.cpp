@@ -44,7 +44,8 @@ std::shared_ptr<search::SearchIndex> buildIndex(const std::string &path,
             ::close(fd);
             return nullptr;
         }
-        const ssize_t got = ::pread(fd, buffer.data(), buffer.size(), off_t(record) * off_t(kRecordSize));
+        const ssize_t got =
+            ::pread(fd, buffer.data(), buffer.size(), off_t(record) * off_t(kRecordSize));
         if (got < ssize_t(kRecordSize))
             break;
         const std::size_t whole = std::size_t(got) / kRecordSize;
@@ -124,8 +125,7 @@ void ContactSearch::startIndexing()
     showCount();
 }
 
-void ContactSearch::indexBuilt(std::shared_ptr<search::SearchIndex> index,
-                               std::uint64_t generation)
+void ContactSearch::indexBuilt(std::shared_ptr<search::SearchIndex> index, std::uint64_t generation)
 {
     if (generation != m_generation)
         return;

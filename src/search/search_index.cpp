@@ -2,7 +2,11 @@
 #include "search_index.h"
 
 #include <algorithm>
+#include <array>
+#include <iterator>
+#include <limits>
 #include <string.h>
+#include <thread>
 
 namespace vcq::search
 {
@@ -16,13 +20,12 @@ constexpr Field kPhones[] = {Field::Phone1, Field::Phone2, Field::Cell, Field::P
 
 void appendRecordText(std::string &out, const ContactRecord &record)
 {
-    std::vector<std::string_view> fields;
-    fields.reserve(kContactFieldCount);
-    for (const Field f : kContactFields)
-        fields.push_back(record.view(f));
-    std::vector<std::string_view> phones;
-    for (const Field f : kPhones)
-        phones.push_back(record.view(f));
+    std::array<std::string_view, kContactFieldCount> fields;
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        fields[i] = record.view(kContactFields[i]);
+    std::array<std::string_view, std::size(kPhones)> phones;
+    for (std::size_t i = 0; i < phones.size(); ++i)
+        phones[i] = record.view(kPhones[i]);
     appendContactText(out, fields, phones);
 }
 
@@ -33,6 +36,40 @@ bool recordMatches(const SearchQuery &query, const ContactRecord &record)
     std::string text;
     appendRecordText(text, record);
     return textMatches(query, text);
+}
+
+std::vector<std::int32_t>
+matchingRecords(const SearchQuery &query, std::int64_t first, std::int64_t end,
+                const std::function<const ContactRecord &(std::int64_t)> &at, unsigned threads)
+{
+    end = std::min<std::int64_t>(end, std::int64_t(std::numeric_limits<std::int32_t>::max()) + 1);
+    const auto part = [&](std::int64_t from, std::int64_t to, std::vector<std::int32_t> &out) {
+        std::string text;
+        for (std::int64_t n = from; n < to; ++n) {
+            const ContactRecord &r = at(n);
+            if (r.isTombstone())
+                continue;
+            text.clear();
+            appendRecordText(text, r);
+            if (textMatches(query, text))
+                out.push_back(std::int32_t(n));
+        }
+    };
+    const std::int64_t count = std::max<std::int64_t>(0, end - first);
+    // A thread is worth starting for many records only.
+    threads = unsigned(std::clamp<std::int64_t>(count / 20000, 1, std::max(1u, threads)));
+    std::vector<std::vector<std::int32_t>> found(threads);
+    std::vector<std::thread> workers;
+    const std::int64_t step = (count + threads - 1) / threads;
+    for (unsigned t = 1; t < threads; ++t)
+        workers.emplace_back(part, first + t * step, std::min(end, first + (t + 1) * step),
+                             std::ref(found[t]));
+    part(first, std::min(end, first + step), found[0]);
+    for (std::thread &w : workers)
+        w.join();
+    for (unsigned t = 1; t < threads; ++t)
+        found[0].insert(found[0].end(), found[t].begin(), found[t].end());
+    return std::move(found[0]);
 }
 
 void SearchIndex::reserve(std::size_t contacts, std::size_t textBytes)

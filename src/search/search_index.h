@@ -9,6 +9,7 @@
 #include "store/contact_record.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,13 @@ namespace vcq::search
 // The searchable text of one contact.
 void appendRecordText(std::string &out, const ContactRecord &record);
 bool recordMatches(const SearchQuery &query, const ContactRecord &record);
+
+// The numbers in [first, end) of the live records that match, ascending,
+// worked out on up to `threads` threads. `at` gives a record by number and
+// is called from those threads.
+std::vector<std::int32_t>
+matchingRecords(const SearchQuery &query, std::int64_t first, std::int64_t end,
+                const std::function<const ContactRecord &(std::int64_t)> &at, unsigned threads);
 
 class SearchIndex
 {

@@ -12,10 +12,6 @@ namespace vcq::search
 namespace
 {
 
-// Folding turns every control byte into a blank, so no query word holds these.
-constexpr char kFieldEnd = '\x01';
-constexpr char kDigitsStart = '\x02';
-
 bool isBlank(char c)
 {
     return c == ' ';
@@ -77,20 +73,6 @@ SearchQuery parseQuery(std::string_view cp1252)
         at = end;
     }
     return query;
-}
-
-void appendContactText(std::string &out, const std::vector<std::string_view> &fields,
-                       const std::vector<std::string_view> &phones)
-{
-    for (const auto field : fields) {
-        appendFolded(out, field);
-        out += kFieldEnd;
-    }
-    out += kDigitsStart;
-    for (const auto phone : phones) {
-        appendDigits(out, phone);
-        out += kFieldEnd;
-    }
 }
 
 bool textMatches(const SearchQuery &query, std::string_view contactText)

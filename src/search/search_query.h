@@ -5,6 +5,8 @@
 // phone fields, whatever punctuation either side was written with.
 #pragma once
 
+#include "text_fold.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,11 +39,38 @@ SearchQuery parseQuery(std::string_view cp1252);
 
 // The searchable form of a contact's fields: each field folded, then the
 // digits of each phone, separated by bytes no query holds. `fields` are the
-// 16 contact fields in any fixed order; `phones` the four phone fields.
-void appendContactText(std::string &out, const std::vector<std::string_view> &fields,
-                       const std::vector<std::string_view> &phones);
+// contact's fields in any fixed order; `phones` its phone fields.
+template <typename Fields, typename Phones>
+void appendContactText(std::string &out, const Fields &fields, const Phones &phones);
+
+// Bytes that end a field and start the phones' digits in that text.
+inline constexpr char kFieldEnd = '\x01';
+inline constexpr char kDigitsStart = '\x02';
 
 // Whether a contact's searchable text holds every word of the query.
 bool textMatches(const SearchQuery &query, std::string_view contactText);
+
+template <typename Fields, typename Phones>
+void appendContactText(std::string &out, const Fields &fields, const Phones &phones)
+{
+    std::size_t room = 2;
+    for (const std::string_view f : fields)
+        room += 2 * f.size() + 1;
+    for (const std::string_view p : phones)
+        room += p.size() + 1;
+    const std::size_t at = out.size();
+    out.resize(at + room);
+    char *end = out.data() + at;
+    for (const std::string_view f : fields) {
+        end = foldInto(end, f);
+        *end++ = kFieldEnd;
+    }
+    *end++ = kDigitsStart;
+    for (const std::string_view p : phones) {
+        end = digitsInto(end, p);
+        *end++ = kFieldEnd;
+    }
+    out.resize(std::size_t(end - out.data()));
+}
 
 } // namespace vcq::search
