@@ -11,6 +11,7 @@
 
 #include <QCommandLineParser>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <thread>
@@ -27,14 +28,20 @@ enum class Format { Lines, Mutt, Export };
 // use to drive it, become '?' as everywhere else on the command line.
 void append(std::string &out, const ContactRecord &r, Field f)
 {
-    std::string safe(r.view(f));
-    for (char &c : safe) {
+    // cp1252 leaves 0x81, 0x8D, 0x8F, 0x90 and 0x9D undefined: C1 controls.
+    const auto control = [](char c) {
         const auto b = static_cast<unsigned char>(c);
-        // cp1252 leaves 0x81, 0x8D, 0x8F, 0x90 and 0x9D undefined: C1 controls.
-        if (b < 0x20 || b == 0x7F || b == 0x81 || b == 0x8D || b == 0x8F || b == 0x90 || b == 0x9D)
-            c = '?';
+        return b < 0x20 || b == 0x7F || b == 0x81 || b == 0x8D || b == 0x8F || b == 0x90 ||
+               b == 0x9D;
+    };
+    std::string_view text = r.view(f);
+    for (auto at = std::find_if(text.begin(), text.end(), control); at != text.end();
+         at = std::find_if(text.begin(), text.end(), control)) {
+        interop::appendCp1252AsUtf8(out, text.substr(0, std::size_t(at - text.begin())));
+        out += '?';
+        text.remove_prefix(std::size_t(at - text.begin()) + 1);
     }
-    interop::appendCp1252AsUtf8(out, safe);
+    interop::appendCp1252AsUtf8(out, text);
 }
 
 Field firstPhone(const ContactRecord &r)
@@ -195,6 +202,7 @@ int runSearch(const QStringList &arguments, CommandContext &c)
                                   : c.text("%1 contacts found", "%1 contacts trouvés").arg(matched))
                         .toStdString() +
                     '\n';
+            out.reserve(out.size() + matched * 80);
             for (const ContactNode &node : found) {
                 const ContactRecord &r = snapshot.record(node.RecordNumber);
                 kind == Format::Mutt ? appendMuttLine(out, r) : appendLine(out, r);
