@@ -170,11 +170,8 @@ void ContactSearch::listReset()
     if (!m_index && !m_building)
         return;
     startIndexing();
-    if (isOpen() && !m_field->text().isEmpty()) {
-        m_settingFilter = true;
-        m_model->setFilter({});
-        m_settingFilter = false;
-    }
+    if (isOpen() && !m_field->text().isEmpty())
+        refilter([this] { m_model->setFilter({}); });
 }
 
 bool ContactSearch::isOpen() const
@@ -184,6 +181,9 @@ bool ContactSearch::isOpen() const
 
 void ContactSearch::open()
 {
+    // Built when first asked for, so a user who never searches never pays.
+    if (!m_index && !m_building)
+        startIndexing();
     if (!isOpen()) {
         m_listPlace = m_list->geometry();
         m_field->show();
@@ -203,11 +203,8 @@ void ContactSearch::close()
     m_field->blockSignals(false);
     m_field->hide();
     m_list->setGeometry(m_listPlace);
-    m_settingFilter = true;
-    m_model->clearFilter();
-    m_settingFilter = false;
+    refilter([this] { m_model->clearFilter(); });
     m_lastValid = false;
-    reselectShown();
     if (hadFocus)
         m_list->setFocus(Qt::OtherFocusReason);
 }
@@ -236,11 +233,8 @@ void ContactSearch::runQuery()
 {
     const search::SearchQuery query = search::parseQueryText(m_field->text());
     if (query.empty()) {
-        m_settingFilter = true;
-        m_model->clearFilter();
-        m_settingFilter = false;
+        refilter([this] { m_model->clearFilter(); });
         m_lastValid = false;
-        reselectShown();
         showCount();
         return;
     }
@@ -252,17 +246,22 @@ void ContactSearch::runQuery()
     m_lastResult = m_index->find(query, narrow ? &m_lastResult : nullptr);
     m_lastQuery = query;
     m_lastValid = true;
-    m_settingFilter = true;
-    m_model->setFilter(m_lastResult);
-    m_settingFilter = false;
-    reselectShown();
+    refilter([this] { m_model->setFilter(m_lastResult); });
     showCount();
 }
 
-void ContactSearch::reselectShown()
+void ContactSearch::refilter(const std::function<void()> &change)
 {
-    const std::int64_t record = m_hooks.shownRecord ? m_hooks.shownRecord() : -1;
-    const int row = record < 0 ? -1 : m_model->rowOfRecord(record);
+    // The rows change wholesale; the highlight stays on the form's contact
+    // when it is among them.
+    std::int64_t shown = m_hooks.shownRecord ? m_hooks.shownRecord() : -1;
+    if (shown < 0 && m_model->isFiltered())
+        shown = m_hiddenShown; // the form's contact is not among the rows
+    m_hiddenShown = shown;
+    m_settingFilter = true;
+    change();
+    m_settingFilter = false;
+    const int row = shown < 0 ? -1 : m_model->rowOfRecord(shown);
     if (row >= 0 && m_hooks.selectQuietly)
         m_hooks.selectQuietly(row);
 }

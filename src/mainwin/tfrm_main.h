@@ -36,6 +36,7 @@ class TRegAppDefaultUserConfig;
 class TfrmOptions;
 
 class BirthDateEdit;
+class ContactSearch;
 class TExplorerButton;
 class QuickDial;
 
@@ -72,6 +73,9 @@ public:
     // The form differs from the contact it shows, or holds a new contact.
     bool hasUnsavedEdits() const;
     const ContactListModel &listModel() const { return *m_listModel; }
+    // The search over the list (Ctrl+F, or the list's menu).
+    ContactSearch &search() const { return *m_search; }
+    void openSearch();
     const MainTexts &texts() const { return m_texts; }
 
     // Operations of the window.
@@ -165,6 +169,7 @@ private:
     void endProgram();
     void lstListClick();
     void setupInterop();
+    void setupSearch();
     void exportNodes(const std::vector<const ContactNode *> &nodes, const QString &suggestedName);
     QString rememberedFolder(const char *valueName);
     void rememberFolder(const char *valueName, const QString &folder);
@@ -196,6 +201,7 @@ private:
     bool m_allowDuplicates = false; // as last chosen in the import dialog
 
     ContactListModel *m_listModel = nullptr;
+    ContactSearch *m_search = nullptr;
     QuickDial *m_quickDial = nullptr;
     std::future<QImage> m_notebook;
     QPixmap m_background;

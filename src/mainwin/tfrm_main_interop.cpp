@@ -118,6 +118,11 @@ QMenu *TfrmMain::createListMenu(QWidget *parent)
     import->setEnabled(m_state.FileOpen);
     all->setEnabled(m_state.FileOpen && m_listModel->count() > 0);
     one->setEnabled(m_state.FileOpen && selectedRow() >= 0);
+    menu->addSeparator();
+    QAction *search = menu->addAction(t.menuSearch, this, [this] { openSearch(); });
+    search->setObjectName(QStringLiteral("actSearch"));
+    search->setShortcut(QKeySequence::Find);
+    search->setEnabled(m_state.FileOpen);
     return menu;
 }
 
