@@ -169,9 +169,7 @@ void ContactSearch::listReset()
     // Loaded or imported wholesale: read the file again.
     if (!m_index && !m_building)
         return;
-    startIndexing();
-    if (isOpen() && !m_field->text().isEmpty())
-        refilter([this] { m_model->setFilter({}); });
+    startIndexing(); // the search runs again once the index is built
 }
 
 bool ContactSearch::isOpen() const

@@ -356,6 +356,10 @@ void TfrmMain::RemoveItem(bool writeTombstone)
     if (m_listModel->count() > 0) {
         SetPosListe(row > 0 ? row - 1 : 0);
         FillTextBox();
+    } else if (!m_store.list().empty()) {
+        // A search shows none of the contacts left: none is shown to act on.
+        setSaveEnabled(false);
+        setDeleteEnabled(false);
     } else {
         lstList->setEnabled(false);
         setSaveEnabled(false);
