@@ -35,9 +35,6 @@ std::shared_ptr<search::SearchIndex> buildIndex(const std::string &path,
         return index;
     constexpr std::size_t kBatch = 4096;
     std::vector<unsigned char> buffer(kBatch * kRecordSize);
-    const off_t size = ::lseek(fd, 0, SEEK_END);
-    if (size > 0)
-        index->reserve(std::size_t(size) / kRecordSize, std::size_t(size) / 5);
     std::int64_t record = 1; // after the header
     for (;;) {
         if (stop.load(std::memory_order_relaxed)) {
