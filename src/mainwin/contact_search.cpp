@@ -249,10 +249,7 @@ void ContactSearch::refilter(const std::function<void()> &change)
 {
     // The rows change wholesale; the highlight stays on the form's contact
     // when it is among them.
-    std::int64_t shown = m_hooks.shownRecord ? m_hooks.shownRecord() : -1;
-    if (shown < 0 && m_model->isFiltered())
-        shown = m_hiddenShown; // the form's contact is not among the rows
-    m_hiddenShown = shown;
+    const std::int64_t shown = m_hooks.shownRecord ? m_hooks.shownRecord() : -1;
     m_settingFilter = true;
     change();
     m_settingFilter = false;

@@ -90,8 +90,7 @@ private:
     bool m_building = false;
     std::set<std::int64_t> m_touchedWhileBuilding;
 
-    std::int64_t m_hiddenShown = -1; // the form's contact, when filtered out
-    bool m_settingFilter = false;    // the model's reset is the search's own
+    bool m_settingFilter = false; // the model's reset is the search's own
     bool m_queryPending = false;
     search::SearchQuery m_lastQuery;
     std::vector<std::int32_t> m_lastResult;

@@ -51,25 +51,6 @@ int TfrmMain::selectedRow() const
     return rows.isEmpty() ? -1 : rows.first().row();
 }
 
-void TfrmMain::lstListClick()
-{
-    guarded([this] { FillTextBox(); });
-}
-
-void TfrmMain::FillTextBox()
-{
-    const int row = selectedRow();
-    if (row < 0)
-        return;
-    const ContactNode *node = m_store.list().findRecord(m_listModel->at(row).record);
-    if (!node)
-        return;
-    showRecord(node->record());
-    m_state.AddingNew = false;
-    setSaveEnabled(true);
-    setDeleteEnabled(true);
-}
-
 void TfrmMain::showRecord(const ContactRecord &r)
 {
     for (Field f : kContactFields)
@@ -222,6 +203,8 @@ void TfrmMain::NewButClick()
     showField(Field::State, s.DefState);
     showField(Field::Country, s.DefCountry);
     txtLastName->setFocus();
+    // The form holds no stored contact until Save adds it.
+    rememberShown(-1, {});
     m_state.AddingNew = true;
     setSaveEnabled(true);
     setDeleteEnabled(false);
@@ -277,7 +260,7 @@ void TfrmMain::SaveButClick()
     if (m_state.AddingNew) {
         AddItem();
         m_state.AddingNew = false;
-    } else if (selectedRow() >= 0) {
+    } else if (m_shownRecord >= 0) {
         ModifyItem();
     }
     setDeleteEnabled(true);
@@ -289,28 +272,36 @@ void TfrmMain::AddItem()
     const ContactRecord record = StoreInData();
     // The store lists the contact once it is in the file; the list box shows
     // the store's list, so its new row is already there.
-    const std::int64_t number = m_store.add(record);
+    std::int64_t number = -1;
+    {
+        const QScopedValueRollback<bool> quiet(m_selectingByProgram, true);
+        number = m_store.add(record);
+    }
+    rememberShown(number, record);
     lstList->setEnabled(true);
     SetPosListe(m_listModel->rowOfRecord(number));
 }
 
 void TfrmMain::ModifyItem()
 {
-    const int row = selectedRow();
-    if (row < 0)
+    // The form's contact, listed or not (a search may hide its row).
+    const ContactNode *node = m_store.list().findRecord(m_shownRecord);
+    if (!node)
         return;
-    const ContactListModel::Entry entry = m_listModel->at(row);
+    const std::int64_t number = m_shownRecord;
+    const std::string oldKey(node->DisplayKey);
     const ContactRecord record = StoreInData();
     {
         // A re-keyed contact's row moves with the selection on it: no click.
         const QScopedValueRollback<bool> quiet(m_selectingByProgram, true);
-        if (!m_store.rewrite(entry.record, record))
+        if (!m_store.rewrite(std::int32_t(number), record))
             return;
     }
-    if (fromCp1252(displayKey(record)) == entry.text)
+    rememberShown(number, record);
+    if (displayKey(record) == oldKey)
         return;
     lstList->setEnabled(true);
-    SetPosListe(m_listModel->rowOfRecord(entry.record));
+    SetPosListe(m_listModel->rowOfRecord(number));
 }
 
 void TfrmMain::SetPosListe(int row)
@@ -329,10 +320,10 @@ void TfrmMain::TrashButClick()
 {
     if (!m_state.DeleteEnabled)
         return;
-    const int row = selectedRow();
-    if (row < 0)
+    const ContactNode *node = m_store.list().findRecord(m_shownRecord);
+    if (!node)
         return;
-    const QString question = m_texts.MsgDeletePrefix + u'"' + m_listModel->at(row).text + u'"';
+    const QString question = m_texts.MsgDeletePrefix + u'"' + fromCp1252(node->DisplayKey) + u'"';
     if (!askConfirmation(this, question))
         return;
     RemoveItem(true);
@@ -342,17 +333,18 @@ void TfrmMain::RemoveItem(bool writeTombstone)
 {
     // A list entry is its contact: it goes only together with its record.
     // Re-keying moves the entry instead of dropping it.
-    const int row = selectedRow();
-    if (row < 0 || !writeTombstone)
+    if (m_shownRecord < 0 || !writeTombstone || !m_store.list().findRecord(m_shownRecord))
         return;
+    const int row = shownRow(); // -1 when a search hides it
     {
         // The file first: when the write fails, the screen keeps the contact.
         // The view moves its current entry off the removed one; that is no click.
         const QScopedValueRollback<bool> quiet(m_selectingByProgram, true);
-        if (!m_store.remove(m_listModel->at(row).record))
+        if (!m_store.remove(std::int32_t(m_shownRecord)))
             return;
     }
     clearControls();
+    rememberShown(-1, {});
     if (m_listModel->count() > 0) {
         SetPosListe(row > 0 ? row - 1 : 0);
         FillTextBox();
@@ -365,34 +357,6 @@ void TfrmMain::RemoveItem(bool writeTombstone)
         setSaveEnabled(false);
         setDeleteEnabled(false);
         setPrintEnabled(false);
-    }
-}
-
-void TfrmMain::contactsChangedInStore()
-{
-    const int row = selectedRow();
-    const std::int64_t selected = row >= 0 ? m_listModel->at(row).record : -1;
-    {
-        const QScopedValueRollback<bool> quiet(m_selectingByProgram, true);
-        m_listModel->resort();
-    }
-    if (m_listModel->count() == 0) {
-        lstList->setEnabled(false);
-        if (!m_state.AddingNew)
-            setSaveEnabled(false);
-        setDeleteEnabled(false);
-        setPrintEnabled(false);
-        return;
-    }
-    lstList->setEnabled(true);
-    setPrintEnabled(true);
-    const int again = selected >= 0 ? m_listModel->rowOfRecord(selected) : -1;
-    if (again >= 0) {
-        // The form already shows this contact, or what the user is typing.
-        SetPosListe(again);
-    } else if (!m_state.AddingNew) {
-        SetPosListe(0);
-        FillTextBox();
     }
 }
 
