@@ -13,6 +13,7 @@
 
 #include <fcntl.h>
 #include <unistd.h>
+#include <utility>
 
 namespace vcq
 {
@@ -141,6 +142,14 @@ void ContactSearch::indexBuilt(std::shared_ptr<search::SearchIndex> index, std::
     if (isOpen() && !m_field->text().isEmpty())
         runQuery();
     showCount();
+    if (std::exchange(m_showFirstWhenReady, false))
+        showFirst();
+}
+
+void ContactSearch::showFirst()
+{
+    if (isOpen() && m_model->count() > 0 && m_hooks.showRow)
+        m_hooks.showRow(0);
 }
 
 void ContactSearch::contactTouched(qint64 record, bool removed)
@@ -294,13 +303,15 @@ bool ContactSearch::eventFilter(QObject *watched, QEvent *event)
     }
     if (watched != m_field)
         return false;
-    if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && m_model->count() > 0) {
+    if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
         if (m_queryPending) { // the last keystroke's search first
             m_queryPending = false;
             runQuery();
         }
-        if (m_model->count() > 0 && m_hooks.showRow)
-            m_hooks.showRow(0);
+        if (!m_index) // answered once the index is read
+            m_showFirstWhenReady = true;
+        else
+            showFirst();
         return true;
     }
     if (key->key() == Qt::Key_Down) {

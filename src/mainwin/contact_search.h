@@ -70,6 +70,7 @@ private:
     void contactTouched(qint64 record, bool removed);
     void listReset();
     void showCount();
+    void showFirst();
     void layoutList();
     void refilter(const std::function<void()> &change);
 
@@ -92,6 +93,7 @@ private:
 
     bool m_settingFilter = false; // the model's reset is the search's own
     bool m_queryPending = false;
+    bool m_showFirstWhenReady = false; // Enter came before the index
     search::SearchQuery m_lastQuery;
     std::vector<std::int32_t> m_lastResult;
     bool m_lastValid = false;
