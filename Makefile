@@ -50,6 +50,7 @@ bench: deps
 	@for b in $(BENCH_BUILD)/bench/bench_*; do [ -f "$$b" ] && [ -x "$$b" ] && (cd $(BENCH_BUILD) && ../$$b) || true; done
 	@./bench/startup $(BENCH_BUILD) || true
 	@./bench/interop_compare $(BENCH_BUILD) || true
+	@./bench/search_compare $(BENCH_BUILD) || true
 	@./bench/accessibility $(BENCH_BUILD) || true
 
 # Qt comes from Debian's g++ build: clang++ uses the same libstdc++, so the

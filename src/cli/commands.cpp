@@ -5,6 +5,7 @@
 #include "command.h"
 #include "export_command.h"
 #include "import_command.h"
+#include "search_command.h"
 #include "sync_command.h"
 
 namespace vcq::cli
@@ -17,6 +18,7 @@ std::vector<Command> commands()
         exportCommand(),
         syncCommand(),
         binCommand(),
+        searchCommand(),
     };
 }
 

@@ -62,6 +62,11 @@ std::vector<ListMenuEntry> listMenuEntries(const ListMenuState &state, Language 
     entries.push_back(entry(ListCommand::DeletedContacts, "actDeletedContacts",
                             undoTexts(language).menuDeletedContacts,
                             state.fileOpen ? QString() : noFile));
+    ListMenuEntry search =
+        entry(ListCommand::Search, "actSearch", t.menuSearch, state.fileOpen ? QString() : noFile);
+    search.separatorBefore = true;
+    search.shortcut = QKeySequence::Find;
+    entries.push_back(search);
     return entries;
 }
 

@@ -28,7 +28,8 @@ enum class ListCommand {
     SyncNow,
     Undo,
     Redo,
-    DeletedContacts
+    DeletedContacts,
+    Search
 };
 
 // What the entries depend on, as the window sees it when the menu opens.

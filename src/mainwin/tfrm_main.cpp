@@ -11,6 +11,7 @@
 #include "widgets/svg_pictures.h"
 
 #include "birth_date_edit.h"
+#include "contact_search.h"
 #include "settings/program_settings.h"
 #include "settings/reg_app.h"
 #include "telephony/quick_dial.h"
@@ -168,6 +169,7 @@ void TfrmMain::buildControls()
     followFieldEdits();
     setupListMenu();
     setupInterop();
+    setupSearch();
 
     const CommandPictureSet drawn = pictures.get();
     const std::pair<TExplorerButton *, CommandPicture> commands[] = {
@@ -353,6 +355,7 @@ void TfrmMain::ChooseLanguage(Language language)
     applyTexts(mainTexts(language));
     rebuildStatusList(language);
     m_quickDial->setLanguage(language);
+    m_search->setLanguage(language);
     cboFilter->setCurrentIndex(selected < cboFilter->count() ? selected : -1);
 }
 

@@ -40,6 +40,7 @@ class TRegAppDefaultUserConfig;
 class TfrmOptions;
 
 class BirthDateEdit;
+class ContactSearch;
 class TExplorerButton;
 class QuickDial;
 
@@ -86,6 +87,9 @@ public:
     };
     void setSyncEntry(SyncEntry entry) { m_syncEntry = std::move(entry); }
     const ContactListModel &listModel() const { return *m_listModel; }
+    // The search over the list (Ctrl+F, or the list's menu).
+    ContactSearch &search() const { return *m_search; }
+    void openSearch();
     const MainTexts &texts() const { return m_texts; }
 
     // Operations of the window.
@@ -205,6 +209,7 @@ private:
     void setupListMenu();
     void showListMenu(const QPoint &globalPos);
     void setupInterop();
+    void setupSearch();
     void exportNodes(const std::vector<const ContactNode *> &nodes, const QString &suggestedName);
     QString rememberedFolder(const char *valueName);
     void rememberFolder(const char *valueName, const QString &folder);
@@ -245,6 +250,7 @@ private:
     SyncEntry m_syncEntry;
 
     ContactListModel *m_listModel = nullptr;
+    ContactSearch *m_search = nullptr;
     QuickDial *m_quickDial = nullptr;
     std::future<QImage> m_notebook;
     QPixmap m_background;

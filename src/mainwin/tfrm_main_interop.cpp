@@ -220,13 +220,12 @@ void TfrmMain::ExportAllClick()
 void TfrmMain::ExportThisClick()
 {
     // The contact the form shows, as every command.
-    const int row = shownRow();
-    if (row < 0 || m_state.AddingNew)
+    if (m_state.AddingNew)
         return;
     const ContactNode *node = m_store.list().findRecord(m_shownRecord);
     if (!node)
         return;
-    exportNodes({node}, m_listModel->at(row).text);
+    exportNodes({node}, fromCp1252(node->DisplayKey));
 }
 
 void TfrmMain::exportNodes(const std::vector<const ContactNode *> &nodes,

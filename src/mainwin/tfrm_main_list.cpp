@@ -201,8 +201,9 @@ ListMenuState TfrmMain::listMenuState() const
 {
     ListMenuState s;
     s.fileOpen = m_state.FileOpen && m_store.isOpen();
-    s.hasContacts = m_listModel->count() > 0;
-    s.showsStoredContact = !m_state.AddingNew && shownRow() >= 0;
+    // A search may show none of them, or hide the shown one: the file decides.
+    s.hasContacts = !m_store.list().empty();
+    s.showsStoredContact = !m_state.AddingNew && m_store.list().findRecord(m_shownRecord);
     s.syncNotReady = m_syncEntry.notReady ? m_syncEntry.notReady() : syncNotSetUpText(language());
     if (s.fileOpen) {
         s.nextUndo = m_history->nextUndo();
@@ -246,6 +247,9 @@ void TfrmMain::runListCommand(ListCommand command)
             break;
         case ListCommand::DeletedContacts:
             DeletedContactsClick();
+            break;
+        case ListCommand::Search:
+            openSearch();
             break;
         }
     });

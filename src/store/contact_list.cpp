@@ -793,4 +793,28 @@ std::int64_t ContactList::displayRowOf(std::int64_t recordNumber) const
     return static_cast<std::int64_t>(displayRow(node(id)));
 }
 
+std::vector<std::size_t>
+ContactList::displayRowsOf(const std::vector<std::int32_t> &recordNumbers) const
+{
+    std::vector<std::size_t> rows;
+    if (!m_collation || recordNumbers.empty())
+        return rows;
+    // Marked by node, so the pass reads the order's ids and this bitmap only.
+    std::vector<bool> wanted(m_nodeCount, false);
+    std::size_t count = 0;
+    for (const std::int32_t r : recordNumbers) {
+        const Id id = idOf(r);
+        if (id != kNone && !wanted[id]) {
+            wanted[id] = true;
+            ++count;
+        }
+    }
+    rows.reserve(count);
+    std::size_t row = 0;
+    for (auto it = m_display.begin(); it != m_display.end() && rows.size() < count; ++it, ++row)
+        if (wanted[*it])
+            rows.push_back(row);
+    return rows;
+}
+
 } // namespace vcq

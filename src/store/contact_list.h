@@ -207,6 +207,9 @@ public:
     const ContactNode &displayAt(std::size_t row) const { return node(m_display.at(row)); }
     // The display row of a record number, or -1.
     std::int64_t displayRowOf(std::int64_t recordNumber) const;
+    // The display rows of the given contacts, ascending, in one pass over the
+    // order that reads no contact; numbers of no listed contact are passed over.
+    std::vector<std::size_t> displayRowsOf(const std::vector<std::int32_t> &recordNumbers) const;
 
 private:
     using Id = ContactOrder::Id;

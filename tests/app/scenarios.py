@@ -305,12 +305,36 @@ def dialogs_follow_the_moved_window(binary):
         expect_records(p.data_file, [person("Adams", "Ann", Phone1="555-0101")])
 
 
+
+
+def search_then_save(binary):
+    """Ctrl+F, a query without its accents, Enter: the form shows the match and
+    Save writes to it; Escape brings every contact back."""
+    cote = person("C\u00f4t\u00e9", "\u00c9milie")
+    with Program(binary, [ADAMS, BAKER, cote]) as p:
+        p.key("ctrl+f")
+        p.type("emilie")
+        p.key("Return")
+        replace_field(p, "City", "Lyon")
+        p.key("alt+s")
+        p.key("ctrl+f")
+        p.type("bak")
+        p.key("Return")
+        replace_field(p, "City", "Oslo")
+        p.key("alt+s")
+        p.key("ctrl+f")
+        p.key("Escape")
+        p.quit()
+        expect_records(p.data_file, [ADAMS, person("Baker", "Bob", City="Oslo"),
+                                     person("C\u00f4t\u00e9", "\u00c9milie", City="Lyon")])
+
+
 SCENARIOS = {f.__name__: f for f in (
     right_click_then_save, blank_click_keeps_contact, import_from_row_menu,
     import_from_menu_key_french, import_from_shift_f10, export_right_clicked_contact,
     password_cancel_stores_centred_place, dialogs_follow_the_moved_window,
     failed_sync_save_keeps_options, insecure_sync_address_asked,
-    undo_and_bin_from_the_menu)}
+    undo_and_bin_from_the_menu, search_then_save)}
 
 
 def main():
