@@ -278,6 +278,30 @@ private slots:
         QVERIFY(count(server.requests(), server.home, "PUT") >= 2);
     }
 
+    // A card whose photo line cannot be folded as it is (bytes that are not
+    // UTF-8) met with the same person here, who has a remark more: the
+    // remark is sent on that card and the sync ends.
+    void unfoldableCardEdited()
+    {
+        const QString card = m_dir.path() + "/photo.vcf";
+        QFile f(card);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("BEGIN:VCARD\r\nVERSION:3.0\r\nUID:p\r\nN:Photo;Paula;;;\r\nFN:Paula Photo\r\n"
+                "TEL:0102030405\r\nPHOTO;ENCODING=b:" +
+                QByteArray(150, '\x80') + "\r\nEND:VCARD\r\n");
+        f.close();
+        Misbehaving server("plain", {"p.vcf=" + card});
+        ContactRecord here = contact("Photo", "Paula");
+        here.set(Field::Phone1, "0102030405");
+        here.set(Field::Comment, "edited here");
+        deskFor(server, {here});
+        const test::ProcessRun r = program({"sync"});
+        QVERIFY2(r.exit == 0, qPrintable(r.out + r.err));
+        QVERIFY2(r.out.contains("Server: 0 uploaded, 1 changed"), qPrintable(r.out));
+        QCOMPARE(count(server.requests(), server.home, "PUT", "/ab/p.vcf"), 1);
+        QCOMPARE(lastNames(), QStringList{"Photo"});
+    }
+
     void unreadableCard()
     {
         Misbehaving server("unreadable");
