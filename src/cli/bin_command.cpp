@@ -186,11 +186,7 @@ int runBin(const QStringList &arguments, CommandContext &c)
         "  bin empty           les supprime définitivement\n"
         "Code de sortie : 0 fait, 2 échec."));
     const QCommandLineOption help({"h", "help"}, c.text("Shows this help.", "Affiche cette aide."));
-    const QCommandLineOption passwordFile(
-        "password-file",
-        c.text("Reads the password of a protected data file from FILE.",
-               "Lit le mot de passe d'un fichier de données protégé dans FICHIER."),
-        c.text("FILE", "FICHIER"));
+    const QCommandLineOption passwordFile = passwordFileOption(c);
     parser.addOptions({help, passwordFile});
     parser.addPositionalArgument("list|restore|empty", c.text("What to do.", "Quoi faire."),
                                  "list | restore N... | empty");

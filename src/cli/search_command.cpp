@@ -120,11 +120,7 @@ int runSearch(const QStringList &arguments, CommandContext &c)
                "lines (par défaut : nom, courriel et premier téléphone par ligne), csv, vcard3 "
                "ou mutt (la recherche d'adresses d'un logiciel de courrier)."),
         c.text("FORMAT", "FORMAT"), "lines");
-    const QCommandLineOption passwordFile(
-        "password-file",
-        c.text("Reads the password of a protected data file from FILE.",
-               "Lit le mot de passe d'un fichier de données protégé dans FICHIER."),
-        c.text("FILE", "FICHIER"));
+    const QCommandLineOption passwordFile = passwordFileOption(c);
     parser.addOptions({help, format, passwordFile});
     parser.addPositionalArgument(c.text("QUERY", "RECHERCHE"),
                                  c.text("The words to find.", "Les mots à trouver."),
