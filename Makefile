@@ -3,14 +3,18 @@
 # make test  - install what is missing, build, run every test (CTest)
 # make bench - build and run the benchmarks
 # make asan  - the tests again under AddressSanitizer + UndefinedBehaviorSanitizer
+#              (without the package build, CTest label "package")
+# make deb   - the Debian package, built from a copy of the tree in build-deb/,
+#              checked with lintian; the .deb lands in build-deb/
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 BENCH_BUILD ?= build-bench
+DEB_BUILD  ?= build-deb
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 
-.PHONY: run test bench asan deps build install clean FORCE
+.PHONY: run test bench asan deb deps build install clean FORCE
 
 deps:
 	@./scripts/install-deps
@@ -39,7 +43,7 @@ asan: deps
 	rm -f $(ASAN_BUILD)/CMakeCache.txt
 	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVCQ_SANITIZE=ON $(CMAKE_ARGS)
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
-	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j $(JOBS)
+	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j $(JOBS) --label-exclude '^package$$'
 
 bench: deps
 	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DVCQ_BUILD_TESTS=OFF -DVCQ_BUILD_BENCH=ON
@@ -48,8 +52,11 @@ bench: deps
 	@./bench/startup $(BENCH_BUILD) || true
 	@./bench/interop_compare $(BENCH_BUILD) || true
 
+deb: deps
+	./scripts/build-deb $(DEB_BUILD)
+
 install: build
 	cmake --install $(BUILD)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(DEB_BUILD)
