@@ -19,7 +19,9 @@ struct InteropTexts {
     QString importing, cancel;
     QString reportTitle, exportReportTitle, showAdded, saveReport, close, textFilter;
     QString noDataFile;
-    QString exported; // %1 contacts, %2 the file
+    QString offerImport; // %1 the files, one a line
+    QString andMore;     // %1 how many more files
+    QString exported;    // %1 contacts, %2 the file
     QString exportedWithRemarks;
 };
 
