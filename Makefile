@@ -51,6 +51,7 @@ bench: deps
 	@for b in $(BENCH_BUILD)/bench/bench_*; do [ -f "$$b" ] && [ -x "$$b" ] && (cd $(BENCH_BUILD) && ../$$b) || true; done
 	@./bench/startup $(BENCH_BUILD) || true
 	@./bench/interop_compare $(BENCH_BUILD) || true
+	@./bench/accessibility $(BENCH_BUILD) || true
 
 deb: deps
 	./scripts/build-deb $(DEB_BUILD)

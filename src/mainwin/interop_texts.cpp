@@ -36,6 +36,9 @@ InteropTexts textsIn(Language language)
     t.offerImport = pair({"Importer dans ce carnet d'adresses les contacts de :\n%1",
                           "Import the contacts of these files into this address book?\n%1"});
     t.andMore = pair({"... et %1 autres", "... and %1 more"});
+    t.noContactToExport = pair({"Aucun contact à exporter.", "There is no contact to export."});
+    t.noContactShown =
+        pair({"Aucun contact enregistré n'est affiché.", "No stored contact is shown."});
     t.exported = pair({"Contacts exportés : %1, dans %2.", "Contacts exported: %1, to %2."});
     t.exportedWithRemarks = pair(
         {"Contacts exportés : %1, dans %2. Ce qui n'a pas pu être écrit est indiqué ci-dessous.",

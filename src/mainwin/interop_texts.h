@@ -21,7 +21,9 @@ struct InteropTexts {
     QString noDataFile;
     QString offerImport; // %1 the files, one a line
     QString andMore;     // %1 how many more files
-    QString exported;    // %1 contacts, %2 the file
+    // Why an export entry of the list's menu is greyed.
+    QString noContactToExport, noContactShown;
+    QString exported; // %1 contacts, %2 the file
     QString exportedWithRemarks;
 };
 
