@@ -5,6 +5,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QLocale>
 
 #include <cstring>
@@ -88,13 +89,28 @@ std::optional<int> parseCommand(QCommandLineParser &parser, const QCommandLineOp
     return std::nullopt;
 }
 
+bool namesFileToOpen(const char *argument)
+{
+    const QString word = QString::fromLocal8Bit(argument);
+    if (word == u"help")
+        return false;
+    for (const Command &command : commands())
+        if (command.name == word)
+            return false;
+    // A file that is there, a path, or a contact file the import will report missing.
+    const QString suffix = QFileInfo(word).suffix().toLower();
+    return QFileInfo::exists(word) || word.contains(u'/') || suffix == u"vcf" ||
+           suffix == u"vcard" || suffix == u"csv";
+}
+
 bool isCommandLine(int argc, char **argv)
 {
     if (argc < 2)
         return false;
     const char *first = argv[1];
     if (first[0] != '-')
-        return true; // a command, or a mistyped one that deserves a message
+        // A command, or a mistyped one that deserves a message; files go to the window.
+        return !namesFileToOpen(first);
     for (const char *own : {"-h", "--help", "-?", "-v", "--version"})
         if (std::strcmp(first, own) == 0)
             return true;

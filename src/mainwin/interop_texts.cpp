@@ -34,6 +34,9 @@ InteropTexts textsIn(Language language)
     t.close = pair({"Fermer", "Close"});
     t.textFilter = pair({"Fichiers texte (*.txt)", "Text files (*.txt)"});
     t.noDataFile = pair({"Aucun fichier de données n'est ouvert.", "No data file is open."});
+    t.offerImport = pair({"Importer dans ce carnet d'adresses les contacts de :\n%1",
+                          "Import the contacts of these files into this address book?\n%1"});
+    t.andMore = pair({"... et %1 autres", "... and %1 more"});
     t.noContactToExport = pair({"Aucun contact à exporter.", "There is no contact to export."});
     t.noContactShown =
         pair({"Aucun contact enregistré n'est affiché.", "No stored contact is shown."});

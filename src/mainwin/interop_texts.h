@@ -19,6 +19,8 @@ struct InteropTexts {
     QString importing, cancel;
     QString reportTitle, exportReportTitle, showAdded, saveReport, close, textFilter;
     QString noDataFile;
+    QString offerImport; // %1 the files, one a line
+    QString andMore;     // %1 how many more files
     // Why an export entry of the list's menu is greyed.
     QString noContactToExport, noContactShown;
     QString exported; // %1 contacts, %2 the file

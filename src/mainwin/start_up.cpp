@@ -104,6 +104,16 @@ int runProgram(int argc, char **argv)
     QObject::connect(windows.main.get(), &TfrmMain::exitRequested, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     windows.main->show();
+    // What Qt left of the arguments (it takes its own, such as -style) are
+    // files to import, from the file manager or a shell; an option Qt does
+    // not know is no file.
+    QStringList files = QCoreApplication::arguments().mid(1);
+    files.removeIf([](const QString &argument) { return argument.startsWith(u'-'); });
+    if (!files.isEmpty()) {
+        TfrmMain *main = windows.main.get();
+        QMetaObject::invokeMethod(
+            main, [main, files] { main->offerImport(files); }, Qt::QueuedConnection);
+    }
     return VcqApplication::exec();
 }
 

@@ -40,7 +40,8 @@ ProgramWindows createProgramWindows();
 
 // The program: the application with its title and error handling, the
 // windows, the main window shown (which opens the data file) and the message
-// loop until the program ends. Returns the exit code.
+// loop until the program ends. Files named on the command line are offered
+// for import once the window is open. Returns the exit code.
 int runProgram(int argc, char **argv);
 
 } // namespace vcq

@@ -128,6 +128,9 @@ public:
     // Imports the files into the open data file behind a progress dialog that
     // can cancel, then shows the report.
     void importContacts(const QStringList &files, bool allowDuplicates);
+    // Files the program was started with: once the data file is open, asks
+    // whether to import them, then imports them as a drop does.
+    void offerImport(const QStringList &files);
     void ImportContactsClick();
     void ExportAllClick();
     void ExportThisClick();

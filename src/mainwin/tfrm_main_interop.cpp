@@ -74,6 +74,26 @@ void TfrmMain::setupInterop()
     setAcceptDrops(true);
 }
 
+void TfrmMain::offerImport(const QStringList &files)
+{
+    // A cancelled start-up password ends the program: nothing is offered.
+    if (files.isEmpty() || m_state.Password.PasswordDialogCancelled)
+        return;
+    const InteropTexts &t = interopTexts(language());
+    if (!m_state.FileOpen || !m_store.isOpen()) {
+        showPlainMessage(this, t.noDataFile);
+        return;
+    }
+    constexpr qsizetype kNamesShown = 10;
+    QStringList names;
+    for (const QString &file : files.mid(0, kNamesShown))
+        names << QFileInfo(file).fileName();
+    if (files.size() > kNamesShown)
+        names << t.andMore.arg(files.size() - kNamesShown);
+    if (askConfirmation(this, t.offerImport.arg(names.join(u'\n'))))
+        guarded([this, &files] { importContacts(files, m_allowDuplicates); });
+}
+
 void TfrmMain::dragEnterEvent(QDragEnterEvent *event)
 {
     if (m_state.FileOpen && !contactFiles(event->mimeData()).isEmpty())

@@ -10,6 +10,8 @@ namespace vcq
 VcqApplication::VcqApplication(int &argc, char **argv) : QApplication(argc, argv)
 {
     setApplicationName(applicationTitle());
+    // Desktops find the window's entry and icon by the application's id.
+    setDesktopFileName(QStringLiteral("io.github.vellora.carnetique97"));
 }
 
 bool VcqApplication::notify(QObject *receiver, QEvent *event)
