@@ -92,6 +92,8 @@ int runProgram(int argc, char **argv)
     QObject::connect(windows.main.get(), &TfrmMain::exitRequested, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     windows.main->show();
+    // Once per run, after the data file is open; a notification, never a box.
+    windows.main->remindOfBirthdays();
     return VcqApplication::exec();
 }
 

@@ -114,6 +114,13 @@ public:
     // The list's context menu, built anew each time with the current texts.
     QMenu *createListMenu(QWidget *parent);
 
+    // Birthdays (tfrm_main_birthdays.cpp): the window of the coming ones,
+    // showing a contact chosen there, and the reminder at start-up (once,
+    // unless the settings turn it off; answers whether one was asked for).
+    void BirthdaysClick();
+    void showContact(std::int64_t recordNumber);
+    bool remindOfBirthdays();
+
 public slots:
     // Sets every text of the window, the quick dialer's included, and
     // rebuilds the status list in that language.

@@ -4,6 +4,7 @@
 // folders in the settings), the progress of a long import and its report.
 #include "tfrm_main.h"
 
+#include "birthdays_window.h"
 #include "core/cp1252.h"
 #include "core/message_boxes.h"
 #include "import_report_dialog.h"
@@ -118,6 +119,10 @@ QMenu *TfrmMain::createListMenu(QWidget *parent)
     import->setEnabled(m_state.FileOpen);
     all->setEnabled(m_state.FileOpen && m_listModel->count() > 0);
     one->setEnabled(m_state.FileOpen && selectedRow() >= 0);
+    QAction *birthdays =
+        menu->addAction(birthdaysMenuText(language()), this, later(&TfrmMain::BirthdaysClick));
+    birthdays->setObjectName(QStringLiteral("actBirthdays"));
+    birthdays->setEnabled(m_state.FileOpen);
     return menu;
 }
 

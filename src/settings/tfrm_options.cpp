@@ -38,6 +38,8 @@ constexpr vcq::TextPair kLblDefaultCountry = {"Pays par défaut", "Default Count
 constexpr vcq::TextPair kBtnOk = {"&Sauvegarder", "&Save"};
 constexpr vcq::TextPair kBtnCancel = {"&Annuler", "&Cancel"};
 constexpr vcq::TextPair kCmdAbout = {"À &propos de ...", "&About..."};
+constexpr vcq::TextPair kTabReminders = {"Rappels", "Reminders"};
+constexpr vcq::TextPair kChkBirthdays = {"Rappeler les &anniversaires", "Remind of &birthdays"};
 
 QLineEdit *makeEdit(QWidget *parent, const char *name, const QRect &place, int maxLength)
 {
@@ -97,14 +99,22 @@ TfrmOptions::TfrmOptions(vcq::ProgramSettings &settings, vcq::PasswordState &pas
         vcq::makeNamed<QLabel>(TabSheet1, "lblDefaultCountry", QRect(8, 216, 181, 17));
     txtCountry = makeEdit(TabSheet1, "txtCountry", QRect(8, 232, 181, 21), 30);
 
+    // The first page is full: the reminder has a page of its own.
+    TabSheetReminders = new QWidget;
+    TabSheetReminders->setObjectName(QStringLiteral("TabSheetReminders"));
+    PageControl1->addTab(TabSheetReminders, QString());
+    chkBirthdays = new QCheckBox(TabSheetReminders);
+    chkBirthdays->setObjectName(QStringLiteral("chkBirthdays"));
+    chkBirthdays->setGeometry(8, 6, 211, 17);
+
     btnOk = vcq::makeNamed<QPushButton>(this, "btnOk", QRect(236, 24, 100, 25));
     btnCancel = vcq::makeNamed<QPushButton>(this, "btnCancel", QRect(236, 52, 100, 25));
     cmdAbout = vcq::makeNamed<QPushButton>(this, "cmdAbout", QRect(236, 88, 100, 25));
     // Enter anywhere but on another button cancels: a stray Enter changes nothing.
     btnCancel->setDefault(true);
 
-    QWidget *order[] = {chkPos,   chkPwd,     txtPwd, cboLang,   txtCity,
-                        txtState, txtCountry, btnOk,  btnCancel, cmdAbout};
+    QWidget *order[] = {chkPos,     chkPwd,       txtPwd, cboLang,   txtCity, txtState,
+                        txtCountry, chkBirthdays, btnOk,  btnCancel, cmdAbout};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(order[i], order[i + 1]);
 
@@ -140,6 +150,8 @@ void TfrmOptions::ChooseLanguage(vcq::Language language)
     btnOk->setText(kBtnOk.in(language));
     btnCancel->setText(kBtnCancel.in(language));
     cmdAbout->setText(kCmdAbout.in(language));
+    PageControl1->setTabText(PageControl1->indexOf(TabSheetReminders), kTabReminders.in(language));
+    chkBirthdays->setText(kChkBirthdays.in(language));
 }
 
 void TfrmOptions::showEvent(QShowEvent *event)
@@ -164,6 +176,7 @@ void TfrmOptions::FormShow()
     txtCountry->setText(vcq::fromCp1252(m_settings.DefCountry));
     txtPwd->setText(vcq::fromCp1252(m_password.CurrentPassword));
     chkPwd->setChecked(m_password.PasswordProtected);
+    chkBirthdays->setChecked(m_settings.BirthdayReminder);
     if (!m_password.PasswordProtected)
         txtPwd->setEnabled(false);
 
@@ -186,6 +199,7 @@ void TfrmOptions::WriteVcqReg()
     chosen.DefCity = vcq::toCp1252(txtCity->text());
     chosen.DefState = vcq::toCp1252(txtState->text());
     chosen.DefCountry = vcq::toCp1252(txtCountry->text());
+    chosen.BirthdayReminder = chkBirthdays->isChecked();
     vcq::writeProgramSettings(*RegAppDefaultUserConfig1, chosen, vcq::programFolder());
 
     m_password.PasswordProtected = chkPwd->isChecked();
@@ -202,6 +216,7 @@ void TfrmOptions::WriteVcqReg()
     m_settings.DefCity = chosen.DefCity;
     m_settings.DefState = chosen.DefState;
     m_settings.DefCountry = chosen.DefCountry;
+    m_settings.BirthdayReminder = chosen.BirthdayReminder;
     m_settings.Language = chosen.Language;
     const vcq::Language language = vcq::languageFromCode(m_settings.Language);
     ChooseLanguage(language);

@@ -56,6 +56,9 @@ public:
     QLineEdit *txtState;
     QLabel *lblDefaultCountry;
     QLineEdit *txtCountry;
+    // The page of reminders.
+    QWidget *TabSheetReminders;
+    QCheckBox *chkBirthdays;
     QPushButton *btnOk;
     QPushButton *btnCancel;
     QPushButton *cmdAbout;
