@@ -69,6 +69,9 @@ BirthdaysWindow::BirthdaysWindow(Source source, Language language, QWidget *pare
 
     buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     buttons->setObjectName(QStringLiteral("buttons"));
+    // Enter on a row shows its contact: it must not also close the window
+    // (Escape does).
+    buttons->button(QDialogButtonBox::Close)->setAutoDefault(false);
 
     auto *span = new QHBoxLayout;
     span->addWidget(lblSpan);
@@ -83,7 +86,7 @@ BirthdaysWindow::BirthdaysWindow(Source source, Language language, QWidget *pare
 
     connect(spnDays, &QSpinBox::valueChanged, this, &BirthdaysWindow::refresh);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::close);
-    // Enter and double-click alike; Enter on the list never closes the window.
+    // Enter and double-click alike.
     connect(lstBirthdays, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem *item) {
         if (item)
             emit contactChosen(item->data(0, Qt::UserRole).toLongLong());
