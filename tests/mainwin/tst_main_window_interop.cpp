@@ -182,11 +182,11 @@ private slots:
         QTest::addColumn<QStringList>("texts");
         QTest::newRow("English") << 0
                                  << QStringList{"Import contacts...", "Export all contacts...",
-                                                "Export this contact..."};
+                                                "Export this contact...", "Birthdays..."};
         QTest::newRow("French") << 1
                                 << QStringList{"Importer des contacts...",
                                                "Exporter tous les contacts...",
-                                               "Exporter ce contact..."};
+                                               "Exporter ce contact...", "Anniversaires..."};
     }
     void contextMenuInBothLanguages()
     {
