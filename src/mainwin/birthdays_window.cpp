@@ -119,11 +119,6 @@ void BirthdaysWindow::refresh()
     lblSummary->setAccessibleName(lblSummary->text());
 }
 
-QString birthdaysMenuText(Language language)
-{
-    return TextPair{"Anniversaires...", "Birthdays..."}.in(language);
-}
-
 void BirthdaysWindow::ChooseLanguage(Language language)
 {
     m_language = language;

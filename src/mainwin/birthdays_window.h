@@ -50,7 +50,4 @@ private:
     Language m_language;
 };
 
-// "Birthdays..." for the list's menu.
-QString birthdaysMenuText(Language language);
-
 } // namespace vcq

