@@ -84,6 +84,11 @@ BirthdaysWindow::BirthdaysWindow(Source source, Language language, QWidget *pare
     layout->addWidget(buttons);
     resize(520, 360);
 
+    // The list first: arrows and Enter work at once; Tab reaches the span.
+    setTabOrder(lstBirthdays, spnDays);
+    setTabOrder(spnDays, buttons);
+    lstBirthdays->setFocus();
+
     connect(spnDays, &QSpinBox::valueChanged, this, &BirthdaysWindow::refresh);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::close);
     // Enter and double-click alike.

@@ -173,6 +173,7 @@ private slots:
         QTest::keyClick(b->lstBirthdays, Qt::Key_Return);
         QTRY_COMPARE(w->txtLastName->text(), QStringLiteral("Zola"));
         QCOMPARE(w->listModel().at(w->selectedRow()).record, 2);
+        QCOMPARE(w->shownRow(), w->selectedRow());
         QVERIFY(b->isVisible());
         QVERIFY(m_folder.watcher->boxes.isEmpty());
     }
