@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The start-up reminder's look at every birth date (today and tomorrow) on a
 // loaded data file of 10,000 and 100,000 contacts: the list keeps only names,
-// so each contact's birth date is read from the file. Beside it, the same
+// so each contact's birth date is read from the file (the window does it in
+// slices on its event loop, so this is work spread, not a wait). Beside it, the same
 // look over a snapshot (the command line's), whose records are in memory.
 #include "common/data_file.h"
 #include "interop/birthdays.h"

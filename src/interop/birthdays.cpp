@@ -15,33 +15,43 @@ QDate birthdayIn(int year, int month, int day)
     return QDate(year, month, day);
 }
 
-std::vector<UpcomingBirthday> upcomingBirthdays(const ContactList &contacts, QDate today, int days)
+std::optional<UpcomingBirthday> upcomingBirthday(const ContactNode &node, QDate today, int days)
 {
     days = std::clamp(days, 0, kMaxBirthdaySpan);
-    std::vector<UpcomingBirthday> out;
-    for (const ContactNode &node : contacts) {
-        const StoredBirthDate birth = parseStoredBirthDate(node.field(Field::Birth), today.year());
-        if (birth.kind != StoredBirthDate::Full && birth.kind != StoredBirthDate::NoYear)
-            continue;
-        QDate next = birthdayIn(today.year(), birth.month, birth.day);
-        if (next < today)
-            next = birthdayIn(today.year() + 1, birth.month, birth.day);
-        const int away = int(today.daysTo(next));
-        if (away > days)
-            continue;
-        UpcomingBirthday b;
-        b.recordNumber = node.RecordNumber;
-        b.lastName = node.field(Field::LastName);
-        b.firstName = node.field(Field::FirstName);
-        b.date = next;
-        b.daysAway = away;
-        // A year after the birthday (a date later this year) has no age.
-        if (birth.kind == StoredBirthDate::Full && next.year() > birth.year)
-            b.age = next.year() - birth.year;
-        out.push_back(std::move(b));
-    }
-    std::stable_sort(out.begin(), out.end(),
+    const StoredBirthDate birth = parseStoredBirthDate(node.field(Field::Birth), today.year());
+    if (birth.kind != StoredBirthDate::Full && birth.kind != StoredBirthDate::NoYear)
+        return std::nullopt;
+    QDate next = birthdayIn(today.year(), birth.month, birth.day);
+    if (next < today)
+        next = birthdayIn(today.year() + 1, birth.month, birth.day);
+    const int away = int(today.daysTo(next));
+    if (away > days)
+        return std::nullopt;
+    UpcomingBirthday b;
+    b.recordNumber = node.RecordNumber;
+    b.lastName = node.field(Field::LastName);
+    b.firstName = node.field(Field::FirstName);
+    b.date = next;
+    b.daysAway = away;
+    // A year after the birthday (a date later this year) has no age.
+    if (birth.kind == StoredBirthDate::Full && next.year() > birth.year)
+        b.age = next.year() - birth.year;
+    return b;
+}
+
+void sortBirthdays(std::vector<UpcomingBirthday> &birthdays)
+{
+    std::stable_sort(birthdays.begin(), birthdays.end(),
                      [](const auto &a, const auto &b) { return a.daysAway < b.daysAway; });
+}
+
+std::vector<UpcomingBirthday> upcomingBirthdays(const ContactList &contacts, QDate today, int days)
+{
+    std::vector<UpcomingBirthday> out;
+    for (const ContactNode &node : contacts)
+        if (auto b = upcomingBirthday(node, today, days))
+            out.push_back(std::move(*b));
+    sortBirthdays(out);
     return out;
 }
 

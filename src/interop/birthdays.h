@@ -11,6 +11,7 @@
 #include <QDate>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,11 @@ struct UpcomingBirthday {
 
 // The longest span asked for: a whole year, so that every birthday is listed.
 inline constexpr int kMaxBirthdaySpan = 366;
+
+// The contact's birthday when it falls from today to `days` days after it.
+std::optional<UpcomingBirthday> upcomingBirthday(const ContactNode &contact, QDate today, int days);
+// Soonest first, keeping the order given among those on one day.
+void sortBirthdays(std::vector<UpcomingBirthday> &birthdays);
 
 // The birthdays from today to `days` days after it (0: today only; clamped
 // to 0..kMaxBirthdaySpan), soonest first, the list's order among those on

@@ -2,12 +2,15 @@
 #include "birthday_reminder.h"
 
 #include "interop/birthday_texts.h"
+#include "store/io_error.h"
 
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QStringList>
 #include <QVariantMap>
+
+#include <algorithm>
 
 namespace vcq
 {
@@ -25,7 +28,10 @@ QDBusMessage call(const QString &method)
     return QDBusMessage::createMethodCall(kService, kPath, kService, method);
 }
 
-void notify(QDBusConnection bus, const ReminderText &text, bool markup)
+// Contacts looked at per turn of the event loop: a few milliseconds' work.
+constexpr std::size_t kSlice = 2000;
+
+void send(QDBusConnection bus, const ReminderText &text, bool markup)
 {
     QDBusMessage message = call(QStringLiteral("Notify"));
     const QString body = markup ? text.body.toHtmlEscaped() : text.body;
@@ -38,11 +44,6 @@ void notify(QDBusConnection bus, const ReminderText &text, bool markup)
 }
 
 } // namespace
-
-std::vector<interop::UpcomingBirthday> birthdaysToRemind(const ContactList &contacts, QDate today)
-{
-    return interop::upcomingBirthdays(contacts, today, 1);
-}
 
 ReminderText reminderText(const std::vector<interop::UpcomingBirthday> &birthdays,
                           Language language)
@@ -64,13 +65,10 @@ ReminderText reminderText(const std::vector<interop::UpcomingBirthday> &birthday
     return out;
 }
 
-bool remindOfBirthdays(const ContactList &contacts, QDate today, Language language,
-                       QDBusConnection bus)
+void notifyBirthdays(const ReminderText &text, QDBusConnection bus)
 {
-    const auto due = birthdaysToRemind(contacts, today);
-    if (due.empty() || !bus.isConnected())
-        return false;
-    const ReminderText text = reminderText(due, language);
+    if (!bus.isConnected())
+        return;
     // No service answering: the call fails and nothing more is done.
     auto *watcher = new QDBusPendingCallWatcher(
         bus.asyncCall(call(QStringLiteral("GetCapabilities")), kAnswerMs));
@@ -79,9 +77,45 @@ bool remindOfBirthdays(const ContactList &contacts, QDate today, Language langua
         const QDBusPendingReply<QStringList> reply = *w;
         if (reply.isError())
             return;
-        notify(bus, text, reply.value().contains(QStringLiteral("body-markup")));
+        send(bus, text, reply.value().contains(QStringLiteral("body-markup")));
     });
-    return true;
+}
+
+BirthdayReminder::BirthdayReminder(const ContactList &contacts, QDate today, Language language,
+                                   QDBusConnection bus, QObject *parent)
+    : QObject(parent), m_contacts(contacts), m_today(today), m_language(language), m_bus(bus)
+{
+    // Record numbers only: the contacts may change between slices.
+    m_records.reserve(contacts.size());
+    for (const ContactNode &node : contacts)
+        m_records.push_back(node.RecordNumber);
+    QMetaObject::invokeMethod(this, &BirthdayReminder::nextSlice, Qt::QueuedConnection);
+}
+
+void BirthdayReminder::nextSlice()
+{
+    const std::size_t end = std::min(m_records.size(), m_next + kSlice);
+    try {
+        for (; m_next < end; ++m_next)
+            if (const ContactNode *node = m_contacts.findRecord(m_records[m_next]))
+                if (auto b = interop::upcomingBirthday(*node, m_today, 1))
+                    m_due.push_back(std::move(*b));
+    } catch (const StoreError &) {
+        // A record that cannot be read now is not a birthday to tell; the
+        // window says so when it is shown.
+        ++m_next;
+    }
+    if (m_next < m_records.size()) {
+        QMetaObject::invokeMethod(this, &BirthdayReminder::nextSlice, Qt::QueuedConnection);
+        return;
+    }
+    const bool told = !m_due.empty() && m_bus.isConnected();
+    if (told) {
+        interop::sortBirthdays(m_due);
+        notifyBirthdays(reminderText(m_due, m_language), m_bus);
+    }
+    emit done(told);
+    deleteLater();
 }
 
 } // namespace vcq

@@ -133,7 +133,7 @@ public:
 
     // Birthdays (tfrm_main_birthdays.cpp): the window of the coming ones,
     // showing a contact chosen there, and the reminder at start-up (once,
-    // unless the settings turn it off; answers whether one was asked for).
+    // unless the settings turn it off; answers whether one was started).
     void BirthdaysClick();
     void showContact(std::int64_t recordNumber);
     bool remindOfBirthdays();

@@ -54,7 +54,9 @@ bool TfrmMain::remindOfBirthdays()
 {
     if (!m_state.FileOpen || !m_state.ProgramSettings.BirthdayReminder)
         return false;
-    return vcq::remindOfBirthdays(m_store.list(), QDate::currentDate(), language());
+    new BirthdayReminder(m_store.list(), QDate::currentDate(), language(),
+                         QDBusConnection::sessionBus(), this);
+    return true;
 }
 
 } // namespace vcq

@@ -15,6 +15,7 @@
 #include <QListView>
 #include <QMenu>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QSpinBox>
 #include <QTreeWidget>
 
@@ -222,13 +223,18 @@ private slots:
         stopDaemon(daemon);
     }
 
-    // Without a service the reminder is asked for and nothing comes of it.
+    // Without a service the reminder is asked for and nothing comes of it;
+    // without a birthday it is not asked for.
     void noServiceNoBox()
     {
         QVERIFY(writeDataFile({contact("Brun", "Lea", {{Field::Birth, storedDay(0)}})}));
         auto w = startWindow();
         QVERIFY(w->remindOfBirthdays());
-        QVERIFY(!remindOfBirthdays(ContactList(), QDate::currentDate(), Language::English));
+        auto *reminder = w->findChild<BirthdayReminder *>();
+        QVERIFY(reminder);
+        QSignalSpy told(reminder, &BirthdayReminder::done);
+        QVERIFY(told.wait(10000));
+        QCOMPARE(told.at(0).at(0).toBool(), true);
         // Its failed call has been answered once ours, sent after it, is.
         const QDBusMessage answer =
             QDBusConnection::sessionBus().call(QDBusMessage::createMethodCall(
@@ -238,6 +244,13 @@ private slots:
         QCoreApplication::processEvents();
         QVERIFY(!QApplication::activeModalWidget());
         QVERIFY(m_folder.watcher->boxes.isEmpty());
+
+        const ContactList none;
+        auto *nothing = new BirthdayReminder(none, QDate::currentDate(), Language::English,
+                                             QDBusConnection::sessionBus(), w.get());
+        QSignalSpy quiet(nothing, &BirthdayReminder::done);
+        QVERIFY(quiet.wait(10000));
+        QCOMPARE(quiet.at(0).at(0).toBool(), false);
     }
 };
 
