@@ -38,8 +38,10 @@ constexpr vcq::TextPair kLblDefaultCountry = {"Pays par défaut", "Default Count
 constexpr vcq::TextPair kBtnOk = {"&Sauvegarder", "&Save"};
 constexpr vcq::TextPair kBtnCancel = {"&Annuler", "&Cancel"};
 constexpr vcq::TextPair kCmdAbout = {"À &propos de ...", "&About..."};
-constexpr vcq::TextPair kTabReminders = {"Rappels", "Reminders"};
-constexpr vcq::TextPair kChkBirthdays = {"Rappeler les &anniversaires", "Remind of &birthdays"};
+constexpr vcq::TextPair kLblRemind = {"Rappel :", "Remind of:"};
+constexpr vcq::TextPair kChkBirthdays = {"A&nniversaires", "&Birthdays"};
+constexpr vcq::TextPair kChkBirthdaysName = {"Rappel des anniversaires au démarrage",
+                                             "Remind of birthdays at start-up"};
 
 QLineEdit *makeEdit(QWidget *parent, const char *name, const QRect &place, int maxLength)
 {
@@ -99,22 +101,19 @@ TfrmOptions::TfrmOptions(vcq::ProgramSettings &settings, vcq::PasswordState &pas
         vcq::makeNamed<QLabel>(TabSheet1, "lblDefaultCountry", QRect(8, 216, 181, 17));
     txtCountry = makeEdit(TabSheet1, "txtCountry", QRect(8, 232, 181, 21), 30);
 
-    // The first page is full: the reminder has a page of its own.
-    TabSheetReminders = new QWidget;
-    TabSheetReminders->setObjectName(QStringLiteral("TabSheetReminders"));
-    PageControl1->addTab(TabSheetReminders, QString());
-    chkBirthdays = new QCheckBox(TabSheetReminders);
-    chkBirthdays->setObjectName(QStringLiteral("chkBirthdays"));
-    chkBirthdays->setGeometry(8, 6, 211, 17);
-
     btnOk = vcq::makeNamed<QPushButton>(this, "btnOk", QRect(236, 24, 100, 25));
     btnCancel = vcq::makeNamed<QPushButton>(this, "btnCancel", QRect(236, 52, 100, 25));
     cmdAbout = vcq::makeNamed<QPushButton>(this, "cmdAbout", QRect(236, 88, 100, 25));
+    // The first page is full: the reminder sits under the buttons, on every page.
+    lblRemind = vcq::makeNamed<QLabel>(this, "lblRemind", QRect(236, 124, 100, 15));
+    chkBirthdays = new QCheckBox(this);
+    chkBirthdays->setObjectName(QStringLiteral("chkBirthdays"));
+    chkBirthdays->setGeometry(236, 140, 100, 17);
     // Enter anywhere but on another button cancels: a stray Enter changes nothing.
     btnCancel->setDefault(true);
 
-    QWidget *order[] = {chkPos,     chkPwd,       txtPwd, cboLang,   txtCity, txtState,
-                        txtCountry, chkBirthdays, btnOk,  btnCancel, cmdAbout};
+    QWidget *order[] = {chkPos,     chkPwd, txtPwd,    cboLang,  txtCity,     txtState,
+                        txtCountry, btnOk,  btnCancel, cmdAbout, chkBirthdays};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(order[i], order[i + 1]);
 
@@ -150,8 +149,9 @@ void TfrmOptions::ChooseLanguage(vcq::Language language)
     btnOk->setText(kBtnOk.in(language));
     btnCancel->setText(kBtnCancel.in(language));
     cmdAbout->setText(kCmdAbout.in(language));
-    PageControl1->setTabText(PageControl1->indexOf(TabSheetReminders), kTabReminders.in(language));
+    lblRemind->setText(kLblRemind.in(language));
     chkBirthdays->setText(kChkBirthdays.in(language));
+    chkBirthdays->setAccessibleName(kChkBirthdaysName.in(language));
 }
 
 void TfrmOptions::showEvent(QShowEvent *event)

@@ -62,8 +62,8 @@ public:
     QLineEdit *txtState;
     QLabel *lblDefaultCountry;
     QLineEdit *txtCountry;
-    // The page of reminders.
-    QWidget *TabSheetReminders;
+    // The birthday reminder at start-up.
+    QLabel *lblRemind;
     QCheckBox *chkBirthdays;
     QPushButton *btnOk;
     QPushButton *btnCancel;

@@ -267,7 +267,7 @@ void TestOptions::okThenRestartKeepsEverything()
         QCOMPARE(dlg->txtCity->text(), QStringLiteral("Trois-Rivières"));
         QCOMPARE(dlg->lblDefaultCity->text(), QStringLiteral("Ville par défaut"));
         QVERIFY(!dlg->chkBirthdays->isChecked());
-        QCOMPARE(dlg->chkBirthdays->text(), QStringLiteral("Rappeler les &anniversaires"));
+        QCOMPARE(dlg->chkBirthdays->text(), QStringLiteral("A&nniversaires"));
         click(dlg->btnOk);
     });
 }
