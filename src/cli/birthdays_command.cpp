@@ -75,11 +75,7 @@ int runBirthdays(const QStringList &arguments, CommandContext &c)
                "a missing part), to mend them.",
                "Liste plutôt les contacts dont la date de naissance n'est pas une date (31-02, "
                "99-99, une partie manquante), pour les corriger."));
-    const QCommandLineOption passwordFile(
-        "password-file",
-        c.text("Reads the password of a protected data file from FILE.",
-               "Lit le mot de passe d'un fichier de données protégé dans FICHIER."),
-        c.text("FILE", "FICHIER"));
+    const QCommandLineOption passwordFile = passwordFileOption(c);
     parser.addOptions({help, days, invalid, passwordFile});
     if (const auto ended = parseCommand(parser, help, arguments, c))
         return *ended;

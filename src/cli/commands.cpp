@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The commands the program knows. A new command is one more entry here and
 // its own files in this folder.
+#include "bin_command.h"
 #include "birthdays_command.h"
 #include "command.h"
 #include "export_command.h"
 #include "import_command.h"
+#include "search_command.h"
 #include "sync_command.h"
 
 namespace vcq::cli
@@ -13,10 +15,8 @@ namespace vcq::cli
 std::vector<Command> commands()
 {
     return {
-        importCommand(),
-        exportCommand(),
-        syncCommand(),
-        birthdaysCommand(),
+        importCommand(), exportCommand(), syncCommand(),
+        binCommand(),    searchCommand(), birthdaysCommand(),
     };
 }
 

@@ -165,6 +165,15 @@ void ProgressLine::end()
     std::fflush(m_context.err);
 }
 
+QCommandLineOption passwordFileOption(const CommandContext &c)
+{
+    return QCommandLineOption(
+        "password-file",
+        c.text("Reads the password of a protected data file from FILE.",
+               "Lit le mot de passe d'un fichier de données protégé dans FICHIER."),
+        c.text("FILE", "FICHIER"));
+}
+
 QString terminalSafe(const QString &text)
 {
     QString safe = text;

@@ -9,6 +9,7 @@
 #include "store/contact_record.h"
 #include "store/io_error.h"
 
+#include <QCommandLineOption>
 #include <QElapsedTimer>
 #include <QString>
 
@@ -23,6 +24,9 @@ bool lockedByAnotherCopy(const std::string &dataFilePath);
 // The message for a failure of the data file: its name and the error.
 QString storeErrorText(const CommandContext &context, const std::string &file,
                        const StoreError &error);
+
+// --password-file FILE: where a protected data file's password is read from.
+QCommandLineOption passwordFileOption(const CommandContext &context);
 
 // Lets the command go on when the file is not protected, or when the
 // password read from passwordFile (when not empty) or typed on the terminal

@@ -115,11 +115,7 @@ int runExport(const QStringList &arguments, CommandContext &c)
                                     c.text("vcard3 (the default), vcard4, csv or ics.",
                                            "vcard3 (par défaut), vcard4, csv ou ics."),
                                     c.text("FORMAT", "FORMAT"), "vcard3");
-    const QCommandLineOption passwordFile(
-        "password-file",
-        c.text("Reads the password of a protected data file from FILE.",
-               "Lit le mot de passe d'un fichier de données protégé dans FICHIER."),
-        c.text("FILE", "FICHIER"));
+    const QCommandLineOption passwordFile = passwordFileOption(c);
     parser.addOptions({help, format, passwordFile});
     parser.addPositionalArgument(
         c.text("FILE", "FICHIER"),

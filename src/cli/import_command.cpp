@@ -61,11 +61,7 @@ int runImport(const QStringList &arguments, CommandContext &c)
         "allow-duplicates",
         c.text("Adds cards that match a stored contact too.",
                "Ajoute aussi les fiches qui correspondent à un contact enregistré."));
-    const QCommandLineOption passwordFile(
-        "password-file",
-        c.text("Reads the password of a protected data file from FILE.",
-               "Lit le mot de passe d'un fichier de données protégé dans FICHIER."),
-        c.text("FILE", "FICHIER"));
+    const QCommandLineOption passwordFile = passwordFileOption(c);
     const QCommandLineOption reportFile(
         "report",
         c.text("Saves the whole report in FILE.", "Enregistre tout le rapport dans FICHIER."),

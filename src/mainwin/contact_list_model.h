@@ -12,6 +12,7 @@
 #include <QAbstractListModel>
 
 #include <cstdint>
+#include <vector>
 
 namespace vcq
 {
@@ -41,6 +42,19 @@ public:
     // Sorts every row again, after the list changed without telling.
     void resort();
 
+    // Shows only the given contacts (a search's result), in the usual order,
+    // and from then on also every contact added or changed, so that nothing
+    // the user works on vanishes; rows count the shown contacts only.
+    void setFilter(const std::vector<std::int32_t> &records);
+    void clearFilter();
+    bool isFiltered() const { return m_filtered; }
+    // The record of every contact shown, changed, added or removed, whether
+    // the filter shows it or not: what a search index must follow.
+    std::int64_t contactsInList() const;
+
+signals:
+    void contactTouched(qint64 record, bool removed);
+
 private:
     void beforeReset() override;
     void afterReset() override;
@@ -52,8 +66,21 @@ private:
     void afterMove() override;
     void changed(std::size_t row) override;
 
+    // The filtered row of a display row: its place among m_rows (a row
+    // not shown gives the place it would take).
+    int filteredRow(std::size_t displayRow) const;
+    bool shown(std::size_t displayRow) const;
+    // Display rows from `from` on move by `by` after an insertion or removal.
+    void shiftRows(std::size_t from, int by);
+    std::size_t displayRow(int row) const;
+
     const ContactList &m_list;
     DisplayCollation m_collation;
+    bool m_filtered = false;
+    std::vector<std::size_t> m_rows; // display rows shown, ascending, when filtered
+    bool m_signalled = false;        // the pending change was told to the view
+    std::size_t m_pending = 0;       // its display row
+    std::vector<std::size_t> m_next; // the shown rows after a pending move
     int m_resetDepth = 0;
     int m_movedTo = -1; // a move that the view sees as a change in place
 };

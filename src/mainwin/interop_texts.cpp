@@ -12,6 +12,7 @@ InteropTexts textsIn(Language language)
     const auto pair = [language](TextPair p) { return p.in(language); };
     InteropTexts t;
     t.menuImport = pair({"Importer des contacts...", "Import contacts..."});
+    t.menuSearch = pair({"Rechercher...", "Search..."});
     t.menuExportAll = pair({"Exporter tous les contacts...", "Export all contacts..."});
     t.menuExportThis = pair({"Exporter ce contact...", "Export this contact..."});
     t.importTitle = pair({"Importer des contacts", "Import contacts"});

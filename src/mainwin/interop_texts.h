@@ -11,7 +11,7 @@ namespace vcq
 {
 
 struct InteropTexts {
-    QString menuImport, menuExportAll, menuExportThis;
+    QString menuImport, menuExportAll, menuExportThis, menuSearch;
     QString importTitle, exportTitle;
     QString importFilter, allFilesFilter;
     QString vcard3Filter, vcard4Filter, csvFilter;

@@ -10,6 +10,7 @@
 #include "main_state.h"
 #include "main_texts.h"
 #include "store/contact_store.h"
+#include "store/undo_history.h"
 #include "widgets/field_bytes.h"
 
 #include <QImage>
@@ -21,6 +22,7 @@
 #include <exception>
 #include <functional>
 #include <future>
+#include <memory>
 
 class QComboBox;
 class QDialog;
@@ -38,6 +40,7 @@ class TRegAppDefaultUserConfig;
 class TfrmOptions;
 
 class BirthDateEdit;
+class ContactSearch;
 class TExplorerButton;
 class QuickDial;
 
@@ -84,6 +87,9 @@ public:
     };
     void setSyncEntry(SyncEntry entry) { m_syncEntry = std::move(entry); }
     const ContactListModel &listModel() const { return *m_listModel; }
+    // The search over the list (Ctrl+F, or the list's menu).
+    ContactSearch &search() const { return *m_search; }
+    void openSearch();
     const MainTexts &texts() const { return m_texts; }
 
     // Operations of the window.
@@ -130,6 +136,20 @@ public:
     QMenu *createListMenu(QWidget *parent);
     ListMenuState listMenuState() const;
     void runListCommand(ListCommand command);
+
+    // Undo, redo and the bin (tfrm_main_undo.cpp).
+    void UndoClick();
+    void RedoClick();
+    void DeletedContactsClick();
+    // Restores the bin's entries as one step and selects what came back.
+    void restoreFromBinEntries(const std::vector<std::uint64_t> &numbers);
+    const UndoHistory &undoHistory() const { return *m_history; }
+    // The undo keys pressed in this widget of the window are the widget's
+    // own: a field with typing not saved yet.
+    bool fieldKeepsUndoKey(QWidget *widget, bool redo) const;
+    // Clears the history when another program wrote the data file, and says
+    // so once; true when it did.
+    bool checkOutsideChange();
 
     // Birthdays (tfrm_main_birthdays.cpp): the window of the coming ones,
     // showing a contact chosen there, and the reminder at start-up (once,
@@ -196,10 +216,15 @@ private:
     void setupListMenu();
     void showListMenu(const QPoint &globalPos);
     void setupInterop();
+    void setupSearch();
     void exportNodes(const std::vector<const ContactNode *> &nodes, const QString &suggestedName);
     QString rememberedFolder(const char *valueName);
     void rememberFolder(const char *valueName, const QString &folder);
     QString storeErrorText(const StoreError &error) const;
+    void setupUndo();
+    void replayStep(bool redo);
+    void showStepResult(const std::vector<std::int32_t> &shown, std::int64_t recordBefore,
+                        int rowBefore);
 
     // Runs a command as an event handler: an error ends it and is reported.
     template <typename F> void guarded(F &&command)
@@ -214,6 +239,7 @@ private:
     MainState m_state;
     MainTexts m_texts;
     ContactStore m_store;
+    std::unique_ptr<UndoHistory> m_history; // listens to m_store, so it goes first
     std::string m_dataFileName = kDataFileName;
     PasswordCheck m_passwordCheck;
     PositionWriter m_positionWriter;
@@ -231,6 +257,7 @@ private:
     SyncEntry m_syncEntry;
 
     ContactListModel *m_listModel = nullptr;
+    ContactSearch *m_search = nullptr;
     QuickDial *m_quickDial = nullptr;
     std::future<QImage> m_notebook;
     QPixmap m_background;

@@ -523,6 +523,34 @@ bool ContactList::remove(std::int64_t recordNumber)
     return true;
 }
 
+void ContactList::removeMany(const std::vector<std::int32_t> &recordNumbers)
+{
+    if (m_collation || recordNumbers.size() * 256 < m_order.size()) {
+        for (const std::int32_t n : recordNumbers)
+            remove(n);
+        return;
+    }
+    m_cachedRecord = -1;
+    std::vector<bool> going(m_nodeCount, false);
+    for (const std::int32_t n : recordNumbers)
+        if (const Id id = idOf(n); id != kNone)
+            going[id] = true;
+    std::vector<Id> kept;
+    std::vector<ContactOrder::Key> keys;
+    kept.reserve(m_order.size());
+    keys.reserve(m_order.size());
+    for (auto row = m_order.begin(); row != m_order.end(); ++row) {
+        if (!going[*row]) {
+            kept.push_back(*row);
+            keys.push_back(row.key());
+        }
+    }
+    m_order.assign(kept, keys);
+    for (Id id = 0; id < m_nodeCount; ++id)
+        if (going[id])
+            releaseNode(id);
+}
+
 void ContactList::clear()
 {
     if (m_observer)
@@ -763,6 +791,30 @@ std::int64_t ContactList::displayRowOf(std::int64_t recordNumber) const
     if (id == kNone || !m_collation)
         return -1;
     return static_cast<std::int64_t>(displayRow(node(id)));
+}
+
+std::vector<std::size_t>
+ContactList::displayRowsOf(const std::vector<std::int32_t> &recordNumbers) const
+{
+    std::vector<std::size_t> rows;
+    if (!m_collation || recordNumbers.empty())
+        return rows;
+    // Marked by node, so the pass reads the order's ids and this bitmap only.
+    std::vector<bool> wanted(m_nodeCount, false);
+    std::size_t count = 0;
+    for (const std::int32_t r : recordNumbers) {
+        const Id id = idOf(r);
+        if (id != kNone && !wanted[id]) {
+            wanted[id] = true;
+            ++count;
+        }
+    }
+    rows.reserve(count);
+    std::size_t row = 0;
+    for (auto it = m_display.begin(); it != m_display.end() && rows.size() < count; ++it, ++row)
+        if (wanted[*it])
+            rows.push_back(row);
+    return rows;
 }
 
 } // namespace vcq

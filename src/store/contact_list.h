@@ -184,6 +184,9 @@ public:
     bool update(std::int64_t recordNumber, const ContactRecord &record);
     // Unlinks and releases a contact's node; false when there is none.
     bool remove(std::int64_t recordNumber);
+    // Removes many contacts: the same list as remove for each. A list
+    // without a display order drops a large batch in one pass over its order.
+    void removeMany(const std::vector<std::int32_t> &recordNumbers);
     void clear();
 
     // Where fields come from; null (the default) keeps them in the list.
@@ -204,6 +207,9 @@ public:
     const ContactNode &displayAt(std::size_t row) const { return node(m_display.at(row)); }
     // The display row of a record number, or -1.
     std::int64_t displayRowOf(std::int64_t recordNumber) const;
+    // The display rows of the given contacts, ascending, in one pass over the
+    // order that reads no contact; numbers of no listed contact are passed over.
+    std::vector<std::size_t> displayRowsOf(const std::vector<std::int32_t> &recordNumbers) const;
 
 private:
     using Id = ContactOrder::Id;

@@ -162,7 +162,7 @@ private:
     FileDescriptor m_lock; // declared last: unlocked once the pages are gone
 };
 
-ContactSnapshot snapshotOf(RecordBytes records, FileDescriptor lock)
+ContactSnapshot snapshotOf(RecordBytes records, FileDescriptor lock, SnapshotList list)
 {
     if (records.count == 0)
         throw StoreError::of(StoreErrc::WrongFileFormat);
@@ -174,6 +174,10 @@ ContactSnapshot snapshotOf(RecordBytes records, FileDescriptor lock)
     auto source = std::make_unique<SnapshotRecords>(std::move(records), std::move(lock));
     const RecordBytes &all = source->all();
     snapshot.list.setRecordSource(source.get());
+    if (list == SnapshotList::None) {
+        snapshot.records = std::move(source);
+        return snapshot;
+    }
     snapshot.list.beginLoad(static_cast<std::int64_t>(all.count));
     for (std::size_t slot = 1; slot < all.count; ++slot) {
         const ContactRecord &r = all.records[slot];
@@ -188,20 +192,20 @@ ContactSnapshot snapshotOf(RecordBytes records, FileDescriptor lock)
 
 } // namespace
 
-ContactSnapshot readSnapshot(const std::string &path, SnapshotAccess access)
+ContactSnapshot readSnapshot(const std::string &path, SnapshotAccess access, SnapshotList list)
 {
     if (path.empty())
         throw StoreError::io(2);
     ReadOnlyFile file(path);
     if (access == SnapshotAccess::ShareWhenFree && lockShared(file.fd())) {
         RecordBytes records = mapRecords(file);
-        return snapshotOf(std::move(records), file.release());
+        return snapshotOf(std::move(records), file.release(), list);
     }
     std::vector<unsigned char> chunk(kChunkBytes);
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         RecordBytes records = readRecords(file);
         if (unchanged(file, records, chunk))
-            return snapshotOf(std::move(records), FileDescriptor());
+            return snapshotOf(std::move(records), FileDescriptor(), list);
     }
     throw StoreError::io(5);
 }
@@ -209,6 +213,11 @@ ContactSnapshot readSnapshot(const std::string &path, SnapshotAccess access)
 const ContactRecord &ContactSnapshot::record(std::int64_t recordNumber) const
 {
     return static_cast<const SnapshotRecords &>(*records).at(recordNumber);
+}
+
+std::size_t ContactSnapshot::recordCount() const
+{
+    return static_cast<const SnapshotRecords &>(*records).all().count;
 }
 
 } // namespace vcq

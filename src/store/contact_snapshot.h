@@ -27,6 +27,8 @@ struct ContactSnapshot {
     // A listed contact's record as read, without a copy (the list's
     // node.record() gives the same fields in a record of its own).
     const ContactRecord &record(std::int64_t recordNumber) const;
+    // Records read, the header included (tombstones too).
+    std::size_t recordCount() const;
 };
 
 enum class SnapshotAccess {
@@ -39,9 +41,15 @@ enum class SnapshotAccess {
     ShareWhenFree,
 };
 
+enum class SnapshotList {
+    Sorted, // every live contact listed, sorted
+    None,   // the records only, for a reader that picks a few of them
+};
+
 // Throws StoreError: the file's I/O error, WrongFileFormat when it is too
 // short to hold a header, or I/O code 5 when it keeps changing while read.
 ContactSnapshot readSnapshot(const std::string &path = "VCQ97.NAM",
-                             SnapshotAccess access = SnapshotAccess::Copy);
+                             SnapshotAccess access = SnapshotAccess::Copy,
+                             SnapshotList list = SnapshotList::Sorted);
 
 } // namespace vcq

@@ -81,9 +81,11 @@ inline ContactRecord recordAt(int n, const QString &path = kDataFile)
 // A contact with plausible field lengths and a random name.
 inline ContactRecord randomContact(std::mt19937 &rng)
 {
+    // Accents and ligatures among them, for the search to fold.
     static const char *const lasts[] = {"Tremblay", "Gagnon", "Roy",    "C\xF4t\xE9", "Bouchard",
-                                        "Gauthier", "Morin",  "Lavoie", "Fortin",     "Smith"};
-    std::uniform_int_distribution<int> pick(0, 9), digit(0, 9), letter(0, 25);
+                                        "Gauthier", "Morin",  "Lavoie", "Fortin",     "Smith",
+                                        "C\x9Cur", "Stra\xDF" "er"};
+    std::uniform_int_distribution<int> pick(0, 11), digit(0, 9), letter(0, 25);
     auto word = [&](int n) {
         std::string s(1, char('A' + letter(rng)));
         for (int i = 1; i < n; ++i)

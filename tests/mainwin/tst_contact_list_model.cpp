@@ -12,6 +12,7 @@
 #include "core/cp1252.h"
 
 #include <random>
+#include <set>
 
 using namespace vcq;
 using Entry = ContactListModel::Entry;
@@ -254,6 +255,55 @@ private slots:
         list.clear();
         QCOMPARE(reset.count(), 1);
         QCOMPARE(m.rowCount(), 0);
+    }
+
+    // A filtered list follows every change with the rows it shows: those
+    // shown stay, those added appear, the others stay hidden, in order.
+    void filterFollowsChanges()
+    {
+        ContactList list;
+        ContactListModel m(list);
+        QAbstractItemModelTester tester(&m, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        std::mt19937 random(11);
+        const auto name = [&] { return QString(QChar('A' + int(random() % 26))) + "x"; };
+        for (int r = 1; r <= 60; ++r)
+            list.InsertNode(r, named(name(), QString::number(r)));
+        std::set<std::int64_t> shown;
+        std::vector<std::int32_t> wanted;
+        for (std::int32_t r = 1; r <= 60; r += 3) {
+            wanted.push_back(r);
+            shown.insert(r);
+        }
+        wanted.push_back(999); // no such contact: passed over
+        m.setFilter(wanted);
+        QVERIFY(m.isFiltered());
+        std::int32_t next = 61;
+        for (int step = 0; step < 300; ++step) {
+            const std::int32_t r = std::int32_t(1 + random() % std::uint32_t(next - 1));
+            switch (random() % 3) {
+            case 0:
+                list.InsertNode(next, named(name(), QString::number(next)));
+                shown.insert(next++);
+                break;
+            case 1:
+                if (list.findRecord(r))
+                    list.update(r, named(name(), QString::number(r)));
+                break;
+            default:
+                list.remove(r);
+                shown.erase(r);
+            }
+            // The rows: exactly the shown contacts, in the list's order.
+            QStringList expected;
+            for (std::size_t row = 0; row < list.displayCount(); ++row)
+                if (shown.count(list.displayAt(row).RecordNumber))
+                    expected << fromCp1252(list.displayAt(row).DisplayKey);
+            QCOMPARE(texts(m), expected);
+        }
+        for (const std::int64_t r : shown)
+            QCOMPARE(m.at(m.rowOfRecord(r)).record, r);
+        m.clearFilter();
+        QCOMPARE(m.count(), int(list.displayCount()));
     }
 };
 

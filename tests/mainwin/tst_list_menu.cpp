@@ -70,24 +70,26 @@ private slots:
         QTest::addColumn<QStringList>("texts");
         QTest::addColumn<QStringList>("tips");
         const QString noSync = "No server is set up: see Options, page \"Synchronisation\".";
-        QTest::newRow("English, contacts, no sync") << false << true << false
-                                                    << QStringList{"Import contacts...",
-                                                                   "Export all contacts...",
-                                                                   "Export this contact...",
-                                                                   "-",
-                                                                   "Synchronise now (greyed)",
-                                                                   "-",
-                                                                   "Birthdays..."}
-                                                    << QStringList{noSync};
-        QTest::newRow("English, contacts, sync") << false << true << true
-                                                 << QStringList{"Import contacts...",
-                                                                "Export all contacts...",
-                                                                "Export this contact...",
-                                                                "-",
-                                                                "Synchronise now",
-                                                                "-",
-                                                                "Birthdays..."}
-                                                 << QStringList{};
+        QTest::newRow("English, contacts, no sync")
+            << false << true << false
+            << QStringList{"Import contacts...",
+                           "Export all contacts...",
+                           "Export this contact...",
+                           "-",
+                           "Synchronise now (greyed)",
+                           "-",
+                           "Undo (greyed)",
+                           "Redo (greyed)",
+                           "Deleted contacts..."}
+            << QStringList{noSync, "Nothing to undo.", "Nothing to redo."};
+        QTest::newRow("English, contacts, sync")
+            << false << true << true
+            << QStringList{"Import contacts...",     "Export all contacts...",
+                           "Export this contact...", "-",
+                           "Synchronise now",        "-",
+                           "Undo (greyed)",          "Redo (greyed)",
+                           "Deleted contacts..."}
+            << QStringList{"Nothing to undo.", "Nothing to redo."};
         QTest::newRow("English, empty, sync")
             << false << false << true
             << QStringList{"Import contacts...",
@@ -96,8 +98,11 @@ private slots:
                            "-",
                            "Synchronise now",
                            "-",
-                           "Birthdays..."}
-            << QStringList{"There is no contact to export.", "No stored contact is shown."};
+                           "Undo (greyed)",
+                           "Redo (greyed)",
+                           "Deleted contacts..."}
+            << QStringList{"There is no contact to export.", "No stored contact is shown.",
+                           "Nothing to undo.", "Nothing to redo."};
         QTest::newRow("French, contacts, no sync")
             << true << true << false
             << QStringList{"Importer des contacts...",
@@ -106,9 +111,12 @@ private slots:
                            "-",
                            "Synchroniser maintenant (greyed)",
                            "-",
-                           "Anniversaires..."}
+                           "Annuler (greyed)",
+                           "Rétablir (greyed)",
+                           "Contacts supprimés..."}
             << QStringList{"Aucun serveur n'est configuré : voyez Options, page "
-                           "« Synchronisation »."};
+                           "« Synchronisation ».",
+                           "Rien à annuler.", "Rien à rétablir."};
         QTest::newRow("French, empty, no sync")
             << true << false << false
             << QStringList{"Importer des contacts...",
@@ -117,10 +125,13 @@ private slots:
                            "-",
                            "Synchroniser maintenant (greyed)",
                            "-",
-                           "Anniversaires..."}
+                           "Annuler (greyed)",
+                           "Rétablir (greyed)",
+                           "Contacts supprimés..."}
             << QStringList{"Aucun contact à exporter.", "Aucun contact enregistré n'est affiché.",
                            "Aucun serveur n'est configuré : voyez Options, page "
-                           "« Synchronisation »."};
+                           "« Synchronisation ».",
+                           "Rien à annuler.", "Rien à rétablir."};
     }
     void entriesInOrder()
     {
@@ -129,6 +140,8 @@ private slots:
         QFETCH(bool, syncSetUp);
         QFETCH(QStringList, texts);
         QFETCH(QStringList, tips);
+        texts << "-" << (french ? "Rechercher..." : "Search...") // always there
+              << "-" << (french ? "Anniversaires..." : "Birthdays...");
         QVERIFY(writeDataFile(contacts ? std::vector{person("Adams", "Ann"), person("Baker", "Bob")}
                                        : std::vector<ContactRecord>{}));
         if (syncSetUp)

@@ -1,0 +1,199 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// What a query matches: folding of case, accents and ligatures, words across
+// fields, phone numbers whatever their punctuation; and that the index
+// answers as a plain pass over the records does, narrowing included.
+#include "core/cp1252.h"
+#include "search/query_text.h"
+#include "search/search_index.h"
+
+#include <QTest>
+
+#include <algorithm>
+#include <random>
+
+using namespace vcq;
+using namespace vcq::search;
+
+Q_DECLARE_METATYPE(vcq::Field)
+
+namespace
+{
+
+ContactRecord contact(std::initializer_list<std::pair<Field, QString>> fields)
+{
+    ContactRecord r;
+    for (const auto &[f, text] : fields)
+        r.set(f, toCp1252(text));
+    return r;
+}
+
+bool matches(const QString &query, const ContactRecord &r)
+{
+    return recordMatches(parseQueryText(query), r);
+}
+
+} // namespace
+
+class TestSearch : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void matching_data()
+    {
+        QTest::addColumn<Field>("field");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("query");
+        QTest::addColumn<bool>("found");
+        const Field last = Field::LastName;
+        QTest::newRow("accent dropped") << last << "Álvaro"
+                                        << "alvaro" << true;
+        QTest::newRow("accent in query") << last << "Alvaro"
+                                         << "ÁLVARO" << true;
+        QTest::newRow("cedilla") << Field::City << "Françoise"
+                                 << "francoise" << true;
+        QTest::newRow("oe ligature stored") << last << "Cœur"
+                                            << "coeur" << true;
+        QTest::newRow("oe ligature typed") << last << "Coeur"
+                                           << "cœur" << true;
+        QTest::newRow("OE capital") << last << "ŒUVRE"
+                                    << "oeuvre" << true;
+        QTest::newRow("ae ligature") << last << "Cæsar"
+                                     << "caesar" << true;
+        QTest::newRow("sharp s") << Field::Address1 << "Hauptstraße 5"
+                                 << "strasse" << true;
+        QTest::newRow("fi ligature typed") << Field::Organisation << "Fine SA"
+                                           << "ﬁne" << true;
+        QTest::newRow("inside a word") << last << "Dumont"
+                                       << "mont" << true;
+        QTest::newRow("case") << Field::Email << "Ann@Example.ORG"
+                              << "example.org" << true;
+        QTest::newRow("not there") << last << "Dumont"
+                                   << "monte" << false;
+        QTest::newRow("digits inside formatted phone") << Field::Phone1 << "418-555-0188"
+                                                       << "5550188" << true;
+        QTest::newRow("spaced query, dashed phone") << Field::Cell << "418-555-0188"
+                                                    << "418 555 0188" << true;
+        QTest::newRow("dotted query, spaced phone") << Field::Phone3 << "(418) 555 01 88"
+                                                    << "555.01.88" << true;
+        QTest::newRow("leading plus") << Field::Phone2 << "+1 418 555 0188"
+                                      << "+1 418" << true;
+        QTest::newRow("phone digits elsewhere") << Field::Phone1 << "418-555-0188"
+                                                << "5550189" << false;
+        QTest::newRow("accent no cp1252 letter") << last << "Lorinc"
+                                                 << "Lőrinc" << true;
+        QTest::newRow("punctuation only") << Field::Comment << "a - b"
+                                          << " - " << true;
+        QTest::newRow("punctuation absent") << Field::Comment << "a b"
+                                            << "--" << false;
+    }
+
+    void matching()
+    {
+        QFETCH(Field, field);
+        QFETCH(QString, stored);
+        QFETCH(QString, query);
+        QFETCH(bool, found);
+        const ContactRecord r = contact({{Field::LastName, "X"}, {field, stored}});
+        QCOMPARE(matches(query, r), found);
+    }
+
+    void wordsAcrossFields()
+    {
+        const ContactRecord r = contact(
+            {{Field::LastName, "Côté"}, {Field::FirstName, "Émilie"}, {Field::City, "Québec"}});
+        QVERIFY(matches("emilie quebec", r));
+        QVERIFY(matches("  QUÉBEC   côté ", r));
+        QVERIFY(!matches("emilie montreal", r));
+        // A word never spans two fields.
+        QVERIFY(!matches("coteemilie", r));
+    }
+
+    void emptyQueryMatchesAll()
+    {
+        QVERIFY(parseQueryText(u"   ").empty());
+        QVERIFY(matches("", contact({{Field::LastName, "Anyone"}})));
+    }
+
+    void narrowing_data()
+    {
+        QTest::addColumn<QString>("broader");
+        QTest::addColumn<QString>("narrower");
+        QTest::addColumn<bool>("narrows");
+        QTest::newRow("one more letter") << "du"
+                                         << "dum" << true;
+        QTest::newRow("one more word") << "du"
+                                       << "du an" << true;
+        QTest::newRow("letter removed") << "dum"
+                                        << "du" << false;
+        QTest::newRow("other word") << "du"
+                                    << "an" << false;
+        QTest::newRow("longer phone") << "555"
+                                      << "5550" << true;
+        QTest::newRow("phone punctuated") << "555"
+                                          << "555-01" << true;
+        QTest::newRow("dash inside") << "05"
+                                     << "0-5" << false;
+    }
+
+    void narrowing()
+    {
+        QFETCH(QString, broader);
+        QFETCH(QString, narrower);
+        QFETCH(bool, narrows);
+        QCOMPARE(parseQueryText(narrower).narrows(parseQueryText(broader)), narrows);
+    }
+
+    // The index, a narrowed result and a plain pass over the records agree,
+    // through edits and removals that leave old text behind.
+    void indexAgreesWithRecords()
+    {
+        std::mt19937 random(7);
+        const QStringList names = {"Côté", "Cœur", "Dumont", "Müller", "Strauß", "Ann", "Æsa"};
+        const QStringList phones = {"418-555-0188", "(514) 555 01 99", "+33 1 23 45 67 89", ""};
+        auto make = [&](int i) {
+            return contact({{Field::LastName, names[int(random() % names.size())]},
+                            {Field::FirstName, names[int(random() % names.size())]},
+                            {Field::Phone1, phones[int(random() % phones.size())]},
+                            {Field::City, QString::number(i)}});
+        };
+        std::vector<ContactRecord> records(3000);
+        SearchIndex index;
+        for (int i = 0; i < int(records.size()); ++i)
+            index.set(i + 1, records[std::size_t(i)] = make(i));
+        for (int i = 0; i < 40000; ++i) { // edits, enough to compact the block
+            const int r = int(random() % records.size());
+            index.set(r + 1, records[std::size_t(r)] = make(r));
+        }
+        for (int r = 0; r < int(records.size()); r += 7) {
+            index.remove(r + 1);
+            records[std::size_t(r)] = ContactRecord::tombstone();
+        }
+        const auto plain = [&](const SearchQuery &q) {
+            std::vector<std::int32_t> out;
+            for (int i = 0; i < int(records.size()); ++i)
+                if (!records[std::size_t(i)].isTombstone() &&
+                    recordMatches(q, records[std::size_t(i)]))
+                    out.push_back(i + 1);
+            return out;
+        };
+        const auto sorted = [](std::vector<std::int32_t> v) {
+            std::sort(v.begin(), v.end());
+            return v;
+        };
+        for (const char *query :
+             {"c", "co", "coeur", "oe ann", "5550188", "555 01", "ss", "12", "strauss 1", ""}) {
+            const QString text = QString::fromUtf8(query);
+            const SearchQuery q = parseQueryText(text);
+            const auto expected = plain(q);
+            QCOMPARE(sorted(index.find(q)), expected);
+            const auto broader = index.find(parseQueryText(text.left(1)));
+            if (q.narrows(parseQueryText(text.left(1))))
+                QCOMPARE(sorted(index.find(q, &broader)), expected);
+        }
+        QCOMPARE(index.size(), records.size() - (records.size() + 6) / 7);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSearch)
+#include "tst_search.moc"
