@@ -2,6 +2,7 @@
 // The commands the program knows. A new command is one more entry here and
 // its own files in this folder.
 #include "bin_command.h"
+#include "birthdays_command.h"
 #include "command.h"
 #include "export_command.h"
 #include "import_command.h"
@@ -14,11 +15,8 @@ namespace vcq::cli
 std::vector<Command> commands()
 {
     return {
-        importCommand(),
-        exportCommand(),
-        syncCommand(),
-        binCommand(),
-        searchCommand(),
+        importCommand(), exportCommand(), syncCommand(),
+        binCommand(),    searchCommand(), birthdaysCommand(),
     };
 }
 

@@ -2,12 +2,15 @@
 #include "export_command.h"
 
 #include "data_file_access.h"
+#include "interop/birth_date.h"
+#include "interop/birthday_calendar.h"
 #include "interop/contact_uid.h"
 #include "interop/exporter.h"
 #include "report_output.h"
 #include "store/contact_snapshot.h"
 
 #include <QCommandLineParser>
+#include <QDateTime>
 #include <QFileInfo>
 #include <QSaveFile>
 
@@ -76,21 +79,42 @@ private:
     std::optional<QSaveFile> m_file;
 };
 
+// The birthdays as a calendar: small enough to be made whole.
+int exportCalendar(const CommandContext &c, const ContactSnapshot &snapshot,
+                   const interop::ContactUids &uids, Output &output)
+{
+    const interop::BirthdayCalendar feed = interop::birthdayCalendar(
+        snapshot.list, uids, c.french, interop::currentYear(), QDateTime::currentDateTimeUtc());
+    if (!output.write(feed.bytes) || !output.finish())
+        return ExitFailure;
+    if (feed.invalid == 0)
+        return ExitSuccess;
+    c.error(c.text("%1 birth date(s) are not dates and were left out; \"vellora-carnetique-97 "
+                   "birthdays --invalid\" lists them.",
+                   "%1 date(s) de naissance ne sont pas des dates et n'ont pas été écrites ; "
+                   "« vellora-carnetique-97 birthdays --invalid » les liste.")
+                .arg(feed.invalid));
+    return ExitRemarks;
+}
+
 int runExport(const QStringList &arguments, CommandContext &c)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(
         c.text("Exports every contact of VCQ97.NAM in the current folder. Works while the "
-               "program is open.\nExit status: 0 done, 1 done with remarks (a birth date that "
-               "could not be written), 2 failed.",
+               "program is open.\nics writes the birthdays as a calendar: one yearly all-day "
+               "event per contact whose birth date is a date.\nExit status: 0 done, 1 done with "
+               "remarks (a birth date that could not be written), 2 failed.",
                "Exporte tous les contacts de VCQ97.NAM du dossier courant. Fonctionne pendant "
-               "que le programme est ouvert.\nCode de sortie : 0 fait, 1 fait avec remarques "
-               "(une date de naissance non écrite), 2 échec."));
+               "que le programme est ouvert.\nics écrit les anniversaires en agenda : un "
+               "événement annuel d'une journée par contact dont la date de naissance est une "
+               "date.\nCode de sortie : 0 fait, 1 fait avec remarques (une date de naissance "
+               "non écrite), 2 échec."));
     const QCommandLineOption help({"h", "help"}, c.text("Shows this help.", "Affiche cette aide."));
-    const QCommandLineOption format(
-        "format",
-        c.text("vcard3 (the default), vcard4 or csv.", "vcard3 (par défaut), vcard4 ou csv."),
-        c.text("FORMAT", "FORMAT"), "vcard3");
+    const QCommandLineOption format("format",
+                                    c.text("vcard3 (the default), vcard4, csv or ics.",
+                                           "vcard3 (par défaut), vcard4, csv ou ics."),
+                                    c.text("FORMAT", "FORMAT"), "vcard3");
     const QCommandLineOption passwordFile = passwordFileOption(c);
     parser.addOptions({help, format, passwordFile});
     parser.addPositionalArgument(
@@ -105,10 +129,11 @@ int runExport(const QStringList &arguments, CommandContext &c)
         return ExitFailure;
     }
     const QString target = targets.first();
+    const bool calendar = parser.value(format) == "ics";
     const auto chosen = interop::exportFormatFromName(parser.value(format).toStdString());
-    if (!chosen) {
-        c.error(c.text("Unknown format \"%1\": vcard3, vcard4 or csv.",
-                       "Format inconnu « %1 » : vcard3, vcard4 ou csv.")
+    if (!chosen && !calendar) {
+        c.error(c.text("Unknown format \"%1\": vcard3, vcard4, csv or ics.",
+                       "Format inconnu « %1 » : vcard3, vcard4, csv ou ics.")
                     .arg(terminalSafe(parser.value(format))));
         return ExitFailure;
     }
@@ -142,6 +167,8 @@ int runExport(const QStringList &arguments, CommandContext &c)
         }
         if (!output.open())
             return ExitFailure;
+        if (calendar)
+            return exportCalendar(c, snapshot, *uids, output);
         // Written as it is made: a large export is never held whole.
         if (!interop::exportSnapshot(
                 snapshot, *uids, *chosen, target == "-" ? "-" : target.toStdString(),
@@ -161,8 +188,11 @@ int runExport(const QStringList &arguments, CommandContext &c)
 
 Command exportCommand()
 {
-    return {"export", "Exports every contact to a vCard or CSV file",
-            QString::fromUtf8("Exporte tous les contacts dans un fichier vCard ou CSV"), runExport};
+    return {"export",
+            "Exports every contact to a vCard or CSV file, or the birthdays as a calendar",
+            QString::fromUtf8("Exporte tous les contacts dans un fichier vCard ou CSV, ou les "
+                              "anniversaires en agenda"),
+            runExport};
 }
 
 } // namespace vcq::cli

@@ -6,13 +6,13 @@
 namespace vcq::interop
 {
 
-namespace
-{
-
-bool isLeap(int year)
+bool isLeapYear(int year)
 {
     return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
 }
+
+namespace
+{
 
 // Without a year, 29 February is a possible birthday.
 bool validDay(int day, int month, int year)
@@ -21,7 +21,7 @@ bool validDay(int day, int month, int year)
     if (month < 1 || month > 12 || day < 1)
         return false;
     if (month == 2 && day == 29 && year >= 0)
-        return isLeap(year);
+        return isLeapYear(year);
     return day <= kDays[month - 1];
 }
 
@@ -116,14 +116,12 @@ int currentYear()
     return parts.tm_year + 1900;
 }
 
-ExportedBirthDate birthDateToVCard(std::string_view stored, VCardVersion version, int year)
+StoredBirthDate parseStoredBirthDate(std::string_view stored, int year)
 {
-    ExportedBirthDate out;
-    if (stored.find_first_not_of(" -") == std::string_view::npos) {
-        out.status = BirthDateExport::Blank;
-        return out;
-    }
-    out.status = BirthDateExport::Invalid;
+    StoredBirthDate out;
+    if (stored.find_first_not_of(" -") == std::string_view::npos)
+        return out; // Blank
+    out.kind = StoredBirthDate::Invalid;
     if (stored.size() != 8 || stored[2] != '-' || stored[5] != '-')
         return out;
     const int day = number(stored, 0, 2);
@@ -133,10 +131,7 @@ ExportedBirthDate birthDateToVCard(std::string_view stored, VCardVersion version
     if (stored.substr(6, 2) == "  ") {
         if (!validDay(day, month, -1))
             return out;
-        out.status = BirthDateExport::NoYear;
-        out.value = "--";
-        twoDigits(out.value, month);
-        twoDigits(out.value, day);
+        out = {StoredBirthDate::NoYear, day, month, -1};
         return out;
     }
     const int yy = number(stored, 6, 2);
@@ -145,14 +140,36 @@ ExportedBirthDate birthDateToVCard(std::string_view stored, VCardVersion version
     const int full = expandYear(yy, year);
     if (!validDay(day, month, full))
         return out;
-    out.status = BirthDateExport::Full;
-    out.value = std::to_string(full);
-    if (version != VCardVersion::V40)
+    out = {StoredBirthDate::Full, day, month, full};
+    return out;
+}
+
+ExportedBirthDate birthDateToVCard(std::string_view stored, VCardVersion version, int year)
+{
+    ExportedBirthDate out;
+    const StoredBirthDate date = parseStoredBirthDate(stored, year);
+    switch (date.kind) {
+    case StoredBirthDate::Blank:
+        out.status = BirthDateExport::Blank;
+        return out;
+    case StoredBirthDate::Invalid:
+        out.status = BirthDateExport::Invalid;
+        return out;
+    case StoredBirthDate::NoYear:
+        out.status = BirthDateExport::NoYear;
+        out.value = "--";
+        break;
+    case StoredBirthDate::Full:
+        out.status = BirthDateExport::Full;
+        out.value = std::to_string(date.year);
+        if (version != VCardVersion::V40)
+            out.value += '-';
+        break;
+    }
+    twoDigits(out.value, date.month);
+    if (date.kind == StoredBirthDate::Full && version != VCardVersion::V40)
         out.value += '-';
-    twoDigits(out.value, month);
-    if (version != VCardVersion::V40)
-        out.value += '-';
-    twoDigits(out.value, day);
+    twoDigits(out.value, date.day);
     return out;
 }
 

@@ -29,6 +29,26 @@ int expandYear(int twoDigitYear, int currentYear);
 // This machine's current year.
 int currentYear();
 
+bool isLeapYear(int year);
+
+// A stored birth date taken apart; the one reading of the stored text that
+// the export, the calendar feed and the birthday list share.
+struct StoredBirthDate {
+    enum Kind {
+        Blank,   // nothing stored
+        Full,    // day, month and the year expanded with the pivot
+        NoYear,  // "dd-mm-  ": year is -1; 29 February is possible
+        Invalid, // partial ("05-  -85") or impossible ("31-02-85", "99-99-99")
+    };
+    Kind kind = Blank;
+    int day = 0;
+    int month = 0;
+    int year = -1;
+    friend bool operator==(const StoredBirthDate &, const StoredBirthDate &) = default;
+};
+
+StoredBirthDate parseStoredBirthDate(std::string_view stored, int currentYear);
+
 enum class BirthDateExport {
     Blank,   // nothing stored: no BDAY, nothing to report
     Full,    // value holds the date

@@ -67,6 +67,12 @@ std::vector<ListMenuEntry> listMenuEntries(const ListMenuState &state, Language 
     search.separatorBefore = true;
     search.shortcut = QKeySequence::Find;
     entries.push_back(search);
+
+    ListMenuEntry birthdays = entry(ListCommand::Birthdays, "actBirthdays",
+                                    TextPair{"Anniversaires...", "Birthdays..."}.in(language),
+                                    state.fileOpen ? QString() : noFile);
+    birthdays.separatorBefore = true;
+    entries.push_back(birthdays);
     return entries;
 }
 

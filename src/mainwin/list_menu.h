@@ -29,7 +29,8 @@ enum class ListCommand {
     Undo,
     Redo,
     DeletedContacts,
-    Search
+    Search,
+    Birthdays
 };
 
 // What the entries depend on, as the window sees it when the menu opens.

@@ -104,6 +104,8 @@ int runProgram(int argc, char **argv)
     QObject::connect(windows.main.get(), &TfrmMain::exitRequested, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     windows.main->show();
+    // Once per run, after the data file is open; a notification, never a box.
+    windows.main->remindOfBirthdays();
     // What Qt left of the arguments (it takes its own, such as -style) are
     // files to import, from the file manager or a shell; an option Qt does
     // not know is no file.

@@ -154,6 +154,13 @@ public:
     // so once; true when it did.
     bool checkOutsideChange();
 
+    // Birthdays (tfrm_main_birthdays.cpp): the window of the coming ones,
+    // showing a contact chosen there, and the reminder at start-up (once,
+    // unless the settings turn it off; answers whether one was started).
+    void BirthdaysClick();
+    void showContact(std::int64_t recordNumber);
+    bool remindOfBirthdays();
+
 public slots:
     // Sets every text of the window, the quick dialer's included, and
     // rebuilds the status list in that language.

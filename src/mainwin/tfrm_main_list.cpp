@@ -251,6 +251,9 @@ void TfrmMain::runListCommand(ListCommand command)
         case ListCommand::Search:
             openSearch();
             break;
+        case ListCommand::Birthdays:
+            BirthdaysClick();
+            break;
         }
     });
 }

@@ -22,6 +22,8 @@ constexpr const char *kDefCity = "DefCity";
 constexpr const char *kDefState = "DefState";
 constexpr const char *kDefCountry = "DefCountry";
 constexpr const char *kLastPath = "LastPath";
+// Absent from the settings of earlier versions: the reminder is then on.
+constexpr const char *kBirthdayReminder = "BirthdayReminder";
 
 } // namespace
 
@@ -42,6 +44,8 @@ void readProgramSettings(TRegApp &registry, ProgramSettings &settings)
         settings.DefState = registry.ReadStringValue(kDefState);
     if (registry.HasValue(kDefCountry))
         settings.DefCountry = registry.ReadStringValue(kDefCountry);
+    if (registry.HasValue(kBirthdayReminder))
+        settings.BirthdayReminder = registry.ReadBoolValue(kBirthdayReminder);
 }
 
 void writeProgramSettings(TRegApp &registry, const ProgramSettings &settings,
@@ -56,6 +60,7 @@ void writeProgramSettings(TRegApp &registry, const ProgramSettings &settings,
     registry.WriteStringValue(kDefState, settings.DefState);
     registry.WriteStringValue(kDefCountry, settings.DefCountry);
     registry.WriteStringValue(kLastPath, lastPath);
+    registry.WriteBoolValue(kBirthdayReminder, settings.BirthdayReminder);
 }
 
 void ReadVcqReg(TRegApp &registry, ProgramSettings &settings, QWidget *mainWindow)

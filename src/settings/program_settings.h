@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The program's seven settings and their life in the registry: read once
+// The program's settings and their life in the registry: read once
 // when the main window is created (ReadVcqReg, which also places the
 // window), written by the Options dialog, the window position written when
 // the program ends. The only place that knows the registry value names.
@@ -25,6 +25,8 @@ struct ProgramSettings {
     std::string DefCity;       // texts in the program's code page
     std::string DefState;
     std::string DefCountry;
+    // A notification at start-up when a birthday is today or tomorrow.
+    bool BirthdayReminder = true;
 
     friend bool operator==(const ProgramSettings &, const ProgramSettings &) = default;
 };
@@ -35,8 +37,8 @@ struct ProgramSettings {
 void readProgramSettings(TRegApp &registry, ProgramSettings &settings);
 
 // Writes "ScreenPos", "Language", "ScreenPosX", "ScreenPosY", "DefCity",
-// "DefState", "DefCountry" from `settings` and "LastPath" from `lastPath`, in
-// that order. Throws ERegistryException; the values written before an error
+// "DefState", "DefCountry" from `settings`, "LastPath" from `lastPath`, then
+// "BirthdayReminder", in that order. Throws ERegistryException; the values written before an error
 // stay written. The component ends inactive.
 void writeProgramSettings(TRegApp &registry, const ProgramSettings &settings,
                           const std::string &lastPath);

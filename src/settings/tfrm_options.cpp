@@ -39,6 +39,10 @@ constexpr vcq::TextPair kLblDefaultCountry = {"Pays par défaut", "Default Count
 constexpr vcq::TextPair kBtnOk = {"&Sauvegarder", "&Save"};
 constexpr vcq::TextPair kBtnCancel = {"&Annuler", "&Cancel"};
 constexpr vcq::TextPair kCmdAbout = {"À &propos de ...", "&About..."};
+constexpr vcq::TextPair kLblRemind = {"Rappel :", "Remind of:"};
+constexpr vcq::TextPair kChkBirthdays = {"A&nniversaires", "&Birthdays"};
+constexpr vcq::TextPair kChkBirthdaysName = {"Rappel des anniversaires au démarrage",
+                                             "Remind of birthdays at start-up"};
 
 QLineEdit *makeEdit(QWidget *parent, const char *name, const QRect &place, int maxLength)
 {
@@ -101,6 +105,11 @@ TfrmOptions::TfrmOptions(vcq::ProgramSettings &settings, vcq::PasswordState &pas
     btnOk = vcq::makeNamed<QPushButton>(this, "btnOk", QRect(236, 24, 100, 25));
     btnCancel = vcq::makeNamed<QPushButton>(this, "btnCancel", QRect(236, 52, 100, 25));
     cmdAbout = vcq::makeNamed<QPushButton>(this, "cmdAbout", QRect(236, 88, 100, 25));
+    // The first page is full: the reminder sits under the buttons, on every page.
+    lblRemind = vcq::makeNamed<QLabel>(this, "lblRemind", QRect(236, 124, 100, 15));
+    chkBirthdays = new QCheckBox(this);
+    chkBirthdays->setObjectName(QStringLiteral("chkBirthdays"));
+    chkBirthdays->setGeometry(236, 140, 100, 17);
     // Enter anywhere but on another button cancels: a stray Enter changes nothing.
     btnCancel->setDefault(true);
 
@@ -124,8 +133,8 @@ TfrmOptions::TfrmOptions(vcq::ProgramSettings &settings, vcq::PasswordState &pas
         });
     }
 
-    QWidget *order[] = {chkPos,   chkPwd,     txtPwd, cboLang,   txtCity,
-                        txtState, txtCountry, btnOk,  btnCancel, cmdAbout};
+    QWidget *order[] = {chkPos,     chkPwd, txtPwd,    cboLang,  txtCity,     txtState,
+                        txtCountry, btnOk,  btnCancel, cmdAbout, chkBirthdays};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(order[i], order[i + 1]);
 
@@ -161,6 +170,9 @@ void TfrmOptions::ChooseLanguage(vcq::Language language)
     btnOk->setText(kBtnOk.in(language));
     btnCancel->setText(kBtnCancel.in(language));
     cmdAbout->setText(kCmdAbout.in(language));
+    lblRemind->setText(kLblRemind.in(language));
+    chkBirthdays->setText(kChkBirthdays.in(language));
+    chkBirthdays->setAccessibleName(kChkBirthdaysName.in(language));
 }
 
 void TfrmOptions::showEvent(QShowEvent *event)
@@ -185,6 +197,7 @@ void TfrmOptions::FormShow()
     txtCountry->setText(vcq::fromCp1252(m_settings.DefCountry));
     txtPwd->setText(vcq::fromCp1252(m_password.CurrentPassword));
     chkPwd->setChecked(m_password.PasswordProtected);
+    chkBirthdays->setChecked(m_settings.BirthdayReminder);
     if (!m_password.PasswordProtected)
         txtPwd->setEnabled(false);
 
@@ -207,6 +220,7 @@ void TfrmOptions::WriteVcqReg()
     chosen.DefCity = vcq::toCp1252(txtCity->text());
     chosen.DefState = vcq::toCp1252(txtState->text());
     chosen.DefCountry = vcq::toCp1252(txtCountry->text());
+    chosen.BirthdayReminder = chkBirthdays->isChecked();
     vcq::writeProgramSettings(*RegAppDefaultUserConfig1, chosen, vcq::programFolder());
 
     m_password.PasswordProtected = chkPwd->isChecked();
@@ -223,6 +237,7 @@ void TfrmOptions::WriteVcqReg()
     m_settings.DefCity = chosen.DefCity;
     m_settings.DefState = chosen.DefState;
     m_settings.DefCountry = chosen.DefCountry;
+    m_settings.BirthdayReminder = chosen.BirthdayReminder;
     m_settings.Language = chosen.Language;
     const vcq::Language language = vcq::languageFromCode(m_settings.Language);
     ChooseLanguage(language);

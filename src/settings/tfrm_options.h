@@ -62,6 +62,9 @@ public:
     QLineEdit *txtState;
     QLabel *lblDefaultCountry;
     QLineEdit *txtCountry;
+    // The birthday reminder at start-up.
+    QLabel *lblRemind;
+    QCheckBox *chkBirthdays;
     QPushButton *btnOk;
     QPushButton *btnCancel;
     QPushButton *cmdAbout;

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The command line as users run it: the real program, started without any
 // display, in a folder of its own. Exit statuses, the lock of a running copy,
-// export to standard output, protected files and a disk that fills up.
+// export to standard output, protected files and a disk that fills up; the
+// birthdays and their calendar feed, read back by python3-icalendar and khal.
 #include "interop/importer.h"
 #include "password/password_state.h"
 #include "store/contact_store.h"
@@ -54,6 +55,38 @@ ContactRecord person(const std::string &last, const std::string &first, const st
     r.set(Field::Birth, "  -  -  ");
     return r;
 }
+
+ContactRecord born(const std::string &last, const std::string &first, const std::string &birth)
+{
+    ContactRecord r = person(last, first, "1");
+    r.set(Field::Birth, birth);
+    return r;
+}
+
+// The stored date ("dd-mm-yy", or without a year) `days` from today.
+std::string storedDay(int days, int twoDigitYear = -1)
+{
+    const QDate d = QDate::currentDate().addDays(days);
+    QString s = d.toString("dd-MM-");
+    s += twoDigitYear < 0 ? QStringLiteral("  ") : QString::asprintf("%02d", twoDigitYear);
+    return s.toStdString();
+}
+
+// Each event of a feed as "summary|first day|its day in 2031|in 2032",
+// read by python3-icalendar and recurred by python3-dateutil.
+const char *const kReadFeed = R"(
+import sys, icalendar
+from dateutil.rrule import rrulestr
+from datetime import datetime
+cal = icalendar.Calendar.from_ical(open(sys.argv[1], 'rb').read())
+assert cal['VERSION'] == '2.0' and cal['PRODID']
+for e in cal.walk('VEVENT'):
+    start = e.decoded('DTSTART')
+    assert 'DTSTAMP' in e and 'UID' in e and e['DTSTART'].params['VALUE'] == 'DATE'
+    rule = rrulestr(e['RRULE'].to_ical().decode(), dtstart=datetime(start.year, start.month, start.day))
+    days = [rule.after(datetime(y, 1, 1), inc=True).date().isoformat() for y in (2031, 2032)]
+    print('|'.join([str(e['SUMMARY']), start.isoformat()] + days))
+)";
 
 } // namespace
 
@@ -149,6 +182,8 @@ private slots:
         QTest::newRow("import --help names the command")
             << QStringList{"import", "--help"} << "C" << 0 << "vellora-carnetique-97 import [";
         QTest::newRow("export --help") << QStringList{"export", "--help"} << "C" << 0 << "--format";
+        QTest::newRow("birthdays --help in French")
+            << QStringList{"birthdays", "--help"} << "fr_FR.UTF-8" << 0 << "29 février";
         QTest::newRow("unknown command")
             << QStringList{"imprt", "a.vcf"} << "C" << 2 << "Unknown command";
         QTest::newRow("import without files") << QStringList{"import"} << "C" << 2 << "files";
@@ -373,6 +408,124 @@ private slots:
         QCOMPARE(contents(data()), before);
         if (output.isEmpty())
             QCOMPARE(r.out.count("BEGIN:VCARD"), 2);
+    }
+
+    void birthdays_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QStringList>("expected"); // each in its line of standard output
+        const int age = QDate::currentDate().year() - 1990;
+        QTest::newRow("the next 30 days, soonest first")
+            << QStringList{"birthdays"} << "C" << 0
+            << QStringList{QStringLiteral("(today): Zoé Dupont, turns %1").arg(age),
+                           "(tomorrow): Paul Martin", "(in 10 days): Ann Later"};
+        QTest::newRow("a shorter span, in French")
+            << QStringList{"birthdays", "--days", "5"} << "fr_FR.UTF-8" << 0
+            << QStringList{QStringLiteral("(aujourd'hui) : Zoé Dupont, %1 ans").arg(age),
+                           "(demain) : Paul Martin"};
+        QTest::newRow("today only") << QStringList{"birthdays", "--days=0"} << "C" << 0
+                                    << QStringList{"(today): Zoé Dupont"};
+        QTest::newRow("dates to mend") << QStringList{"birthdays", "--invalid"} << "C" << 0
+                                       << QStringList{"Bob Bad: 31-02-85", "Cy Partial: 05-  -85"};
+        QTest::newRow("a span that is no number")
+            << QStringList{"birthdays", "--days", "x"} << "C" << 2 << QStringList{};
+        QTest::newRow("too long a span")
+            << QStringList{"birthdays", "--days", "367"} << "C" << 2 << QStringList{};
+    }
+    void birthdays()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, language);
+        QFETCH(int, status);
+        QFETCH(QStringList, expected);
+        makeStore({born("Later", "Ann", storedDay(10)), born("Bad", "Bob", "31-02-85"),
+                   born("Dupont", "Zo\xE9", storedDay(0, 90)), born("Martin", "Paul", storedDay(1)),
+                   born("Partial", "Cy", "05-  -85"), born("Far", "Al", storedDay(40)),
+                   person("None", "Ed", "2")});
+        const Run r = run(arguments, language);
+        QCOMPARE(r.status, status);
+        if (status != 0) {
+            QVERIFY2(r.err.contains("--days"), qPrintable(r.err));
+            return;
+        }
+        const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), expected.size());
+        for (int i = 0; i < lines.size(); ++i)
+            QVERIFY2(lines[i].contains(expected[i]), qPrintable(lines[i]));
+    }
+
+    // The feed as two independent readers take it: the parser of
+    // python3-icalendar with dateutil's recurrences, and khal importing it
+    // into a calendar of its own and listing given days.
+    void calendarFeedReadByOtherPrograms()
+    {
+        for (const char *program : {"/usr/bin/python3", "khal"})
+            QVERIFY2(!QStandardPaths::findExecutable(program).isEmpty() || QFile::exists(program),
+                     program);
+        makeStore({born("Dupont", "Zo\xE9", "14-07-85"), born("Leap", "Lea", "29-02-00"),
+                   born("Martin", "Paul", "07-12-  "), born("Bad", "Bob", "31-02-85"),
+                   person("None", "Ed", "2")});
+        const Run r = run({"export", "--format", "ics", "feed.ics"}, "fr_FR.UTF-8");
+        QCOMPARE(r.status, 1); // done, and the date to mend is named
+        QVERIFY2(r.err.contains("birthdays --invalid"), qPrintable(r.err));
+        const QByteArray feed = contents(file("feed.ics"));
+        QVERIFY(feed.endsWith("END:VCALENDAR\r\n"));
+        QCOMPARE(feed.count("\n"), feed.count("\r\n"));
+
+        // Each event's UID is its contact's card UID, and stays so: the
+        // three contacts with a birthday are the three events.
+        const Run card = run({"export", "-"});
+        int derived = 0;
+        for (const QString &l : card.out.split("\r\n"))
+            if (l.startsWith("UID:urn:uuid:"))
+                derived += feed.contains("UID:" + l.mid(13).toUtf8() + "-birthday\r\n");
+        QCOMPARE(derived, 3);
+        QCOMPARE(feed.count("BEGIN:VEVENT"), 3);
+        QCOMPARE(run({"export", "--format", "ics", "-"}, "fr_FR.UTF-8").outBytes.count("UID:"), 3);
+
+        write("read.py", kReadFeed);
+        const test::ProcessRun read =
+            test::runProcess("/usr/bin/python3", {file("read.py"), file("feed.ics")},
+                             QProcessEnvironment::systemEnvironment(), m_dir.path());
+        QVERIFY2(read.exit == 0, qPrintable(read.err));
+        QCOMPARE(read.out.split('\n', Qt::SkipEmptyParts),
+                 (QStringList{"Anniversaire : Zoé Dupont|1985-07-14|2031-07-14|2032-07-14",
+                              "Anniversaire : Lea Leap|2000-02-29|2031-02-28|2032-02-29",
+                              "Anniversaire : Paul Martin|2000-12-07|2031-12-07|2032-12-07"}));
+
+        QDir(m_dir.path()).mkpath("khal/cal");
+        const QString k = file("khal");
+        write("khal/config", QStringLiteral("[calendars]\n[[birthdays]]\npath = %1/cal\ntype = "
+                                            "calendar\n[locale]\ntimeformat = %H:%M\ndateformat = "
+                                            "%Y-%m-%d\nlongdateformat = %Y-%m-%d\ndatetimeformat = "
+                                            "%Y-%m-%d %H:%M\nlongdatetimeformat = %Y-%m-%d "
+                                            "%H:%M\n[sqlite]\npath = %1/khal.db\n")
+                                 .arg(k)
+                                 .toStdString());
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_CONFIG_HOME", k);
+        env.insert("XDG_DATA_HOME", k);
+        const QStringList config{"-c", k + "/config"};
+        QCOMPARE(test::runProcess(
+                     "khal",
+                     config + QStringList{"import", "--batch", "-a", "birthdays", file("feed.ics")},
+                     env, m_dir.path())
+                     .exit,
+                 0);
+        const auto day = [&](const QString &date) {
+            const test::ProcessRun listed = test::runProcess(
+                "khal",
+                config + QStringList{"list", "--day-format", "", "--format", "{title}", date, "1d"},
+                env, m_dir.path());
+            return listed.exit == 0 ? listed.out.trimmed() : "failed: " + listed.err;
+        };
+        QCOMPARE(day("2031-02-28"), QStringLiteral("Anniversaire : Lea Leap"));
+        QCOMPARE(day("2032-02-28"), QString());
+        QCOMPARE(day("2032-02-29"), QStringLiteral("Anniversaire : Lea Leap"));
+        QCOMPARE(day("2030-07-14"), QStringLiteral("Anniversaire : Zoé Dupont"));
+        QCOMPARE(day("2030-12-07"), QStringLiteral("Anniversaire : Paul Martin"));
     }
 
     void protectedFileNeedsItsPassword_data()

@@ -140,7 +140,8 @@ private slots:
         QFETCH(bool, syncSetUp);
         QFETCH(QStringList, texts);
         QFETCH(QStringList, tips);
-        texts << "-" << (french ? "Rechercher..." : "Search..."); // always there
+        texts << "-" << (french ? "Rechercher..." : "Search...") // always there
+              << "-" << (french ? "Anniversaires..." : "Birthdays...");
         QVERIFY(writeDataFile(contacts ? std::vector{person("Adams", "Ann"), person("Baker", "Bob")}
                                        : std::vector<ContactRecord>{}));
         if (syncSetUp)

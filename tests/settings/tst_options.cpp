@@ -232,6 +232,8 @@ void TestOptions::okThenRestartKeepsEverything()
         typeInto(dlg->txtCity, QStringLiteral("Trois-Rivières"));
         typeInto(dlg->txtState, QStringLiteral("Québec"));
         typeInto(dlg->txtCountry, QStringLiteral("Canada"));
+        QVERIFY(dlg->chkBirthdays->isChecked()); // on until turned off
+        click(dlg->chkBirthdays);
         click(dlg->btnOk);
         // The dialog turned French at once.
         QCOMPARE(dlg->btnOk->text(), QStringLiteral("&Sauvegarder"));
@@ -246,7 +248,8 @@ void TestOptions::okThenRestartKeepsEverything()
                                    "Trois-Rivi\xe8res",
                                    "Qu\xe9"
                                    "bec",
-                                   "Canada"};
+                                   "Canada",
+                                   false};
     QCOMPARE(p.settings.ScreenPos, true);
     QCOMPARE(p.settings.Language, 1);
     QCOMPARE(p.settings.DefCity, expected.DefCity);
@@ -263,6 +266,8 @@ void TestOptions::okThenRestartKeepsEverything()
         QCOMPARE(dlg->cboLang->currentIndex(), 1);
         QCOMPARE(dlg->txtCity->text(), QStringLiteral("Trois-Rivières"));
         QCOMPARE(dlg->lblDefaultCity->text(), QStringLiteral("Ville par défaut"));
+        QVERIFY(!dlg->chkBirthdays->isChecked());
+        QCOMPARE(dlg->chkBirthdays->text(), QStringLiteral("A&nniversaires"));
         click(dlg->btnOk);
     });
 }

@@ -84,9 +84,10 @@ void TestProgramSettings::readsWhatIsThere_data()
                               "Qu\xe9"
                               "bec",
                               "QC",
-                              ""};
+                              "",
+                              false};
     QTest::newRow("all") << QStringList{"ScreenPos", "Language", "ScreenPosX", "ScreenPosY",
-                                        "DefCity",   "DefState", "DefCountry"}
+                                        "DefCity",   "DefState", "DefCountry", "BirthdayReminder"}
                          << all;
     ProgramSettings some = start;
     some.Language = 1;
@@ -117,6 +118,8 @@ void TestProgramSettings::readsWhatIsThere()
         r.reg.WriteStringValue("DefState", "QC");
     if (has("DefCountry"))
         r.reg.WriteStringValue("DefCountry", "");
+    if (has("BirthdayReminder"))
+        r.reg.WriteBoolValue("BirthdayReminder", false);
     r.reg.setActive(false);
 
     ProgramSettings settings{false, 5, 6, 0, "keep", "keep", "keep"};
