@@ -2,6 +2,7 @@
 // The commands the program knows. A new command is one more entry here and
 // its own files in this folder.
 #include "command.h"
+#include "duplicates_command.h"
 #include "export_command.h"
 #include "import_command.h"
 #include "search_command.h"
@@ -17,6 +18,7 @@ std::vector<Command> commands()
         exportCommand(),
         syncCommand(),
         searchCommand(),
+        duplicatesCommand(),
     };
 }
 

@@ -126,6 +126,7 @@ private:
 struct Link {
     std::uint32_t a, b;
     std::uint32_t reasons;
+    bool certain;
 };
 
 class Finder
@@ -157,7 +158,7 @@ private:
         m_all.unite(a, b);
         if (certain)
             m_certain.unite(a, b);
-        m_links.push_back({a, b, reasons});
+        m_links.push_back({a, b, reasons, certain});
     }
     template <class Linker> static void forRuns(std::vector<Entry> &table, Linker linker)
     {
@@ -363,17 +364,23 @@ bool Finder::run(std::vector<DuplicateGroup> &groups)
     forRuns(names, [this](std::span<const Entry> run) { linkNames(run); });
     std::vector<Entry>().swap(names);
 
-    // Groups by their root; the links' reasons go to their group.
-    std::unordered_map<std::uint32_t, std::size_t> groupOf;
-    for (const Link &l : m_links) {
-        const std::uint32_t root = m_all.find(l.a);
-        const auto [it, added] = groupOf.try_emplace(root, groups.size());
+    // Certain groups: what certain links hold together. Possible groups:
+    // what the other links join on top of that, each certain group whole,
+    // so that a contact may be in one of each.
+    std::unordered_map<std::uint32_t, std::size_t> certainGroup, possibleGroup;
+    const auto groupFor = [&groups](std::unordered_map<std::uint32_t, std::size_t> &of,
+                                    std::uint32_t root, Certainty certainty) -> DuplicateGroup & {
+        const auto [it, added] = of.try_emplace(root, groups.size());
         if (added)
-            groups.emplace_back();
-        groups[it->second].reasons |= l.reasons;
+            groups.push_back({certainty, 0, {}});
+        return groups[it->second];
+    };
+    for (const Link &l : m_links) {
+        if (l.certain)
+            groupFor(certainGroup, m_certain.find(l.a), Certainty::Certain).reasons |= l.reasons;
+        else
+            groupFor(possibleGroup, m_all.find(l.a), Certainty::Possible).reasons |= l.reasons;
     }
-    std::vector<std::uint32_t> certainRoot(groups.size(), UINT32_MAX);
-    std::vector<bool> certain(groups.size(), true);
     std::vector<std::uint32_t> members;
     for (const Link &l : m_links)
         for (const std::uint32_t c : {l.a, l.b})
@@ -381,18 +388,14 @@ bool Finder::run(std::vector<DuplicateGroup> &groups)
     std::sort(members.begin(), members.end());
     members.erase(std::unique(members.begin(), members.end()), members.end());
     for (const std::uint32_t c : members) {
-        const std::size_t g = groupOf.at(m_all.find(c));
-        groups[g].records.push_back(m_contacts[c].recordNumber);
-        const std::uint32_t cr = m_certain.find(c);
-        if (certainRoot[g] == UINT32_MAX)
-            certainRoot[g] = cr;
-        else if (certainRoot[g] != cr)
-            certain[g] = false;
+        const std::int32_t number = m_contacts[c].recordNumber;
+        if (const auto it = certainGroup.find(m_certain.find(c)); it != certainGroup.end())
+            groups[it->second].records.push_back(number);
+        if (const auto it = possibleGroup.find(m_all.find(c)); it != possibleGroup.end())
+            groups[it->second].records.push_back(number);
     }
-    for (std::size_t g = 0; g < groups.size(); ++g) {
-        groups[g].certainty = certain[g] ? Certainty::Certain : Certainty::Possible;
-        std::sort(groups[g].records.begin(), groups[g].records.end());
-    }
+    for (DuplicateGroup &g : groups)
+        std::sort(g.records.begin(), g.records.end());
     std::sort(groups.begin(), groups.end(), [](const DuplicateGroup &a, const DuplicateGroup &b) {
         const auto rank = [](const DuplicateGroup &g) {
             return int(g.certainty) * 2 + ((g.reasons & kSharedContact) ? 0 : 1);

@@ -8,8 +8,11 @@
 //    differs, and no phone field (home, work, other, fax) filled on both
 //    sides with different numbers: certain, "same name";
 //  - they share a phone or the e-mail under different names: possible.
-// Linked contacts form groups however many they are (union-find); a group is
-// certain when certain links alone hold it together. Work grows with the
+// Linked contacts form groups however many they are (union-find): a certain
+// group is what certain links hold together; a possible group is what the
+// possible links join, certain groups included whole, so a contact can be in
+// a certain group and a possible one (merged first, then the user decides
+// about the rest). Work grows with the
 // number of contacts: keys are hashed and sorted, pairs are never all tried.
 #pragma once
 

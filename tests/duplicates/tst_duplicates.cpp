@@ -136,13 +136,13 @@ private slots:
             << QStringList{"Roy|Lea|0612345678||l@x.fr", "Roy|Lea||0711111111|l@x.fr",
                            "ROY|Léa||+33 7 11 11 11 11"}
             << "certain 1 2 3 (name other email)";
-        QTest::newRow("certain and possible link: possible")
+        QTest::newRow("certain group inside a possible one")
             << QStringList{"Roy|Lea|0612345678", "Roy|Lea|0612345678", "Martin|Paul|0612345678"}
-            << "possible 1 2 3 (name home)";
+            << "certain 1 2 (name home); possible 1 2 3 (home)";
         QTest::newRow("certain before possible, shared before name only")
             << QStringList{"Roy|Lea|||r@x.fr",    "Blanc|Jo|0612345678", "Roy|Lea",
                            "Noir|Max|0612345678", "Blanc|Jo|||j@x.fr",   "Blanc|Jo|||j@x.fr"}
-            << "certain 1 3 (name); possible 2 4 5 6 (name home email)";
+            << "certain 2 5 6 (name email); certain 1 3 (name); possible 2 4 5 6 (home)";
         QTest::newRow("short numbers never link")
             << QStringList{"Roy|Lea|112", "Martin|Paul|112"} << "";
         QTest::newRow("no name at all") << QStringList{"|", "|"} << "";
