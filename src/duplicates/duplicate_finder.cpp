@@ -88,7 +88,7 @@ struct Entry {
     }
 };
 
-std::uint16_t codeValue(const std::string &cc)
+std::uint16_t codeValue(std::string_view cc)
 {
     std::uint16_t v = 0;
     for (const char c : cc)
@@ -189,10 +189,7 @@ void Finder::collect(std::size_t from, std::size_t to, std::vector<Entry> &names
         if (m_nameHash[i] != 0)
             names.push_back({m_nameHash[i], contact, 0, 0});
         for (std::uint8_t f = 0; f < 4; ++f) {
-            const std::string_view text = r.view(kPhoneFields[f]);
-            if (search::digitsInto(buffer, text) - buffer < std::ptrdiff_t(kMinPhoneDigits))
-                continue;
-            const PhoneKey key = phoneKey(text);
+            const PhoneParts key = phoneParts(r.view(kPhoneFields[f]), buffer);
             if (!key.national.empty())
                 phones.push_back({hashOf(key.national), contact, codeValue(key.countryCode), f});
         }

@@ -50,30 +50,36 @@ std::size_t countryCodeLength(std::string_view d)
     return twoDigits ? 2 : 3;
 }
 
-PhoneKey phoneKey(std::string_view text)
+PhoneParts phoneParts(std::string_view text, char *buffer)
 {
-    PhoneKey key;
-    std::string digits = search::digitsOf(text);
+    PhoneParts parts;
+    std::string_view rest(buffer, std::size_t(search::digitsInto(buffer, text) - buffer));
     // International when written with "+" or "00" in front.
     const auto first = text.find_first_not_of(" \t(");
     bool international = first != std::string_view::npos && text[first] == '+';
-    std::string_view rest = digits;
     if (!international && rest.size() > 2 && rest.substr(0, 2) == "00" && rest[2] != '0') {
         international = true;
         rest.remove_prefix(2);
     }
     if (international) {
         const std::size_t cc = countryCodeLength(rest);
-        key.countryCode = std::string(rest.substr(0, cc));
+        parts.countryCode = rest.substr(0, cc);
         rest.remove_prefix(cc);
     }
     if (!rest.empty() && rest[0] == '0')
         rest.remove_prefix(1);
     if (rest.size() >= kMinPhoneDigits)
-        key.national = std::string(rest);
+        parts.national = rest;
     else
-        key.countryCode.clear();
-    return key;
+        parts.countryCode = {};
+    return parts;
+}
+
+PhoneKey phoneKey(std::string_view text)
+{
+    char buffer[256];
+    const PhoneParts parts = phoneParts(text.substr(0, sizeof buffer), buffer);
+    return {std::string(parts.national), std::string(parts.countryCode)};
 }
 
 bool samePhone(const PhoneKey &a, const PhoneKey &b)

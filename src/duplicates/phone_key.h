@@ -24,6 +24,12 @@ inline constexpr std::size_t kMinPhoneDigits = 6;
 
 // The key, or an empty national number when the text has too few digits.
 PhoneKey phoneKey(std::string_view text);
+// The same without a copy: the parts point into digits, a buffer with room
+// for the text's digits.
+struct PhoneParts {
+    std::string_view national, countryCode;
+};
+PhoneParts phoneParts(std::string_view text, char *digits);
 
 // The same number: the same national digits, and the same country code
 // where both sides have one.
