@@ -315,12 +315,16 @@ bool Finder::run(std::vector<DuplicateGroup> &groups)
         std::vector<Entry> names, phones, emails;
     };
     std::vector<Part> parts(threads);
+    bool stopped = false;
     const auto work = [&](unsigned t) {
         const std::size_t from = n * t / threads, to = n * (t + 1) / threads;
         NameKey key;
         for (std::size_t i = from; i < to; ++i) {
             makeNameKey(record(std::uint32_t(i)), key);
             m_nameHash[i] = key.empty() ? 0 : nameHash(key);
+            // The first part tells how far all are, now and then.
+            if (t == 0 && (i - from) % 65536 == 65535)
+                stopped = stopped || !progress(0.3 * double(i - from) / double(to - from));
         }
         Part &p = parts[t];
         p.names.reserve(to - from);
@@ -337,7 +341,7 @@ bool Finder::run(std::vector<DuplicateGroup> &groups)
             pool.emplace_back(work, t);
         work(0);
     }
-    if (!progress(0.6))
+    if (stopped || !progress(0.6))
         return false;
     // The parts' tables, each sorted, merged into one.
     const auto merged = [&](std::vector<Entry> Part::*table) {

@@ -76,6 +76,8 @@ public:
     // The search over the list (Ctrl+F, or the list's menu).
     ContactSearch &search() const { return *m_search; }
     void openSearch();
+    // "Find duplicates...": the window of groups, merges and pairs set apart.
+    void openDuplicates();
     const MainTexts &texts() const { return m_texts; }
 
     // Operations of the window.
