@@ -3,6 +3,7 @@
 
 #include <QAbstractButton>
 #include <QMessageBox>
+#include <QPushButton>
 
 #include "window_placement.h"
 
@@ -17,17 +18,20 @@ namespace
 {
 
 // Runs a box with "OK" (the default) and maybe "Cancel"; the texts are set
-// here, not left to the toolkit's language. True when "OK" was clicked.
+// here, not left to the toolkit's language: buttons of our own, which a
+// change of language (Qt's translations) does not retitle as it does the
+// standard ones. True when "OK" was clicked.
 bool runBox(QMessageBox &box, bool withCancel)
 {
     // A contact's name such as "<img src=/dev/zero>" must show as typed.
     box.setTextFormat(Qt::PlainText);
-    box.setStandardButtons(withCancel ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok);
-    box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
-    if (withCancel)
-        box.button(QMessageBox::Cancel)->setText(QStringLiteral("Cancel"));
-    box.setDefaultButton(QMessageBox::Ok);
-    return box.exec() == QMessageBox::Ok;
+    QPushButton *ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    QPushButton *cancel =
+        withCancel ? box.addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole) : nullptr;
+    box.setDefaultButton(ok);
+    box.setEscapeButton(cancel ? cancel : ok);
+    box.exec();
+    return box.clickedButton() == ok;
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QThread>
+#include <QVariant>
 #include <QWidget>
 #include <QWindow>
 
@@ -128,13 +129,19 @@ QMargins expectedFrameMargins(QWidget *window)
     const QWindow *handle = window->windowHandle();
     if (!handle)
         return {};
-    if (const QMargins own = handle->frameMargins(); !own.isNull())
-        return own;
-    if (QGuiApplication::platformName() == u"xcb") {
+    // A window hidden again has no frame until it shows; the desktop then
+    // gives it back the frame it had, which is remembered here.
+    const char *const known = "vcqFrameMargins";
+    QMargins frame = handle->frameMargins();
+    if (frame.isNull())
+        frame = window->property(known).value<QMargins>();
+    if (frame.isNull() && QGuiApplication::platformName() == u"xcb") {
         if (const auto answer = askWindowManager(window))
-            return *answer;
+            frame = *answer;
     }
-    return {};
+    if (!frame.isNull())
+        window->setProperty(known, QVariant::fromValue(frame));
+    return frame;
 }
 
 void placeFrame(QWidget *window, const std::function<QPoint(const QSize &)> &place)

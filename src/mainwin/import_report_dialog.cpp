@@ -4,18 +4,23 @@
 #include "core/message_boxes.h"
 #include "interop/report_texts.h"
 #include "interop_texts.h"
+#include "report_words.h"
 #include "widgets/named_widget.h"
 
 #include <QAbstractTableModel>
 #include <QCheckBox>
 #include <QDialogButtonBox>
+#include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QSaveFile>
 #include <QTableView>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace vcq
 {
@@ -25,9 +30,9 @@ namespace vcq
 class ReportTableModel : public QAbstractTableModel
 {
 public:
-    ReportTableModel(const interop::ImportReport &report, interop::ImportReport::Labels labels,
-                     QObject *parent)
-        : QAbstractTableModel(parent), m_report(report), m_labels(std::move(labels))
+    ReportTableModel(const interop::ImportReport &report, Language language, QObject *parent)
+        : QAbstractTableModel(parent), m_report(report),
+          m_labels(interop::reportLabels(language == Language::French)), m_language(language)
     {
         select(false);
     }
@@ -56,8 +61,11 @@ public:
             return {};
         const interop::ReportRow &row = *m_rows[std::size_t(index.row())];
         switch (index.column()) {
-        case 0:
-            return QString::fromStdString(row.sourceFile);
+        case 0: {
+            // The file's name, elided in its middle when narrow; the whole path on hover.
+            const QString path = QFile::decodeName(row.sourceFile.c_str());
+            return role == Qt::ToolTipRole ? path : QFileInfo(path).fileName();
+        }
         case 1:
             return row.cardNumber > 0 ? QVariant(row.cardNumber) : QVariant(QString());
         case 2:
@@ -65,7 +73,7 @@ public:
         case 3:
             return QString::fromStdString(m_labels.event(row.event));
         default:
-            return QString::fromStdString(row.detail);
+            return plainDetail(row, m_language);
         }
     }
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override
@@ -78,6 +86,7 @@ public:
 private:
     const interop::ImportReport &m_report;
     interop::ImportReport::Labels m_labels;
+    Language m_language;
     std::vector<const interop::ReportRow *> m_rows;
 };
 
@@ -96,10 +105,11 @@ ImportReportDialog::ImportReportDialog(interop::ImportReport report, const QStri
     lblSummary->setText(summary);
     layout->addWidget(lblSummary);
 
-    m_model =
-        new ReportTableModel(m_report, interop::reportLabels(language == Language::French), this);
+    m_model = new ReportTableModel(m_report, language, this);
     tblReport = makeNamed<QTableView>(this, "tblReport");
     tblReport->setModel(m_model);
+    tblReport->setTextElideMode(Qt::ElideMiddle);
+    tblReport->setWordWrap(false);
     tblReport->setEditTriggers(QAbstractItemView::NoEditTriggers);
     tblReport->setSelectionBehavior(QAbstractItemView::SelectRows);
     tblReport->verticalHeader()->hide();
@@ -122,12 +132,23 @@ ImportReportDialog::ImportReportDialog(interop::ImportReport report, const QStri
     connect(cmdSave, &QPushButton::clicked, this, [this] { cmdSaveClick(); });
     connect(cmdClose, &QPushButton::clicked, this, &QDialog::accept);
     layout->addWidget(buttons);
-    resize(640, 360);
+    resize(900, 380);
+    // The file names whole where they fit; the detail takes the rest, and
+    // every cell shows its whole text on hover.
+    tblReport->resizeColumnsToContents();
+    tblReport->setColumnWidth(0, std::min(tblReport->columnWidth(0), 200));
 }
 
 bool ImportReportDialog::saveTo(const QString &path)
 {
-    const std::string text = m_report.toText(interop::reportLabels(m_language == Language::French));
+    // The same words as the table.
+    interop::ImportReport inWords;
+    inWords.reserve(m_report.rows().size());
+    for (interop::ReportRow row : m_report.rows()) {
+        row.detail = plainDetail(row, m_language).toStdString();
+        inWords.add(std::move(row));
+    }
+    const std::string text = inWords.toText(interop::reportLabels(m_language == Language::French));
     QSaveFile file(path);
     if (file.open(QIODevice::WriteOnly) &&
         file.write(text.data(), qint64(text.size())) == qint64(text.size()) && file.commit())

@@ -34,6 +34,9 @@ InteropTexts textsIn(Language language)
     t.close = pair({"Fermer", "Close"});
     t.textFilter = pair({"Fichiers texte (*.txt)", "Text files (*.txt)"});
     t.noDataFile = pair({"Aucun fichier de données n'est ouvert.", "No data file is open."});
+    t.noContactToExport = pair({"Aucun contact à exporter.", "There is no contact to export."});
+    t.noContactShown =
+        pair({"Aucun contact enregistré n'est affiché.", "No stored contact is shown."});
     t.exported = pair({"Contacts exportés : %1, dans %2.", "Contacts exported: %1, to %2."});
     t.exportedWithRemarks = pair(
         {"Contacts exportés : %1, dans %2. Ce qui n'a pas pu être écrit est indiqué ci-dessous.",

@@ -19,6 +19,8 @@ struct InteropTexts {
     QString importing, cancel;
     QString reportTitle, exportReportTitle, showAdded, saveReport, close, textFilter;
     QString noDataFile;
+    // Why an export entry of the list's menu is greyed.
+    QString noContactToExport, noContactShown;
     QString exported; // %1 contacts, %2 the file
     QString exportedWithRemarks;
 };

@@ -5,6 +5,7 @@
 #include "password/password_check.h"
 #include "password/tfrm_password_dlg.h"
 #include "print/tfrm_print.h"
+#include "qt_translations.h"
 #include "settings/tfrm_about.h"
 #include "settings/tfrm_options.h"
 #include "sync_window.h"
@@ -49,14 +50,23 @@ ProgramWindows createProgramWindows()
     syncController->ChooseLanguage(language);
     w.syncPage = syncPage;
     w.sync = syncController;
-    QObject::connect(options, &QDialog::accepted, syncPage, [=] {
-        if (!syncPage->save())
-            showPlainMessage(main, syncPage->lblResult->text());
-        syncController->restartTimer();
+    // A sync set-up that cannot be kept keeps the dialog open on its page,
+    // with the reason there and what was typed left as it is.
+    options->addAcceptCheck([options, syncPage] {
+        if (syncPage->save())
+            return true;
+        options->PageControl1->setCurrentWidget(syncPage);
+        return false;
     });
+    QObject::connect(options, &QDialog::accepted, syncController,
+                     [syncController] { syncController->restartTimer(); });
     syncController->restartTimer();
 
-    // Every window follows the language the Options dialog chooses.
+    // Every window follows the language the Options dialog chooses, and so
+    // do Qt's own dialogs.
+    followLanguageInQtDialogs(language);
+    QObject::connect(options, &TfrmOptions::languageChanged, main,
+                     [](Language chosen) { followLanguageInQtDialogs(chosen); });
     main->setOptionsDialog(options);
     QObject::connect(options, &TfrmOptions::languageChanged, about, &TfrmAbout::ChooseLanguage);
     QObject::connect(options, &TfrmOptions::languageChanged, print,

@@ -2,6 +2,7 @@
 #include "sync_window.h"
 
 #include "core/message_boxes.h"
+#include "list_menu.h"
 #include "sync/dav_client.h"
 #include "sync/discovery.h"
 #include "sync/password_store.h"
@@ -128,8 +129,19 @@ void SyncOptionsPage::btnTestClick()
     test();
 }
 
+QString SyncOptionsPage::serverMissingText() const
+{
+    return TextPair{"Indiquez d'abord l'adresse du serveur CardDAV (http ou https).",
+                    "Type the CardDAV server's address first (http or https)."}
+        .in(m_language);
+}
+
 bool SyncOptionsPage::test()
 {
+    if (txtServer->text().trimmed().isEmpty()) {
+        lblResult->setText(serverMissingText());
+        return false;
+    }
     QString password = txtSyncPassword->text();
     sync::SyncSettings saved;
     sync::loadSyncSettings(m_dataFilePath(), saved);
@@ -162,8 +174,12 @@ bool SyncOptionsPage::save()
     const QString user = txtUser->text().trimmed();
     sync::SyncSettings settings;
     sync::loadSyncSettings(m_dataFilePath(), settings);
-    if (server.isEmpty())
-        return true; // nothing set up, nothing to keep
+    if (server.isEmpty()) {
+        if (user.isEmpty() && txtSyncPassword->text().isEmpty())
+            return true; // nothing set up, nothing to keep
+        lblResult->setText(serverMissingText());
+        return false;
+    }
     if (m_testedFor != server + '\n' + user || m_collection.isEmpty()) {
         if (!test())
             return false;
@@ -194,8 +210,15 @@ SyncController::SyncController(TfrmMain *main) : QObject(main), m_main(main)
     actSyncNow = new QAction(this);
     actSyncNow->setObjectName("actSyncNow");
     connect(actSyncNow, &QAction::triggered, this, [this] { syncNow(false); });
-    m_main->lstList->setContextMenuPolicy(Qt::ActionsContextMenu);
-    m_main->lstList->addAction(actSyncNow);
+    // Its entry in the list's one menu, greyed with the reason while no
+    // server is set up.
+    m_main->setSyncEntry({[this] {
+                              sync::SyncSettings settings;
+                              return sync::loadSyncSettings(dataFilePath(), settings)
+                                         ? QString()
+                                         : syncNotSetUpText(m_language);
+                          },
+                          [this] { actSyncNow->trigger(); }});
     m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, &SyncController::timerFired);
     m_sinceInput.start();
@@ -265,11 +288,7 @@ int SyncController::syncNow(bool automatic)
     sync::SyncSettings settings;
     if (!sync::loadSyncSettings(dataFilePath(), settings)) {
         if (!automatic)
-            showPlainMessage(m_main,
-                             TextPair{"Aucun serveur n'est configuré : voyez Options, page "
-                                      "« Synchronisation ».",
-                                      "No server is set up: see Options, page \"Synchronisation\"."}
-                                 .in(m_language));
+            showPlainMessage(m_main, syncNotSetUpText(m_language));
         return -1;
     }
     sync::PasswordLookup password;

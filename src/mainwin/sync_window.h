@@ -40,9 +40,10 @@ public:
     void ChooseLanguage(vcq::Language language);
     // Shows what is set up for the data file.
     void load();
-    // Keeps what the page shows (the Options dialog's OK): the address book
-    // found by "Test" (tested now if needed) and the password in the keyring.
-    // False, with the reason shown on the page, when it could not.
+    // Keeps what the page shows (the Options dialog's OK, which stays open
+    // when this fails): the address book found by "Test" (tested now if
+    // needed) and the password in the keyring. False, with the reason shown
+    // on the page and what was typed left as it is, when it could not.
     bool save();
 
     QLabel *lblServer;
@@ -67,6 +68,7 @@ protected:
 private:
     void btnTestClick();
     bool test();
+    QString serverMissingText() const;
 
     std::function<QString()> m_dataFilePath;
     Language m_language;

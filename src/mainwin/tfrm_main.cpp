@@ -158,15 +158,15 @@ void TfrmMain::buildControls()
     lstList->setSelectionMode(QAbstractItemView::SingleSelection);
     lstList->setEditTriggers(QAbstractItemView::NoEditTriggers);
     lstList->setGeometry(76, 12, 218, 429);
-    connect(lstList, &QAbstractItemView::clicked, this, [this] { lstListClick(); });
-    connect(lstList->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] {
-        if (!m_selectingByProgram)
-            lstListClick();
-    });
+    // A click, a right click or a key that moves the highlight.
+    connect(lstList, &QAbstractItemView::clicked, this, [this] { highlightMoved(); });
+    connect(lstList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { highlightMoved(); });
 
     buildForm();
     setTabOrder();
     followFieldEdits();
+    setupListMenu();
     setupInterop();
     setupSearch();
 

@@ -6,6 +6,7 @@
 
 #include "contact_list_model.h"
 #include "contact_list_view.h"
+#include "list_menu.h"
 #include "main_state.h"
 #include "main_texts.h"
 #include "store/contact_store.h"
@@ -16,6 +17,7 @@
 #include <QWidget>
 
 #include <array>
+#include <cstdint>
 #include <exception>
 #include <functional>
 #include <future>
@@ -72,6 +74,16 @@ public:
     bool changeStore(const std::function<void(ContactStore &, const std::string &path)> &change);
     // The form differs from the contact it shows, or holds a new contact.
     bool hasUnsavedEdits() const;
+    // The record number of the stored contact the form shows; -1 for none
+    // (a new contact, or an empty form). Every command acts on this contact.
+    std::int64_t shownRecord() const { return m_shownRecord; }
+    // Sync's entry in the list's menu: why it cannot run now (empty: it can),
+    // and what it does.
+    struct SyncEntry {
+        std::function<QString()> notReady;
+        std::function<void()> run;
+    };
+    void setSyncEntry(SyncEntry entry) { m_syncEntry = std::move(entry); }
     const ContactListModel &listModel() const { return *m_listModel; }
     // The search over the list (Ctrl+F, or the list's menu).
     ContactSearch &search() const { return *m_search; }
@@ -102,6 +114,8 @@ public:
     void SetPosListe(int row);
     // The row of the selected list entry, or -1.
     int selectedRow() const;
+    // The row of the contact the form shows, or -1.
+    int shownRow() const;
     // After the store's contacts changed wholesale (an import): the list is
     // sorted again, the selected contact stays selected when it is still
     // there, and the commands follow whether any contact is left.
@@ -117,8 +131,11 @@ public:
     void ImportContactsClick();
     void ExportAllClick();
     void ExportThisClick();
-    // The list's context menu, built anew each time with the current texts.
+    // The list's context menu, built anew each time with the current texts
+    // and states; the right mouse button, the Menu key and Shift+F10 open it.
     QMenu *createListMenu(QWidget *parent);
+    ListMenuState listMenuState() const;
+    void runListCommand(ListCommand command);
 
 public slots:
     // Sets every text of the window, the quick dialer's included, and
@@ -170,6 +187,13 @@ private:
     // The one ending: the position stored, the file closed, exitRequested.
     void endProgram();
     void lstListClick();
+    // The list's highlight moved by a click or a key: the form follows it,
+    // or it goes back to the contact the form shows.
+    void highlightMoved();
+    // The form now shows this stored contact (or none, -1).
+    void rememberShown(std::int64_t record, const ContactRecord &shown);
+    void setupListMenu();
+    void showListMenu(const QPoint &globalPos);
     void setupInterop();
     void setupSearch();
     void exportNodes(const std::vector<const ContactNode *> &nodes, const QString &suggestedName);
@@ -196,11 +220,15 @@ private:
     TfrmOptions *m_optionsDialog = nullptr;
     QDialog *m_printDialog = nullptr;
     bool m_shownOnce = false;
+    QPoint m_placeGiven; // where the window was placed before it first showed
     bool m_ended = false;
     bool m_selectingByProgram = false;
     bool m_fillingComment = false;
     std::array<FieldBytes, kContactFieldCount> m_shownBytes;
     bool m_allowDuplicates = false; // as last chosen in the import dialog
+    std::int64_t m_shownRecord = -1;
+    ContactRecord m_shownContact; // as the form was filled or last saved
+    SyncEntry m_syncEntry;
 
     ContactListModel *m_listModel = nullptr;
     ContactSearch *m_search = nullptr;

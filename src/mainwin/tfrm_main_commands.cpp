@@ -51,25 +51,6 @@ int TfrmMain::selectedRow() const
     return rows.isEmpty() ? -1 : rows.first().row();
 }
 
-void TfrmMain::lstListClick()
-{
-    guarded([this] { FillTextBox(); });
-}
-
-void TfrmMain::FillTextBox()
-{
-    const int row = selectedRow();
-    if (row < 0)
-        return;
-    const ContactNode *node = m_store.list().findRecord(m_listModel->at(row).record);
-    if (!node)
-        return;
-    showRecord(node->record());
-    m_state.AddingNew = false;
-    setSaveEnabled(true);
-    setDeleteEnabled(true);
-}
-
 void TfrmMain::showRecord(const ContactRecord &r)
 {
     for (Field f : kContactFields)
@@ -222,6 +203,8 @@ void TfrmMain::NewButClick()
     showField(Field::State, s.DefState);
     showField(Field::Country, s.DefCountry);
     txtLastName->setFocus();
+    // The form holds no stored contact until Save adds it.
+    rememberShown(-1, {});
     m_state.AddingNew = true;
     setSaveEnabled(true);
     setDeleteEnabled(false);
@@ -277,7 +260,7 @@ void TfrmMain::SaveButClick()
     if (m_state.AddingNew) {
         AddItem();
         m_state.AddingNew = false;
-    } else if (selectedRow() >= 0) {
+    } else if (m_shownRecord >= 0) {
         ModifyItem();
     }
     setDeleteEnabled(true);
@@ -289,14 +272,19 @@ void TfrmMain::AddItem()
     const ContactRecord record = StoreInData();
     // The store lists the contact once it is in the file; the list box shows
     // the store's list, so its new row is already there.
-    const std::int64_t number = m_store.add(record);
+    std::int64_t number = -1;
+    {
+        const QScopedValueRollback<bool> quiet(m_selectingByProgram, true);
+        number = m_store.add(record);
+    }
+    rememberShown(number, record);
     lstList->setEnabled(true);
     SetPosListe(m_listModel->rowOfRecord(number));
 }
 
 void TfrmMain::ModifyItem()
 {
-    const int row = selectedRow();
+    const int row = shownRow();
     if (row < 0)
         return;
     const ContactListModel::Entry entry = m_listModel->at(row);
@@ -307,6 +295,7 @@ void TfrmMain::ModifyItem()
         if (!m_store.rewrite(entry.record, record))
             return;
     }
+    rememberShown(entry.record, record);
     if (fromCp1252(displayKey(record)) == entry.text)
         return;
     lstList->setEnabled(true);
@@ -329,7 +318,7 @@ void TfrmMain::TrashButClick()
 {
     if (!m_state.DeleteEnabled)
         return;
-    const int row = selectedRow();
+    const int row = shownRow();
     if (row < 0)
         return;
     const QString question = m_texts.MsgDeletePrefix + u'"' + m_listModel->at(row).text + u'"';
@@ -342,7 +331,7 @@ void TfrmMain::RemoveItem(bool writeTombstone)
 {
     // A list entry is its contact: it goes only together with its record.
     // Re-keying moves the entry instead of dropping it.
-    const int row = selectedRow();
+    const int row = shownRow();
     if (row < 0 || !writeTombstone)
         return;
     {
@@ -353,6 +342,7 @@ void TfrmMain::RemoveItem(bool writeTombstone)
             return;
     }
     clearControls();
+    rememberShown(-1, {});
     if (m_listModel->count() > 0) {
         SetPosListe(row > 0 ? row - 1 : 0);
         FillTextBox();
@@ -361,34 +351,6 @@ void TfrmMain::RemoveItem(bool writeTombstone)
         setSaveEnabled(false);
         setDeleteEnabled(false);
         setPrintEnabled(false);
-    }
-}
-
-void TfrmMain::contactsChangedInStore()
-{
-    const int row = selectedRow();
-    const std::int64_t selected = row >= 0 ? m_listModel->at(row).record : -1;
-    {
-        const QScopedValueRollback<bool> quiet(m_selectingByProgram, true);
-        m_listModel->resort();
-    }
-    if (m_listModel->count() == 0) {
-        lstList->setEnabled(false);
-        if (!m_state.AddingNew)
-            setSaveEnabled(false);
-        setDeleteEnabled(false);
-        setPrintEnabled(false);
-        return;
-    }
-    lstList->setEnabled(true);
-    setPrintEnabled(true);
-    const int again = selected >= 0 ? m_listModel->rowOfRecord(selected) : -1;
-    if (again >= 0) {
-        // The form already shows this contact, or what the user is typing.
-        SetPosListe(again);
-    } else if (!m_state.AddingNew) {
-        SetPosListe(0);
-        FillTextBox();
     }
 }
 

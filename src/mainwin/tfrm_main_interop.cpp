@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The main window's import and export of contacts: the list's context menu,
-// files dropped on the window, the file dialogs (which remember their
-// folders in the settings), the progress of a long import and its report.
+// The main window's import and export of contacts: files dropped on the
+// window, the file dialogs (which remember their folders in the settings), the
+// progress of a long import and its report. The list's menu is tfrm_main_list.cpp.
 #include "tfrm_main.h"
 
 #include "core/cp1252.h"
@@ -72,58 +72,6 @@ QString fileNameFor(const QString &name, interop::ExportFormat format)
 void TfrmMain::setupInterop()
 {
     setAcceptDrops(true);
-    lstList->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(lstList, &QWidget::customContextMenuRequested, this, [this](const QPoint &at) {
-        // A right click on an entry makes it the contact the menu speaks of.
-        const QModelIndex index = lstList->indexAt(at);
-        if (index.isValid() && index.row() != selectedRow()) {
-            SetPosListe(index.row());
-            guarded([this] { FillTextBox(); });
-        }
-        QMenu *menu = createListMenu(this);
-        menu->setAttribute(Qt::WA_DeleteOnClose);
-        menu->popup(lstList->viewport()->mapToGlobal(at));
-    });
-    // An empty list is disabled and its clicks go to the window: the menu is
-    // still offered there, so that a new address book can be filled.
-    setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(this, &QWidget::customContextMenuRequested, this, [this](const QPoint &at) {
-        if (!lstList->geometry().contains(at))
-            return;
-        QMenu *menu = createListMenu(this);
-        menu->setAttribute(Qt::WA_DeleteOnClose);
-        menu->popup(mapToGlobal(at));
-    });
-}
-
-QMenu *TfrmMain::createListMenu(QWidget *parent)
-{
-    const InteropTexts &t = interopTexts(language());
-    auto *menu = new QMenu(parent);
-    menu->setObjectName(QStringLiteral("mnuList"));
-    // Run after the menu has closed, so a dialog never opens inside it.
-    const auto later = [this](void (TfrmMain::*command)()) {
-        return [this, command] {
-            QMetaObject::invokeMethod(
-                this, [this, command] { guarded([this, command] { (this->*command)(); }); },
-                Qt::QueuedConnection);
-        };
-    };
-    QAction *import = menu->addAction(t.menuImport, this, later(&TfrmMain::ImportContactsClick));
-    import->setObjectName(QStringLiteral("actImportContacts"));
-    QAction *all = menu->addAction(t.menuExportAll, this, later(&TfrmMain::ExportAllClick));
-    all->setObjectName(QStringLiteral("actExportAll"));
-    QAction *one = menu->addAction(t.menuExportThis, this, later(&TfrmMain::ExportThisClick));
-    one->setObjectName(QStringLiteral("actExportThis"));
-    import->setEnabled(m_state.FileOpen);
-    all->setEnabled(m_state.FileOpen && m_listModel->count() > 0);
-    one->setEnabled(m_state.FileOpen && selectedRow() >= 0);
-    menu->addSeparator();
-    QAction *search = menu->addAction(t.menuSearch, this, [this] { openSearch(); });
-    search->setObjectName(QStringLiteral("actSearch"));
-    search->setShortcut(QKeySequence::Find);
-    search->setEnabled(m_state.FileOpen);
-    return menu;
 }
 
 void TfrmMain::dragEnterEvent(QDragEnterEvent *event)
@@ -268,10 +216,11 @@ void TfrmMain::ExportAllClick()
 
 void TfrmMain::ExportThisClick()
 {
-    const int row = selectedRow();
-    if (row < 0)
+    // The contact the form shows, as every command.
+    const int row = shownRow();
+    if (row < 0 || m_state.AddingNew)
         return;
-    const ContactNode *node = m_store.list().findRecord(m_listModel->at(row).record);
+    const ContactNode *node = m_store.list().findRecord(m_shownRecord);
     if (!node)
         return;
     exportNodes({node}, m_listModel->at(row).text);

@@ -5,6 +5,7 @@
 
 #include "core/cp1252.h"
 #include "core/message_boxes.h"
+#include "core/window_placement.h"
 #include "settings/tfrm_options.h"
 
 #include <QCloseEvent>
@@ -25,6 +26,10 @@ void TfrmMain::showEvent(QShowEvent *event)
 
 void TfrmMain::FormShow()
 {
+    // The place the window was given; a password cancelled before the window
+    // reached the screen ends the program with this place stored.
+    const QMargins frame = expectedFrameMargins(this);
+    m_placeGiven = geometry().topLeft() - QPoint(frame.left(), frame.top());
     try {
         OpenFile(m_dataFileName);
     } catch (...) {
@@ -109,8 +114,11 @@ void TfrmMain::CloseAll()
 
 void TfrmMain::savePosition()
 {
+    // Until the window is on the screen the desktop may still move it (to
+    // 0,0 while the start-up password is asked): its place is the one given.
+    const QPoint at = m_state.Password.PasswordDialogCancelled ? m_placeGiven : pos();
     if (m_positionWriter)
-        m_positionWriter(x(), y());
+        m_positionWriter(at.x(), at.y());
 }
 
 void TfrmMain::ExitVcq97()

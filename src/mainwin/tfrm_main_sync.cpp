@@ -26,32 +26,4 @@ bool TfrmMain::changeStore(
     return true;
 }
 
-bool TfrmMain::hasUnsavedEdits() const
-{
-    if (!m_state.SaveEnabled)
-        return false;
-    if (m_state.AddingNew)
-        return true;
-    const int row = selectedRow();
-    const ContactNode *node =
-        row < 0 ? nullptr : m_store.list().findRecord(m_listModel->at(row).record);
-    if (!node)
-        return false;
-    // Compared as the form shows it: some fields show their text in capitals,
-    // and an empty birth date shows as its blank mask.
-    const auto shownAs = [](Field f, const ContactRecord &r) {
-        QString text = fromCp1252(r.get(f)).toUpper();
-        if (f == Field::Birth && QString(text).remove(u'-').trimmed().isEmpty())
-            text.clear();
-        return text;
-    };
-    const ContactRecord shown = node->record();
-    const ContactRecord form = StoreInData();
-    for (Field f : kContactFields) {
-        if (shownAs(f, shown) != shownAs(f, form))
-            return true;
-    }
-    return false;
-}
-
 } // namespace vcq

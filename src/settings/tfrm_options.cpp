@@ -211,6 +211,10 @@ void TfrmOptions::WriteVcqReg()
 
 void TfrmOptions::btnOkClick()
 {
+    for (const auto &check : m_acceptChecks) {
+        if (!check())
+            return;
+    }
     if (!chkPwd->isChecked())
         txtPwd->clear();
     try {

@@ -12,6 +12,9 @@
 
 #include <QDialog>
 
+#include <functional>
+#include <vector>
+
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -41,6 +44,9 @@ public:
     void setPasswordDialog(TfrmPasswordDlg *dialog) { m_passwordDlg = dialog; }
 
     void ChooseLanguage(vcq::Language language);
+    // Asked first when OK is pressed: false keeps the dialog open and nothing
+    // of OK is done (the check shows its reason on its own page).
+    void addAcceptCheck(std::function<bool()> check) { m_acceptChecks.push_back(std::move(check)); }
 
     QTabWidget *PageControl1;
     QWidget *TabSheet1;
@@ -82,6 +88,7 @@ private:
     QWidget *m_mainWindow;
     TfrmPasswordDlg *m_passwordDlg;
     TfrmAbout &m_about;
+    std::vector<std::function<bool()>> m_acceptChecks;
 };
 
 // The folder of the program's executable with its trailing "/".

@@ -201,7 +201,8 @@ private slots:
         answers.expect("ImportReportDialog", closeReport);
         QStringList seen;
         triggerMenu(*w, "actImportContacts", &seen);
-        QCOMPARE(seen, texts);
+        // Import and export come first; the whole menu is tst_list_menu's.
+        QCOMPARE(seen.mid(0, 3), texts);
         QTRY_VERIFY(answers.done());
         QCOMPARE(w->listModel().count(), 2);
     }

@@ -39,7 +39,9 @@ inline std::unique_ptr<ModalAnswer> answerErrorBox(ErrorBoxSeen &seen)
         seen.icon = box->icon();
         for (QAbstractButton *b : box->buttons())
             seen.buttons << b->text();
-        box->button(QMessageBox::Ok)->click();
+        for (QAbstractButton *b : box->buttons())
+            if (box->buttonRole(b) == QMessageBox::AcceptRole)
+                b->click();
     });
 }
 

@@ -17,11 +17,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QTcpServer>
 #include <QTimer>
 
 using namespace vcq;
@@ -103,8 +105,13 @@ private slots:
         SyncController controller(w.get());
         controller.setPasswordSource(
             [this](const QString &, QString *) { return m_server->password(); });
-        QVERIFY(w->lstList->actions().contains(controller.actSyncNow));
-        QCOMPARE(controller.actSyncNow->text(), QString("Synchronise now"));
+        {
+            // Its entry in the list's menu can act once a server is set up.
+            std::unique_ptr<QMenu> menu(w->createListMenu(w.get()));
+            const QAction *entry = menu->findChild<QAction *>("actSyncNow");
+            QVERIFY(entry && entry->isEnabled());
+            QCOMPARE(entry->text(), QString("Synchronise now"));
+        }
 
         controller.actSyncNow->trigger();
         QVERIFY(!m_folder.watcher->boxes.isEmpty());
@@ -199,7 +206,66 @@ private slots:
         options->show();
         QCOMPARE(windows.syncPage->btnTest->text(), QString("Tester"));
         options->hide();
-        QVERIFY(windows.main->lstList->actions().contains(windows.sync->actSyncNow));
+        std::unique_ptr<QMenu> menu(windows.main->createListMenu(windows.main.get()));
+        const QAction *entry = menu->findChild<QAction *>("actSyncNow");
+        QVERIFY(entry && !entry->isEnabled());
+        QCOMPARE(entry->text(), QString("Synchroniser maintenant"));
+    }
+
+    // OK on the Options dialog with a sync set-up that cannot be kept: the
+    // dialog stays open on the page, with the reason and what was typed.
+    void optionsOkKeepsTheDialogUntilSyncIsKept()
+    {
+        QVERIFY(writeDataFile({contact("Seul", "Sam")}));
+        int refusing = 0;
+        {
+            QTcpServer probe; // a port nobody listens on once it is closed
+            QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
+            refusing = probe.serverPort();
+        }
+        ProgramWindows windows = createProgramWindows();
+        windows.main->show();
+        auto *options = qobject_cast<TfrmOptions *>(windows.options);
+        SyncOptionsPage *page = windows.syncPage;
+        const QString data = QDir::current().filePath("VCQ97.NAM");
+        struct Step {
+            QString server, user, password, reason;
+        };
+        const Step steps[] = {
+            {QStringLiteral("http://127.0.0.1:%1/").arg(refusing), "ann", "pw", "does not answer"},
+            {"", "ann", "", "Type the CardDAV server's address first"},
+            // The real server: the address book is found and kept, but the
+            // password has nowhere to go (no keyring in the tests).
+            {m_server->baseUrl().toString(), m_server->user(), m_server->password(),
+             "Secret Service"},
+        };
+        options->show();
+        for (const Step &step : steps) {
+            page->txtServer->setText(step.server);
+            page->txtUser->setText(step.user);
+            page->txtSyncPassword->setText(step.password);
+            options->PageControl1->setCurrentIndex(0);
+            QTest::mouseClick(options->btnOk, Qt::LeftButton);
+            QVERIFY(options->isVisible());
+            QCOMPARE(options->PageControl1->currentWidget(), page);
+            QVERIFY2(page->lblResult->text().contains(step.reason),
+                     qPrintable(page->lblResult->text()));
+            QCOMPARE(page->txtServer->text(), step.server);
+            QCOMPARE(page->txtUser->text(), step.user);
+        }
+        sync::SyncSettings kept;
+        QVERIFY(sync::loadSyncSettings(data, kept));
+        QCOMPARE(kept.collection, m_server->collectionUrl().toString());
+        // Without a new password to keep, OK closes the dialog.
+        page->txtSyncPassword->clear();
+        QTest::mouseClick(options->btnOk, Qt::LeftButton);
+        QVERIFY(!options->isVisible());
+
+        // "Test" with no server says what is missing.
+        page->txtServer->clear();
+        QTest::mouseClick(page->btnTest, Qt::LeftButton);
+        QCOMPARE(page->lblResult->text(),
+                 QString("Type the CardDAV server's address first (http or https)."));
     }
 
     void noServerSetUp()

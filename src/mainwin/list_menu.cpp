@@ -1,0 +1,79 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "list_menu.h"
+
+#include "interop_texts.h"
+
+#include <QAction>
+#include <QMenu>
+
+namespace vcq
+{
+
+QString syncNotSetUpText(Language language)
+{
+    return TextPair{"Aucun serveur n'est configuré : voyez Options, page « Synchronisation ».",
+                    "No server is set up: see Options, page \"Synchronisation\"."}
+        .in(language);
+}
+
+std::vector<ListMenuEntry> listMenuEntries(const ListMenuState &state, Language language)
+{
+    const InteropTexts &t = interopTexts(language);
+    const QString noFile = t.noDataFile;
+    const auto entry = [&](ListCommand command, const char *name, const QString &text,
+                           const QString &reason) {
+        return ListMenuEntry{command,          false, QString::fromLatin1(name), text,
+                             reason.isEmpty(), reason};
+    };
+    std::vector<ListMenuEntry> entries;
+    entries.push_back(entry(ListCommand::ImportContacts, "actImportContacts", t.menuImport,
+                            state.fileOpen ? QString() : noFile));
+    entries.push_back(entry(ListCommand::ExportAll, "actExportAll", t.menuExportAll,
+                            !state.fileOpen      ? noFile
+                            : !state.hasContacts ? t.noContactToExport
+                                                 : QString()));
+    entries.push_back(entry(ListCommand::ExportThis, "actExportThis", t.menuExportThis,
+                            !state.fileOpen             ? noFile
+                            : !state.showsStoredContact ? t.noContactShown
+                                                        : QString()));
+    ListMenuEntry search =
+        entry(ListCommand::Search, "actSearch", t.menuSearch, state.fileOpen ? QString() : noFile);
+    search.separatorBefore = true;
+    entries.push_back(search);
+    entries.push_back(entry(
+        ListCommand::FindDuplicates, "actFindDuplicates",
+        TextPair{"Rechercher les doublons...", "Find duplicates..."}.in(language),
+        !state.fileOpen      ? noFile
+        : !state.hasContacts ? TextPair{"La liste est vide.", "The list is empty."}.in(language)
+                             : QString()));
+    ListMenuEntry sync = entry(ListCommand::SyncNow, "actSyncNow",
+                               TextPair{"Synchroniser maintenant", "Synchronise now"}.in(language),
+                               !state.fileOpen ? noFile : state.syncNotReady);
+    sync.separatorBefore = true;
+    entries.push_back(sync);
+    return entries;
+}
+
+void fillListMenu(QMenu *menu, const std::vector<ListMenuEntry> &entries, QObject *context,
+                  std::function<void(ListCommand)> run)
+{
+    menu->setObjectName(QStringLiteral("mnuList"));
+    // A greyed entry says why when the pointer rests on it.
+    menu->setToolTipsVisible(true);
+    for (const ListMenuEntry &e : entries) {
+        if (e.separatorBefore)
+            menu->addSeparator();
+        QAction *action = menu->addAction(e.text);
+        action->setObjectName(e.objectName);
+        action->setEnabled(e.enabled);
+        // Without a reason of its own the tooltip would repeat the entry's text.
+        action->setToolTip(e.enabled ? QString() : e.reason);
+        const ListCommand command = e.command;
+        QObject::connect(action, &QAction::triggered, context, [context, run, command] {
+            QMetaObject::invokeMethod(
+                context, [run, command] { run(command); }, Qt::QueuedConnection);
+        });
+    }
+}
+
+} // namespace vcq
