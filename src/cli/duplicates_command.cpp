@@ -12,6 +12,7 @@
 #include "store/contact_snapshot.h"
 #include "store/contact_store.h"
 #include "sync/change_times.h"
+#include "sync/merge_carry.h"
 
 #include <QCommandLineParser>
 
@@ -180,15 +181,36 @@ int mergeCertain(const CommandContext &c, const QString &passwordFile)
             ++merged;
             gone += g.records.size() - 1;
             QStringList others;
+            std::vector<std::int32_t> goneRecords;
             for (std::size_t i = 0; i < g.records.size(); ++i)
-                if (i != plan.keep)
+                if (i != plan.keep) {
                     others << QString("#%1").arg(g.records[i]);
+                    goneRecords.push_back(g.records[i]);
+                }
+            const int carried = sync::carryCardsIntoKept(QString::fromStdString(c.dataFilePath),
+                                                         g.records[plan.keep], goneRecords);
             c.print(c.text("Merged %1 into #%2 %3 (%4).", "%1 fusionné(s) dans #%2 %3 (%4).")
                         .arg(others.join(", "))
                         .arg(g.records[plan.keep])
                         .arg(shown(result.contact, Field::LastName) + ' ' +
                              shown(result.contact, Field::FirstName))
                         .arg(QString::fromStdString(reasonText(g, c.french))));
+            if (carried > 0)
+                c.print(c.text("  %1 properties of the deleted cards that no field holds (photo, "
+                               "links, ...) go to the server with the kept contact at its next "
+                               "upload.",
+                               "  %1 propriétés des fiches supprimées qu'aucun champ ne contient "
+                               "(photo, liens, ...) vont au serveur avec le contact gardé à son "
+                               "prochain envoi.")
+                            .arg(carried));
+            else if (carried < 0)
+                c.error(
+                    c.text("  The sync state could not be written: what the deleted cards "
+                           "held beyond the fields stays only in the server's copy until the "
+                           "next sync deletes them.",
+                           "  L'état de synchronisation n'a pas pu être écrit : ce que les "
+                           "fiches supprimées contenaient hors des champs ne reste que sur le "
+                           "serveur jusqu'à ce que la prochaine synchronisation les supprime."));
             for (const LostValue &l : result.alsoKept)
                 c.print(
                     c.text("  %1 %2 kept in the remarks.", "  %1 %2 gardé dans les remarques.")

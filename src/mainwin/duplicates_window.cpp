@@ -9,6 +9,7 @@
 #include "store/slot_reuse.h"
 #include "store/store_error_texts.h"
 #include "sync/change_times.h"
+#include "sync/merge_carry.h"
 #include "widgets/named_widget.h"
 
 #include <QHBoxLayout>
@@ -343,6 +344,14 @@ void DuplicatesWindow::btnMergeClick()
     const std::vector<ContactRecord> seen = m_contacts;
     const bool ran = m_change([&](ContactStore &store, const std::string &) {
         outcome = applyMerge(store, plan, seen, result.contact);
+        if (outcome != MergeOutcome::Merged)
+            return;
+        std::vector<std::int32_t> gone;
+        for (std::size_t i = 0; i < plan.records.size(); ++i)
+            if (i != plan.keep)
+                gone.push_back(plan.records[i]);
+        sync::carryCardsIntoKept(QString::fromStdString(m_dataFilePath), plan.records[plan.keep],
+                                 gone);
     });
     if (!ran)
         showPlainMessage(this,
