@@ -6,7 +6,13 @@
 
 #include "duplicates/duplicate_finder.h"
 #include "duplicates/merge_apply.h"
+#include "duplicates/merge_plan.h"
+#include "sync/change_times.h"
 #include "sync/merge_carry.h"
+#include "sync/sync_state.h"
+
+#include <QDateTime>
+#include <QTimeZone>
 
 using namespace vcq;
 using namespace vcq::synctest;
@@ -16,6 +22,31 @@ class TestSyncMerge : public QObject
     Q_OBJECT
 
 private slots:
+    // Which contact changed last, as the sync state tells: changed here since
+    // the last sync beats a card's REV; without either, nothing is known.
+    void changeTimes()
+    {
+        QTemporaryDir dir;
+        const QString data = dir.filePath("VCQ97.NAM");
+        const ContactRecord a = contact("Roy", "Lea"),
+                            b = contact("Roy", "Lea", {{Field::City, "Lyon"}});
+        sync::SyncState state;
+        state.entries.push_back({1, "/ab/1.vcf", "\"1\"",
+                                 "BEGIN:VCARD\r\nREV:20240102T030405Z\r\nEND:VCARD\r\n", a, true});
+        state.entries.push_back({2, "/ab/2.vcf", "\"2\"", "BEGIN:VCARD\r\nEND:VCARD\r\n", a, true});
+        QVERIFY(sync::saveSyncState(sync::syncStatePath(data), state));
+        const std::vector<ContactRecord> now{a, b, a};
+        const std::vector<std::int32_t> records{1, 2, 3};
+        const auto times = sync::lastChangeTimes(data, records, now);
+        QCOMPARE(
+            times[0],
+            QDateTime(QDate(2024, 1, 2), QTime(3, 4, 5), QTimeZone::utc()).toMSecsSinceEpoch());
+        QVERIFY(times[1] && *times[1] > *times[0]);
+        QVERIFY(!times[2]);
+        QCOMPARE(duplicates::preselect(records, now, times).keep, std::size_t(1));
+        QCOMPARE(sync::revisionTime("REV;VALUE=timestamp:2024-01-02T03:04:05Z\r\n"), times[0]);
+    }
+
     void mergeThenSync()
     {
         QTemporaryDir dir(QDir::currentPath() + "/run-XXXXXX");
