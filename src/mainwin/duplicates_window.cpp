@@ -158,7 +158,9 @@ void DuplicatesWindow::find()
     prgFind->setVisible(true);
     btnMerge->setEnabled(false);
     btnNotDuplicates->setEnabled(false);
-    m_worker = std::thread([this, path = m_dataFilePath, french = m_language == Language::French] {
+    const int generation = ++m_generation;
+    m_worker = std::thread([this, generation, path = m_dataFilePath,
+                            french = m_language == Language::French] {
         auto found = std::make_shared<Found>();
         const auto progress = [this](double done) {
             QMetaObject::invokeMethod(
@@ -196,7 +198,13 @@ void DuplicatesWindow::find()
         m_done = true;
         if (!m_cancel)
             QMetaObject::invokeMethod(
-                this, [this, found] { showFound(found); }, Qt::QueuedConnection);
+                this,
+                [this, found, generation] {
+                    // A search started since makes this one's groups stale.
+                    if (generation == m_generation)
+                        showFound(found);
+                },
+                Qt::QueuedConnection);
     });
 }
 

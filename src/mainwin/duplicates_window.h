@@ -86,6 +86,7 @@ private:
     std::vector<ContactRecord> m_contacts; // of the group shown
     duplicates::MergePlan m_plan;
     bool m_filling = false;
+    int m_generation = 0; // of the search whose groups are shown, or running
 };
 
 } // namespace vcq
