@@ -48,6 +48,7 @@ bench: deps
 	@./bench/startup $(BENCH_BUILD) || true
 	@./bench/interop_compare $(BENCH_BUILD) || true
 	@./bench/search_compare $(BENCH_BUILD) || true
+	@./bench/accessibility $(BENCH_BUILD) || true
 
 install: build
 	cmake --install $(BUILD)

@@ -6,6 +6,7 @@
 // with a flush to the disk; BM_DiskFlush measures one such write alone, so a
 // command's own processing is its time minus that.
 #include "common/data_file.h"
+#include "mainwin/accessibility.h"
 #include "mainwin/tfrm_main.h"
 #include "mainwin/vcq_application.h"
 #include "store/contact_record.h"
@@ -197,6 +198,8 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     vcq::VcqApplication app(argc, argv);
+    // As the program does: what a screen reader reads, when one is running.
+    vcq::installAccessibility();
     QTemporaryDir dir;
     QDir::setCurrent(dir.path());
     // The settings file goes to the scratch folder too.

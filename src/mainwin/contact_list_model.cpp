@@ -2,12 +2,36 @@
 #include "contact_list_model.h"
 
 #include "core/cp1252.h"
+#include "store/io_error.h"
 
 #include <algorithm>
 #include <climits>
 
 namespace vcq
 {
+
+namespace
+{
+
+// What a screen reader says after the row's text, so that namesakes can be
+// told apart by ear: the organisation and the city, those that are not blank.
+QString spokenDetails(const ContactNode &n)
+{
+    QStringList parts;
+    try {
+        for (Field f : {Field::Organisation, Field::City}) {
+            const QString text = fromCp1252(n.field(f)).trimmed();
+            if (!text.isEmpty())
+                parts << text;
+        }
+    } catch (const StoreError &) {
+        // An unreadable record says only its name.
+        return {};
+    }
+    return parts.join(QStringLiteral(", "));
+}
+
+} // namespace
 
 ContactListModel::ContactListModel(const ContactList &list, QObject *parent)
     : QAbstractListModel(parent), m_list(list)
@@ -70,6 +94,8 @@ QVariant ContactListModel::data(const QModelIndex &index, int role) const
         return fromCp1252(n.DisplayKey);
     if (role == RecordRole)
         return QVariant::fromValue<qint64>(n.RecordNumber);
+    if (role == Qt::AccessibleDescriptionRole)
+        return spokenDetails(n);
     return {};
 }
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "contact_list_view.h"
 
+#include "contact_list_accessible.h"
+
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -195,6 +197,25 @@ void ContactListView::changeEvent(QEvent *event)
     if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
         m_rowHeight = 0;
     QAbstractItemView::changeEvent(event);
+}
+
+void ContactListView::currentChanged(const QModelIndex &current, const QModelIndex &previous)
+{
+    QAbstractItemView::currentChanged(current, previous);
+    announceCurrentRow(this, current);
+}
+
+void ContactListView::selectionChanged(const QItemSelection &selected,
+                                       const QItemSelection &deselected)
+{
+    QAbstractItemView::selectionChanged(selected, deselected);
+    announceSelection(this, selected, deselected);
+}
+
+void ContactListView::focusInEvent(QFocusEvent *event)
+{
+    QAbstractItemView::focusInEvent(event);
+    announceCurrentRow(this, currentIndex());
 }
 
 void ContactListView::paintEvent(QPaintEvent *event)

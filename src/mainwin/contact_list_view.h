@@ -36,6 +36,11 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
     void changeEvent(QEvent *event) override;
+    // A screen reader hears where the focus and the selection go.
+    void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
+    void selectionChanged(const QItemSelection &selected,
+                          const QItemSelection &deselected) override;
+    void focusInEvent(QFocusEvent *event) override;
 
 private:
     int rowCount() const;

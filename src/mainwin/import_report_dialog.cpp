@@ -114,6 +114,7 @@ ImportReportDialog::ImportReportDialog(interop::ImportReport report, const QStri
     tblReport->setSelectionBehavior(QAbstractItemView::SelectRows);
     tblReport->verticalHeader()->hide();
     tblReport->horizontalHeader()->setStretchLastSection(true);
+    tblReport->setAccessibleName(title);
     layout->addWidget(tblReport, 1);
 
     chkShowAdded = makeNamed<QCheckBox>(this, "chkShowAdded");

@@ -41,6 +41,8 @@ MainTexts textsIn(Language language)
     t.ConfigBut = pair({"&Options", "&Options"});
     t.ExitBut = pair({"&Quitter", "&Quit"});
     t.quickDialHint = pair({"Numéroteur rapide", "Quick Dial"});
+    t.lstList = pair({"Contacts", "Contacts"});
+    t.callPhone = pair({"Appeler %1", "Call %1"});
     t.MsgLastNameRequired = pair({"Le nom est requis !", "The last name is required !"});
     t.MsgDeletePrefix = pair({"Supprimer ", "Delete "});
     t.MsgFilterNotAFile = pair({"« Filter.txt » n'est pas un fichier ordinaire (tube, périphérique "

@@ -17,6 +17,9 @@ struct MainTexts {
     // Command buttons.
     QString NewBut, SaveBut, TrashBut, PrintBut, ConfigBut, ExitBut;
     QString quickDialHint;
+    // Names a screen reader says: the contact list, and each quick-dial
+    // button ("%1" is its telephone field's label).
+    QString lstList, callPhone;
     // Messages.
     QString MsgLastNameRequired, MsgWrongFileFormat, MsgDeletePrefix, MsgReservedLastName;
     // Faults of the data file that the operating system gives no good text for.

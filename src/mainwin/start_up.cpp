@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "start_up.h"
 
+#include "accessibility.h"
 #include "core/message_boxes.h"
 #include "password/password_check.h"
 #include "password/tfrm_password_dlg.h"
@@ -26,6 +27,7 @@ namespace vcq
 
 ProgramWindows createProgramWindows()
 {
+    installAccessibility();
     ProgramWindows w;
     w.main = std::make_unique<TfrmMain>();
     TfrmMain *main = w.main.get();

@@ -56,6 +56,10 @@ SyncOptionsPage::SyncOptionsPage(std::function<QString()> dataFilePath, QWidget 
     form->addRow(lblServer, txtServer);
     form->addRow(lblUser, txtUser);
     form->addRow(lblSyncPassword, txtSyncPassword);
+    // Each field is named by its label.
+    lblServer->setBuddy(txtServer);
+    lblUser->setBuddy(txtUser);
+    lblSyncPassword->setBuddy(txtSyncPassword);
 
     btnTest = new QPushButton(this);
     btnTest->setObjectName("btnTest");
@@ -95,6 +99,8 @@ void SyncOptionsPage::ChooseLanguage(Language language)
     chkAutoSync->setText(
         TextPair{"Synchro toutes les N minutes", "Sync every N minutes"}.in(m_language));
     spnMinutes->setSuffix(QStringLiteral(" min"));
+    spnMinutes->setAccessibleName(
+        TextPair{"Minutes entre deux synchros", "Minutes between syncs"}.in(m_language));
 }
 
 void SyncOptionsPage::load()

@@ -288,14 +288,26 @@ void TfrmMain::buildForm()
     label(lblBirth, "lblBirth", 425);
     txtBirth = makeNamed<BirthDateEdit>(this, "txtBirth");
     txtBirth->setGeometry(kFieldLeft, 425, 70, kRowHeight);
+
+    // Each field is named by its label, in whatever language the label speaks.
+    const std::pair<QLabel *, QWidget *> buddies[] = {
+        {lblName, txtLastName},    {lblFirst, txtFirstName}, {lblOrganisation, txtOrganisation},
+        {lblAddress, txtAddress1}, {lblCity, txtCity},       {lblZip, txtZip},
+        {lblState, txtState},      {lblCountry, txtCountry}, {lblPhone1, txtPhone1},
+        {lblPhone2, txtPhone2},    {lblFax, txtPhone3},      {lblCell, txtCell},
+        {lblEmail, txtEmail},      {lblFilter, cboFilter},   {lblComment, txtComment},
+        {lblBirth, txtBirth}};
+    for (const auto &[l, field] : buddies)
+        l->setBuddy(field);
 }
 
 void TfrmMain::setTabOrder()
 {
-    QWidget *const order[] = {lstList,    txtLastName, txtFirstName, txtOrganisation, txtAddress1,
-                              txtCity,    txtZip,      txtState,     txtCountry,      txtPhone1,
-                              txtPhone2,  txtPhone3,   txtCell,      txtEmail,        cboFilter,
-                              txtComment, txtBirth};
+    // Each quick-dial button follows its field, as they sit on screen.
+    QWidget *const order[] = {
+        lstList,  txtLastName, txtFirstName, txtOrganisation, txtAddress1, txtCity,    txtZip,
+        txtState, txtCountry,  txtPhone1,    cmdDial1,        txtPhone2,   cmdDial2,   txtPhone3,
+        cmdDial3, txtCell,     cmdDial4,     txtEmail,        cboFilter,   txtComment, txtBirth};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i)
         QWidget::setTabOrder(order[i], order[i + 1]);
 }
@@ -323,6 +335,15 @@ void TfrmMain::applyTexts(const MainTexts &t)
     ExitBut->setCaption(t.ExitBut);
     for (QToolButton *dial : {cmdDial1, cmdDial2, cmdDial3, cmdDial4})
         dial->setToolTip(t.quickDialHint);
+    // Names a screen reader says; the fields take theirs from their labels.
+    lstList->setAccessibleName(t.lstList);
+    cboFilter->lineEdit()->setAccessibleName(t.lblFilter);
+    const std::pair<QToolButton *, const QString *> dials[] = {{cmdDial1, &t.lblPhone1},
+                                                               {cmdDial2, &t.lblPhone2},
+                                                               {cmdDial3, &t.lblFax},
+                                                               {cmdDial4, &t.lblCell}};
+    for (const auto &[dial, label] : dials)
+        dial->setAccessibleName(t.callPhone.arg(*label));
 }
 
 void TfrmMain::ChooseLanguage(Language language)

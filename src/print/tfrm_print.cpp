@@ -176,9 +176,11 @@ void TfrmPrint::buildControls()
     desc->setWordWrap(true);
     desc->setEnabled(false);
 
-    setTabOrder(btnCancel, btnPrint);
+    // Tab goes as the eye does.
+    lblSelect->setBuddy(lstPrint);
+    setTabOrder(lstPrint, btnPrint);
     setTabOrder(btnPrint, btnPrintConfig);
-    setTabOrder(btnPrintConfig, lstPrint);
+    setTabOrder(btnPrintConfig, btnCancel);
     btnCancel->setFocus();
 
     connect(btnPrint, &QPushButton::clicked, this, &TfrmPrint::btnPrintClick);
@@ -191,6 +193,7 @@ void TfrmPrint::ChooseLanguage(Language language)
     m_language = language;
     const PrintTexts t = printTexts(language);
     lblSelect->setText(t.select);
+    lstPrint->setAccessibleName(t.select);
     btnPrint->setText(t.print);
     btnCancel->setText(t.cancel);
     btnPrintConfig->setText(t.printerSetup);

@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QShowEvent>
 #include <QTabBar>
 #include <QTabWidget>
@@ -102,6 +103,26 @@ TfrmOptions::TfrmOptions(vcq::ProgramSettings &settings, vcq::PasswordState &pas
     cmdAbout = vcq::makeNamed<QPushButton>(this, "cmdAbout", QRect(236, 88, 100, 25));
     // Enter anywhere but on another button cancels: a stray Enter changes nothing.
     btnCancel->setDefault(true);
+
+    // Each field is named by its label, in the label's language.
+    lblPwd->setBuddy(txtPwd);
+    lblLanguage->setBuddy(cboLang);
+    lblDefaultCity->setBuddy(txtCity);
+    lblDefaultState->setBuddy(txtState);
+    lblDefaultCountry->setBuddy(txtCountry);
+
+    // Ctrl+Tab turns the page wherever the focus is, its buttons included.
+    for (const auto &[keys, step] :
+         {std::pair{QKeySequence(Qt::CTRL | Qt::Key_Tab), 1},
+          std::pair{QKeySequence(Qt::CTRL | Qt::Key_PageDown), 1},
+          std::pair{QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), -1},
+          std::pair{QKeySequence(Qt::CTRL | Qt::Key_PageUp), -1}}) {
+        auto *turn = new QShortcut(keys, this);
+        connect(turn, &QShortcut::activated, this, [this, step = step] {
+            const int count = PageControl1->count();
+            PageControl1->setCurrentIndex((PageControl1->currentIndex() + step + count) % count);
+        });
+    }
 
     QWidget *order[] = {chkPos,   chkPwd,     txtPwd, cboLang,   txtCity,
                         txtState, txtCountry, btnOk,  btnCancel, cmdAbout};

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // TUrlLabel: a text label that opens its address with the desktop's handler
 // when clicked, shows a pointing hand, and offers a context menu whose one
-// item, "Copy", puts the label's caption on the clipboard.
+// item, "Copy", puts the label's caption on the clipboard. Tab reaches it and
+// Enter or Space opens it; a screen reader reads it as a link.
 #pragma once
 
 #include <QLabel>
@@ -40,6 +41,8 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
     void copyClick();
@@ -49,5 +52,9 @@ private:
     Opener m_opener;
     bool m_pressed = false;
 };
+
+// Makes the label's interface (a link that can be pressed) when a screen
+// reader asks for one.
+void installUrlLabelAccessibility();
 
 } // namespace vcq

@@ -33,7 +33,8 @@ QuickDial::QuickDial(QWidget *mainWindow, const std::array<QLineEdit *, 4> &phon
     for (std::size_t i = 0; i < m_phones.size(); ++i) {
         const int index = static_cast<int>(i);
         m_buttons[i]->setIcon(icon);
-        m_buttons[i]->setFocusPolicy(Qt::NoFocus);
+        // Reached by Tab after its field, so that the keyboard dials too.
+        m_buttons[i]->setFocusPolicy(Qt::TabFocus);
         m_buttons[i]->setEnabled(false);
         // textChanged also fires when the program fills or clears the form.
         connect(m_phones[i], &QLineEdit::textChanged, this, [this, index] { phoneChanged(index); });

@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QPixmap>
 #include <QPushButton>
+#include <QShortcut>
 #include <QShowEvent>
 
 #include <cstring>
@@ -70,6 +71,10 @@ TfrmTAPICall::TfrmTAPICall(QWidget *owner, Language language, std::shared_ptr<Li
     Button1 = new QPushButton(QStringLiteral("&Annuler"), this);
     Button1->setGeometry(162, 62, 75, 25);
     setFocusProxy(Edit1);
+    lblNumber->setBuddy(Edit1);
+    // Escape cancels, as in the program's other windows.
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, Button1, &QPushButton::click);
 
     connect(btnCall, &QPushButton::clicked, this, &TfrmTAPICall::btnCallClick);
     connect(btnDropCall, &QPushButton::clicked, this, &TfrmTAPICall::btnDropCallClick);

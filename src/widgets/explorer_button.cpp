@@ -4,6 +4,7 @@
 #include "explorer_caption.h"
 #include "explorer_pictures.h"
 
+#include <QAccessible>
 #include <QContextMenuEvent>
 #include <QCursor>
 #include <QFontMetrics>
@@ -126,6 +127,11 @@ void TExplorerButton::setCaption(const QString &value)
         setToolTip(removeAcceleratorMarkers(m_caption));
     else
         update();
+    // A screen reader says the new caption, as a change of language renames it.
+    if (QAccessible::isActive()) {
+        QAccessibleEvent renamed(this, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&renamed);
+    }
 }
 
 void TExplorerButton::updateShortcut()
