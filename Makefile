@@ -3,14 +3,17 @@
 # make test  - install what is missing, build, run every test (CTest)
 # make bench - build and run the benchmarks
 # make asan  - the tests again under AddressSanitizer + UndefinedBehaviorSanitizer
+# make fuzz  - every reader and writer under libFuzzer (clang), FUZZ_SECONDS each
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 BENCH_BUILD ?= build-bench
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 
-.PHONY: run test bench asan deps build install clean FORCE
+.PHONY: run test bench asan fuzz deps build install clean FORCE
 
 deps:
 	@./scripts/install-deps
@@ -50,8 +53,18 @@ bench: deps
 	@./bench/search_compare $(BENCH_BUILD) || true
 	@./bench/accessibility $(BENCH_BUILD) || true
 
+# Qt comes from Debian's g++ build: clang++ uses the same libstdc++, so the
+# instrumented code links with it; Qt itself is not instrumented.
+fuzz: deps
+	@./scripts/install-deps --fuzz
+	cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DCMAKE_CXX_COMPILER=clang++-14 -DVCQ_FUZZ=ON -DVCQ_BUILD_TESTS=OFF $(CMAKE_ARGS)
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_vcard fuzz_csv fuzz_mapping \
+		fuzz_dav_xml fuzz_sync_files
+	./scripts/run-fuzz $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
 install: build
 	cmake --install $(BUILD)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD)

@@ -7,6 +7,7 @@
 // command's own processing is its time minus that.
 #include "common/data_file.h"
 #include "mainwin/accessibility.h"
+#include "mainwin/contact_search.h"
 #include "mainwin/tfrm_main.h"
 #include "mainwin/vcq_application.h"
 #include "store/contact_record.h"
@@ -176,6 +177,61 @@ VCQ_COMMAND_BENCH(BM_SaveSameName);
 VCQ_COMMAND_BENCH(BM_SaveNewName);
 VCQ_COMMAND_BENCH(BM_AddContact);
 VCQ_COMMAND_BENCH(BM_DeleteContact);
+
+// A search in the window, from the text typed to the narrowed list painted:
+// the whole query at once (one letter, three letters, a whole name, a phone's
+// digits) from an empty field, or a name typed a letter at a time, which
+// narrows the result before it (the time per key).
+vcq::ContactSearch &readySearch(vcq::TfrmMain &w)
+{
+    w.openSearch();
+    vcq::ContactSearch &search = w.search();
+    search.field()->setText(QStringLiteral("x"));
+    while (search.countText() == QStringLiteral("…"))
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    return search;
+}
+
+void searchFor(vcq::TfrmMain &w, const QString &text)
+{
+    w.search().field()->setText(text);
+    settle();
+    w.lstList->viewport()->repaint();
+}
+
+void BM_Search(benchmark::State &state)
+{
+    vcq::TfrmMain &w = window(state.range(0));
+    vcq::ContactSearch &search = readySearch(w);
+    const QString queries[] = {QStringLiteral("e"), QStringLiteral("gag"),
+                               w.listModel().at(w.listModel().count() / 2).text,
+                               QStringLiteral("5551999"), QStringLiteral("tremblay")};
+    const QString query = queries[state.range(1)];
+    const bool growing = state.range(1) == 4;
+    for (auto _ : state) {
+        state.PauseTiming();
+        searchFor(w, QString());
+        state.ResumeTiming();
+        if (!growing) {
+            searchFor(w, query);
+            continue;
+        }
+        for (int n = 1; n <= query.size(); ++n)
+            searchFor(w, query.left(n));
+    }
+    state.counters["matches"] = w.listModel().count();
+    if (growing)
+        state.counters["per_key"] =
+            benchmark::Counter(double(state.iterations() * query.size()),
+                               benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    search.close();
+    settle();
+}
+BENCHMARK(BM_Search)
+    ->ArgsProduct({{10000, 100000, 1000000}, {0, 1, 2, 3, 4}})
+    ->ArgNames({"contacts", "query"})
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(0.2);
 
 void BM_DiskFlush(benchmark::State &state)
 {

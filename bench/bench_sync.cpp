@@ -111,7 +111,7 @@ struct World {
         // a server that has had its cards a while has done so long before.
         if (ready) {
             sync::DavClient warm;
-            warm.setCredentials(down->user(), down->password());
+            warm.setCredentials(down->collectionUrl(), down->user(), down->password());
             warm.setTimeout(30 * 60 * 1000);
             ready = warm.send({"PROPFIND", down->collectionUrl(), {{"Depth", "1"}}, {}}).ok();
         }
@@ -124,7 +124,7 @@ struct World {
                                  const QString &desk)
     {
         sync::DavClient client;
-        client.setCredentials(server.user(), server.password());
+        client.setCredentials(server.collectionUrl(), server.user(), server.password());
         sync::SyncOptions options;
         options.dataFilePath = desk + "/VCQ97.NAM";
         options.collection = server.collectionUrl();

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The commands the program knows. A new command is one more entry here and
 // its own files in this folder.
+#include "bin_command.h"
 #include "command.h"
 #include "duplicates_command.h"
 #include "export_command.h"
@@ -17,6 +18,7 @@ std::vector<Command> commands()
         importCommand(),
         exportCommand(),
         syncCommand(),
+        binCommand(),
         searchCommand(),
         duplicatesCommand(),
     };

@@ -5,6 +5,7 @@
 #include "store/contact_store.h"
 #include "sync/dav_client.h"
 #include "sync/discovery.h"
+#include "sync/origin.h"
 #include "sync/password_store.h"
 #include "sync/sync_backup.h"
 #include "sync/sync_engine.h"
@@ -15,6 +16,7 @@
 #include <QDateTime>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace vcq::cli
@@ -40,23 +42,63 @@ int fail(const CommandContext &c, const sync::SyncError &error)
     return ExitFailure;
 }
 
-int runSetup(const CommandContext &c, const QCommandLineParser &parser, const QString &url,
-             const QCommandLineOption &user, const QCommandLineOption &passwordFile,
-             const QCommandLineOption &certificate)
+// The options every use of the command shares.
+struct SyncOptionSet {
+    QCommandLineOption user;
+    QCommandLineOption passwordFile;
+    QCommandLineOption certificate;
+    QCommandLineOption insecure;
+    QCommandLineOption timeout;
+};
+
+// A client for the origin of `address`, with the time-out asked for, that
+// shows on a terminal how long the server has been silent.
+bool prepareClient(const CommandContext &c, const QCommandLineParser &parser,
+                   const SyncOptionSet &o, sync::DavClient &client, ProgressLine &progress)
 {
-    if (!parser.isSet(user)) {
+    if (parser.isSet(o.timeout)) {
+        bool ok = false;
+        const double seconds = parser.value(o.timeout).toDouble(&ok);
+        if (!ok || seconds <= 0 || seconds > 24 * 3600) {
+            c.error(c.text("--timeout takes a number of seconds.",
+                           "--timeout attend un nombre de secondes."));
+            return false;
+        }
+        client.setTimeout(std::max(1, int(seconds * 1000)));
+    }
+    QObject::connect(&client, &sync::DavClient::waiting, &client,
+                     [&c, &progress](int silent, qint64 received) {
+                         if (silent < 1)
+                             return;
+                         progress.show(c.text("Waiting for the server: %1 s (%2 kB received)",
+                                              "En attente du serveur : %1 s (%2 ko reçus)")
+                                           .arg(silent)
+                                           .arg(received / 1024));
+                     });
+    return true;
+}
+
+int runSetup(const CommandContext &c, const QCommandLineParser &parser, const QString &url,
+             const SyncOptionSet &o)
+{
+    if (!parser.isSet(o.user)) {
         c.error(c.text("Which user? Give --user NAME.", "Quel utilisateur ? Donnez --user NOM."));
         return ExitFailure;
     }
     sync::SyncSettings settings;
     settings.server = url;
-    settings.user = parser.value(user);
-    settings.fingerprint = parser.value(certificate);
+    settings.user = parser.value(o.user);
+    settings.fingerprint = parser.value(o.certificate);
+    settings.allowInsecureHttp = parser.isSet(o.insecure);
+    const QUrl start = QUrl::fromUserInput(url);
+    // Refused before a password is asked for: it would travel in clear.
+    if (sync::isInsecureHttp(start) && !settings.allowInsecureHttp)
+        return fail(c, {sync::SyncErrc::Insecure, 0, start.toString(), {}});
 
     QString password;
-    const bool fromFile = parser.isSet(passwordFile);
+    const bool fromFile = parser.isSet(o.passwordFile);
     if (fromFile) {
-        const sync::PasswordLookup lookup = sync::readPasswordFile(parser.value(passwordFile));
+        const sync::PasswordLookup lookup = sync::readPasswordFile(parser.value(o.passwordFile));
         if (lookup.error)
             return fail(c, lookup.error);
         password = lookup.password;
@@ -67,11 +109,19 @@ int runSetup(const CommandContext &c, const QCommandLineParser &parser, const QS
     }
 
     sync::DavClient client;
-    client.setCredentials(settings.user, password);
+    ProgressLine progress(c);
+    if (!prepareClient(c, parser, o, client, progress))
+        return ExitFailure;
+    client.setCredentials(start, settings.user, password);
     client.setAcceptedFingerprint(settings.fingerprint);
-    const sync::DiscoveryResult found = sync::discoverAddressBook(client, QUrl::fromUserInput(url));
+    client.setAllowInsecureHttp(settings.allowInsecureHttp);
+    const sync::DiscoveryResult found = sync::discoverAddressBook(client, start);
+    progress.end();
     if (found.error)
         return fail(c, found.error);
+    if (settings.allowInsecureHttp && sync::isInsecureHttp(found.collection))
+        c.error(c.text("Warning: plain http, the password travels in clear.",
+                       "Attention : http simple, le mot de passe circule en clair."));
     settings.collection = found.collection.toString();
 
     QString problem;
@@ -117,6 +167,9 @@ int runStatus(const CommandContext &c)
     if (!settings.fingerprint.isEmpty())
         c.print(c.text("Accepted certificate: %1", "Certificat accepté : %1")
                     .arg(terminalSafe(settings.fingerprint)));
+    if (settings.allowInsecureHttp)
+        c.print(c.text("Plain http allowed: the password travels in clear.",
+                       "http simple accepté : le mot de passe circule en clair."));
 
     sync::SyncState state;
     const QString statePath = sync::syncStatePath(dataFile);
@@ -139,6 +192,10 @@ int runStatus(const CommandContext &c)
         c.print(c.text("Last sync: %1, %2 contacts", "Dernière synchronisation : %1, %2 contacts")
                     .arg(stateInfo.lastModified().toString(Qt::ISODate))
                     .arg(state.entries.size()));
+        if (!state.leftOnServer.empty())
+            c.print(c.text("Left on the server as too large: %1 card(s)",
+                           "Laissées sur le serveur, trop grandes : %1 fiche(s)")
+                        .arg(state.leftOnServer.size()));
     }
     if (lockedByAnotherCopy(c.dataFilePath)) {
         c.print(c.text("The data file is open in the program: changes waiting are not counted.",
@@ -163,8 +220,7 @@ int runStatus(const CommandContext &c)
     return ExitSuccess;
 }
 
-int runOneSync(const CommandContext &c, const QCommandLineParser &parser,
-               const QCommandLineOption &passwordFile)
+int runOneSync(const CommandContext &c, const QCommandLineParser &parser, const SyncOptionSet &o)
 {
     const QString dataFile = QString::fromStdString(c.dataFilePath);
     sync::SyncSettings settings;
@@ -175,8 +231,8 @@ int runOneSync(const CommandContext &c, const QCommandLineParser &parser,
         return fail(c, {sync::SyncErrc::NotConfigured, 0, {}, {}});
     }
     sync::PasswordLookup password;
-    if (parser.isSet(passwordFile)) {
-        password = sync::readPasswordFile(parser.value(passwordFile));
+    if (parser.isSet(o.passwordFile)) {
+        password = sync::readPasswordFile(parser.value(o.passwordFile));
     } else {
         password = sync::readStoredPassword(sync::passwordKey(settings));
     }
@@ -204,15 +260,18 @@ int runOneSync(const CommandContext &c, const QCommandLineParser &parser,
     }
 
     sync::DavClient client;
-    client.setCredentials(settings.user, password.password);
+    ProgressLine progress(c);
+    if (!prepareClient(c, parser, o, client, progress))
+        return ExitFailure;
+    client.setCredentials(QUrl(settings.collection), settings.user, password.password);
     client.setAcceptedFingerprint(settings.fingerprint);
+    client.setAllowInsecureHttp(settings.allowInsecureHttp);
     sync::SyncOptions options;
     options.dataFilePath = dataFile;
     options.collection = QUrl(settings.collection);
     options.backup = [&](QString *copy, QString *why) {
         return sync::backupDataFileBeforeSync(dataFile, copy, why);
     };
-    ProgressLine progress(c);
     options.progress = [&](const char *stage, int done, int total) {
         progress.show(c.text("Synchronising (%1): %2/%3", "Synchronisation (%1) : %2/%3")
                           .arg(QString::fromLatin1(stage))
@@ -265,7 +324,21 @@ int runSync(const QStringList &arguments, CommandContext &c)
                "Fait confiance au certificat du serveur de cette empreinte SHA-256 même s'il ne "
                "peut être vérifié."),
         c.text("FINGERPRINT", "EMPREINTE"));
-    parser.addOptions({help, user, passwordFile, certificate});
+    const QCommandLineOption insecure(
+        "allow-insecure-http",
+        c.text("At setup: accepts a plain http address on another machine (the password "
+               "travels in clear); remembered.",
+               "À la configuration : accepte une adresse http simple sur une autre machine (le "
+               "mot de passe circule en clair) ; retenu."));
+    const QCommandLineOption timeout(
+        "timeout",
+        c.text("Gives up when the server sends nothing for SECONDS (60 unless set here or in "
+               "VCQ_SYNC_TIMEOUT).",
+               "Abandonne quand le serveur n'envoie rien pendant SECONDES (60 sauf ici ou dans "
+               "VCQ_SYNC_TIMEOUT)."),
+        c.text("SECONDS", "SECONDES"));
+    parser.addOptions({help, user, passwordFile, certificate, insecure, timeout});
+    const SyncOptionSet options{user, passwordFile, certificate, insecure, timeout};
     parser.addPositionalArgument(
         "setup|status",
         c.text("What to do; nothing: one sync.", "Quoi faire ; rien : une synchronisation."),
@@ -274,11 +347,11 @@ int runSync(const QStringList &arguments, CommandContext &c)
         return *ended;
     const QStringList words = parser.positionalArguments();
     if (words.value(0) == "setup" && words.size() == 2)
-        return runSetup(c, parser, words[1], user, passwordFile, certificate);
+        return runSetup(c, parser, words[1], options);
     if (words.value(0) == "status" && words.size() == 1)
         return runStatus(c);
     if (words.isEmpty())
-        return runOneSync(c, parser, passwordFile);
+        return runOneSync(c, parser, options);
     c.error(c.text("Unknown use: \"vellora-carnetique-97 sync --help\" explains.",
                    "Usage inconnu : « vellora-carnetique-97 sync --help » l'explique."));
     return ExitFailure;

@@ -2,6 +2,7 @@
 #include "backup.h"
 
 #include "store/io_error.h"
+#include "store/private_file.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -154,7 +155,8 @@ std::string backupDataFile(const std::string &dataFilePath, int keep,
     const std::string base = dataFilePath + "." + stamp(now);
     const std::string partial = base + ".part";
     ::unlink(partial.c_str());
-    Fd copy(::open(partial.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, st.st_mode & 0666));
+    // Private whatever the data file's mode: a copy of every contact.
+    Fd copy(openPrivateFile(partial, O_WRONLY | O_EXCL));
     if (copy.get() < 0)
         fail(errno);
     std::string target;

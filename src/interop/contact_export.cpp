@@ -136,14 +136,19 @@ void appendContactVCard(std::string &out, const ContactRecord &c, std::string_vi
         }
         end();
     }
-    if (!field(Field::Phone1).empty())
-        simple("TEL;TYPE=home:", Field::Phone1);
-    if (!field(Field::Phone2).empty())
-        simple("TEL;TYPE=work:", Field::Phone2);
-    if (!field(Field::Cell).empty())
-        simple("TEL;TYPE=cell:", Field::Cell);
-    if (!field(Field::Phone3).empty())
-        simple("TEL;TYPE=fax:", Field::Phone3);
+    // A number stored as "tel:..." is text that could be taken for a URI.
+    auto phone = [&](std::string_view head, Field f) {
+        if (field(f).empty())
+            return;
+        begin(head);
+        out += startsWithNoCase(field(f), "tel:") ? ";VALUE=text:" : ":";
+        appendEscapedCp1252(out, field(f));
+        end();
+    };
+    phone("TEL;TYPE=home", Field::Phone1);
+    phone("TEL;TYPE=work", Field::Phone2);
+    phone("TEL;TYPE=cell", Field::Cell);
+    phone("TEL;TYPE=fax", Field::Phone3);
     if (!field(Field::Email).empty())
         simple(version == VCardVersion::V40 ? "EMAIL:" : "EMAIL;TYPE=internet:", Field::Email);
 

@@ -31,6 +31,8 @@ std::string_view lossKindName(LossKind kind)
         return "no-field";
     case LossKind::BadBirthDate:
         return "bad-birth-date";
+    case LossKind::PhoneMoved:
+        return "phone-moved";
     }
     return "unknown";
 }
@@ -57,7 +59,9 @@ bool hasText(const VCardProperty &p)
                        [](const std::string &v) { return !trimBlanks(v).empty(); });
 }
 
-int phoneSlot(const VCardProperty &p)
+// The field a phone's own type names; -1 for none (no type, voice, pager,
+// a type of the writer's own): those take whatever field is free.
+int ownPhoneSlot(const VCardProperty &p)
 {
     if (p.hasType("fax"))
         return kFax;
@@ -67,7 +71,18 @@ int phoneSlot(const VCardProperty &p)
         return kHome;
     if (p.hasType("work"))
         return kWork;
-    return kOther;
+    return -1;
+}
+
+// The type a phone was given, for the report when it lands in a field of
+// another type; empty when it says nothing (no type, voice, pref).
+std::string phoneTypeText(const VCardProperty &p)
+{
+    for (const std::string &t : p.parameterValues("TYPE")) {
+        if (!equalsNoCase(t, "voice") && !equalsNoCase(t, "pref") && !t.empty())
+            return t;
+    }
+    return {};
 }
 
 // Which property each field comes from; -1 for none.
@@ -137,14 +152,27 @@ Selection select(const VCard &card)
     for (std::size_t k = 1; k < notes.size(); ++k)
         s.extraNotes.push_back(notes[k]);
 
-    // Each phone to its own field first, then the rest to any free field.
+    // Each phone with a type of its own takes that field first, whatever
+    // came before it (a preferred one before one that is not); the rest, in
+    // file order, take any field still free.
     for (int i : tels) {
-        const int slot = phoneSlot(props[static_cast<std::size_t>(i)]);
-        if (s.tel[static_cast<std::size_t>(slot)] < 0)
-            s.tel[static_cast<std::size_t>(slot)] = i;
-        else
+        const VCardProperty &p = props[static_cast<std::size_t>(i)];
+        const int slot = ownPhoneSlot(p);
+        if (slot < 0) {
             waiting.push_back(i);
+            continue;
+        }
+        int &taken = s.tel[static_cast<std::size_t>(slot)];
+        if (taken < 0) {
+            taken = i;
+        } else if (p.isPreferred() && !props[static_cast<std::size_t>(taken)].isPreferred()) {
+            waiting.push_back(taken);
+            taken = i;
+        } else {
+            waiting.push_back(i);
+        }
     }
+    std::sort(waiting.begin(), waiting.end());
     for (int i : waiting) {
         bool placed = false;
         for (int slot : kFreeOrder) {
@@ -160,12 +188,51 @@ Selection select(const VCard &card)
     return s;
 }
 
+bool isTextValue(const VCardProperty &p)
+{
+    const auto values = p.parameterValues("VALUE");
+    return !values.empty() && equalsNoCase(values.front(), "text");
+}
+
+// A tel: URI gives its number; a text that only starts so (VALUE=text, as
+// we write a number stored that way) is kept whole.
 std::string telNumber(const VCardProperty &p)
 {
     std::string v = p.value();
-    if (startsWithNoCase(v, "tel:"))
+    if (startsWithNoCase(v, "tel:") && !isTextValue(p))
         v.erase(0, 4);
     return v;
+}
+
+// A stored number as a TEL property: VALUE=text when it could be taken for
+// a tel: URI, so that it comes back as it was.
+VCardProperty telProperty(const std::string &number, std::vector<std::string> types)
+{
+    VCardProperty p = makeProperty("TEL", {number}, std::move(types));
+    if (startsWithNoCase(number, "tel:"))
+        p.parameters.push_back({"VALUE", {"text"}});
+    return p;
+}
+
+// Line breaks in a card's text (LF, CR or CR LF) are stored as the edit
+// form writes them: CR LF.
+void storeLineBreaks(std::string &text)
+{
+    if (text.find_first_of("\r\n") == std::string::npos)
+        return;
+    std::string out;
+    out.reserve(text.size() + 8);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c != '\r' && c != '\n') {
+            out += c;
+            continue;
+        }
+        out += "\r\n";
+        if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            ++i;
+    }
+    text = std::move(out);
 }
 
 std::string_view component(const VCardProperty &p, std::size_t i)
@@ -224,7 +291,20 @@ public:
         result.record.set(Field::Birth, kBlankBirthDate);
     }
 
+    // A card's text: its line breaks become CR LF.
     void set(Field f, std::string_view utf8, std::string_view property)
+    {
+        if (utf8.find_first_of("\r\n") == std::string_view::npos) {
+            setExactly(f, utf8, property);
+            return;
+        }
+        std::string text(utf8);
+        storeLineBreaks(text);
+        setExactly(f, text, property);
+    }
+
+    // Every byte as it is, but for what cp1252 cannot hold and what is too long.
+    void setExactly(Field f, std::string_view utf8, std::string_view property)
     {
         // Most text has a cp1252 byte for every character: converted into
         // storage kept from field to field.
@@ -400,6 +480,14 @@ MappedContact cardToContact(const VCard &card)
     if (s.note >= 0)
         m.set(Field::Comment, prop(s.note).value(), "NOTE");
 
+    for (std::size_t k = 0; k < kPhoneFields.size(); ++k) {
+        const int i = s.tel[k];
+        if (i < 0 || ownPhoneSlot(prop(i)) == static_cast<int>(k))
+            continue;
+        if (const std::string type = phoneTypeText(prop(i)); !type.empty())
+            m.result.losses.push_back({kPhoneFields[k], LossKind::PhoneMoved, "TEL",
+                                       telNumber(prop(i)) + " (" + type + ")"});
+    }
     for (int i : s.extraTels)
         m.loss(LossKind::ExtraPhone, prop(i));
     for (int i : s.extraEmails)
@@ -445,7 +533,7 @@ VCard contactToCard(const ContactRecord &c, const std::string &uid, VCardVersion
         card.add(addressProperty(c));
     for (std::size_t k = 0; k < kPhoneFields.size(); ++k) {
         if (!c.view(kPhoneFields[k]).empty())
-            card.add(makeProperty("TEL", {utf8Of(c, kPhoneFields[k])}, {kPhoneTypes[k]}));
+            card.add(telProperty(utf8Of(c, kPhoneFields[k]), {kPhoneTypes[k]}));
     }
     if (!c.view(Field::Email).empty())
         card.add(emailProperty(c, version));
@@ -537,12 +625,15 @@ VCard mergeContactIntoCard(const ContactRecord &c, const VCard &base, VCardVersi
             continue;
         const std::string number = utf8Of(c, kPhoneFields[k]);
         if (s.tel[k] >= 0) {
-            if (number.empty())
+            if (number.empty()) {
                 removed.push_back(s.tel[k]);
-            else
+            } else {
                 setValue(s.tel[k], number);
+                if (startsWithNoCase(number, "tel:"))
+                    at(s.tel[k]).parameters.push_back({"VALUE", {"text"}});
+            }
         } else if (!number.empty()) {
-            out.add(makeProperty("TEL", {number}, {kPhoneTypes[k]}));
+            out.add(telProperty(number, {kPhoneTypes[k]}));
         }
     }
 
@@ -606,6 +697,19 @@ VCard mergeContactIntoCard(const ContactRecord &c, const VCard &base, VCardVersi
     for (int i : removed)
         out.properties.erase(out.properties.begin() + i);
     return out;
+}
+
+MappedContact textsToContact(const std::array<std::string, kContactFieldCount> &utf8,
+                             const std::array<std::string_view, kContactFieldCount> &sources)
+{
+    Mapper m;
+    for (Field f : kContactFields) {
+        const auto i = static_cast<std::size_t>(f);
+        if (f == Field::Birth && utf8[i].empty())
+            continue; // stays blank
+        m.setExactly(f, utf8[i], sources[i]);
+    }
+    return std::move(m.result);
 }
 
 std::string contactName(const ContactRecord &c)

@@ -4,17 +4,19 @@
 // In:  N family/given -> LastName/FirstName (FN split when N has no name),
 //      ORG first component -> Organisation, the preferred (else first home,
 //      else first) ADR -> Address1/City/Zip/State/Country, TEL home -> Phone1,
-//      work -> Phone2, fax -> Phone3, cell or any other -> Cell, then any free
-//      phone field; the preferred (else first) EMAIL; BDAY -> Birth;
-//      CATEGORIES first value -> Status; NOTE -> Comment. Text is transliterated
-//      to cp1252 and cut to each field's maximum; every change and every
-//      property left behind is listed as a Loss.
+//      work -> Phone2, fax -> Phone3, cell -> Cell (each typed phone takes its
+//      field before any other), then any phone into any free phone field; the
+//      preferred (else first) EMAIL; BDAY -> Birth; CATEGORIES first value ->
+//      Status; NOTE -> Comment. Line breaks are stored as CR LF; text is
+//      transliterated to cp1252 and cut to each field's maximum; every change
+//      and every property left behind is listed as a Loss.
 // Out: the same table in reverse, TEL with TYPE=home/work/fax/cell.
 #pragma once
 
 #include "store/contact_record.h"
 #include "vcard.h"
 
+#include <array>
 #include <optional>
 #include <string>
 #include <vector>
@@ -30,6 +32,8 @@ enum class LossKind {
     NoField,        // a property with no field to go to (PHOTO, URL, a second ADR, ...)
     BadBirthDate,   // a BDAY that is no valid date (import) or a stored date that is
                     // partial or impossible (export): no birth date carried
+    PhoneMoved,     // a phone of one type kept in the field of another (a pager, a
+                    // second mobile): detail gives the number and its type
 };
 
 // Stable English code, e.g. "transliterated", for logs and saved reports.
@@ -73,6 +77,13 @@ void appendContactVCard(std::string &out, const ContactRecord &contact, std::str
 // property, parameter and group of base is kept, in its place.
 VCard mergeContactIntoCard(const ContactRecord &contact, const VCard &base, VCardVersion version,
                            std::vector<Loss> *losses = nullptr, int currentYear = 0);
+
+// A record from UTF-8 texts, one per field in record order, every byte
+// kept as it is (blanks, line breaks); only what cp1252 cannot hold is
+// transliterated and what is too long cut, each reported with its source
+// (a column's name). An empty birth date is the blank one.
+MappedContact textsToContact(const std::array<std::string, kContactFieldCount> &utf8,
+                             const std::array<std::string_view, kContactFieldCount> &sources);
 
 // "Last First" as UTF-8, for report rows.
 std::string contactName(const ContactRecord &contact);

@@ -1,7 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "contact_uid.h"
 
+#include "store/file_descriptor.h"
+#include "store/private_file.h"
+
+#include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -124,10 +129,10 @@ std::optional<ContactUids> ContactUids::open(const std::string &dataFilePath,
     const FileId id = randomId();
     const std::string scratch = path + ".new";
     {
-        std::ofstream out(scratch, std::ios::binary | std::ios::trunc);
-        out << toHex(id.data(), id.size()) << '\n';
-        out.flush();
-        if (!out) {
+        const std::string text = toHex(id.data(), id.size()) + '\n';
+        const FileDescriptor out(openPrivateFile(scratch, O_WRONLY | O_TRUNC));
+        if (!out.valid() ||
+            ::write(out.get(), text.data(), text.size()) != static_cast<ssize_t>(text.size())) {
             error = std::error_code(errno ? errno : EIO, std::generic_category());
             std::remove(scratch.c_str());
             return std::nullopt;

@@ -6,6 +6,7 @@
 #include "transliterate.h"
 
 #include <map>
+#include <optional>
 
 namespace vcq::interop
 {
@@ -516,7 +517,8 @@ std::vector<std::string> splitMulti(const std::string &cell)
     return out;
 }
 
-// Up to three numbers split by '/', '-' or '.'; false for anything else.
+// Three numbers split by '/', '-' or '.', or two and a final separator (no
+// year: parts[2] is -1); false for anything else.
 bool splitDate(std::string_view s, int parts[3])
 {
     int count = 0;
@@ -535,9 +537,22 @@ bool splitDate(std::string_view s, int parts[3])
             return false;
         }
     }
-    if (value < 0 || count != 2)
+    if (count != 2)
         return false;
     parts[2] = value;
+    return true;
+}
+
+// The stored form of a birth date, partial or impossible as the edit form
+// lets it be: two characters, '-', two, '-', two, each a digit or a blank.
+bool isStoredBirthText(std::string_view text)
+{
+    if (text.size() != 8 || text[2] != '-' || text[5] != '-')
+        return false;
+    for (std::size_t i : {0, 1, 3, 4, 6, 7}) {
+        if (text[i] != ' ' && (text[i] < '0' || text[i] > '9'))
+            return false;
+    }
     return true;
 }
 
@@ -549,6 +564,44 @@ std::string isoDate(int day, int month, int year)
     else
         std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", year, month, day);
     return buf;
+}
+
+struct CsvDate {
+    bool valid = false;
+    bool none = false; // the suites' way of writing no date: 0/0/00
+    std::string bday;  // a BDAY value
+};
+
+// A date cell: ISO 8601 in any column (1985-07-14, 19850714, --07-14), a
+// four-digit year first (1985/07/14), else day, month and year in the
+// column's order ("m/d/y", or "d/m/y" as our own "dd-mm-yy" and "dd-mm-  ").
+CsvDate csvDate(std::string_view cell, std::string_view order)
+{
+    CsvDate out;
+    const std::string_view text = trimBlanks(cell);
+    if (birthDateFromVCard(text)) {
+        out.valid = true;
+        out.bday = std::string(text);
+        return out;
+    }
+    int p[3];
+    if (!splitDate(text, p))
+        return out;
+    const bool yearFirst = text.find_first_not_of("0123456789") == 4;
+    int day = yearFirst ? p[2] : order == "m/d/y" ? p[1] : p[0];
+    int month = yearFirst || order != "m/d/y" ? p[1] : p[0];
+    int year = yearFirst ? p[0] : p[2];
+    if (!yearFirst && day == 0 && month == 0) {
+        out.none = true;
+        return out;
+    }
+    if (!yearFirst && year >= 0 && year < 100)
+        year = expandYear(year, currentYear());
+    if (storedBirthDate(day, month, year)) {
+        out.valid = true;
+        out.bday = isoDate(day, month, year);
+    }
+    return out;
 }
 
 struct Address {
@@ -671,7 +724,7 @@ public:
             birthDay = std::atoi(cell.c_str());
             break;
         case Role::StoredBirth:
-            storedBirth(cell);
+            birthday(cell, "d/m/y");
             break;
         case Role::Categories:
             // The suites separate categories with ';'; our own cell is one status.
@@ -710,39 +763,10 @@ public:
 
     void birthday(const std::string &cell, std::string_view format)
     {
-        const std::string_view text = trimBlanks(cell);
-        if (format == "iso") {
-            if (birthDateFromVCard(text))
-                bday = std::string(text);
-            else
-                markBadDate(cell);
-            return;
-        }
-        int p[3];
-        if (!splitDate(text, p)) {
-            markBadDate(cell);
-            return;
-        }
-        const int day = format == "d/m/y" ? p[0] : p[1];
-        const int month = format == "d/m/y" ? p[1] : p[0];
-        int year = p[2];
-        if (day == 0 && month == 0)
-            return; // the suites' way of writing no date
-        if (year < 100)
-            year = expandYear(year, currentYear());
-        if (!storedBirthDate(day, month, year)) {
-            markBadDate(cell);
-            return;
-        }
-        bday = isoDate(day, month, year);
-    }
-
-    void storedBirth(const std::string &cell)
-    {
-        const ExportedBirthDate e = birthDateToVCard(cell, VCardVersion::V30, currentYear());
-        if (e.status == BirthDateExport::Full || e.status == BirthDateExport::NoYear)
-            bday = e.value;
-        else if (e.status == BirthDateExport::Invalid)
+        const CsvDate date = csvDate(cell, format);
+        if (date.valid)
+            bday = date.bday;
+        else if (!date.none)
             markBadDate(cell);
     }
 
@@ -880,7 +904,10 @@ void applyWebmailNumbered(RowBuilder &b, const std::vector<std::string> &header,
         const std::string cell = i < row.size() ? row[i] : std::string();
         groups[{kind, std::atoi(number.c_str())}].parts[part] = cell;
     }
-    for (auto &[key, group] : groups) {
+    // Not a structured binding: clang before 16 cannot capture one.
+    for (auto &entry : groups) {
+        const auto &key = entry.first;
+        const Group &group = entry.second;
         const std::string &kind = key.first;
         auto part = [&](const char *name) {
             const auto it = group.parts.find(name);
@@ -954,6 +981,37 @@ bool rowIsEmpty(const std::vector<std::string> &row)
     return true;
 }
 
+// A row of our own set straight to a record, every byte of every cell kept:
+// no cell trimmed, split or left out for being blank. nullopt for a row with
+// no last name, which goes the way of any other set's rows.
+std::optional<MappedContact> ownRow(const std::vector<std::string> &header,
+                                    const std::vector<int> &roleOf,
+                                    const std::vector<std::string> &row, int number, int line,
+                                    std::vector<ReadProblem> &problems)
+{
+    std::array<std::string, kContactFieldCount> texts;
+    std::array<std::string_view, kContactFieldCount> sources;
+    for (std::size_t i = 0; i < header.size() && i < row.size(); ++i) {
+        if (roleOf[i] < 0)
+            continue;
+        const Field f = kContactFields[static_cast<std::size_t>(roleOf[i])];
+        texts[static_cast<std::size_t>(f)] = row[i];
+        sources[static_cast<std::size_t>(f)] = header[i];
+    }
+    if (trimBlanks(texts[static_cast<std::size_t>(Field::LastName)]).empty())
+        return std::nullopt;
+    std::string &birth = texts[static_cast<std::size_t>(Field::Birth)];
+    if (!isStoredBirthText(birth) && !trimBlanks(birth).empty()) {
+        // Changed in a spreadsheet, perhaps: read as a date if it is one.
+        const CsvDate date = csvDate(birth, "d/m/y");
+        const auto stored = date.valid ? birthDateFromVCard(date.bday) : std::nullopt;
+        if (!stored && !date.none)
+            problems.push_back({number, line, ReadProblemCode::BadDate, birth});
+        birth = stored.value_or(std::string());
+    }
+    return textsToContact(texts, sources);
+}
+
 } // namespace
 
 CsvReadResult readCsvContacts(std::string_view bytes)
@@ -962,6 +1020,12 @@ CsvReadResult readCsvContacts(std::string_view bytes)
     std::string converted;
     if (utf16ToUtf8(bytes, converted)) {
         bytes = converted;
+        // A UTF-8 byte order mark says nothing of what follows it: a
+        // spreadsheet may put one before Western text.
+    } else if (bytes.starts_with("\xEF\xBB\xBF") && !isValidUtf8(bytes.substr(3))) {
+        converted = cp1252ToUtf8(bytes.substr(3));
+        bytes = converted;
+        result.problems.push_back({0, 0, ReadProblemCode::InvalidUtf8, ""});
     } else if (!isValidUtf8(bytes)) {
         // Mail suites write the system's code page: read it as cp1252.
         converted = cp1252ToUtf8(bytes);
@@ -1008,10 +1072,23 @@ CsvReadResult readCsvContacts(std::string_view bytes)
             continue;
         ++number;
         const int line = rows.lines[r];
-        if (row.size() > header.size())
-            result.problems.push_back(
-                {number, line, ReadProblemCode::WrongColumnCount,
-                 std::to_string(row.size()) + "/" + std::to_string(header.size())});
+        // Cells past the header's are ignored; only text there is worth a word
+        // (some programs end every row with a comma).
+        for (std::size_t i = header.size(); i < row.size(); ++i) {
+            if (!trimBlanks(row[i]).empty()) {
+                result.problems.push_back(
+                    {number, line, ReadProblemCode::WrongColumnCount,
+                     std::to_string(row.size()) + "/" + std::to_string(header.size())});
+                break;
+            }
+        }
+        if (result.columnSet == CsvColumnSet::Own) {
+            if (std::optional<MappedContact> own =
+                    ownRow(header, roleOf, row, number, line, result.problems)) {
+                result.contacts.push_back({std::move(*own), number, line});
+                continue;
+            }
+        }
         RowBuilder b;
         std::vector<bool> used(header.size(), false);
         if (result.columnSet == CsvColumnSet::Webmail)
@@ -1058,7 +1135,7 @@ void appendCsvContact(std::string &out, const ContactRecord &contact)
             out += ',';
         firstCell = false;
         std::string_view value = contact.view(f);
-        if (f == Field::Birth && value.find_first_not_of(" -") == std::string_view::npos)
+        if (f == Field::Birth && value == kBlankBirthDate)
             value = {};
         out += csvCell(cp1252ToUtf8(value));
     }

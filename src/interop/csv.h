@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Contacts in CSV (RFC 4180: quoted fields, embedded commas, quotes and line
-// breaks; UTF-8 with or without BOM). Reading recognises the column set from
-// the header line and turns each row into a card, so rows go through the same
-// mapping and report as vCards. Writing uses our own column set.
+// breaks; UTF-8 with or without BOM, cp1252, UTF-16). Reading recognises the
+// column set from the header line. A row of another program's set becomes a
+// card, so it goes through the same mapping and report as a vCard; a row of
+// our own set becomes a record directly, every byte of every cell kept.
+// Writing uses our own column set.
 #pragma once
 
+#include "contact_mapping.h"
 #include "store/contact_record.h"
 #include "vcard_reader.h"
 
@@ -43,9 +46,17 @@ CsvColumnSet recogniseColumnSet(const std::vector<std::string> &header);
 // header is not recognised: one line per set.
 std::vector<std::string> expectedColumnsText();
 
+// A row of our own column set, as a record.
+struct CsvContact {
+    MappedContact mapped;
+    int number = 0; // 1-based data row
+    int line = 0;
+};
+
 struct CsvReadResult {
     CsvColumnSet columnSet = CsvColumnSet::Unknown;
-    std::vector<ReadCard> cards; // one per data row that has a name
+    std::vector<ReadCard> cards;      // another program's set: one per row that has a name
+    std::vector<CsvContact> contacts; // our own set: one per row that has a name
     std::vector<ReadProblem> problems;
 };
 
@@ -55,7 +66,8 @@ CsvReadResult readCsvContacts(std::string_view bytes);
 const std::vector<std::string> &ownCsvColumns();
 
 // A header line and one row per contact in our own column set, UTF-8, CRLF.
-// The birth date is written as stored ("dd-mm-yy"; empty when blank).
+// Every field is written as stored, the birth date too, partial or not
+// ("dd-mm-yy", "  -  -85"; empty when wholly blank).
 std::string csvHeaderLine();
 void appendCsvContact(std::string &out, const ContactRecord &contact);
 

@@ -24,6 +24,8 @@ std::string_view eventName(ReportEvent event)
         return "dropped-data";
     case ReportEvent::Failed:
         return "failed";
+    case ReportEvent::Repaired:
+        return "repaired";
     }
     return "unknown";
 }
@@ -42,7 +44,11 @@ void ImportReport::add(ReportRow row)
 
 void ImportReport::addProblem(const std::string &sourceFile, const ReadProblem &problem)
 {
-    add({sourceFile, problem.card, {}, ReportEvent::BrokenCard, problemDetail(problem)});
+    add({sourceFile,
+         problem.card,
+         {},
+         problemSkipsCard(problem.code) ? ReportEvent::BrokenCard : ReportEvent::Repaired,
+         problemDetail(problem)});
 }
 
 void ImportReport::addLosses(const std::string &sourceFile, int cardNumber, const std::string &name,
@@ -54,6 +60,8 @@ void ImportReport::addLosses(const std::string &sourceFile, int cardNumber, cons
             event = ReportEvent::Transliterated;
         else if (loss.kind == LossKind::Cut)
             event = ReportEvent::Cut;
+        else if (loss.kind == LossKind::PhoneMoved)
+            event = ReportEvent::Repaired;
         add({sourceFile, cardNumber, name, event, lossDetail(loss)});
     }
 }

@@ -19,13 +19,15 @@ namespace vcq::interop
 enum class ReportEvent {
     Added,            // the contact was added
     DuplicateSkipped, // not added: the same person is already stored
-    BrokenCard,       // a problem in the file (no END, bad QP, unknown CSV header, ...)
+    BrokenCard,       // skipped: a card (or file) not imported (no END, no name, unknown
+                      // CSV header, a reserved last name)
     Transliterated,   // characters replaced to fit the code page
     Cut,              // text cut to a field's maximum
     DroppedData,      // a phone, e-mail or property with no field, or a birth date not carried
     Failed,           // the write failed (disk full, ...): detail says what
+    Repaired,         // read with a repair (a charset guessed, a line ignored, ...): a remark
 };
-inline constexpr int kReportEventCount = 7;
+inline constexpr int kReportEventCount = 8;
 
 // Stable English code, e.g. "duplicate-skipped".
 std::string_view eventName(ReportEvent event);

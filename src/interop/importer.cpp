@@ -2,6 +2,7 @@
 #include "importer.h"
 
 #include "backup.h"
+#include "card_lines.h"
 #include "contact_mapping.h"
 #include "csv.h"
 #include "duplicates.h"
@@ -112,57 +113,6 @@ private:
     std::size_t m_size = 0;
 };
 
-bool isBeginLine(std::string_view line)
-{
-    if (!line.empty() && line.back() == '\r')
-        line.remove_suffix(1);
-    // A folded line continues the one before it.
-    if (line.empty() || line.front() == ' ' || line.front() == '\t')
-        return false;
-    while (!line.empty() && (line.back() == ' ' || line.back() == '\t'))
-        line.remove_suffix(1);
-    constexpr std::string_view begin = "BEGIN:VCARD";
-    return line.size() == begin.size() &&
-           std::equal(begin.begin(), begin.end(), line.begin(), [](char a, char b) {
-               return a == std::toupper(static_cast<unsigned char>(b));
-           });
-}
-
-// A run of whole cards of a vCard file, cut just before a BEGIN:VCARD line.
-struct Part {
-    std::string_view bytes;
-    int lines = 0;  // line breaks in it
-    int begins = 0; // cards begun in it
-};
-
-Part nextPart(std::string_view rest, int cards)
-{
-    Part part;
-    std::size_t pos = 0;
-    bool softBreak = false; // the line before ended a quoted-printable line with '='
-    while (pos < rest.size()) {
-        std::size_t eol = rest.find('\n', pos);
-        const bool last = eol == std::string_view::npos;
-        if (last)
-            eol = rest.size();
-        const std::string_view line = rest.substr(pos, eol - pos);
-        if (!softBreak && isBeginLine(line)) {
-            if (part.begins == cards)
-                break;
-            ++part.begins;
-        }
-        std::string_view end = line;
-        if (!end.empty() && end.back() == '\r')
-            end.remove_suffix(1);
-        softBreak = !end.empty() && end.back() == '=';
-        pos = last ? eol : eol + 1;
-        if (!last)
-            ++part.lines;
-    }
-    part.bytes = rest.substr(0, pos);
-    return part;
-}
-
 // A card read and mapped, waiting for the import to test and add it.
 struct MappedCard {
     int number = 0; // in its file
@@ -242,18 +192,25 @@ private:
     bool readCsv(std::string_view bytes)
     {
         CsvReadResult read = readCsvContacts(bytes);
+        // Rows of our own set come as records, the others' as cards.
+        const std::size_t rows = read.cards.size() + read.contacts.size();
         std::size_t next = 0;
         bool first = true;
-        while (first || next < read.cards.size()) {
+        while (first || next < rows) {
             std::unique_ptr<MappedPart> part = emptyPart();
             if (!part)
                 return false;
             if (first)
                 part->problems = std::move(read.problems);
             first = false;
-            for (const std::size_t end = std::min(read.cards.size(), next + kCardsPerPart);
-                 next < end; ++next)
-                map(*part, read.cards[next].card, read.cards[next].number);
+            for (const std::size_t end = std::min(rows, next + kCardsPerPart); next < end; ++next) {
+                if (next < read.cards.size()) {
+                    map(*part, read.cards[next].card, read.cards[next].number);
+                } else {
+                    CsvContact &c = read.contacts[next - read.cards.size()];
+                    take(*part, std::move(c.mapped), c.number);
+                }
+            }
             if (!m_parts.push(std::move(part)))
                 return false;
         }
@@ -296,7 +253,7 @@ private:
             const std::string_view rest = bytes.substr(start);
             if (rest.empty() && !file)
                 break;
-            const Part cut = nextPart(rest, kCardsPerPart);
+            const CardPart cut = nextCardPart(rest, kCardsPerPart, file == nullptr);
             if (file && cut.bytes.size() == rest.size()) {
                 // The part may go on past what was read: read more, keeping
                 // only what is still to go through, once the other thread is
@@ -338,21 +295,22 @@ private:
     {
         // Each card is mapped as soon as it is read, so the reader can
         // reuse its storage for the next one. Numbered as in the whole file.
-        readVCards(
-            bytes, [&](ReadCard &&card) { map(part, card.card, card.number + cardOffset); },
-            [&](ReadProblem &&p) {
-                p.line += lineOffset;
-                if (p.card > 0)
-                    p.card += cardOffset;
-                part.problems.push_back(std::move(p));
-            });
+        readVCardPart(
+            bytes, lineOffset, cardOffset,
+            [&](ReadCard &&card) { map(part, card.card, card.number); },
+            [&](ReadProblem &&p) { part.problems.push_back(std::move(p)); });
     }
 
     void map(MappedPart &part, const VCard &card, int number) const
     {
+        take(part, cardToContact(card), number);
+    }
+
+    void take(MappedPart &part, MappedContact &&mapped, int number) const
+    {
         MappedCard &m = part.next();
         m.number = number;
-        m.mapped = cardToContact(card);
+        m.mapped = std::move(mapped);
         m.name = contactName(m.mapped.record);
         if (!m_options.allowDuplicates)
             m.key.set(m.mapped.record);

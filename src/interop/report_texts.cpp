@@ -24,6 +24,8 @@ std::string eventText(ReportEvent event, bool french)
         return french ? "donnée non reprise" : "data not carried";
     case ReportEvent::Failed:
         return french ? "échec" : "failed";
+    case ReportEvent::Repaired:
+        return french ? "lu avec une réparation" : "read with a repair";
     }
     return std::string(eventName(event));
 }
@@ -85,13 +87,15 @@ std::string importSummary(const ImportResult &result, bool french)
     const ImportReport &r = result.report;
     const int remarks = r.count(ReportEvent::Transliterated) + r.count(ReportEvent::Cut) +
                         r.count(ReportEvent::DroppedData);
-    return fill(french ? "Contacts ajoutés : %1. Doublons non ajoutés : %2. Fiches illisibles : "
-                         "%3. Remarques sur les données reprises : %4."
-                       : "Contacts added: %1. Duplicates not added: %2. Broken cards: %3. "
-                         "Remarks on the data carried: %4.",
+    return fill(french ? "Contacts ajoutés : %1. Doublons non ajoutés : %2. Fiches illisibles "
+                         "non ajoutées : %3. Lectures avec réparation : %4. Remarques sur les "
+                         "données reprises : %5."
+                       : "Contacts added: %1. Duplicates not added: %2. Broken cards not added: "
+                         "%3. Read with a repair: %4. Remarks on the data carried: %5.",
                 {std::to_string(result.added),
                  std::to_string(r.count(ReportEvent::DuplicateSkipped)),
-                 std::to_string(r.count(ReportEvent::BrokenCard)), std::to_string(remarks)});
+                 std::to_string(r.count(ReportEvent::BrokenCard)),
+                 std::to_string(r.count(ReportEvent::Repaired)), std::to_string(remarks)});
 }
 
 std::string importEnding(const ImportResult &result, const std::string &errorText, bool french)

@@ -114,9 +114,14 @@ void appendFoldedLine(std::string &out, std::string_view line)
     constexpr std::size_t kFoldOctets = 75;
     std::size_t limit = kFoldOctets;
     while (line.size() > limit) {
+        // A UTF-8 sequence is at most four bytes: the cut steps back at most
+        // three. Bytes that are no sequence at all are cut where they fall,
+        // so every fold takes at least 71 octets and folding always ends.
         std::size_t cut = limit;
-        while (cut > 0 && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80)
+        while (cut > limit - 3 && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80)
             --cut;
+        if ((static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80)
+            cut = limit;
         out.append(line.substr(0, cut));
         out += "\r\n ";
         line.remove_prefix(cut);

@@ -177,41 +177,75 @@ bool utf16ToUtf8(std::string_view bytes, std::string &out)
     return true;
 }
 
+namespace
+{
+
+// The length of the valid UTF-8 sequence at s[i] (no overlong forms,
+// surrogates or values above U+10FFFF); 0 when there is none.
+std::size_t sequenceLength(std::string_view s, std::size_t i)
+{
+    const auto c = static_cast<unsigned char>(s[i]);
+    if (c < 0x80)
+        return 1;
+    std::size_t len = 0;
+    char32_t min = 0;
+    char32_t code = 0;
+    if ((c & 0xE0) == 0xC0) {
+        len = 2, min = 0x80, code = c & 0x1F;
+    } else if ((c & 0xF0) == 0xE0) {
+        len = 3, min = 0x800, code = c & 0x0F;
+    } else if ((c & 0xF8) == 0xF0) {
+        len = 4, min = 0x10000, code = c & 0x07;
+    } else {
+        return 0;
+    }
+    if (i + len > s.size())
+        return 0;
+    for (std::size_t k = 1; k < len; ++k) {
+        const auto cc = static_cast<unsigned char>(s[i + k]);
+        if ((cc & 0xC0) != 0x80)
+            return 0;
+        code = (code << 6) | (cc & 0x3F);
+    }
+    if (code < min || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+        return 0;
+    return len;
+}
+
+} // namespace
+
 bool isValidUtf8(std::string_view s)
 {
     std::size_t i = 0;
-    const std::size_t n = s.size();
-    while (i < n) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        if (c < 0x80) {
+    while (i < s.size()) {
+        if (static_cast<unsigned char>(s[i]) < 0x80) {
             ++i;
             continue;
         }
-        int len = 0;
-        char32_t min = 0;
-        char32_t code = 0;
-        if ((c & 0xE0) == 0xC0) {
-            len = 2, min = 0x80, code = c & 0x1F;
-        } else if ((c & 0xF0) == 0xE0) {
-            len = 3, min = 0x800, code = c & 0x0F;
-        } else if ((c & 0xF8) == 0xF0) {
-            len = 4, min = 0x10000, code = c & 0x07;
-        } else {
+        const std::size_t len = sequenceLength(s, i);
+        if (len == 0)
             return false;
-        }
-        if (i + static_cast<std::size_t>(len) > n)
-            return false;
-        for (int k = 1; k < len; ++k) {
-            const auto cc = static_cast<unsigned char>(s[i + static_cast<std::size_t>(k)]);
-            if ((cc & 0xC0) != 0x80)
-                return false;
-            code = (code << 6) | (cc & 0x3F);
-        }
-        if (code < min || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
-            return false;
-        i += static_cast<std::size_t>(len);
+        i += len;
     }
     return true;
+}
+
+std::string repairUtf8(std::string_view s)
+{
+    std::string out;
+    out.reserve(s.size() + 8);
+    std::size_t i = 0;
+    while (i < s.size()) {
+        const std::size_t len = sequenceLength(s, i);
+        if (len == 0) {
+            appendCp1252AsUtf8(out, s.substr(i, 1));
+            ++i;
+        } else {
+            out.append(s.substr(i, len));
+            i += len;
+        }
+    }
+    return out;
 }
 
 std::string cp1252ToUtf8(std::string_view bytes)

@@ -38,5 +38,8 @@ bool utf16ToUtf8(std::string_view bytes, std::string &out);
 
 // Valid UTF-8 (no overlong forms, surrogates or values above U+10FFFF).
 bool isValidUtf8(std::string_view bytes);
+// The valid UTF-8 sequences of bytes as they are, every other byte read as
+// cp1252: always valid UTF-8, and the same text when bytes was.
+std::string repairUtf8(std::string_view bytes);
 
 } // namespace vcq::interop

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "vcard_reader.h"
 
+#include "card_lines.h"
 #include "text_util.h"
 #include "transliterate.h"
 
@@ -15,6 +16,12 @@ namespace vcq::interop
 using namespace std::string_view_literals;
 
 using namespace detail;
+
+bool problemSkipsCard(ReadProblemCode code)
+{
+    return code == ReadProblemCode::NoEnd || code == ReadProblemCode::NoName ||
+           code == ReadProblemCode::UnknownCsvHeader;
+}
 
 std::string_view problemCodeName(ReadProblemCode code)
 {
@@ -45,6 +52,8 @@ std::string_view problemCodeName(ReadProblemCode code)
         return "wrong-column-count";
     case ReadProblemCode::BadDate:
         return "bad-date";
+    case ReadProblemCode::JoinedLines:
+        return "joined-lines";
     }
     return "unknown";
 }
@@ -141,124 +150,78 @@ public:
 
     void run()
     {
-        if (m_in.substr(0, 3) == "\xEF\xBB\xBF")
-            m_pos = 3;
-        // The logical line being gathered: a view into the input while it is
-        // one physical line, copied into owned only once a fold continues it.
-        std::string owned;
-        std::string_view logical;
-        bool isOwned = false;
-        int logicalLine = 0;
-        bool logicalTooLarge = false;
-        bool logicalIsQp = false;
-        bool haveLogical = false;
-        int lineNo = 0;
-
-        while (m_pos < m_in.size()) {
-            std::size_t eol = m_in.find('\n', m_pos);
-            if (eol == std::string_view::npos)
-                eol = m_in.size();
-            std::string_view line = m_in.substr(m_pos, eol - m_pos);
-            m_pos = eol + 1;
-            ++lineNo;
-            if (!line.empty() && line.back() == '\r')
-                line.remove_suffix(1);
-
-            const bool qpSoftBreak =
-                haveLogical && logicalIsQp && !logical.empty() && logical.back() == '=';
-            const bool folded = haveLogical && !line.empty() && (line[0] == ' ' || line[0] == '\t');
-            if (qpSoftBreak || folded) {
-                if (!isOwned) {
-                    owned.assign(logical);
-                    isOwned = true;
-                }
-                if (qpSoftBreak)
-                    owned.pop_back();
-                else
-                    line.remove_prefix(1);
-                if (owned.size() + line.size() > kMaxPropertyBytes + 1024) {
-                    logicalTooLarge = true;
-                } else if (!logicalTooLarge) {
-                    owned.append(line);
-                }
-                logical = owned;
-                continue;
-            }
-            if (haveLogical)
-                processLine(logical, logicalLine, logicalTooLarge);
-            haveLogical = true;
-            logicalLine = lineNo;
-            logicalTooLarge = line.size() > kMaxPropertyBytes + 1024;
-            logical = logicalTooLarge ? line.substr(0, 256) : line;
-            isOwned = false;
-            logicalIsQp = isQuotedPrintableLine(logical);
-        }
-        if (haveLogical)
-            processLine(logical, logicalLine, logicalTooLarge);
+        CardLines lines(m_in);
+        LogicalLine line;
+        while (lines.next(line))
+            processLine(line);
         if (m_inCard)
             problem(m_cardNumber, m_cardLine, ReadProblemCode::NoEnd, "");
     }
 
 private:
-    static bool isQuotedPrintableLine(std::string_view line)
-    {
-        for (std::size_t i = 0; i < line.size() && line[i] != ':'; ++i) {
-            if ((line[i] == 'Q' || line[i] == 'q') &&
-                startsWithNoCase(line.substr(i, line.find(':', i) - i), "QUOTED-PRINTABLE"))
-                return true;
-        }
-        return false;
-    }
-
     void problem(int card, int line, ReadProblemCode code, std::string detail)
     {
         m_onProblem(ReadProblem{card, line, code, std::move(detail)});
     }
 
-    void processLine(std::string_view line, int lineNo, bool tooLarge)
+    // Where cards begin and end is CardLines' decision; this reads what
+    // lies between.
+    void processLine(const LogicalLine &l)
     {
-        const std::string_view trimmed = trimBlanks(line);
-        if (trimmed.empty())
+        switch (l.kind) {
+        case LineKind::Blank:
             return;
-        const bool isBegin = equalsNoCase(trimmed, "BEGIN:VCARD");
-        if (!m_inCard) {
-            if (isBegin) {
-                startCard(lineNo);
-            } else if (!m_outsideReported) {
+        case LineKind::Outside:
+            if (!m_outsideReported) {
                 m_outsideReported = true;
-                problem(0, lineNo, ReadProblemCode::TextOutsideCard, "");
+                problem(0, l.number, ReadProblemCode::TextOutsideCard, "");
             }
             return;
-        }
-        const bool isEnd = equalsNoCase(trimmed, "END:VCARD");
-        // 2.1 embeds a card in an empty AGENT property: it belongs to the
-        // outer card, whole, as the AGENT's value.
-        if (m_agentDepth > 0) {
-            m_agent->values.front() += '\n';
-            m_agent->values.front().append(line);
-            m_agentDepth += isBegin ? 1 : isEnd ? -1 : 0;
+        case LineKind::Begin:
+            if (m_inCard)
+                problem(m_cardNumber, m_cardLine, ReadProblemCode::NoEnd, "");
+            startCard(l.number);
             return;
-        }
-        if (isBegin && m_agent && m_agent->values.front().empty()) {
-            m_agent->values.front().assign(trimmed);
-            m_agentDepth = 1;
-            return;
-        }
-        m_agent = nullptr;
-        if (isBegin) {
-            problem(m_cardNumber, m_cardLine, ReadProblemCode::NoEnd, "");
-            startCard(lineNo);
-            return;
-        }
-        if (isEnd) {
+        case LineKind::End:
             finishCard();
             return;
+        case LineKind::AgentBegin:
+            // 2.1 embeds a card in an empty AGENT property: it belongs to the
+            // outer card, whole, as the AGENT's value.
+            if (m_agent)
+                m_agent->values.front().assign(trimBlanks(l.text));
+            return;
+        case LineKind::Embedded:
+            if (m_agent)
+                appendToAgent(l.text, l.number);
+            return;
+        case LineKind::Property:
+            break;
         }
-        if (tooLarge) {
-            problem(m_cardNumber, lineNo, ReadProblemCode::PropertyTooLarge, propertyNameOf(line));
+        m_agent = nullptr;
+        if (l.unindented && !m_joinedReported) {
+            m_joinedReported = true;
+            problem(m_cardNumber, l.number, ReadProblemCode::JoinedLines, propertyNameOf(l.text));
+        }
+        if (l.tooLarge) {
+            problem(m_cardNumber, l.number, ReadProblemCode::PropertyTooLarge,
+                    propertyNameOf(l.text));
             return;
         }
-        parseProperty(line, lineNo);
+        parseProperty(l.text, l.number);
+    }
+
+    void appendToAgent(std::string_view line, int lineNo)
+    {
+        std::string &agent = m_agent->values.front();
+        agent += '\n';
+        if (!hasHighBytes(line) || isValidUtf8(line)) {
+            agent.append(line);
+            return;
+        }
+        std::string converted(line);
+        keepUtf8(converted, "AGENT", lineNo);
+        agent += converted;
     }
 
     static std::string propertyNameOf(std::string_view line)
@@ -279,11 +242,11 @@ private:
         // The properties left from the card before are overwritten in place.
         m_used = 0;
         m_agent = nullptr;
-        m_agentDepth = 0;
         m_versionText.clear();
         m_malformedCount = 0;
         m_malformedLine = 0;
         m_invalidUtf8Reported = false;
+        m_joinedReported = false;
     }
 
     void finishCard()
@@ -342,10 +305,9 @@ private:
     // [group.]NAME(;param)*:value
     void parseProperty(std::string_view line, int lineNo)
     {
+        // The same decision CardLines makes about the line.
         std::size_t i = 0;
-        while (i < line.size() && (isNameChar(line[i]) || line[i] == '.'))
-            ++i;
-        if (i == 0 || i == line.size() || (line[i] != ':' && line[i] != ';')) {
+        if (propertyValueColon(line, &i) == std::string_view::npos) {
             malformed(lineNo);
             return;
         }
@@ -369,7 +331,11 @@ private:
                    line[nameEnd] != ':')
                 ++nameEnd;
             VCardParameter param = pooledParameter();
-            param.name.assign(trimBlanks(line.substr(i, nameEnd - i)));
+            param.name.assign(line.substr(i, nameEnd - i));
+            // 2.1's bare values come as names: the same rule as for values.
+            std::erase_if(param.name, [](char c) { return c == '"' || c == '\r' || c == '\n'; });
+            param.name = std::string(trimBlanks(param.name));
+            keepUtf8(param.name, p.name, lineNo);
             upperInPlace(param.name);
             i = nameEnd;
             if (i < line.size() && line[i] == '=') {
@@ -396,7 +362,13 @@ private:
                     // The pooled strings keep their storage.
                     if (count == param.values.size())
                         param.values.emplace_back();
-                    param.values[count++].assign(v.data(), v.size());
+                    param.values[count].assign(v.data(), v.size());
+                    // What no writer can put in a parameter value (a quote, a
+                    // CR within the line) is not kept either.
+                    if (v.find_first_of("\"\r\n") != std::string_view::npos)
+                        std::erase_if(param.values[count],
+                                      [](char c) { return c == '"' || c == '\r' || c == '\n'; });
+                    keepUtf8(param.values[count++], p.name, lineNo);
                     if (i < line.size() && line[i] == ',') {
                         ++i;
                         continue;
@@ -586,6 +558,8 @@ private:
         const std::string charset = takeParameter(p, "CHARSET");
         if (!binary)
             value = toUtf8(std::move(value), charset, p.name, lineNo);
+        else
+            keepUtf8(value, p.name, lineNo); // base64 has no such bytes: kept readable
 
         const ValueKind kind = binary ? ValueKind::Raw : valueKindOf(p.name);
         switch (kind) {
@@ -602,6 +576,19 @@ private:
         case ValueKind::List:
             splitUnescaped(value, kind == ValueKind::List ? ',' : ';', p.values);
             break;
+        }
+    }
+
+    // Every byte the reader keeps is UTF-8, so every writer can write it
+    // as it is: bytes that are not are read as cp1252, and reported.
+    void keepUtf8(std::string &text, const std::string &property, int lineNo)
+    {
+        if (!hasHighBytes(text) || isValidUtf8(text))
+            return;
+        text = cp1252ToUtf8(text);
+        if (!m_invalidUtf8Reported) {
+            m_invalidUtf8Reported = true;
+            problem(m_cardNumber, lineNo, ReadProblemCode::InvalidUtf8, property);
         }
     }
 
@@ -641,7 +628,6 @@ private:
     }
 
     std::string_view m_in;
-    std::size_t m_pos = 0;
     const std::function<void(ReadCard &&)> &m_onCard;
     const std::function<void(ReadProblem &&)> &m_onProblem;
     bool m_inCard = false;
@@ -655,10 +641,10 @@ private:
     std::vector<VCardParameter> m_parameterPool;
     std::size_t m_used = 0;           // properties of m_card read so far; those after are storage
     VCardProperty *m_agent = nullptr; // the property just read, when it is an AGENT
-    int m_agentDepth = 0;             // inside the card an AGENT embeds
     int m_malformedCount = 0;
     int m_malformedLine = 0;
     bool m_invalidUtf8Reported = false;
+    bool m_joinedReported = false;
 };
 
 } // namespace
@@ -670,6 +656,25 @@ void readVCards(std::string_view bytes, const std::function<void(ReadCard &&)> &
     if (utf16ToUtf8(bytes, converted))
         bytes = converted;
     Reader(bytes, onCard, onProblem).run();
+}
+
+void readVCardPart(std::string_view bytes, int lineOffset, int cardOffset,
+                   const std::function<void(ReadCard &&)> &onCard,
+                   const std::function<void(ReadProblem &&)> &onProblem)
+{
+    readVCards(
+        bytes,
+        [&](ReadCard &&card) {
+            card.number += cardOffset;
+            card.line += lineOffset;
+            onCard(std::move(card));
+        },
+        [&](ReadProblem &&p) {
+            p.line += lineOffset;
+            if (p.card > 0)
+                p.card += cardOffset;
+            onProblem(std::move(p));
+        });
 }
 
 VCardReadResult readVCards(std::string_view bytes)

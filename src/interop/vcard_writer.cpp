@@ -2,6 +2,7 @@
 #include "vcard_writer.h"
 
 #include "text_util.h"
+#include "transliterate.h"
 
 namespace vcq::interop
 {
@@ -137,15 +138,25 @@ Prepared prepare(const VCardProperty &p, VCardVersion version)
         break;
     }
 
-    // A tel: URI is only a URI in 4.0; other versions take the number.
+    // A tel: URI is only a URI in 4.0; other versions take the number. A
+    // text that only starts like one (VALUE=text) stays as it is, and so
+    // does a URI with no number, which would leave nothing.
     bool dropValueParameter = false;
-    if (p.name == "TEL"sv && version != VCardVersion::V40 && startsWithNoCase(value, "tel:")) {
+    bool textValue = false;
+    for (const std::string &v : p.parameterValues("VALUE"))
+        textValue = textValue || equalsNoCase(v, "text");
+    if (p.name == "TEL"sv && version != VCardVersion::V40 && !textValue &&
+        startsWithNoCase(value, "tel:") && value.size() > 4) {
         value.erase(0, 4);
         dropValueParameter = true;
     }
     const bool dataUri = base64 && version == VCardVersion::V40;
     if (dataUri) {
         value = "data:" + mediaTypeOf(p) + ";base64," + value;
+        // Read back, a property of text (a TEL a broken file gave base64)
+        // takes the URI as text: escaped as text, it is written the same again.
+        if (valueKindOf(p.name) != ValueKind::Raw)
+            value = escapeText(value);
         types.clear();
         dropValueParameter = true;
     }
@@ -225,6 +236,10 @@ void appendVCard(std::string &out, const VCard &card, VCardVersion version)
         }
         line += ':';
         line += prepared.value;
+        // A card built by hand may hold bytes that are no UTF-8: a file we
+        // write never does.
+        if (hasHighBytes(line) && !isValidUtf8(line))
+            line = repairUtf8(line);
         appendFoldedLine(out, line);
     }
     out += "END:VCARD\r\n";

@@ -149,8 +149,9 @@ void ContactListModel::afterReset()
 {
     if (--m_resetDepth != 0)
         return;
-    // Rows counted before the reset mean nothing now: whoever set the
-    // filter sets it again.
+    // Rows counted before the reset mean nothing now: every contact is
+    // shown until whoever set the filter sets it again.
+    m_filtered = false;
     m_rows.clear();
     endResetModel();
 }

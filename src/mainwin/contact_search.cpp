@@ -13,6 +13,7 @@
 
 #include <fcntl.h>
 #include <unistd.h>
+#include <utility>
 
 namespace vcq
 {
@@ -35,9 +36,6 @@ std::shared_ptr<search::SearchIndex> buildIndex(const std::string &path,
         return index;
     constexpr std::size_t kBatch = 4096;
     std::vector<unsigned char> buffer(kBatch * kRecordSize);
-    const off_t size = ::lseek(fd, 0, SEEK_END);
-    if (size > 0)
-        index->reserve(std::size_t(size) / kRecordSize, std::size_t(size) / 5);
     std::int64_t record = 1; // after the header
     for (;;) {
         if (stop.load(std::memory_order_relaxed)) {
@@ -144,6 +142,14 @@ void ContactSearch::indexBuilt(std::shared_ptr<search::SearchIndex> index, std::
     if (isOpen() && !m_field->text().isEmpty())
         runQuery();
     showCount();
+    if (std::exchange(m_showFirstWhenReady, false))
+        showFirst();
+}
+
+void ContactSearch::showFirst()
+{
+    if (isOpen() && m_model->count() > 0 && m_hooks.showRow)
+        m_hooks.showRow(0);
 }
 
 void ContactSearch::contactTouched(qint64 record, bool removed)
@@ -169,9 +175,7 @@ void ContactSearch::listReset()
     // Loaded or imported wholesale: read the file again.
     if (!m_index && !m_building)
         return;
-    startIndexing();
-    if (isOpen() && !m_field->text().isEmpty())
-        refilter([this] { m_model->setFilter({}); });
+    startIndexing(); // the search runs again once the index is built
 }
 
 bool ContactSearch::isOpen() const
@@ -254,10 +258,7 @@ void ContactSearch::refilter(const std::function<void()> &change)
 {
     // The rows change wholesale; the highlight stays on the form's contact
     // when it is among them.
-    std::int64_t shown = m_hooks.shownRecord ? m_hooks.shownRecord() : -1;
-    if (shown < 0 && m_model->isFiltered())
-        shown = m_hiddenShown; // the form's contact is not among the rows
-    m_hiddenShown = shown;
+    const std::int64_t shown = m_hooks.shownRecord ? m_hooks.shownRecord() : -1;
     m_settingFilter = true;
     change();
     m_settingFilter = false;
@@ -302,13 +303,15 @@ bool ContactSearch::eventFilter(QObject *watched, QEvent *event)
     }
     if (watched != m_field)
         return false;
-    if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && m_model->count() > 0) {
+    if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
         if (m_queryPending) { // the last keystroke's search first
             m_queryPending = false;
             runQuery();
         }
-        if (m_model->count() > 0 && m_hooks.showRow)
-            m_hooks.showRow(0);
+        if (!m_index) // answered once the index is read
+            m_showFirstWhenReady = true;
+        else
+            showFirst();
         return true;
     }
     if (key->key() == Qt::Key_Down) {

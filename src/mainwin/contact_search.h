@@ -70,6 +70,7 @@ private:
     void contactTouched(qint64 record, bool removed);
     void listReset();
     void showCount();
+    void showFirst();
     void layoutList();
     void refilter(const std::function<void()> &change);
 
@@ -90,9 +91,9 @@ private:
     bool m_building = false;
     std::set<std::int64_t> m_touchedWhileBuilding;
 
-    std::int64_t m_hiddenShown = -1; // the form's contact, when filtered out
-    bool m_settingFilter = false;    // the model's reset is the search's own
+    bool m_settingFilter = false; // the model's reset is the search's own
     bool m_queryPending = false;
+    bool m_showFirstWhenReady = false; // Enter came before the index
     search::SearchQuery m_lastQuery;
     std::vector<std::int32_t> m_lastResult;
     bool m_lastValid = false;

@@ -2,6 +2,7 @@
 #include "list_menu.h"
 
 #include "interop_texts.h"
+#include "undo_texts.h"
 
 #include <QAction>
 #include <QMenu>
@@ -22,8 +23,9 @@ std::vector<ListMenuEntry> listMenuEntries(const ListMenuState &state, Language 
     const QString noFile = t.noDataFile;
     const auto entry = [&](ListCommand command, const char *name, const QString &text,
                            const QString &reason) {
-        return ListMenuEntry{command,          false, QString::fromLatin1(name), text,
-                             reason.isEmpty(), reason};
+        return ListMenuEntry{
+            command, false,         QString::fromLatin1(name), text, reason.isEmpty(),
+            reason,  QKeySequence()};
     };
     std::vector<ListMenuEntry> entries;
     entries.push_back(entry(ListCommand::ImportContacts, "actImportContacts", t.menuImport,
@@ -36,9 +38,34 @@ std::vector<ListMenuEntry> listMenuEntries(const ListMenuState &state, Language 
                             !state.fileOpen             ? noFile
                             : !state.showsStoredContact ? t.noContactShown
                                                         : QString()));
+    ListMenuEntry sync = entry(ListCommand::SyncNow, "actSyncNow",
+                               TextPair{"Synchroniser maintenant", "Synchronise now"}.in(language),
+                               !state.fileOpen ? noFile : state.syncNotReady);
+    sync.separatorBefore = true;
+    entries.push_back(sync);
+
+    ListMenuEntry undo =
+        entry(ListCommand::Undo, "actUndo", undoEntryText(state.nextUndo, language),
+              !state.fileOpen   ? noFile
+              : !state.nextUndo ? TextPair{"Rien à annuler.", "Nothing to undo."}.in(language)
+                                : QString());
+    undo.separatorBefore = true;
+    undo.shortcut = QKeySequence(Qt::CTRL | Qt::Key_Z);
+    entries.push_back(undo);
+    ListMenuEntry redo =
+        entry(ListCommand::Redo, "actRedo", redoEntryText(state.nextRedo, language),
+              !state.fileOpen   ? noFile
+              : !state.nextRedo ? TextPair{"Rien à rétablir.", "Nothing to redo."}.in(language)
+                                : QString());
+    redo.shortcut = QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z);
+    entries.push_back(redo);
+    entries.push_back(entry(ListCommand::DeletedContacts, "actDeletedContacts",
+                            undoTexts(language).menuDeletedContacts,
+                            state.fileOpen ? QString() : noFile));
     ListMenuEntry search =
         entry(ListCommand::Search, "actSearch", t.menuSearch, state.fileOpen ? QString() : noFile);
     search.separatorBefore = true;
+    search.shortcut = QKeySequence::Find;
     entries.push_back(search);
     entries.push_back(entry(
         ListCommand::FindDuplicates, "actFindDuplicates",
@@ -46,11 +73,6 @@ std::vector<ListMenuEntry> listMenuEntries(const ListMenuState &state, Language 
         !state.fileOpen      ? noFile
         : !state.hasContacts ? TextPair{"La liste est vide.", "The list is empty."}.in(language)
                              : QString()));
-    ListMenuEntry sync = entry(ListCommand::SyncNow, "actSyncNow",
-                               TextPair{"Synchroniser maintenant", "Synchronise now"}.in(language),
-                               !state.fileOpen ? noFile : state.syncNotReady);
-    sync.separatorBefore = true;
-    entries.push_back(sync);
     return entries;
 }
 
@@ -66,6 +88,7 @@ void fillListMenu(QMenu *menu, const std::vector<ListMenuEntry> &entries, QObjec
         QAction *action = menu->addAction(e.text);
         action->setObjectName(e.objectName);
         action->setEnabled(e.enabled);
+        action->setShortcut(e.shortcut);
         // Without a reason of its own the tooltip would repeat the entry's text.
         action->setToolTip(e.enabled ? QString() : e.reason);
         const ListCommand command = e.command;

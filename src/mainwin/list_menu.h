@@ -6,10 +6,13 @@
 #pragma once
 
 #include "core/language.h"
+#include "store/undo_history.h"
 
+#include <QKeySequence>
 #include <QString>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 class QMenu;
@@ -18,7 +21,17 @@ namespace vcq
 {
 
 // In menu order.
-enum class ListCommand { ImportContacts, ExportAll, ExportThis, Search, FindDuplicates, SyncNow };
+enum class ListCommand {
+    ImportContacts,
+    ExportAll,
+    ExportThis,
+    SyncNow,
+    Undo,
+    Redo,
+    DeletedContacts,
+    Search,
+    FindDuplicates
+};
 
 // What the entries depend on, as the window sees it when the menu opens.
 struct ListMenuState {
@@ -28,6 +41,8 @@ struct ListMenuState {
     bool showsStoredContact = false;
     // Why a sync cannot run now; empty when it can.
     QString syncNotReady;
+    // The steps Undo and Redo would take back or make again; none: greyed.
+    std::optional<StepSummary> nextUndo, nextRedo;
 };
 
 struct ListMenuEntry {
@@ -36,7 +51,8 @@ struct ListMenuEntry {
     QString objectName;
     QString text;
     bool enabled = false;
-    QString reason; // why it is greyed
+    QString reason;        // why it is greyed
+    QKeySequence shortcut; // shown beside the text
     friend bool operator==(const ListMenuEntry &, const ListMenuEntry &) = default;
 };
 

@@ -144,6 +144,8 @@ QString lossWords(const QString &detail, const Words &w)
         return w("courriel %1 non repris (un seul courriel est gardé)",
                  "e-mail %1 not kept (only one e-mail is kept)")
             .arg(text);
+    if (kind == u"phone-moved")
+        return w("téléphone %1 gardé comme %2", "phone %1 kept as the %2").arg(text, where);
     if (kind == u"bad-birth-date")
         return w("date de naissance %1 incomplète ou invalide : non reprise",
                  "birth date %1 is not a whole valid date: not kept")
@@ -187,6 +189,8 @@ QString problemWords(const QString &detail, const Words &w)
         {"wrong-column-count", "un nombre de colonnes incorrect", "a wrong number of columns"},
         {"bad-date", "une date invalide", "an invalid date"},
         {"reserved-last-name", "ce nom est réservé", "this last name is reserved"},
+        {"joined-lines", "des lignes suites sans retrait, jointes",
+         "continued lines without indentation, joined"},
     };
     for (const auto &k : known) {
         if (code != QLatin1String(k.code))
@@ -240,6 +244,10 @@ QString plainDetail(const interop::ReportRow &row, Language language)
         return lossWords(detail, w);
     case ReportEvent::BrokenCard:
         return problemWords(detail, w);
+    case ReportEvent::Repaired:
+        // A read problem mended, or a phone kept in another type's field.
+        return detail.startsWith(QStringLiteral("phone-moved")) ? lossWords(detail, w)
+                                                                : problemWords(detail, w);
     case ReportEvent::DuplicateSkipped:
         return duplicateWords(detail, w);
     case ReportEvent::Failed:

@@ -5,6 +5,7 @@
 #include "list_menu.h"
 #include "sync/dav_client.h"
 #include "sync/discovery.h"
+#include "sync/origin.h"
 #include "sync/password_store.h"
 #include "sync/sync_backup.h"
 #include "sync/sync_engine.h"
@@ -73,6 +74,19 @@ SyncOptionsPage::SyncOptionsPage(std::function<QString()> dataFilePath, QWidget 
     lblResult->setObjectName("lblResult");
     lblResult->setTextFormat(Qt::PlainText);
     lblResult->setWordWrap(true);
+    // Plain http to another machine: said in red under the address, and asked again at Test.
+    lblInsecure = new QLabel(this);
+    lblInsecure->setObjectName("lblInsecure");
+    lblInsecure->setTextFormat(Qt::PlainText);
+    lblInsecure->setWordWrap(true);
+    lblInsecure->setStyleSheet(QStringLiteral("color: #c00000;"));
+    // Two lines in the narrow page, which the form would otherwise squeeze.
+    lblInsecure->setMinimumHeight(2 * lblInsecure->fontMetrics().lineSpacing());
+    lblInsecure->hide();
+    form->insertRow(1, lblInsecure);
+    connect(txtServer, &QLineEdit::textChanged, this, [this](const QString &text) {
+        lblInsecure->setVisible(sync::isInsecureHttp(QUrl::fromUserInput(text.trimmed())));
+    });
 
     auto *column = new QVBoxLayout(this);
     column->addLayout(form);
@@ -101,6 +115,9 @@ void SyncOptionsPage::ChooseLanguage(Language language)
     spnMinutes->setSuffix(QStringLiteral(" min"));
     spnMinutes->setAccessibleName(
         TextPair{"Minutes entre deux synchros", "Minutes between syncs"}.in(m_language));
+    lblInsecure->setText(TextPair{"Non sécurisé : en http, le mot de passe circule en clair.",
+                                  "Insecure: over http the password travels in clear."}
+                             .in(m_language));
 }
 
 void SyncOptionsPage::load()
@@ -114,6 +131,7 @@ void SyncOptionsPage::load()
     spnMinutes->setValue(settings.intervalMinutes > 0 ? settings.intervalMinutes : 30);
     m_collection = settings.collection;
     m_testedFor = settings.server + '\n' + settings.user;
+    m_allowInsecureHttp = settings.allowInsecureHttp;
     lblResult->clear();
 }
 
@@ -155,12 +173,27 @@ bool SyncOptionsPage::test()
         const sync::PasswordLookup stored = sync::readStoredPassword(sync::passwordKey(saved));
         password = stored.password;
     }
+    const QUrl start = QUrl::fromUserInput(txtServer->text().trimmed());
+    if (sync::isInsecureHttp(start)) {
+        const bool confirmed =
+            (m_allowInsecureHttp && saved.server == txtServer->text().trimmed()) ||
+            askConfirmation(this, lblInsecure->text() + QStringLiteral("\n\n") +
+                                      TextPair{"Utiliser quand même cette adresse ?",
+                                               "Use this address all the same?"}
+                                          .in(m_language));
+        if (!confirmed) {
+            lblResult->setText(
+                sync::errorText({sync::SyncErrc::Insecure, 0, start.toString(), {}}, m_french));
+            return false;
+        }
+        m_allowInsecureHttp = true;
+    }
     sync::DavClient client;
-    client.setCredentials(txtUser->text().trimmed(), password);
+    client.setCredentials(start, txtUser->text().trimmed(), password);
     client.setAcceptedFingerprint(saved.fingerprint);
+    client.setAllowInsecureHttp(m_allowInsecureHttp);
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const sync::DiscoveryResult found =
-        sync::discoverAddressBook(client, QUrl::fromUserInput(txtServer->text().trimmed()));
+    const sync::DiscoveryResult found = sync::discoverAddressBook(client, start);
     QApplication::restoreOverrideCursor();
     if (found.error) {
         lblResult->setText(sync::errorText(found.error, m_french));
@@ -193,6 +226,7 @@ bool SyncOptionsPage::save()
     settings.server = server;
     settings.user = user;
     settings.collection = m_collection;
+    settings.allowInsecureHttp = m_allowInsecureHttp && sync::isInsecureHttp(QUrl(m_collection));
     settings.intervalMinutes = chkAutoSync->isChecked() ? spnMinutes->value() : 0;
     QString problem;
     if (!sync::saveSyncSettings(m_dataFilePath(), settings, &problem)) {
@@ -312,8 +346,9 @@ int SyncController::syncNow(bool automatic)
         return -1;
     }
     sync::DavClient client;
-    client.setCredentials(settings.user, password.password);
+    client.setCredentials(QUrl(settings.collection), settings.user, password.password);
     client.setAcceptedFingerprint(settings.fingerprint);
+    client.setAllowInsecureHttp(settings.allowInsecureHttp);
 
     QProgressDialog progress(TextPair{"Synchronisation...", "Synchronising..."}.in(m_language),
                              TextPair{"Annuler", "Cancel"}.in(m_language), 0, 0, m_main);

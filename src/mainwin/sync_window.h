@@ -56,6 +56,7 @@ public:
     QCheckBox *chkAutoSync;
     QSpinBox *spnMinutes;
     QLabel *lblResult;
+    QLabel *lblInsecure; // red, shown while the address is plain http to another machine
 
 signals:
     void settingsSaved();
@@ -75,6 +76,8 @@ private:
     bool m_french = false; // for the sync library's texts
     QString m_collection;  // found by the last successful test of these values
     QString m_testedFor;   // server and user it was found for
+    // The user confirmed plain http to another machine.
+    bool m_allowInsecureHttp = false;
 };
 
 class SyncController : public QObject

@@ -99,6 +99,7 @@ TfrmMain::TfrmMain(QWidget *parent) : QWidget(parent, Qt::Window)
     m_passwordCheck = [](const ContactRecord &) { return true; };
 
     buildControls();
+    setupUndo();
     // Characters the data file cannot hold are refused as they are typed.
     refuseUnstorableCharacters(this, [this] { return language(); });
     m_quickDial = new QuickDial(this, {txtPhone1, txtPhone2, txtPhone3, txtCell},

@@ -10,6 +10,7 @@
 #include "main_state.h"
 #include "main_texts.h"
 #include "store/contact_store.h"
+#include "store/undo_history.h"
 #include "widgets/field_bytes.h"
 
 #include <QImage>
@@ -21,6 +22,7 @@
 #include <exception>
 #include <functional>
 #include <future>
+#include <memory>
 
 class QComboBox;
 class QDialog;
@@ -137,6 +139,20 @@ public:
     ListMenuState listMenuState() const;
     void runListCommand(ListCommand command);
 
+    // Undo, redo and the bin (tfrm_main_undo.cpp).
+    void UndoClick();
+    void RedoClick();
+    void DeletedContactsClick();
+    // Restores the bin's entries as one step and selects what came back.
+    void restoreFromBinEntries(const std::vector<std::uint64_t> &numbers);
+    const UndoHistory &undoHistory() const { return *m_history; }
+    // The undo keys pressed in this widget of the window are the widget's
+    // own: a field with typing not saved yet.
+    bool fieldKeepsUndoKey(QWidget *widget, bool redo) const;
+    // Clears the history when another program wrote the data file, and says
+    // so once; true when it did.
+    bool checkOutsideChange();
+
 public slots:
     // Sets every text of the window, the quick dialer's included, and
     // rebuilds the status list in that language.
@@ -200,6 +216,10 @@ private:
     QString rememberedFolder(const char *valueName);
     void rememberFolder(const char *valueName, const QString &folder);
     QString storeErrorText(const StoreError &error) const;
+    void setupUndo();
+    void replayStep(bool redo);
+    void showStepResult(const std::vector<std::int32_t> &shown, std::int64_t recordBefore,
+                        int rowBefore);
 
     // Runs a command as an event handler: an error ends it and is reported.
     template <typename F> void guarded(F &&command)
@@ -214,6 +234,7 @@ private:
     MainState m_state;
     MainTexts m_texts;
     ContactStore m_store;
+    std::unique_ptr<UndoHistory> m_history; // listens to m_store, so it goes first
     std::string m_dataFileName = kDataFileName;
     PasswordCheck m_passwordCheck;
     PositionWriter m_positionWriter;

@@ -284,22 +284,24 @@ void TfrmMain::AddItem()
 
 void TfrmMain::ModifyItem()
 {
-    const int row = shownRow();
-    if (row < 0)
+    // The form's contact, listed or not (a search may hide its row).
+    const ContactNode *node = m_store.list().findRecord(m_shownRecord);
+    if (!node)
         return;
-    const ContactListModel::Entry entry = m_listModel->at(row);
+    const std::int64_t number = m_shownRecord;
+    const std::string oldKey(node->DisplayKey);
     const ContactRecord record = StoreInData();
     {
         // A re-keyed contact's row moves with the selection on it: no click.
         const QScopedValueRollback<bool> quiet(m_selectingByProgram, true);
-        if (!m_store.rewrite(entry.record, record))
+        if (!m_store.rewrite(std::int32_t(number), record))
             return;
     }
-    rememberShown(entry.record, record);
-    if (fromCp1252(displayKey(record)) == entry.text)
+    rememberShown(number, record);
+    if (displayKey(record) == oldKey)
         return;
     lstList->setEnabled(true);
-    SetPosListe(m_listModel->rowOfRecord(entry.record));
+    SetPosListe(m_listModel->rowOfRecord(number));
 }
 
 void TfrmMain::SetPosListe(int row)
@@ -318,10 +320,10 @@ void TfrmMain::TrashButClick()
 {
     if (!m_state.DeleteEnabled)
         return;
-    const int row = shownRow();
-    if (row < 0)
+    const ContactNode *node = m_store.list().findRecord(m_shownRecord);
+    if (!node)
         return;
-    const QString question = m_texts.MsgDeletePrefix + u'"' + m_listModel->at(row).text + u'"';
+    const QString question = m_texts.MsgDeletePrefix + u'"' + fromCp1252(node->DisplayKey) + u'"';
     if (!askConfirmation(this, question))
         return;
     RemoveItem(true);
@@ -331,14 +333,14 @@ void TfrmMain::RemoveItem(bool writeTombstone)
 {
     // A list entry is its contact: it goes only together with its record.
     // Re-keying moves the entry instead of dropping it.
-    const int row = shownRow();
-    if (row < 0 || !writeTombstone)
+    if (m_shownRecord < 0 || !writeTombstone || !m_store.list().findRecord(m_shownRecord))
         return;
+    const int row = shownRow(); // -1 when a search hides it
     {
         // The file first: when the write fails, the screen keeps the contact.
         // The view moves its current entry off the removed one; that is no click.
         const QScopedValueRollback<bool> quiet(m_selectingByProgram, true);
-        if (!m_store.remove(m_listModel->at(row).record))
+        if (!m_store.remove(std::int32_t(m_shownRecord)))
             return;
     }
     clearControls();
@@ -346,6 +348,10 @@ void TfrmMain::RemoveItem(bool writeTombstone)
     if (m_listModel->count() > 0) {
         SetPosListe(row > 0 ? row - 1 : 0);
         FillTextBox();
+    } else if (!m_store.list().empty()) {
+        // A search shows none of the contacts left: none is shown to act on.
+        setSaveEnabled(false);
+        setDeleteEnabled(false);
     } else {
         lstList->setEnabled(false);
         setSaveEnabled(false);

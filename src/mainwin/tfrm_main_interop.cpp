@@ -183,8 +183,11 @@ void TfrmMain::importContacts(const QStringList &files, bool allowDuplicates)
     std::vector<std::string> paths;
     for (const QString &file : files)
         paths.push_back(QFile::encodeName(file).toStdString());
-    const interop::ImportResult result =
-        interop::importFiles(m_store, m_dataFileName, paths, options);
+    checkOutsideChange();
+    const interop::ImportResult result = [&] {
+        const UndoHistory::StepScope step(*m_history, StepKind::Import);
+        return interop::importFiles(m_store, m_dataFileName, paths, options);
+    }();
     progress.close();
     if (result.added > 0)
         contactsChangedInStore();
@@ -217,13 +220,12 @@ void TfrmMain::ExportAllClick()
 void TfrmMain::ExportThisClick()
 {
     // The contact the form shows, as every command.
-    const int row = shownRow();
-    if (row < 0 || m_state.AddingNew)
+    if (m_state.AddingNew)
         return;
     const ContactNode *node = m_store.list().findRecord(m_shownRecord);
     if (!node)
         return;
-    exportNodes({node}, m_listModel->at(row).text);
+    exportNodes({node}, fromCp1252(node->DisplayKey));
 }
 
 void TfrmMain::exportNodes(const std::vector<const ContactNode *> &nodes,

@@ -201,14 +201,21 @@ ListMenuState TfrmMain::listMenuState() const
 {
     ListMenuState s;
     s.fileOpen = m_state.FileOpen && m_store.isOpen();
-    s.hasContacts = m_listModel->count() > 0;
-    s.showsStoredContact = !m_state.AddingNew && shownRow() >= 0;
+    // A search may show none of them, or hide the shown one: the file decides.
+    s.hasContacts = !m_store.list().empty();
+    s.showsStoredContact = !m_state.AddingNew && m_store.list().findRecord(m_shownRecord);
     s.syncNotReady = m_syncEntry.notReady ? m_syncEntry.notReady() : syncNotSetUpText(language());
+    if (s.fileOpen) {
+        s.nextUndo = m_history->nextUndo();
+        s.nextRedo = m_history->nextRedo();
+    }
     return s;
 }
 
 QMenu *TfrmMain::createListMenu(QWidget *parent)
 {
+    // What another program wrote meanwhile cannot be undone here.
+    checkOutsideChange();
     auto *menu = new QMenu(parent);
     fillListMenu(menu, listMenuEntries(listMenuState(), language()), this,
                  [this](ListCommand command) { runListCommand(command); });
@@ -228,15 +235,24 @@ void TfrmMain::runListCommand(ListCommand command)
         case ListCommand::ExportThis:
             ExportThisClick();
             break;
-        case ListCommand::Search:
-            openSearch();
-            break;
         case ListCommand::FindDuplicates:
             openDuplicates();
             break;
         case ListCommand::SyncNow:
             if (m_syncEntry.run)
                 m_syncEntry.run();
+            break;
+        case ListCommand::Undo:
+            UndoClick();
+            break;
+        case ListCommand::Redo:
+            RedoClick();
+            break;
+        case ListCommand::DeletedContacts:
+            DeletedContactsClick();
+            break;
+        case ListCommand::Search:
+            openSearch();
             break;
         }
     });

@@ -20,10 +20,7 @@ void TfrmMain::setupSearch()
         SetPosListe(row);
         lstListClick();
     };
-    hooks.shownRecord = [this]() -> std::int64_t {
-        const int row = selectedRow();
-        return row >= 0 && !m_state.AddingNew ? m_listModel->at(row).record : -1;
-    };
+    hooks.shownRecord = [this] { return m_state.AddingNew ? -1 : m_shownRecord; };
     m_search = new ContactSearch(lstList, m_listModel, m_store, std::move(hooks), this);
     auto *find = new QShortcut(QKeySequence::Find, this);
     connect(find, &QShortcut::activated, this, [this] { openSearch(); });

@@ -16,7 +16,9 @@ bool TfrmMain::changeStore(
 {
     if (hasUnsavedEdits() || !m_store.isOpen())
         return false;
+    checkOutsideChange();
     try {
+        const UndoHistory::StepScope step(*m_history, StepKind::Sync);
         change(m_store, m_dataFileName);
     } catch (...) {
         reportError(std::current_exception());

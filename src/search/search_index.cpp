@@ -72,11 +72,16 @@ matchingRecords(const SearchQuery &query, std::int64_t first, std::int64_t end,
     return std::move(found[0]);
 }
 
-void SearchIndex::reserve(std::size_t contacts, std::size_t textBytes)
+namespace
 {
-    m_text.reserve(textBytes);
-    m_starts.reserve(contacts);
-    m_owners.reserve(contacts);
+
+constexpr std::size_t kBlockBytes = std::size_t(8) << 20;
+
+} // namespace
+
+SearchIndex::SearchIndex()
+{
+    static_assert(sizeof(Slice) == 8);
 }
 
 void SearchIndex::set(std::int32_t recordNumber, const ContactRecord &record)
@@ -84,15 +89,20 @@ void SearchIndex::set(std::int32_t recordNumber, const ContactRecord &record)
     if (recordNumber < 0)
         return;
     remove(recordNumber);
+    m_scratch.clear();
+    appendRecordText(m_scratch, record);
+    if (m_blocks.empty() || m_blocks.back().text.size() + m_scratch.size() > kBlockBytes) {
+        m_blocks.emplace_back();
+        m_blocks.back().text.reserve(kBlockBytes);
+    }
+    Block &block = m_blocks.back();
     if (std::size_t(recordNumber) >= m_slices.size())
-        m_slices.resize(std::size_t(recordNumber) + 1);
-    Slice &slice = m_slices[std::size_t(recordNumber)];
-    slice.start = m_text.size();
-    appendRecordText(m_text, record);
-    slice.length = std::uint32_t(m_text.size() - slice.start);
-    slice.live = true;
-    m_starts.push_back(slice.start);
-    m_owners.push_back(recordNumber);
+        m_slices.resize(std::size_t(recordNumber) + 1, Slice{0, 0, 0, 0});
+    m_slices[std::size_t(recordNumber)] =
+        Slice{m_blocks.size() - 1, block.text.size(), m_scratch.size(), 1};
+    block.starts.push_back(std::uint32_t(block.text.size()));
+    block.owners.push_back(recordNumber);
+    block.text.append(m_scratch);
     ++m_count;
 }
 
@@ -103,71 +113,69 @@ void SearchIndex::remove(std::int32_t recordNumber)
     Slice &slice = m_slices[std::size_t(recordNumber)];
     if (!slice.live)
         return;
-    const auto at = std::lower_bound(m_starts.begin(), m_starts.end(), slice.start);
-    m_owners[std::size_t(at - m_starts.begin())] = -1;
-    slice.live = false;
-    m_dead += slice.length;
+    Block &block = m_blocks[slice.block];
+    const auto at = std::lower_bound(block.starts.begin(), block.starts.end(), slice.start);
+    block.owners[std::size_t(at - block.starts.begin())] = -1;
+    slice.live = 0;
+    block.dead += slice.length;
     --m_count;
-    compactIfWasteful();
+    // Edits leave the old text behind; once it is most of a block, the
+    // block is written again without it.
+    if (block.dead > block.text.size() / 2 && block.dead > kBlockBytes / 4)
+        compact(slice.block);
 }
 
-void SearchIndex::compactIfWasteful()
+void SearchIndex::compact(std::size_t index)
 {
-    // Edits leave the old text behind; once it is most of the block, the
-    // block is written again without it.
-    if (m_dead < (1u << 20) || m_dead < m_text.size() / 2)
-        return;
-    std::string text;
-    text.reserve(m_text.size() - m_dead);
-    std::vector<std::uint64_t> starts;
-    std::vector<std::int32_t> owners;
-    for (std::size_t i = 0; i < m_owners.size(); ++i) {
-        const std::int32_t owner = m_owners[i];
+    Block &block = m_blocks[index];
+    Block kept;
+    kept.text.reserve(kBlockBytes);
+    for (std::size_t i = 0; i < block.owners.size(); ++i) {
+        const std::int32_t owner = block.owners[i];
         if (owner < 0)
             continue;
         Slice &slice = m_slices[std::size_t(owner)];
-        const std::string_view old = this->text(slice);
-        slice.start = text.size();
-        text.append(old);
-        starts.push_back(slice.start);
-        owners.push_back(owner);
+        const std::string_view old = text(slice);
+        kept.starts.push_back(std::uint32_t(kept.text.size()));
+        kept.owners.push_back(owner);
+        kept.text.append(old);
+        slice.start = kept.starts.back();
     }
-    m_text = std::move(text);
-    m_starts = std::move(starts);
-    m_owners = std::move(owners);
-    m_dead = 0;
+    block = std::move(kept);
 }
 
 std::size_t SearchIndex::bytes() const
 {
-    return m_text.capacity() + m_slices.capacity() * sizeof(Slice) +
-           m_starts.capacity() * sizeof(std::uint64_t) + m_owners.capacity() * sizeof(std::int32_t);
+    std::size_t total = m_slices.capacity() * sizeof(Slice);
+    for (const Block &b : m_blocks)
+        total += b.text.capacity() + b.starts.capacity() * sizeof(std::uint32_t) +
+                 b.owners.capacity() * sizeof(std::int32_t);
+    return total;
 }
 
-void SearchIndex::scan(std::string_view needle, std::vector<std::int32_t> &hits) const
+void SearchIndex::scan(const Block &block, std::string_view needle,
+                       std::vector<std::int32_t> &hits) const
 {
-    // One pass over the whole block; a hit names the slice it falls in, and
-    // the pass goes on after that slice, so each contact counts once.
-    const char *const begin = m_text.data();
+    // One pass over the block; a hit names the slice it falls in, and the
+    // pass goes on after that slice, so each contact counts once.
+    const char *const begin = block.text.data();
+    const std::size_t size = block.text.size();
     std::size_t at = 0;
     std::size_t slice = 0;
-    while (at < m_text.size()) {
-        const void *found = ::memmem(begin + at, m_text.size() - at, needle.data(), needle.size());
+    while (at < size) {
+        const void *found = ::memmem(begin + at, size - at, needle.data(), needle.size());
         if (!found)
             break;
-        const auto offset = std::uint64_t(static_cast<const char *>(found) - begin);
+        const auto offset = std::uint32_t(static_cast<const char *>(found) - begin);
         // Slices are in text order: most hits are near the one before.
-        if (slice + 1 < m_starts.size() && m_starts[slice + 1] <= offset)
-            slice = std::size_t(std::upper_bound(m_starts.begin() + std::ptrdiff_t(slice) + 1,
-                                                 m_starts.end(), offset) -
-                                m_starts.begin()) -
+        if (slice + 1 < block.starts.size() && block.starts[slice + 1] <= offset)
+            slice = std::size_t(std::upper_bound(block.starts.begin() + std::ptrdiff_t(slice) + 1,
+                                                 block.starts.end(), offset) -
+                                block.starts.begin()) -
                     1;
-        const std::int32_t owner = m_owners[slice];
-        const std::uint64_t end =
-            slice + 1 < m_starts.size() ? m_starts[slice + 1] : std::uint64_t(m_text.size());
-        if (owner >= 0)
-            hits.push_back(owner);
-        at = std::size_t(end);
+        if (block.owners[slice] >= 0)
+            hits.push_back(block.owners[slice]);
+        at = slice + 1 < block.starts.size() ? block.starts[slice + 1] : size;
     }
 }
 
@@ -185,23 +193,32 @@ std::vector<std::int32_t> SearchIndex::find(const SearchQuery &query,
         return result;
     }
     if (query.empty()) {
-        for (const std::int32_t owner : m_owners)
-            if (owner >= 0)
-                result.push_back(owner);
+        result.reserve(m_count);
+        for (const Block &b : m_blocks)
+            for (const std::int32_t owner : b.owners)
+                if (owner >= 0)
+                    result.push_back(owner);
         return result;
     }
     // The longest word is likely the rarest: scan for it, then try the
     // other words on its hits only.
-    const auto longest = std::max_element(
-        query.words.begin(), query.words.end(),
-        [](const SearchWord &a, const SearchWord &b) { return a.text.size() < b.text.size(); });
+    const auto longest =
+        std::max_element(query.words.begin(), query.words.end(),
+                         [](const SearchWord &a, const SearchWord &b) {
+                             return a.text.size() < b.text.size();
+                         });
     std::vector<std::int32_t> hits;
-    scan(longest->text, hits);
-    if (!longest->digits.empty() && longest->digits != longest->text) {
-        // Found as text or among the digits: both passes, each contact once.
-        scan(longest->digits, hits);
-        std::sort(hits.begin(), hits.end());
-        hits.erase(std::unique(hits.begin(), hits.end()), hits.end());
+    const bool digitsToo = !longest->digits.empty() && longest->digits != longest->text;
+    for (const Block &b : m_blocks) {
+        const std::size_t before = hits.size();
+        scan(b, longest->text, hits);
+        if (digitsToo) {
+            // Found as text or among the digits: both passes, each contact once.
+            scan(b, longest->digits, hits);
+            std::sort(hits.begin() + std::ptrdiff_t(before), hits.end());
+            hits.erase(std::unique(hits.begin() + std::ptrdiff_t(before), hits.end()),
+                       hits.end());
+        }
     }
     if (query.words.size() == 1)
         return hits;

@@ -30,7 +30,7 @@ matchingRecords(const SearchQuery &query, std::int64_t first, std::int64_t end,
 class SearchIndex
 {
 public:
-    void reserve(std::size_t contacts, std::size_t textBytes);
+    SearchIndex();
     // Adds or replaces a contact's text.
     void set(std::int32_t recordNumber, const ContactRecord &record);
     void remove(std::int32_t recordNumber);
@@ -45,21 +45,33 @@ public:
                                    const std::vector<std::int32_t> *within = nullptr) const;
 
 private:
-    struct Slice {
-        std::uint64_t start = 0;
-        std::uint32_t length = 0;
-        bool live = false;
+    // The text lives in blocks of a fixed size that never move: a growing
+    // index never holds two copies of itself, and a contact's text never
+    // spans two blocks.
+    struct Block {
+        std::string text;                  // slices one after another
+        std::vector<std::uint32_t> starts; // slice starts in text order
+        std::vector<std::int32_t> owners;  // the record of each start; -1 once replaced
+        std::size_t dead = 0;              // bytes of replaced slices
     };
-    std::string_view text(const Slice &s) const { return {m_text.data() + s.start, s.length}; }
-    void scan(std::string_view needle, std::vector<std::int32_t> &hits) const;
-    void compactIfWasteful();
+    // Where a contact's text is: 8 bytes for each record number.
+    struct Slice {
+        std::uint64_t block : 24;
+        std::uint64_t start : 24;
+        std::uint64_t length : 15;
+        std::uint64_t live : 1;
+    };
+    std::string_view text(const Slice &s) const
+    {
+        return {m_blocks[s.block].text.data() + s.start, std::size_t(s.length)};
+    }
+    void scan(const Block &block, std::string_view needle, std::vector<std::int32_t> &hits) const;
+    void compact(std::size_t block);
 
-    std::string m_text;                  // the slices one after another
-    std::vector<Slice> m_slices;         // by record number
-    std::vector<std::uint64_t> m_starts; // slice starts in text order
-    std::vector<std::int32_t> m_owners;  // the record of each start; -1 once replaced
+    std::vector<Block> m_blocks;
+    std::vector<Slice> m_slices; // by record number
     std::size_t m_count = 0;
-    std::size_t m_dead = 0; // bytes of replaced slices
+    std::string m_scratch;
 };
 
 } // namespace vcq::search

@@ -4,6 +4,7 @@
 #include "core/cp1252.h"
 #include "regedit_format.h"
 #include "regular_file.h"
+#include "store/private_file.h"
 
 #include <QDir>
 #include <QFile>
@@ -145,7 +146,7 @@ long FileRegistry::lockFolder(const QString &path, QLockFile &lock) const
 long FileRegistry::save(const QString &path, const RegistryImage &image) const
 {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    if (!file.open(QIODevice::WriteOnly) || !makePrivate(int(file.handle()))) {
         if (file.error() == QFileDevice::PermissionsError)
             return fail(ERROR_ACCESS_DENIED,
                         QStringLiteral("The settings file \"%1\" cannot be written: %2.")

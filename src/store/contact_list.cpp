@@ -523,6 +523,34 @@ bool ContactList::remove(std::int64_t recordNumber)
     return true;
 }
 
+void ContactList::removeMany(const std::vector<std::int32_t> &recordNumbers)
+{
+    if (m_collation || recordNumbers.size() * 256 < m_order.size()) {
+        for (const std::int32_t n : recordNumbers)
+            remove(n);
+        return;
+    }
+    m_cachedRecord = -1;
+    std::vector<bool> going(m_nodeCount, false);
+    for (const std::int32_t n : recordNumbers)
+        if (const Id id = idOf(n); id != kNone)
+            going[id] = true;
+    std::vector<Id> kept;
+    std::vector<ContactOrder::Key> keys;
+    kept.reserve(m_order.size());
+    keys.reserve(m_order.size());
+    for (auto row = m_order.begin(); row != m_order.end(); ++row) {
+        if (!going[*row]) {
+            kept.push_back(*row);
+            keys.push_back(row.key());
+        }
+    }
+    m_order.assign(kept, keys);
+    for (Id id = 0; id < m_nodeCount; ++id)
+        if (going[id])
+            releaseNode(id);
+}
+
 void ContactList::clear()
 {
     if (m_observer)

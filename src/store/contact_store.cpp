@@ -5,6 +5,7 @@
 #include "slot_reuse.h"
 
 #include "file_descriptor.h"
+#include "private_file.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -74,6 +75,8 @@ ContactStore::OpenResult ContactStore::open(const std::string &path)
     m_slotsKnown = false;
     m_recordCount = 0;
     m_path = path;
+    m_outsideChange = false;
+    m_bin.setDataFilePath(path);
     if (path.empty())
         throw StoreError::io(2);
 
@@ -85,6 +88,7 @@ ContactStore::OpenResult ContactStore::open(const std::string &path)
         if (::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode))
             throw StoreError::of(StoreErrc::DanglingLink);
         createNew(path);
+        m_stamp = currentStamp();
         return OpenResult::Created;
     }
     if (!fd.valid())
@@ -117,6 +121,7 @@ ContactStore::OpenResult ContactStore::open(const std::string &path)
         fd.release();
         m_recordCount = 1;
         m_slotsKnown = true;
+        m_stamp = currentStamp();
         return OpenResult::Created;
     }
 
@@ -132,6 +137,7 @@ ContactStore::OpenResult ContactStore::open(const std::string &path)
     m_header = ContactRecord::fromBytes(buffer);
     m_recordCount = records;
     m_fd = fd.release();
+    m_stamp = currentStamp();
     return OpenResult::Opened;
 }
 
@@ -149,9 +155,7 @@ void ContactStore::createNew(const std::string &path)
         ::unlink(temp.c_str());
         throw StoreError::fromErrno(err, IoOp::Write);
     };
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    if (::fchmod(fd, 0666 & ~mask) != 0 || ::flock(fd, LOCK_EX | LOCK_NB) != 0)
+    if (!makePrivate(fd) || ::flock(fd, LOCK_EX | LOCK_NB) != 0)
         fail(errno);
     const ContactRecord header = ContactRecord::newHeader();
     std::size_t done = 0;
@@ -270,6 +274,7 @@ std::int32_t ContactStore::add(const ContactRecord &contact)
         ++m_recordCount;
     const auto number = static_cast<std::int32_t>(slot);
     m_list.InsertNode(number, record);
+    noteWritten(number, nullptr, &record);
     return number;
 }
 
@@ -285,23 +290,65 @@ bool ContactStore::rewrite(std::int32_t recordNumber, const ContactRecord &conta
     requireOpen();
     if (isReservedLastName(contact.get(Field::LastName)))
         throw StoreError::of(StoreErrc::ReservedLastName);
-    if (!m_list.findRecord(recordNumber))
+    const ContactNode *node = m_list.findRecord(recordNumber);
+    if (!node)
         return false;
+    std::optional<ContactRecord> before;
+    if (m_observer)
+        before = node->record();
     const ContactRecord record = contactOnly(contact);
     writeRecord(recordNumber, record);
     m_list.update(recordNumber, record);
+    noteWritten(recordNumber, before ? &*before : nullptr, &record);
     return true;
 }
 
-bool ContactStore::remove(std::int32_t recordNumber)
+bool ContactStore::remove(std::int32_t recordNumber, DeletedHow how)
 {
     requireOpen();
-    if (!m_list.findRecord(recordNumber))
+    const ContactNode *node = m_list.findRecord(recordNumber);
+    if (!node)
         return false;
+    // The bin first: a crash before the tombstone leaves the contact in both.
+    const ContactRecord before = readRecord(recordNumber);
+    const std::uint64_t binEntry = m_bin.add({{recordNumber, before}}, how).front();
     writeRecord(recordNumber, ContactRecord::tombstone());
     m_list.remove(recordNumber);
     m_freeSlots.insert(recordNumber);
+    noteWritten(recordNumber, &before, nullptr, binEntry);
     return true;
+}
+
+void ContactStore::noteWritten(std::int32_t slot, const ContactRecord *before,
+                               const ContactRecord *after, std::uint64_t binEntry)
+{
+    if (m_observer)
+        m_observer->slotWritten(slot, before, after, binEntry);
+}
+
+FileStamp ContactStore::currentStamp() const
+{
+    FileStamp stamp;
+    struct stat st {
+    };
+    if (m_fd < 0 || ::fstat(m_fd, &st) != 0)
+        return stamp;
+    stamp.size = st.st_size;
+    stamp.modifiedNs = std::int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    stamp.changedNs = std::int64_t(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
+    // The name may have been given to another file (a copy renamed over it).
+    struct stat named {
+    };
+    if (::stat(m_path.c_str(), &named) == 0) {
+        stamp.device = named.st_dev;
+        stamp.inode = named.st_ino;
+    }
+    return stamp;
+}
+
+bool ContactStore::changedOutside() const
+{
+    return isOpen() && (m_outsideChange || currentStamp() != m_stamp);
 }
 
 void ContactStore::writeHeader(const ContactRecord &header)
@@ -340,6 +387,7 @@ void ContactStore::requireUnchangedSize(off_t &size) const
 
 void ContactStore::writeRecord(std::int64_t slot, const ContactRecord &record)
 {
+    noteOutsideChange();
     off_t sizeBefore = 0;
     requireUnchangedSize(sizeBefore);
     const off_t offset = static_cast<off_t>(slot) * static_cast<off_t>(kRecordSize);
@@ -366,8 +414,10 @@ void ContactStore::writeRecord(std::int64_t slot, const ContactRecord &record)
     int err = putAll(record.data());
     if (err == 0 && m_sync(m_fd) != 0)
         err = errno != 0 ? errno : EIO;
-    if (err == 0)
+    if (err == 0) {
+        m_stamp = currentStamp();
         return;
+    }
     // Undo, so that the file says what the user is told: nothing changed.
     if (appending) {
         if (::ftruncate(m_fd, sizeBefore) == 0)
@@ -375,6 +425,7 @@ void ContactStore::writeRecord(std::int64_t slot, const ContactRecord &record)
     } else if (havePrevious && putAll(previous) == 0) {
         m_sync(m_fd);
     }
+    m_stamp = currentStamp();
     throw StoreError::fromErrno(err, IoOp::Write);
 }
 

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <set>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -74,6 +75,9 @@ void readAll(int fd, unsigned char *data, std::size_t size, off_t offset)
     }
 }
 
+// Records read or written per system call for a run of neighbouring slots.
+constexpr std::size_t kRunRecords = 1024;
+
 // Bytes of a batch written before their writeback is started.
 constexpr std::size_t kWritebackPiece = std::size_t(1) << 20;
 
@@ -94,6 +98,7 @@ std::vector<std::int32_t> ContactStore::addMany(const std::vector<ContactRecord>
         return {};
     if (!m_slotsKnown)
         scanRecords(false);
+    noteOutsideChange();
 
     // Most batches come with the header-only fields empty: written as given,
     // with no copy of a batch that may be tens of megabytes.
@@ -164,8 +169,164 @@ std::vector<std::int32_t> ContactStore::addMany(const std::vector<ContactRecord>
     for (std::size_t i = 0; i < reused; ++i)
         m_freeSlots.erase(slots[i]);
     m_recordCount = countBefore + static_cast<std::int32_t>(records.size() - reused);
+    m_stamp = currentStamp();
     m_list.insertMany(slots, records);
+    if (m_observer)
+        for (std::size_t i = 0; i < slots.size(); ++i)
+            m_observer->slotWritten(slots[i], nullptr, &records[i], 0);
     return slots;
+}
+
+std::vector<ContactRecord> ContactStore::recordsAt(const std::vector<std::int32_t> &slots) const
+{
+    requireOpen();
+    std::vector<ContactRecord> records(slots.size());
+    for (std::size_t i = 0; i < slots.size();) {
+        std::size_t run = 1;
+        while (i + run < slots.size() && run < kRunRecords &&
+               slots[i + run] == slots[i] + static_cast<std::int32_t>(run))
+            ++run;
+        readAll(m_fd, reinterpret_cast<unsigned char *>(&records[i]), run * kRecordSize,
+                offsetOf(slots[i]));
+        i += run;
+    }
+    return records;
+}
+
+std::size_t ContactStore::removeMany(const std::vector<std::int32_t> &recordNumbers,
+                                     std::optional<DeletedHow> how)
+{
+    requireOpen();
+    std::vector<std::int32_t> slots;
+    slots.reserve(recordNumbers.size());
+    for (const std::int32_t n : recordNumbers)
+        if (m_list.findRecord(n))
+            slots.push_back(n);
+    std::sort(slots.begin(), slots.end());
+    slots.erase(std::unique(slots.begin(), slots.end()), slots.end());
+    if (slots.empty())
+        return 0;
+    std::vector<DeletedContact> going;
+    {
+        std::vector<ContactRecord> records = recordsAt(slots);
+        going.reserve(slots.size());
+        for (std::size_t i = 0; i < slots.size(); ++i)
+            going.push_back({slots[i], records[i]});
+    }
+    if (going.size() == 1 && how) // one contact: exactly what Delete does
+        return remove(going.front().slot, how.value_or(DeletedHow::Deleted)) ? 1 : 0;
+    std::vector<std::uint64_t> binEntries(going.size(), 0);
+    if (how)
+        binEntries = m_bin.add(going, *how);
+    noteOutsideChange();
+    off_t size = 0;
+    requireUnchangedSize(size);
+    // Neighbouring slots (an import's) take one write per run.
+    const std::vector<ContactRecord> tombstones(std::min<std::size_t>(going.size(), kRunRecords),
+                                                ContactRecord::tombstone());
+    try {
+        for (std::size_t i = 0; i < going.size();) {
+            std::size_t run = 1;
+            while (i + run < going.size() && run < kRunRecords &&
+                   going[i + run].slot == going[i].slot + static_cast<std::int32_t>(run))
+                ++run;
+            writeAll(m_fd, tombstones.front().data(), run * kRecordSize, offsetOf(going[i].slot));
+            i += run;
+        }
+        if (m_sync(m_fd) != 0)
+            throw StoreError::fromErrno(errno != 0 ? errno : EIO, IoOp::Write);
+    } catch (...) {
+        // Put back what can be put back, then list what the file holds.
+        for (const DeletedContact &c : going)
+            try {
+                writeAll(m_fd, c.record.data(), kRecordSize, offsetOf(c.slot));
+            } catch (const StoreError &) {
+            }
+        m_sync(m_fd);
+        m_stamp = currentStamp();
+        try {
+            scanRecords(true);
+        } catch (const StoreError &) {
+            m_slotsKnown = false;
+        }
+        throw;
+    }
+    m_stamp = currentStamp();
+    m_list.removeMany(slots);
+    m_freeSlots.insert(slots.begin(), slots.end());
+    if (m_observer)
+        for (std::size_t i = 0; i < going.size(); ++i)
+            m_observer->slotWritten(going[i].slot, &going[i].record, nullptr, binEntries[i]);
+    return going.size();
+}
+
+bool ContactStore::isFreeSlot(std::int32_t slot)
+{
+    requireOpen();
+    if (!m_slotsKnown)
+        scanRecords(false);
+    return m_freeSlots.count(slot) > 0;
+}
+
+std::vector<bool>
+ContactStore::putBack(const std::vector<std::pair<std::int32_t, ContactRecord>> &contacts)
+{
+    requireOpen();
+    if (!m_slotsKnown)
+        scanRecords(false);
+    std::vector<bool> back(contacts.size(), false);
+    std::vector<std::size_t> going;
+    std::set<std::int32_t> taken;
+    for (std::size_t i = 0; i < contacts.size(); ++i) {
+        const auto &[slot, record] = contacts[i];
+        if (isReservedLastName(record.view(Field::LastName)))
+            throw StoreError::of(StoreErrc::ReservedLastName);
+        if (m_freeSlots.count(slot) && taken.insert(slot).second)
+            going.push_back(i);
+    }
+    if (going.empty())
+        return back;
+    noteOutsideChange();
+    off_t size = 0;
+    requireUnchangedSize(size);
+    std::vector<ContactRecord> records;
+    std::vector<std::int32_t> slots;
+    records.reserve(going.size());
+    slots.reserve(going.size());
+    for (const std::size_t i : going) {
+        records.push_back(withoutHeaderFields(contacts[i].second));
+        slots.push_back(contacts[i].first);
+    }
+    const ContactRecord tombstone = ContactRecord::tombstone();
+    try {
+        for (std::size_t k = 0; k < slots.size(); ++k)
+            writeAll(m_fd, records[k].data(), kRecordSize, offsetOf(slots[k]));
+        if (m_sync(m_fd) != 0)
+            throw StoreError::fromErrno(errno != 0 ? errno : EIO, IoOp::Write);
+    } catch (...) {
+        for (const std::int32_t slot : slots)
+            try {
+                writeAll(m_fd, tombstone.data(), kRecordSize, offsetOf(slot));
+            } catch (const StoreError &) {
+            }
+        m_sync(m_fd);
+        m_stamp = currentStamp();
+        try {
+            scanRecords(true);
+        } catch (const StoreError &) {
+            m_slotsKnown = false;
+        }
+        throw;
+    }
+    m_stamp = currentStamp();
+    for (const std::int32_t slot : slots)
+        m_freeSlots.erase(slot);
+    m_list.insertMany(slots, records);
+    for (std::size_t k = 0; k < going.size(); ++k) {
+        back[going[k]] = true;
+        noteWritten(slots[k], nullptr, &records[k]);
+    }
+    return back;
 }
 
 void ContactStore::undoBatch(const std::vector<std::pair<std::int32_t, ContactRecord>> &overwritten,
@@ -198,6 +359,7 @@ void ContactStore::undoBatch(const std::vector<std::pair<std::int32_t, ContactRe
     }
     if (::fdatasync(m_fd) != 0)
         undone = false;
+    m_stamp = currentStamp();
     if (undone)
         return;
     // The file could not be put back: read it again so that the list shows

@@ -2,6 +2,7 @@
 #include "slot_reuse.h"
 
 #include "file_descriptor.h"
+#include "private_file.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -32,8 +33,7 @@ int logSlotReuse(const std::string &dataFilePath, const std::vector<std::int32_t
     for (const std::int32_t slot : slots)
         for (std::size_t i = 0; i < kEntryBytes; ++i)
             bytes += static_cast<char>(static_cast<std::uint32_t>(slot) >> (8 * i));
-    const FileDescriptor fd(::open(slotReusePath(dataFilePath).c_str(),
-                                   O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666));
+    const FileDescriptor fd(openPrivateFile(slotReusePath(dataFilePath), O_WRONLY | O_APPEND));
     if (!fd.valid())
         return errno;
     std::size_t done = 0;
@@ -83,6 +83,33 @@ SlotReuses readSlotReuses(const std::string &dataFilePath, std::error_code &erro
             buffer[i] = buffer[whole + i];
     }
     return reuses;
+}
+
+bool slotReusedSince(const std::string &dataFilePath, std::int32_t slot, std::uint64_t since)
+{
+    const FileDescriptor fd(::open(slotReusePath(dataFilePath).c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd.valid())
+        return errno != ENOENT;
+    unsigned char buffer[64 * 1024];
+    std::uint64_t at = since / kEntryBytes * kEntryBytes;
+    for (;;) {
+        const ssize_t n = ::pread(fd.get(), buffer, sizeof buffer, static_cast<off_t>(at));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return true;
+        const std::size_t whole = static_cast<std::size_t>(n) / kEntryBytes * kEntryBytes;
+        if (whole == 0)
+            return false;
+        for (std::size_t i = 0; i < whole; i += kEntryBytes) {
+            std::uint32_t v = 0;
+            for (std::size_t b = 0; b < kEntryBytes; ++b)
+                v |= std::uint32_t(buffer[i + b]) << (8 * b);
+            if (static_cast<std::int32_t>(v) == slot)
+                return true;
+        }
+        at += whole;
+    }
 }
 
 } // namespace vcq

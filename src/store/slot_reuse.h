@@ -28,4 +28,8 @@ int logSlotReuse(const std::string &dataFilePath, const std::vector<std::int32_t
 // A partial last entry (a write cut short) is not counted.
 SlotReuses readSlotReuses(const std::string &dataFilePath, std::error_code &error);
 
+// Whether the slot was given to a new contact after the log was `since`
+// bytes long. An unreadable log answers true: the slot may have been.
+bool slotReusedSince(const std::string &dataFilePath, std::int32_t slot, std::uint64_t since);
+
 } // namespace vcq

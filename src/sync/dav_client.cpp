@@ -1,14 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "dav_client.h"
 
+#include "origin.h"
+
 #include <QAuthenticator>
 #include <QCryptographicHash>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QSslCertificate>
 #include <QSslConfiguration>
 #include <QSslError>
+#include <QTimer>
+
+#include <algorithm>
 
 namespace vcq::sync
 {
@@ -51,8 +57,18 @@ DavClient::DavClient(QObject *parent) : QObject(parent)
             });
 }
 
-void DavClient::setCredentials(const QString &user, const QString &password)
+int timeoutFromEnvironment()
 {
+    bool ok = false;
+    const double seconds = qEnvironmentVariable("VCQ_SYNC_TIMEOUT").toDouble(&ok);
+    if (!ok || seconds <= 0 || seconds > 24 * 3600)
+        return kDefaultTimeoutMs;
+    return std::max(1, int(seconds * 1000));
+}
+
+void DavClient::setCredentials(const QUrl &origin, const QString &user, const QString &password)
+{
+    m_origin = origin;
     m_user = user;
     m_password = password;
 }
@@ -65,12 +81,23 @@ void DavClient::setAcceptedFingerprint(const QString &fingerprint)
 DavReply DavClient::send(const DavRequest &request)
 {
     DavReply result;
+    result.url = request.url;
     if (m_cancelled) {
         result.error = DavErrc::Cancelled;
         return result;
     }
+    // Refused before a byte leaves: the password goes only where it was given.
+    if (m_origin.isValid() && !sameOrigin(request.url, m_origin)) {
+        result.error = DavErrc::OtherOrigin;
+        result.errorText = request.url.toString();
+        return result;
+    }
+    if (isInsecureHttp(request.url) && !m_allowInsecureHttp) {
+        result.error = DavErrc::Insecure;
+        result.errorText = request.url.toString();
+        return result;
+    }
     QNetworkRequest req(request.url);
-    req.setTransferTimeout(m_timeoutMs);
     req.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     if (!m_user.isEmpty()) {
         // Sent up front: one request per operation, never a round trip for a 401.
@@ -97,6 +124,53 @@ DavReply DavClient::send(const DavRequest &request)
             texts << e.errorString();
         tlsProblem = texts.join(QStringLiteral("; "));
     });
+
+    // The answer is taken as it comes, never more of it than the limit, and
+    // a server silent for the time-out is given up on.
+    bool tooLarge = false;
+    bool timedOut = false;
+    QTimer silence;
+    silence.setSingleShot(true);
+    QElapsedTimer sinceData;
+    sinceData.start();
+    QTimer tick;
+    const auto gotSomething = [&] {
+        sinceData.restart();
+        silence.start(m_timeoutMs);
+    };
+    connect(&silence, &QTimer::timeout, reply, [&] {
+        timedOut = true;
+        reply->abort();
+    });
+    // Rounded: a tick a little early still counts its whole second.
+    tick.setTimerType(Qt::PreciseTimer);
+    connect(&tick, &QTimer::timeout, this, [&] {
+        emit waiting(int((sinceData.elapsed() + 500) / 1000), qint64(result.body.size()));
+    });
+    connect(reply, &QNetworkReply::uploadProgress, this, [&](qint64 sent, qint64) {
+        if (sent > 0)
+            gotSomething();
+    });
+    connect(reply, &QNetworkReply::metaDataChanged, this, [&] {
+        gotSomething();
+        const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+        if (length.isValid() && length.toLongLong() > request.maxBytes) {
+            tooLarge = true;
+            reply->abort();
+        }
+    });
+    connect(reply, &QNetworkReply::readyRead, this, [&] {
+        gotSomething();
+        result.body += reply->read(request.maxBytes + 1 - result.body.size());
+        if (result.body.size() > request.maxBytes) {
+            tooLarge = true;
+            result.body.clear();
+            reply->abort();
+        }
+    });
+    silence.start(m_timeoutMs);
+    tick.start(1000);
+
     QEventLoop loop;
     connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     const auto cancelConnection =
@@ -104,11 +178,34 @@ DavReply DavClient::send(const DavRequest &request)
     if (!reply->isFinished())
         loop.exec(); // a window's Cancel button stays live
     disconnect(cancelConnection);
+    silence.stop();
+    tick.stop();
+    // The handlers above hold references to this function's locals.
+    disconnect(reply, nullptr, this, nullptr);
 
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    if (status.isValid()) {
+    if (tooLarge) {
+        result.error = DavErrc::TooLarge;
+        result.errorText = QString::number(request.maxBytes);
+        result.body.clear();
+    } else if (timedOut) {
+        result.error = DavErrc::TimedOut;
+        result.errorText = QString::number((m_timeoutMs + 999) / 1000);
+        result.body.clear();
+    } else if (m_cancelled && reply->error() == QNetworkReply::OperationCanceledError) {
+        result.error = DavErrc::Cancelled;
+        result.body.clear();
+    } else if (status.isValid()) {
         result.status = status.toInt();
-        result.body = reply->readAll();
+        result.body += reply->readAll();
+        if (result.body.size() > request.maxBytes) {
+            result = {};
+            result.url = request.url;
+            result.error = DavErrc::TooLarge;
+            result.errorText = QString::number(request.maxBytes);
+            reply->deleteLater();
+            return result;
+        }
         result.etag = reply->rawHeader("ETag");
         const QVariant location = reply->attribute(QNetworkRequest::RedirectionTargetAttribute);
         if (location.isValid())
@@ -121,6 +218,7 @@ DavReply DavClient::send(const DavRequest &request)
     } else {
         result.error = DavErrc::Network;
         result.errorText = reply->errorString();
+        result.body.clear();
     }
     reply->deleteLater();
     return result;
@@ -129,11 +227,33 @@ DavReply DavClient::send(const DavRequest &request)
 DavReply DavClient::sendFollowing(DavRequest request)
 {
     DavReply reply = send(request);
+    bool permanentSoFar = true;
     for (int hop = 0; hop < 5 && reply.error == DavErrc::None && reply.status >= 300 &&
                       reply.status < 400 && reply.location.isValid();
          ++hop) {
-        request.url = reply.location;
+        const QUrl from = request.url;
+        const QUrl to = reply.location;
+        switch (judgeRedirect(from, to)) {
+        case RedirectVerdict::Follow:
+            break;
+        case RedirectVerdict::Downgrade:
+            reply = {};
+            reply.error = DavErrc::Downgrade;
+            reply.errorText = to.toString();
+            reply.url = from;
+            return reply;
+        case RedirectVerdict::OtherOrigin:
+            reply = {};
+            reply.error = DavErrc::OtherOrigin;
+            reply.errorText = to.toString();
+            reply.url = from;
+            return reply;
+        }
+        permanentSoFar = permanentSoFar && (reply.status == 301 || reply.status == 308);
+        request.url = to;
         reply = send(request);
+        if (permanentSoFar)
+            reply.movedTo = to;
     }
     return reply;
 }

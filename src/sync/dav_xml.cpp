@@ -52,6 +52,10 @@ void readProp(QXmlStreamReader &xml, DavResource &into)
     while (xml.readNextStartElement()) {
         if (is(xml, kDav, "getetag")) {
             into.etag = xml.readElementText().trimmed().toUtf8();
+        } else if (is(xml, kDav, "getcontentlength")) {
+            bool ok = false;
+            const qint64 length = xml.readElementText().trimmed().toLongLong(&ok);
+            into.contentLength = ok && length >= 0 ? length : -1;
         } else if (is(xml, kCardDav, "address-data")) {
             into.addressData = xml.readElementText().toUtf8();
         } else if (is(xml, kDav, "displayname")) {
@@ -94,6 +98,8 @@ void readPropstat(QXmlStreamReader &xml, DavResource &into)
         into.etag = props.etag;
     if (!props.addressData.isEmpty())
         into.addressData = props.addressData;
+    if (props.contentLength >= 0)
+        into.contentLength = props.contentLength;
     if (!props.displayName.isEmpty())
         into.displayName = props.displayName;
     if (!props.syncToken.isEmpty())
@@ -206,7 +212,10 @@ QByteArray collectionsPropfindBody()
 QByteArray etagPropfindBody()
 {
     Body b("propfind", false);
-    b.props({{&kDav, "resourcetype"}, {&kDav, "getetag"}, {&kDav, "sync-token"}});
+    b.props({{&kDav, "resourcetype"},
+             {&kDav, "getetag"},
+             {&kDav, "getcontentlength"},
+             {&kDav, "sync-token"}});
     return b.finish();
 }
 
@@ -215,7 +224,7 @@ QByteArray syncCollectionBody(const QString &token)
     Body b("sync-collection", false);
     b.xml().writeTextElement(kDav, QStringLiteral("sync-token"), token);
     b.xml().writeTextElement(kDav, QStringLiteral("sync-level"), QStringLiteral("1"));
-    b.props({{&kDav, "getetag"}});
+    b.props({{&kDav, "getetag"}, {&kDav, "getcontentlength"}});
     return b.finish();
 }
 

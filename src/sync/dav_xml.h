@@ -19,6 +19,7 @@ struct DavResource {
     int status = 200; // the response's own status (404 for a member removed since a token)
     QByteArray etag;  // quotes kept
     QByteArray addressData;
+    qint64 contentLength = -1; // getcontentlength, when the server gave it
     bool isCollection = false;
     bool isAddressBook = false;
     QString displayName;

@@ -2,6 +2,7 @@
 #include "discovery.h"
 
 #include "dav_xml.h"
+#include "origin.h"
 
 namespace vcq::sync
 {
@@ -20,7 +21,8 @@ QUrl asCollection(QUrl url)
 struct Step {
     SyncError error;
     MultiStatus answer;
-    QUrl url; // where the answer came from, after redirects
+    QUrl url;     // where the answer came from, after redirects
+    QUrl movedTo; // where the address asked for moved for good, or empty
 };
 
 Step propfind(DavClient &client, const QUrl &url, const QByteArray &body, const char *depth)
@@ -32,7 +34,8 @@ Step propfind(DavClient &client, const QUrl &url, const QByteArray &body, const 
                    body};
     const DavReply reply = client.sendFollowing(req);
     step.error = errorOfReply(reply);
-    step.url = url;
+    step.url = reply.url.isValid() ? reply.url : url;
+    step.movedTo = reply.movedTo;
     if (step.error)
         return step;
     if (reply.status != 207 || !parseMultiStatus(reply.body, step.answer))
@@ -43,8 +46,20 @@ Step propfind(DavClient &client, const QUrl &url, const QByteArray &body, const 
 
 bool fatal(const SyncError &e)
 {
-    return e.code == SyncErrc::Network || e.code == SyncErrc::Tls ||
-           e.code == SyncErrc::Unauthorized || e.code == SyncErrc::Cancelled;
+    switch (e.code) {
+    case SyncErrc::Network:
+    case SyncErrc::Tls:
+    case SyncErrc::Unauthorized:
+    case SyncErrc::Cancelled:
+    case SyncErrc::TimedOut:
+    case SyncErrc::TooLarge:
+    case SyncErrc::OtherOrigin:
+    case SyncErrc::Downgrade:
+    case SyncErrc::Insecure:
+        return true;
+    default:
+        return false;
+    }
 }
 
 // The first address book among the home's members, the home itself excluded.
@@ -57,7 +72,10 @@ bool pickAddressBook(const MultiStatus &answer, const QUrl &home, DiscoveryResul
             key += QLatin1Char('/');
         if (!r.isAddressBook || key == homeKey)
             continue;
-        out.collection = asCollection(home.resolved(QUrl::fromEncoded(r.href.toUtf8())));
+        const QUrl found = asCollection(home.resolved(QUrl::fromEncoded(r.href.toUtf8())));
+        if (!sameOrigin(found, home))
+            continue; // the password would not be sent there
+        out.collection = found;
         out.displayName = r.displayName;
         return true;
     }
@@ -84,7 +102,8 @@ DiscoveryResult discoverAddressBook(DavClient &client, const QUrl &start)
     }
     if (!self.error && !self.answer.responses.empty() &&
         self.answer.responses.front().isAddressBook) {
-        result.collection = asCollection(start);
+        // Moved for good on the same server: the new address is the one kept.
+        result.collection = asCollection(self.movedTo.isValid() ? self.movedTo : start);
         result.displayName = self.answer.responses.front().displayName;
         return result;
     }
@@ -101,7 +120,8 @@ DiscoveryResult discoverAddressBook(DavClient &client, const QUrl &start)
         if (!step.error) {
             for (const DavResource &r : step.answer.responses) {
                 if (!r.currentUserPrincipal.isEmpty()) {
-                    principal = where.resolved(QUrl::fromEncoded(r.currentUserPrincipal.toUtf8()));
+                    principal =
+                        step.url.resolved(QUrl::fromEncoded(r.currentUserPrincipal.toUtf8()));
                     break;
                 }
             }
@@ -119,7 +139,7 @@ DiscoveryResult discoverAddressBook(DavClient &client, const QUrl &start)
         }
         for (const DavResource &r : step.answer.responses) {
             if (!r.addressBookHomeSet.isEmpty())
-                homes << principal.resolved(QUrl::fromEncoded(r.addressBookHomeSet.toUtf8()));
+                homes << step.url.resolved(QUrl::fromEncoded(r.addressBookHomeSet.toUtf8()));
         }
         if (homes.isEmpty())
             homes << principal;
@@ -132,7 +152,7 @@ DiscoveryResult discoverAddressBook(DavClient &client, const QUrl &start)
             result.error = step.error;
             return result;
         }
-        if (!step.error && pickAddressBook(step.answer, asCollection(home), result))
+        if (!step.error && pickAddressBook(step.answer, asCollection(step.url), result))
             return result;
     }
     result.error = {SyncErrc::NoAddressBook, 0, start.toString(), {}};
@@ -148,6 +168,16 @@ SyncError errorOfReply(const DavReply &reply)
         return {SyncErrc::Tls, 0, reply.errorText, reply.fingerprint};
     case DavErrc::Cancelled:
         return {SyncErrc::Cancelled, 0, {}, {}};
+    case DavErrc::TimedOut:
+        return {SyncErrc::TimedOut, 0, reply.errorText, {}};
+    case DavErrc::TooLarge:
+        return {SyncErrc::TooLarge, 0, reply.errorText, {}};
+    case DavErrc::OtherOrigin:
+        return {SyncErrc::OtherOrigin, 0, reply.errorText, {}};
+    case DavErrc::Downgrade:
+        return {SyncErrc::Downgrade, 0, reply.errorText, {}};
+    case DavErrc::Insecure:
+        return {SyncErrc::Insecure, 0, reply.errorText, {}};
     case DavErrc::None:
         break;
     }

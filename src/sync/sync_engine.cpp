@@ -2,11 +2,13 @@
 #include "sync_engine.h"
 
 #include "dav_xml.h"
+#include "origin.h"
 
 #include "interop/contact_mapping.h"
 #include "interop/duplicates.h"
 #include "interop/vcard_reader.h"
 #include "interop/vcard_writer.h"
+#include "store/private_file.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -112,6 +114,7 @@ public:
 private:
     struct Listing {
         std::map<QString, QByteArray> changed; // href -> etag
+        std::set<QString> oversized;           // hrefs listed with a length over the limit
         std::vector<QString> deleted;
         QString token;
     };
@@ -128,6 +131,12 @@ private:
 
     void loadState();
     void classifyLocal();
+    // Whether a listed member is a card of the address book to take in; one
+    // outside it (elsewhere on the server, on another origin, a sub-folder)
+    // is reported and never fetched.
+    bool admit(const DavResource &r);
+    // A card over the size limit: not taken in, reported the first time it is met.
+    void leaveOnServer(const QString &href, const QByteArray &etag);
     Listing list();
     bool listSinceToken(Listing &listing);
     void listAll(Listing &listing);
@@ -156,10 +165,15 @@ private:
     {
         return m_options.collection.resolved(QUrl::fromEncoded(href.toUtf8()));
     }
+    // A request whose failure stops the sync; an answer over maxBytes does
+    // too unless tooLargeIsAnswer (the caller deals with it).
     DavReply send(const QByteArray &method, const QString &href,
-                  QList<QPair<QByteArray, QByteArray>> headers, const QByteArray &body = {})
+                  QList<QPair<QByteArray, QByteArray>> headers, const QByteArray &body = {},
+                  qint64 maxBytes = kMaxMultiStatusBytes, bool tooLargeIsAnswer = false)
     {
-        DavReply reply = m_client.send({method, urlOf(href), std::move(headers), body});
+        DavReply reply = m_client.send({method, urlOf(href), std::move(headers), body, maxBytes});
+        if (tooLargeIsAnswer && reply.error == DavErrc::TooLarge)
+            return reply;
         if (reply.error != DavErrc::None || reply.status == 401 || reply.status >= 500)
             throw Abort{errorOfReply(reply)};
         return reply;
@@ -201,6 +215,13 @@ SyncReport Run::run()
         // known (our own uploads come back in the next listing).
         std::vector<QString> wanted;
         for (const auto &[href, etag] : listing.changed) {
+            if (listing.oversized.count(href)) {
+                leaveOnServer(href, etag);
+                continue;
+            }
+            if (const auto left = m_state.leftOnServer.find(href);
+                left != m_state.leftOnServer.end() && !etag.isEmpty() && left->second == etag)
+                continue; // still the card that was too large
             const int i = m_index.byHref(href);
             if (i >= 0 && !m_state.entries[std::size_t(i)].etag.isEmpty() &&
                 m_state.entries[std::size_t(i)].etag == etag &&
@@ -212,13 +233,18 @@ SyncReport Run::run()
         const std::vector<ServerCard> cards = fetch(wanted, missing);
         int done = 0;
         for (const ServerCard &card : cards) {
+            m_state.leftOnServer.erase(card.href);
             applyServerCard(card);
             progress("apply", ++done, int(cards.size()));
         }
-        for (const QString &href : listing.deleted)
+        for (const QString &href : listing.deleted) {
+            m_state.leftOnServer.erase(href);
             applyServerDeletion(href);
-        for (const QString &href : missing)
+        }
+        for (const QString &href : missing) {
+            m_state.leftOnServer.erase(href);
             applyServerDeletion(href);
+        }
         m_state.syncToken = listing.token;
         compact();
         save(m_state.complete);
@@ -253,6 +279,12 @@ void Run::loadState()
         m_state = {};
         m_state.collection = collection;
     }
+    // Cards an earlier version took in from outside the address book: no
+    // longer tied to anything there (never written to or deleted); their
+    // contacts stay here and go to the address book as new cards.
+    std::erase_if(m_state.entries, [this](const SyncEntry &e) {
+        return !isMemberHref(m_options.collection, e.href);
+    });
     m_dead.assign(m_state.entries.size(), false);
     m_index.rebuild(m_state);
 }
@@ -269,6 +301,26 @@ void Run::classifyLocal()
             e.record = -1;
     }
     m_index.rebuild(m_state);
+}
+
+bool Run::admit(const DavResource &r)
+{
+    QString href = r.href;
+    if (r.isCollection && href.endsWith(QLatin1Char('/')))
+        href.chop(1); // a sub-collection is passed over quietly
+    if (!isMemberHref(m_options.collection, href)) {
+        m_report.outside << r.href;
+        return false;
+    }
+    return !r.isCollection;
+}
+
+void Run::leaveOnServer(const QString &href, const QByteArray &etag)
+{
+    const auto known = m_state.leftOnServer.find(href);
+    if (known == m_state.leftOnServer.end() || etag.isEmpty() || known->second != etag)
+        m_report.tooLarge << href;
+    m_state.leftOnServer[href] = etag;
 }
 
 Run::Listing Run::list()
@@ -308,11 +360,15 @@ bool Run::listSinceToken(Listing &listing)
                 truncated = truncated || r.status == 507;
                 continue;
             }
+            if (!admit(r))
+                continue;
             if (r.status == 404) {
                 listing.changed.erase(r.href);
                 listing.deleted.push_back(r.href);
-            } else if (!r.isCollection) {
+            } else {
                 listing.changed[r.href] = r.etag;
+                if (r.contentLength > kMaxCardBytes)
+                    listing.oversized.insert(r.href);
             }
         }
         token = answer.syncToken;
@@ -342,11 +398,15 @@ void Run::listAll(Listing &listing)
             listing.token = r.syncToken;
             continue;
         }
-        if (r.isCollection || r.status == 404)
+        if (r.status == 404 || !admit(r))
             continue;
         present.insert(key);
         listing.changed[r.href] = r.etag;
+        if (r.contentLength > kMaxCardBytes)
+            listing.oversized.insert(r.href);
     }
+    std::erase_if(m_state.leftOnServer,
+                  [&](const auto &left) { return !present.count(hrefKey(left.first)); });
     for (const SyncEntry &e : m_state.entries) {
         if (e.onServer && !present.count(hrefKey(e.href)))
             listing.deleted.push_back(e.href);
@@ -370,12 +430,16 @@ std::vector<Run::ServerCard> Run::fetch(const std::vector<QString> &hrefs,
         const DavReply reply =
             send("REPORT", m_options.collection.toString(),
                  {{"Depth", "1"}, {"Content-Type", "application/xml; charset=utf-8"}},
-                 multigetBody(part));
+                 multigetBody(part), kMaxMultiStatusBytes, true);
         MultiStatus answer;
-        if (reply.status != 207 || !parseMultiStatus(reply.body, answer))
+        if (reply.error == DavErrc::TooLarge) {
+            // Too much at once: each card is asked for alone below, with the
+            // limit of one card.
+        } else if (reply.status != 207 || !parseMultiStatus(reply.body, answer)) {
             throw Abort{errorOfReply(reply).code != SyncErrc::None
                             ? errorOfReply(reply)
                             : SyncError{SyncErrc::BadAnswer, reply.status, {}, {}}};
+        }
         for (const DavResource &r : answer.responses) {
             const QString key = hrefKey(r.href);
             if (!asked.count(key))
@@ -388,15 +452,21 @@ std::vector<Run::ServerCard> Run::fetch(const std::vector<QString> &hrefs,
             if (r.addressData.isEmpty())
                 continue;
             asked.erase(key);
-            cards.push_back({r.href, r.etag, r.addressData});
+            if (r.addressData.size() > kMaxCardBytes)
+                leaveOnServer(r.href, r.etag);
+            else
+                cards.push_back({r.href, r.etag, r.addressData});
         }
         // Not in the answer, or without its card: asked for alone, so that
         // only a card the server says is gone is deleted here.
         for (std::size_t i = start; i < end; ++i) {
             if (!asked.count(hrefKey(hrefs[i])))
                 continue;
-            const DavReply single = send("GET", hrefs[i], {{"Accept", "text/vcard"}});
-            if (single.status == 404 || single.status == 410)
+            const DavReply single =
+                send("GET", hrefs[i], {{"Accept", "text/vcard"}}, {}, kMaxCardBytes, true);
+            if (single.error == DavErrc::TooLarge)
+                leaveOnServer(hrefs[i], {});
+            else if (single.status == 404 || single.status == 410)
                 missing.push_back(hrefs[i]);
             else if (single.ok())
                 cards.push_back({hrefs[i], single.etag, single.body});
@@ -621,8 +691,9 @@ bool Run::create(int index)
             if (m_store.list().findRecord(e.record) &&
                 m_store.list().findRecord(e.record)->record() != e.synced)
                 update(index, 1);
+            return true;
         }
-        return true;
+        // Refused, and no card there either: it was not sent.
     }
     m_report.refused.push_back(
         {nameOf(local), reply.status, QString::fromUtf8(reply.body.left(500)).trimmed(), false});
@@ -668,9 +739,15 @@ bool Run::update(int index, int attempts)
         }
         takeServerVersion(index, *server);
         SyncEntry &again = m_state.entries[std::size_t(index)];
-        if (attempts > 1 && again.record >= 0 &&
-            m_store.list().findRecord(again.record)->record() != again.synced)
+        if (m_dead[std::size_t(index)] || again.record < 0 ||
+            m_store.list().findRecord(again.record)->record() == again.synced)
+            return false; // the server's version is taken in: nothing left to send
+        if (attempts > 1)
             return update(index, attempts - 1);
+        // Refused again with the server's latest ETag: the edit stays here,
+        // unsent, and the next sync tries again.
+        m_report.refused.push_back({nameOf(local), reply.status,
+                                    QString::fromUtf8(reply.body.left(500)).trimmed(), false});
         return false;
     }
     if (reply.status == 404) {
@@ -696,10 +773,17 @@ void Run::removeOnServer(int index)
         return;
     }
     if (reply.status == 412) {
-        if (const auto server = getCard(e.href))
+        if (const auto server = getCard(e.href)) {
+            const QByteArray etagBefore = e.etag;
             takeServerVersion(index, *server);
-        else
+            if (server->etag == etagBefore && !etagBefore.isEmpty())
+                // The card has not changed, yet the deletion is refused.
+                m_report.refused.push_back({nameOf(e.synced), reply.status,
+                                            QString::fromUtf8(reply.body.left(500)).trimmed(),
+                                            true});
+        } else {
             m_dead[std::size_t(index)] = true;
+        }
         return;
     }
     m_report.refused.push_back(
@@ -708,7 +792,7 @@ void Run::removeOnServer(int index)
 
 std::optional<Run::ServerCard> Run::getCard(const QString &href)
 {
-    const DavReply reply = send("GET", href, {{"Accept", "text/vcard"}});
+    const DavReply reply = send("GET", href, {{"Accept", "text/vcard"}}, {}, kMaxCardBytes);
     if (!reply.ok())
         return std::nullopt;
     return ServerCard{href, reply.etag, reply.body};
@@ -751,7 +835,7 @@ void Run::rewriteLocal(std::int32_t record, const ContactRecord &contact)
 void Run::removeLocal(std::int32_t record)
 {
     ensureBackup();
-    m_store.remove(record);
+    m_store.remove(record, DeletedHow::Synced);
 }
 
 // The local version that lost goes to the conflicts file before anything is
@@ -770,7 +854,7 @@ void Run::keepConflict(ConflictKind kind, const ContactRecord &local,
         return; // nothing of ours lost: the deleted contact comes back
     const QString path = conflictsPath(m_options.dataFilePath);
     QFile file(path);
-    if (file.open(QIODevice::Append)) {
+    if (file.open(QIODevice::Append) && makePrivate(int(file.handle()))) {
         VCard card = interop::contactToCard(
             local, QUuid::createUuid().toString(QUuid::WithoutBraces).toStdString(),
             VCardVersion::V30);

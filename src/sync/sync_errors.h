@@ -26,6 +26,11 @@ enum class SyncErrc {
     DataFile,      // the data file could not be opened or written (detail: message)
     StateFile,     // the sync state could not be written (detail: path)
     Cancelled,
+    TimedOut,    // the server sent nothing for the time-out (detail: seconds)
+    TooLarge,    // an answer over its size limit (detail: the limit in bytes)
+    OtherOrigin, // sent elsewhere than the origin set up (detail: the address); not followed
+    Downgrade,   // redirected from https to http (detail: the address); not followed
+    Insecure,    // plain http to another machine without --allow-insecure-http (detail: address)
 };
 
 struct SyncError {

@@ -82,7 +82,10 @@ int SyncReport::exitCode() const
 {
     if (error)
         return 2;
-    return (conflicts.empty() && refused.empty()) ? 0 : 1;
+    return (conflicts.empty() && refused.empty() && unreadableCards == 0 && outside.empty() &&
+            tooLarge.empty())
+               ? 0
+               : 1;
 }
 
 QString errorText(const SyncError &error, bool french)
@@ -148,6 +151,41 @@ QString errorText(const SyncError &error, bool french)
                d;
     case SyncErrc::Cancelled:
         return tr2(french, "Synchronisation annulée.", "Synchronisation cancelled.");
+    case SyncErrc::TimedOut:
+        return tr2(french,
+                   "Le serveur n'a rien envoyé pendant %1 s : abandon (le délai se règle avec "
+                   "VCQ_SYNC_TIMEOUT ou --timeout).",
+                   "The server sent nothing for %1 s: given up (the time-out is set with "
+                   "VCQ_SYNC_TIMEOUT or --timeout).")
+            .arg(d);
+    case SyncErrc::TooLarge:
+        return tr2(french,
+                   "La réponse du serveur dépasse la limite de %1 Mo : refusée, rien n'a été "
+                   "modifié.",
+                   "The server's answer is over the limit of %1 MB: refused, nothing was "
+                   "changed.")
+            .arg(d.toLongLong() >> 20);
+    case SyncErrc::OtherOrigin:
+        return tr2(french,
+                   "Le serveur renvoie vers une autre adresse (%1) : le mot de passe n'y est "
+                   "pas envoyé. Si vous lui faites confiance, configurez cette adresse.",
+                   "The server sends to another address (%1): the password is not sent there. "
+                   "If you trust it, set up with that address.")
+            .arg(d);
+    case SyncErrc::Downgrade:
+        return tr2(french,
+                   "Le serveur renvoie de https vers http (%1) : refusé, le mot de passe "
+                   "circulerait en clair.",
+                   "The server redirects from https to plain http (%1): refused, the password "
+                   "would travel in clear.")
+            .arg(d);
+    case SyncErrc::Insecure:
+        return tr2(french,
+                   "%1 est en http simple vers une autre machine : le mot de passe circulerait "
+                   "en clair. Utilisez https, ou configurez avec --allow-insecure-http.",
+                   "%1 is plain http to another machine: the password would travel in clear. "
+                   "Use https, or set up with --allow-insecure-http.")
+            .arg(d);
     }
     return {};
 }
@@ -177,6 +215,15 @@ QString reportText(const SyncReport &r, bool french)
         lines << tr2(french, "%1 fiche(s) du serveur illisible(s), laissée(s) telle(s) quelle(s).",
                      "%1 card(s) on the server could not be read and were left as they are.")
                      .arg(r.unreadableCards);
+    for (const QString &href : r.outside)
+        lines << tr2(french, "Hors du carnet d'adresses, non lue : %1",
+                     "Outside the address book, not read: %1")
+                     .arg(href.left(300));
+    for (const QString &href : r.tooLarge)
+        lines << tr2(french, "Fiche de plus de %1 Mo, laissée sur le serveur : %2",
+                     "Card over %1 MB, left on the server: %2")
+                     .arg(kMaxCardBytes >> 20)
+                     .arg(href.left(300));
     for (const Conflict &c : r.conflicts) {
         lines << tr2(french, "Conflit : %1 : %2", "Conflict: %1: %2")
                      .arg(QString::fromStdString(c.name), conflictText(c.kind, french));

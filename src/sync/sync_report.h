@@ -8,6 +8,7 @@
 #include "sync_errors.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <string>
 #include <vector>
@@ -53,6 +54,8 @@ struct SyncReport {
     int uploadedChanged = 0;
     int deletedOnServer = 0;
     int unreadableCards = 0; // cards on the server we could not read (left alone)
+    QStringList outside;     // hrefs listed outside the address book: never fetched
+    QStringList tooLarge;    // cards over the size limit: left on the server
     int requests = 0;
     bool fullListing = false;  // listed by ETags instead of a sync token
     bool tokenRefused = false; // the stored token was refused
@@ -62,7 +65,8 @@ struct SyncReport {
     std::vector<Conflict> conflicts;
     std::vector<Refusal> refused;
 
-    // 0 all well, 1 a card refused or a conflict resolved, 2 failed.
+    // 0 all well, 1 a card refused, unreadable, too large or outside the
+    // address book, or a conflict resolved; 2 failed.
     int exitCode() const;
 };
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sync_settings.h"
 
+#include "store/private_file.h"
+
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -31,6 +33,7 @@ bool loadSyncSettings(const QString &dataFilePath, SyncSettings &out, QString *p
     out.user = o.value(QLatin1String("user")).toString();
     out.fingerprint = o.value(QLatin1String("fingerprint")).toString();
     out.intervalMinutes = o.value(QLatin1String("intervalMinutes")).toInt();
+    out.allowInsecureHttp = o.value(QLatin1String("allowInsecureHttp")).toBool();
     if (doc.isNull() || out.collection.isEmpty()) {
         if (problem)
             *problem = file.fileName() + QStringLiteral(": ") +
@@ -49,8 +52,10 @@ bool saveSyncSettings(const QString &dataFilePath, const SyncSettings &s, QStrin
     o.insert(QLatin1String("user"), s.user);
     o.insert(QLatin1String("fingerprint"), s.fingerprint);
     o.insert(QLatin1String("intervalMinutes"), s.intervalMinutes);
+    if (s.allowInsecureHttp)
+        o.insert(QLatin1String("allowInsecureHttp"), true);
     QSaveFile file(syncSettingsPath(dataFilePath));
-    if (!file.open(QIODevice::WriteOnly) ||
+    if (!file.open(QIODevice::WriteOnly) || !makePrivate(int(file.handle())) ||
         file.write(QJsonDocument(o).toJson(QJsonDocument::Indented)) < 0 || !file.commit()) {
         if (problem)
             *problem = file.fileName() + QStringLiteral(": ") + file.errorString();

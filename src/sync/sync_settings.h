@@ -14,8 +14,9 @@ struct SyncSettings {
     QString server;     // as the user typed it
     QString collection; // the address book's URL, ends with "/"
     QString user;
-    QString fingerprint;     // SHA-256 of an accepted certificate, or empty
-    int intervalMinutes = 0; // 0: no automatic sync
+    QString fingerprint;            // SHA-256 of an accepted certificate, or empty
+    int intervalMinutes = 0;        // 0: no automatic sync
+    bool allowInsecureHttp = false; // plain http to another machine, as the user insisted
     friend bool operator==(const SyncSettings &, const SyncSettings &) = default;
 };
 

@@ -3,6 +3,8 @@
 
 #include "dav_xml.h"
 
+#include "store/private_file.h"
+
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -76,12 +78,18 @@ bool parseState(const QByteArray &bytes, SyncState &out, QString *problem)
         e.record = o.value(QLatin1String("record")).toInt(-1);
         e.href = o.value(QLatin1String("href")).toString();
         e.etag = o.value(QLatin1String("etag")).toString().toUtf8();
-        e.card = o.value(QLatin1String("card")).toString().toUtf8();
+        e.card =
+            o.contains(QLatin1String("cardBase64"))
+                ? QByteArray::fromBase64(o.value(QLatin1String("cardBase64")).toString().toLatin1())
+                : o.value(QLatin1String("card")).toString().toUtf8();
         e.onServer = o.value(QLatin1String("onServer")).toBool(true);
         if (e.href.isEmpty() || !recordFromJson(o.value(QLatin1String("synced")), e.synced))
             return fail(problem, QStringLiteral("damaged entry %1").arg(out.entries.size() + 1));
         out.entries.push_back(std::move(e));
     }
+    const QJsonObject left = root.value(QLatin1String("leftOnServer")).toObject();
+    for (auto it = left.begin(); it != left.end(); ++it)
+        out.leftOnServer[it.key()] = it.value().toString().toUtf8();
     return true;
 }
 
@@ -134,7 +142,12 @@ bool saveSyncState(const QString &path, const SyncState &state, QString *problem
         o.insert(QLatin1String("record"), e.record);
         o.insert(QLatin1String("href"), e.href);
         o.insert(QLatin1String("etag"), QString::fromUtf8(e.etag));
-        o.insert(QLatin1String("card"), QString::fromUtf8(e.card));
+        // A card that is not UTF-8 would not come back byte for byte as text.
+        const QString text = QString::fromUtf8(e.card);
+        if (text.toUtf8() == e.card)
+            o.insert(QLatin1String("card"), text);
+        else
+            o.insert(QLatin1String("cardBase64"), QString::fromLatin1(e.card.toBase64()));
         o.insert(QLatin1String("synced"), recordToJson(e.synced));
         if (!e.onServer)
             o.insert(QLatin1String("onServer"), false);
@@ -146,9 +159,15 @@ bool saveSyncState(const QString &path, const SyncState &state, QString *problem
     root.insert(QLatin1String("syncToken"), state.syncToken);
     root.insert(QLatin1String("complete"), state.complete);
     root.insert(QLatin1String("contacts"), entries);
+    if (!state.leftOnServer.empty()) {
+        QJsonObject left;
+        for (const auto &[href, etag] : state.leftOnServer)
+            left.insert(href, QString::fromUtf8(etag));
+        root.insert(QLatin1String("leftOnServer"), left);
+    }
 
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly) || !makePrivate(int(file.handle())))
         return fail(problem, file.errorString());
     file.write(QJsonDocument(root).toJson(QJsonDocument::Compact));
     if (!file.commit())

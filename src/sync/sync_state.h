@@ -14,6 +14,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <map>
 #include <unordered_map>
 #include <vector>
 
@@ -35,6 +36,9 @@ struct SyncState {
     QString syncToken;     // empty: list by ETags next time
     bool complete = false; // a first sync has finished
     std::vector<SyncEntry> entries;
+    // Cards too large to take in, by href, with the ETag they had: left on
+    // the server and not fetched again until they change.
+    std::map<QString, QByteArray> leftOnServer;
     friend bool operator==(const SyncState &, const SyncState &) = default;
 };
 

@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <csignal>
 #include <sys/resource.h>
 
@@ -159,6 +160,15 @@ private slots:
             << QStringList{"import", "missing.vcf"} << "C" << 2 << "File not found";
         QTest::newRow("export of a missing data file")
             << QStringList{"export", "-"} << "C" << 2 << "File not found";
+        QTest::newRow("bin --help in French")
+            << QStringList{"bin", "--help"} << "fr_FR.UTF-8" << 0 << "bin restore N...";
+        QTest::newRow("bin without what to do") << QStringList{"bin"} << "C" << 2 << "bin --help";
+        QTest::newRow("bin restore of a word")
+            << QStringList{"bin", "restore", "two"} << "C" << 2 << "\"two\" is not a number";
+        QTest::newRow("bin list without a data file")
+            << QStringList{"bin", "list"} << "C" << 2 << "File not found";
+        QTest::newRow("bin empty without a data file")
+            << QStringList{"bin", "empty"} << "C" << 2 << "File not found";
     }
     void helpVersionAndMistakes()
     {
@@ -275,6 +285,66 @@ private slots:
         QCOMPARE(e.out.count("BEGIN:VCARD"), 1);
     }
 
+    void binListRestoreEmpty()
+    {
+        makeStore(
+            {person("Abel", "Ann", "1"), person("Baker", "Bo", "2"), person("Cole", "Cy", "3")});
+        const QByteArray before = contents(data());
+        {
+            ContactStore store;
+            store.open(data().toStdString());
+            store.loadContacts();
+            store.remove(1);
+            store.remove(3);
+            store.add(person("Dunn", "Di", "4")); // takes slot 1: Abel comes back elsewhere
+        }
+        Run r = run({"bin", "list"});
+        QCOMPARE(r.status, 0);
+        QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 2);
+        QVERIFY2(lines[0].startsWith("2\t") && lines[0].endsWith("\tdeleted\tCole Cy"),
+                 qPrintable(r.out));
+        QVERIFY2(lines[1].startsWith("1\t") && lines[1].endsWith("\tAbel Ann"), qPrintable(r.out));
+        QCOMPARE(run({"bin", "list"}, "fr_FR.UTF-8").out.count("\tsupprimé\t"), 2);
+
+        // An unknown number restores nothing; a running copy refuses the change.
+        QByteArray now = contents(data());
+        r = run({"bin", "restore", "2", "7"});
+        QCOMPARE(r.status, 2);
+        QVERIFY2(r.err.contains("Not in the bin: 7"), qPrintable(r.err));
+        QCOMPARE(contents(data()), now);
+        {
+            ContactStore running;
+            running.open(data().toStdString());
+            r = run({"bin", "restore", "2"});
+            QCOMPARE(r.status, 2);
+            QVERIFY2(r.err.contains("is open on this folder"), qPrintable(r.err));
+            QCOMPARE(run({"bin", "list"}).status, 0); // listing only reads
+        }
+
+        r = run({"bin", "restore", "2", "1"});
+        QCOMPARE(r.status, 0);
+        QVERIFY2(r.out.contains("Restored 2: Cole Cy") &&
+                     r.out.contains("Restored 1 as a new contact: Abel Ann"),
+                 qPrintable(r.out));
+        now = contents(data());
+        const qsizetype rec = 764;
+        QCOMPARE(now.mid(3 * rec, rec), before.mid(3 * rec, rec)); // Cole, its own slot
+        QCOMPARE(now.mid(4 * rec, rec), before.mid(1 * rec, rec)); // Abel, a new one
+        QCOMPARE(run({"bin", "list"}).out, QString("The bin is empty.\n"));
+
+        {
+            ContactStore store;
+            store.open(data().toStdString());
+            store.loadContacts();
+            store.remove(2);
+        }
+        r = run({"bin", "empty"});
+        QCOMPARE(r.status, 0);
+        QVERIFY2(r.out.contains("1 contacts deleted for good"), qPrintable(r.out));
+        QCOMPARE(run({"bin", "list"}).out, QString("The bin is empty.\n"));
+    }
+
     void exportToStandardOutputAndFiles_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -316,6 +386,8 @@ private slots:
         QTest::newRow("export, right password") << "export" << QByteArray("S3cret") << 0;
         QTest::newRow("export, wrong password") << "export" << QByteArray("nope") << 2;
         QTest::newRow("export, no terminal, no file") << "export" << QByteArray() << 2;
+        QTest::newRow("bin list, right password") << "bin" << QByteArray("S3cret") << 0;
+        QTest::newRow("bin list, wrong password") << "bin" << QByteArray("nope") << 2;
     }
     void protectedFileNeedsItsPassword()
     {
@@ -323,6 +395,12 @@ private slots:
         QFETCH(QByteArray, passwordFile);
         QFETCH(int, status);
         makeStore({person("Secret", "Sue", "1")}, "S3cret");
+        if (command == "bin") { // the bin holds what the file held: the same lock
+            ContactStore store;
+            store.open(data().toStdString());
+            store.loadContacts();
+            store.remove(1);
+        }
         write("in.vcf", cards(1));
         const QByteArray before = contents(data());
         QStringList arguments{command};
@@ -331,14 +409,14 @@ private slots:
             arguments << "--password-file"
                       << "pw";
         }
-        arguments << (command == "import" ? "in.vcf" : "-");
+        arguments << (command == "import" ? "in.vcf" : command == "bin" ? "list" : "-");
         const Run r = run(arguments);
         QVERIFY2(r.status == status, qPrintable(r.err));
         if (status == 2) {
             QCOMPARE(contents(data()), before);
             QVERIFY(!r.out.contains("Secret"));
             QVERIFY(!r.err.isEmpty());
-        } else if (command == "export") {
+        } else if (command != "import") {
             QVERIFY(r.out.contains("Secret"));
         }
     }
@@ -355,6 +433,12 @@ private slots:
     {
         QFETCH(QString, command);
         makeStore({person("Secret", "Sue", "1")}, "S3cret");
+        if (command == "bin") { // the bin holds what the file held: the same lock
+            ContactStore store;
+            store.open(data().toStdString());
+            store.loadContacts();
+            store.remove(1);
+        }
         write("in.vcf", cards(1));
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const char *name :
@@ -374,6 +458,167 @@ private slots:
 
     // The disk fills up part way: the batches written stay, the message
     // says how many and names the backup, which holds the file as it was.
+    // Files in the forms other programs write, imported by the program:
+    // what the data file gets and what the summary says.
+    void importsOtherProgramsForms_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<std::string>("content");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QStringList>("records"); // "last|first|home|work|other|fax|comment"
+        QTest::addColumn<QString>("summary");
+        QTest::newRow("CR CR LF line ends")
+            << "old.vcf"
+            << std::string("BEGIN:VCARD\r\r\nVERSION:2.1\r\r\nN:Old;Phone\r\r\n"
+                           "TEL;CELL:06\r\r\nEND:VCARD\r\r\n")
+            << 0 << QStringList{"Old|Phone|||06||"}
+            << "Contacts added: 1. Duplicates not added: 0. Broken cards not added: 0. Read with "
+               "a repair: 0.";
+        QTest::newRow("a mobile after other numbers")
+            << "m.vcf"
+            << std::string("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Mob;Ile\r\nTEL:1\r\n"
+                           "TEL;TYPE=MAIN:2\r\nTEL;TYPE=CELL:3\r\nEND:VCARD\r\n")
+            << 1 << QStringList{"Mob|Ile|1|2|3||"} << "Read with a repair: 1.";
+        QTest::newRow("a mail client's pager before its mobile")
+            << "mail.csv"
+            << std::string("First Name,Last Name,Primary Email,Pager Number,Mobile Number\r\n"
+                           "Eva,Roth,e@x,0171,0170\r\n")
+            << 1 << QStringList{"Roth|Eva|0171||0170||"} << "Read with a repair: 1.";
+        QTest::newRow("a line break in a note")
+            << "n.vcf"
+            << std::string("BEGIN:VCARD\nVERSION:3.0\nN:Note;N\nNOTE:one\\ntwo\nEND:VCARD\n") << 0
+            << QStringList{"Note|N|||||one\r\ntwo"} << "Contacts added: 1.";
+        QTest::newRow("Western bytes without CHARSET: a repair, not a broken card")
+            << "w.vcf" << std::string("BEGIN:VCARD\r\nVERSION:2.1\r\nN:Andr\xE9;A\r\nEND:VCARD\r\n")
+            << 1 << QStringList{"Andr\xC3\xA9|A|||||"}
+            << "Broken cards not added: 0. Read with a repair: 1.";
+        QTest::newRow("a card without END is broken")
+            << "b.vcf" << std::string("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Lost;L\r\n") << 1
+            << QStringList{} << "Broken cards not added: 1. Read with a repair: 0.";
+        QTest::newRow("CSV: Western text after a UTF-8 BOM")
+            << "bom.csv"
+            << std::string("\xEF\xBB\xBFPr\xE9nom,Nom\r\nJos\xE9,Garc\xED"
+                           "a\r\n")
+            << 1
+            << QStringList{"Garc\xC3\xAD"
+                           "a|Jos\xC3\xA9|||||"}
+            << "Read with a repair: 1.";
+    }
+    void importsOtherProgramsForms()
+    {
+        QFETCH(QString, name);
+        QFETCH(std::string, content);
+        QFETCH(int, status);
+        QFETCH(QStringList, records);
+        QFETCH(QString, summary);
+        write(name, content);
+        const Run r = run({"import", name});
+        QVERIFY2(r.status == status, qPrintable(r.out + r.err));
+        QVERIFY2(r.out.contains(summary), qPrintable(r.out));
+        ContactStore store;
+        store.open(data().toStdString());
+        store.loadContacts();
+        QStringList got;
+        for (const ContactNode &node : store.list()) {
+            QStringList fields;
+            for (Field f : {Field::LastName, Field::FirstName, Field::Phone1, Field::Phone2,
+                            Field::Cell, Field::Phone3, Field::Comment})
+                fields << QString::fromLatin1(node.record().get(f));
+            got << fields.join('|');
+        }
+        QCOMPARE(got, records);
+    }
+
+    // Contacts as the edit form stores them leave through each format and
+    // come back into a new data file byte for byte.
+    void exportImportRoundTrip_data()
+    {
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<bool>("anyBirthDate"); // partial and impossible ones too
+        QTest::newRow("vCard 3.0") << "vcard3" << false;
+        QTest::newRow("vCard 4.0") << "vcard4" << false;
+        QTest::newRow("our CSV") << "csv" << true;
+    }
+    void exportImportRoundTrip()
+    {
+        QFETCH(QString, format);
+        QFETCH(bool, anyBirthDate);
+        std::string every;
+        for (int b = 0x20; b <= 0xFF; ++b)
+            every += static_cast<char>(b);
+        std::vector<ContactRecord> contacts;
+        const auto add = [&](std::initializer_list<std::pair<Field, std::string>> fields) {
+            ContactRecord r = person("x", "", "");
+            for (const auto &[f, v] : fields)
+                r.set(f, v);
+            contacts.push_back(r);
+        };
+        add({{Field::LastName, "Dupont"},
+             {Field::FirstName, "\xC9lodie"},
+             {Field::Comment, "ligne 1\r\nligne 2\r\n\r\nfin, \"q\"; a\\b"},
+             {Field::Phone1, "tel:+33 1 22"},
+             {Field::Cell, "06 11"},
+             {Field::Email, " e@x.fr "},
+             {Field::Organisation, "  Acme  "},
+             {Field::Birth, "29-02-  "}});
+        add({{Field::LastName, " O'Brien "},
+             {Field::FirstName, "Se\xE1n"},
+             {Field::Address1, "1 Main St; Apt 2, rear"},
+             {Field::City, "Dublin"},
+             {Field::Country, "Ireland"},
+             {Field::Phone2, "TEL:01 234"},
+             {Field::Phone3, "01 999"},
+             {Field::Birth, "14-07-85"},
+             {Field::Status, "Client"}});
+        add({{Field::LastName, every.substr(0, 30)},
+             {Field::FirstName, every.substr(30, 30)},
+             {Field::Organisation, every.substr(60, 50)},
+             {Field::Address1, every.substr(110, 60)},
+             {Field::Comment, every.substr(0, 100) + "\r\n" + every.substr(100, 98)}});
+        if (anyBirthDate) {
+            add({{Field::LastName, "Partial"},
+                 {Field::Birth, "  -  -85"},
+                 {Field::Phone1, " ::: "},
+                 {Field::State, "   "},
+                 {Field::Email, "  "}});
+            add({{Field::LastName, "Impossible"}, {Field::Birth, "31-02-85"}});
+            add({{Field::LastName, "Zero"}, {Field::Birth, "00-00-00"}, {Field::Comment, " "}});
+        }
+        makeStore(contacts);
+        const QString out = "out." + QString(format == "csv" ? "csv" : "vcf");
+        const Run e = run({"export", "--format", format, out});
+        QVERIFY2(e.status == 0, qPrintable(e.err));
+        for (const QString &name : QDir(m_dir.path()).entryList({"VCQ97.NAM*"}, QDir::Files))
+            QVERIFY(QFile::remove(file(name)));
+        const Run i = run({"import", out});
+        QVERIFY2(i.status == 0, qPrintable(i.out + i.err));
+        ContactStore store;
+        store.open(data().toStdString());
+        store.loadContacts();
+        std::vector<std::string> got, expected;
+        for (const ContactNode &node : store.list())
+            got.push_back(
+                node.record().get(Field::LastName) + "|" +
+                QByteArray(reinterpret_cast<const char *>(node.record().data()), int(kRecordSize))
+                    .toHex()
+                    .toStdString());
+        for (const ContactRecord &c : contacts) {
+            ContactRecord clean; // what the program writes: each field alone
+            for (Field f : kContactFields)
+                clean.set(f, c.get(f));
+            expected.push_back(
+                c.get(Field::LastName) + "|" +
+                QByteArray(reinterpret_cast<const char *>(clean.data()), int(kRecordSize))
+                    .toHex()
+                    .toStdString());
+        }
+        std::sort(got.begin(), got.end());
+        std::sort(expected.begin(), expected.end());
+        QCOMPARE(got.size(), expected.size());
+        for (std::size_t k = 0; k < got.size(); ++k)
+            QCOMPARE(QString::fromStdString(got[k]), QString::fromStdString(expected[k]));
+    }
+
     void diskFullPartWay()
     {
         constexpr int batch = int(interop::kImportBatchSize);

@@ -61,10 +61,16 @@ private slots:
         const std::string copy = backupDataFile(data().toStdString(), 5, at(0, 42));
         QCOMPARE(QString::fromStdString(copy), data() + ".20261207T100000.042Z");
         QCOMPARE(readAll(QString::fromStdString(copy)), bytes);
-        QCOMPARE(QFileInfo(QString::fromStdString(copy)).permissions(),
-                 QFileInfo(data()).permissions());
+        // A copy of every contact is private, whatever the data file's mode.
+        QFile::setPermissions(data(), QFileInfo(data()).permissions() | QFile::ReadOther);
+        const std::string second = backupDataFile(data().toStdString(), 5, at(0, 43));
+        for (const std::string &made : {copy, second})
+            QCOMPARE(
+                QFileInfo(QString::fromStdString(made)).permissions() &
+                    (QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther),
+                QFileDevice::Permissions());
         // No partial file is left behind.
-        QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files).size(), 2);
+        QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files).size(), 3);
     }
 
     void newestFiveAreKept_data()

@@ -4,7 +4,9 @@
 // and a write that fails part way.
 #include "import_test_util.h"
 #include "interop/backup.h"
+#include "interop/contact_mapping.h"
 #include "interop/importer.h"
+#include "interop/vcard_reader.h"
 #include "store/contact_store.h"
 
 #include <QDir>
@@ -12,6 +14,8 @@
 #include <QTest>
 
 #include <csignal>
+#include <cstring>
+#include <functional>
 #include <map>
 #include <sys/resource.h>
 #include <thread>
@@ -505,6 +509,91 @@ private slots:
         QVERIFY(chunked.report == whole.report);
         // The same records, after headers that may differ in nothing but time.
         QCOMPARE(readFile(data()).mid(764), readFile(m_dir.filePath("whole.NAM")).mid(764));
+    }
+
+    // Files of several parts with what once made the parts disagree with
+    // the whole file at a part's edge: a BOM, a card an AGENT embeds, a
+    // line ending in '=' before BEGIN, CR CR LF line ends. Read in parts,
+    // from memory and from a file read in chunks, they give the cards and
+    // problems of the whole file read at once.
+    void partsAreReadAsTheWholeFile_data()
+    {
+        QTest::addColumn<std::string>("bytes");
+        const auto file = [](const std::string &start, const std::string &eol,
+                             const std::function<std::string(int)> &extra) {
+            std::string out = start;
+            for (int i = 1; i <= 8300; ++i)
+                out += "BEGIN:VCARD" + eol + "VERSION:2.1" + eol + "N:P" + std::to_string(i) +
+                       ";A" + eol + "TEL:" + std::to_string(i) + eol + extra(i) + "END:VCARD" + eol;
+            return out;
+        };
+        const auto nothing = [](int) { return std::string(); };
+        // Around both part edges, whatever the cards before them shift.
+        const auto nearEdge = [](int i) {
+            return (i > 4085 && i < 4110) || (i > 8180 && i < 8200);
+        };
+        QTest::newRow("BOM") << file("\xEF\xBB\xBF", "\r\n", nothing);
+        QTest::newRow("AGENT cards") << file("", "\r\n", [&](int i) {
+            return nearEdge(i) ? "AGENT:\r\nBEGIN:VCARD\r\nN:Agent;" + std::to_string(i) +
+                                     "\r\nEND:VCARD\r\n"
+                               : std::string();
+        });
+        std::string equals = file("", "\n", nothing);
+        for (std::size_t at = 0, n = 0;
+             (at = equals.find("END:VCARD\nBEGIN", at)) != std::string::npos; ++at)
+            if (++n % 7 == 0 || (n > 4085 && n < 4110))
+                equals.replace(at, 9, "NOTE:1+1=");
+        QTest::newRow("'=' lines before BEGIN, cards without END") << equals;
+        QTest::newRow("CR CR LF, BOM, AGENT") << file("\xEF\xBB\xBF", "\r\r\n", [&](int i) {
+            return nearEdge(i) ? "AGENT:\r\r\nBEGIN:VCARD\r\r\nN:Agent\r\r\nEND:VCARD\r\r\n"
+                               : std::string();
+        });
+    }
+    void partsAreReadAsTheWholeFile()
+    {
+        QFETCH(std::string, bytes);
+        // The whole file at once.
+        const VCardReadResult whole = readVCards(bytes);
+        std::vector<std::pair<int, std::string>> problems;
+        for (const ReadProblem &p : whole.problems)
+            problems.emplace_back(p.card, problemDetail(p));
+        std::vector<ContactRecord> records;
+        for (const ReadCard &c : whole.cards)
+            records.push_back(cardToContact(c.card).record);
+        QVERIFY(whole.cards.size() > 4096);
+
+        const QString path = m_dir.filePath("parts.vcf");
+        for (std::size_t chunk : {std::size_t(0), std::size_t(65536)}) {
+            init();
+            QVERIFY(writeFile(path, QByteArray::fromStdString(bytes)));
+            ContactStore store;
+            prepare(store, {});
+            ImportOptions options;
+            options.allowDuplicates = true;
+            options.readChunk = chunk;
+            const ImportResult r =
+                chunk == 0 ? importSources(store, sdata(), {{"parts.vcf", bytes}}, options)
+                           : importFiles(store, sdata(), {path.toStdString()}, options);
+            QVERIFY2(r.outcome == ImportOutcome::Done, r.errorMessage.c_str());
+            std::vector<std::pair<int, std::string>> reported;
+            std::vector<int> added;
+            for (const ReportRow &row : r.report.rows()) {
+                if (row.event == ReportEvent::Added)
+                    added.push_back(row.cardNumber);
+                else if (row.event == ReportEvent::BrokenCard || row.event == ReportEvent::Repaired)
+                    reported.emplace_back(row.cardNumber, row.detail);
+            }
+            QCOMPARE(reported, problems);
+            QCOMPARE(added.size(), whole.cards.size());
+            for (std::size_t i = 0; i < added.size(); ++i)
+                QCOMPARE(added[i], whole.cards[i].number);
+            const QByteArray file = readFile(data());
+            QCOMPARE(std::size_t(file.size()), (records.size() + 1) * kRecordSize);
+            for (std::size_t i = 0; i < records.size(); ++i)
+                QVERIFY2(std::memcmp(file.constData() + (i + 1) * kRecordSize, records[i].data(),
+                                     kRecordSize) == 0,
+                         qPrintable(QString::number(i)));
+        }
     }
 
     void formatByContentOrName_data()

@@ -98,6 +98,18 @@ void TestVCardReader::values_data()
     QTest::newRow("base64 kept raw without blanks")
         << begin21 + "PHOTO;ENCODING=BASE64;TYPE=JPEG:\r\n  AAAA\r\n  BBBB\r\n\r\n" + end << "PHOTO"
         << "" << QStringList{"AAAABBBB"};
+    QTest::newRow("2.1 base64 lines without indentation")
+        << begin21 + "PHOTO;ENCODING=BASE64;TYPE=JPEG:AAAA\r\nBBBB\r\nCC==\r\n\r\nTEL:1\r\n" + end
+        << "PHOTO"
+        << "" << QStringList{"AAAABBBBCC=="};
+    QTest::newRow("a backslash before the line break goes on with a line break")
+        << begin3 + "NOTE:one\\\r\ntwo\\\r\nthree\r\nTEL:1\r\n" + end << "NOTE"
+        << "" << QStringList{"one\ntwo\nthree"};
+    QTest::newRow("CR CR LF line ends")
+        << std::string("BEGIN:VCARD\r\r\nVERSION:2.1\r\r\nFN:x\r\r\n"
+                       "NOTE;ENCODING=QUOTED-PRINTABLE:a=\r\r\nb\r\r\nEND:VCARD\r\r\n")
+        << "NOTE"
+        << "" << QStringList{"ab"};
     QTest::newRow("2.1 card embedded in AGENT stays inside its card")
         << begin21 + "AGENT:\r\nBEGIN:VCARD\r\nVERSION:2.1\r\nN:Agent;A\r\nEND:VCARD\r\nTEL:1\r\n" +
                end
@@ -252,6 +264,13 @@ void TestVCardReader::brokenInput_data()
         << std::string(
                "BEGIN:VCARD\r\nVERSION:3.0\r\nN:M;M\r\nno colon here\r\n:x\r\nEND:VCARD\r\n")
         << QList<int>{1} << QStringList{"malformed-line 1"};
+    QTest::newRow("lines joined without indentation")
+        << "BEGIN:VCARD\r\nVERSION:2.1\r\nN:J;J\r\nPHOTO;BASE64:AA\r\nBB\r\n\r\nEND:VCARD\r\n" +
+               good
+        << QList<int>{1, 2} << QStringList{"joined-lines 1"};
+    QTest::newRow("comment lines")
+        << "# written by hand\r\n" + good + "BEGIN:VCARD\r\n# a remark\r\nN:C;C\r\nEND:VCARD\r\n"
+        << QList<int>{1, 2} << QStringList{"text-outside-card 0", "malformed-line 2"};
     QTest::newRow("text outside cards")
         << "hello\r\nworld\r\n" + good + "trailer\r\n"
         << QList<int>{1} << QStringList{"text-outside-card 0", "text-outside-card 0"};
@@ -282,6 +301,10 @@ void TestVCardReader::brokenInput()
                            .arg(p.card);
     QCOMPARE(gotCards, cards);
     QCOMPARE(gotProblems, problems);
+    // A problem skips its card, or says how the card kept was repaired.
+    for (const ReadProblem &p : r.problems)
+        if (p.card > 0)
+            QCOMPARE(problemSkipsCard(p.code), !cards.contains(p.card));
     // Whatever came in, every value handed on is UTF-8.
     for (const ReadCard &c : r.cards)
         for (const VCardProperty &p : c.card.properties)

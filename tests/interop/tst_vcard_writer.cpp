@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The vCard writer: line form (CRLF, folding on UTF-8 boundaries), the
 // conversion of 2.1 parameters, and writing back what the reader read.
+#include "interop/text_util.h"
 #include "interop/vcard_reader.h"
 #include "interop/vcard_writer.h"
 #include "interop_test_util.h"
@@ -18,11 +19,36 @@ class TestVCardWriter : public QObject
 private slots:
     void folding_data();
     void folding();
+    void bytesThatAreNoUtf8_data();
+    void bytesThatAreNoUtf8();
     void convertsParameters_data();
     void convertsParameters();
     void writesBackWhatWasRead_data();
     void writesBackWhatWasRead();
 };
+
+namespace
+{
+
+// Every line ends in CRLF, holds at most 75 octets, and is UTF-8 on its own.
+QString badLine(const std::string &out)
+{
+    std::size_t pos = 0;
+    while (pos < out.size()) {
+        const std::size_t crlf = out.find("\r\n", pos);
+        if (crlf == std::string::npos)
+            return "no CRLF at the end";
+        const std::string line = out.substr(pos, crlf - pos);
+        const QByteArray bytes = vcq::test::qb(line);
+        if (line.size() > 75 || line.find_first_of("\r\n") != std::string::npos ||
+            QString::fromUtf8(bytes).toUtf8() != bytes)
+            return QString::fromLatin1(bytes.toHex());
+        pos = crlf + 2;
+    }
+    return {};
+}
+
+} // namespace
 
 void TestVCardWriter::folding_data()
 {
@@ -51,18 +77,7 @@ void TestVCardWriter::folding()
         const std::string out = writeVCard(card, v);
         QVERIFY(out.starts_with("BEGIN:VCARD\r\nVERSION:"));
         QVERIFY(out.ends_with("END:VCARD\r\n"));
-        // Every line ends in CRLF, holds at most 75 octets, and is UTF-8 on its own.
-        std::size_t pos = 0;
-        while (pos < out.size()) {
-            const std::size_t crlf = out.find("\r\n", pos);
-            QVERIFY(crlf != std::string::npos);
-            const std::string line = out.substr(pos, crlf - pos);
-            QVERIFY2(line.size() <= 75, line.c_str());
-            QVERIFY(line.find('\n') == std::string::npos && line.find('\r') == std::string::npos);
-            const QByteArray bytes = vcq::test::qb(line);
-            QCOMPARE(QString::fromUtf8(bytes).toUtf8(), bytes);
-            pos = crlf + 2;
-        }
+        QCOMPARE(badLine(out), QString());
         const VCardReadResult back = readVCards(out);
         QCOMPARE(back.cards.size(), std::size_t(1));
         std::string expected = note;
@@ -70,6 +85,62 @@ void TestVCardWriter::folding()
         for (std::size_t p; (p = expected.find("\r\n")) != std::string::npos;)
             expected.replace(p, 2, "\n");
         QCOMPARE(back.cards[0].card.first("NOTE")->value(), expected);
+    }
+}
+
+// Bytes that are no UTF-8, read from a file or put in a card by hand, are
+// written as UTF-8 (the folding once never ended on a run of continuation
+// bytes), and what is read back is written the same way again.
+void TestVCardWriter::bytesThatAreNoUtf8_data()
+{
+    QTest::addColumn<std::string>("input"); // a card file, or a NOTE value to write as it is
+    QTest::addColumn<bool>("isFile");
+    const std::string run(150, '\x80');
+    const auto file = [](const std::string &line) {
+        return "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:x\r\n" + line + "\r\nEND:VCARD\r\n";
+    };
+    QTest::newRow("base64 value") << file("PHOTO;ENCODING=b:" + run) << true;
+    QTest::newRow("parameter value") << file("X-A;P=" + run + ":v") << true;
+    QTest::newRow("embedded agent card")
+        << file("AGENT:\r\nBEGIN:VCARD\r\nNOTE:" + run + "\r\nEND:VCARD") << true;
+    QTest::newRow("by hand, continuation bytes") << run << false;
+    QTest::newRow("by hand, a cut sequence") << "ab\xE2\x82" + std::string(200, 'c') << false;
+}
+
+void TestVCardWriter::bytesThatAreNoUtf8()
+{
+    QFETCH(std::string, input);
+    QFETCH(bool, isFile);
+    VCard card;
+    if (isFile) {
+        const VCardReadResult r = readVCards(input);
+        QCOMPARE(r.cards.size(), std::size_t(1));
+        card = r.cards[0].card;
+    } else {
+        // Folding alone takes every byte as it is, whatever it is.
+        std::string folded;
+        detail::appendFoldedLine(folded, input);
+        QVERIFY(folded.ends_with("\r\n"));
+        std::string unfolded;
+        for (std::size_t pos = 0, end; pos < folded.size(); pos = end + 3) {
+            end = folded.find("\r\n", pos);
+            QVERIFY(end - pos <= 75);
+            unfolded += folded.substr(pos, end - pos);
+        }
+        QVERIFY(unfolded == input);
+        card.add(makeProperty("FN", {"x"}));
+        card.add(makeProperty("NOTE", {input}));
+        card.add(makeProperty("X-RAW", {"v"}));
+        card.properties.back().parameters.push_back({"X-P", {input}});
+    }
+    for (VCardVersion v : {VCardVersion::V30, VCardVersion::V40}) {
+        const std::string out = writeVCard(card, v);
+        QCOMPARE(badLine(out), QString());
+        const VCardReadResult back = readVCards(out);
+        QCOMPARE(back.cards.size(), std::size_t(1));
+        QVERIFY(back.problems.empty());
+        QCOMPARE(QString::fromStdString(writeVCard(back.cards[0].card, v)),
+                 QString::fromStdString(out));
     }
 }
 

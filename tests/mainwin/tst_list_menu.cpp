@@ -70,64 +70,68 @@ private slots:
         QTest::addColumn<QStringList>("texts");
         QTest::addColumn<QStringList>("tips");
         const QString noSync = "No server is set up: see Options, page \"Synchronisation\".";
-        QTest::newRow("English, contacts, no sync") << false << true << false
-                                                    << QStringList{"Import contacts...",
-                                                                   "Export all contacts...",
-                                                                   "Export this contact...",
-                                                                   "-",
-                                                                   "Search...",
-                                                                   "Find duplicates...",
-                                                                   "-",
-                                                                   "Synchronise now (greyed)"}
-                                                    << QStringList{noSync};
-        QTest::newRow("English, contacts, sync") << false << true << true
-                                                 << QStringList{"Import contacts...",
-                                                                "Export all contacts...",
-                                                                "Export this contact...",
-                                                                "-",
-                                                                "Search...",
-                                                                "Find duplicates...",
-                                                                "-",
-                                                                "Synchronise now"}
-                                                 << QStringList{};
+        QTest::newRow("English, contacts, no sync")
+            << false << true << false
+            << QStringList{"Import contacts...",
+                           "Export all contacts...",
+                           "Export this contact...",
+                           "-",
+                           "Synchronise now (greyed)",
+                           "-",
+                           "Undo (greyed)",
+                           "Redo (greyed)",
+                           "Deleted contacts..."}
+            << QStringList{noSync, "Nothing to undo.", "Nothing to redo."};
+        QTest::newRow("English, contacts, sync")
+            << false << true << true
+            << QStringList{"Import contacts...",     "Export all contacts...",
+                           "Export this contact...", "-",
+                           "Synchronise now",        "-",
+                           "Undo (greyed)",          "Redo (greyed)",
+                           "Deleted contacts..."}
+            << QStringList{"Nothing to undo.", "Nothing to redo."};
         QTest::newRow("English, empty, sync")
             << false << false << true
             << QStringList{"Import contacts...",
                            "Export all contacts... (greyed)",
                            "Export this contact... (greyed)",
                            "-",
-                           "Search...",
-                           "Find duplicates... (greyed)",
+                           "Synchronise now",
                            "-",
-                           "Synchronise now"}
+                           "Undo (greyed)",
+                           "Redo (greyed)",
+                           "Deleted contacts..."}
             << QStringList{"There is no contact to export.", "No stored contact is shown.",
-                           "The list is empty."};
+                           "Nothing to undo.", "Nothing to redo."};
         QTest::newRow("French, contacts, no sync")
             << true << true << false
             << QStringList{"Importer des contacts...",
                            "Exporter tous les contacts...",
                            "Exporter ce contact...",
                            "-",
-                           "Rechercher...",
-                           "Rechercher les doublons...",
+                           "Synchroniser maintenant (greyed)",
                            "-",
-                           "Synchroniser maintenant (greyed)"}
+                           "Annuler (greyed)",
+                           "Rétablir (greyed)",
+                           "Contacts supprimés..."}
             << QStringList{"Aucun serveur n'est configuré : voyez Options, page "
-                           "« Synchronisation »."};
+                           "« Synchronisation ».",
+                           "Rien à annuler.", "Rien à rétablir."};
         QTest::newRow("French, empty, no sync")
             << true << false << false
             << QStringList{"Importer des contacts...",
                            "Exporter tous les contacts... (greyed)",
                            "Exporter ce contact... (greyed)",
                            "-",
-                           "Rechercher...",
-                           "Rechercher les doublons... (greyed)",
+                           "Synchroniser maintenant (greyed)",
                            "-",
-                           "Synchroniser maintenant (greyed)"}
+                           "Annuler (greyed)",
+                           "Rétablir (greyed)",
+                           "Contacts supprimés..."}
             << QStringList{"Aucun contact à exporter.", "Aucun contact enregistré n'est affiché.",
-                           "La liste est vide.",
                            "Aucun serveur n'est configuré : voyez Options, page "
-                           "« Synchronisation »."};
+                           "« Synchronisation ».",
+                           "Rien à annuler.", "Rien à rétablir."};
     }
     void entriesInOrder()
     {
@@ -136,6 +140,11 @@ private slots:
         QFETCH(bool, syncSetUp);
         QFETCH(QStringList, texts);
         QFETCH(QStringList, tips);
+        texts << "-" << (french ? "Rechercher..." : "Search..."); // always there
+        texts << QString(french ? "Rechercher les doublons..." : "Find duplicates...") +
+                     (contacts ? "" : " (greyed)");
+        if (!contacts)
+            tips << (french ? "La liste est vide." : "The list is empty.");
         QVERIFY(writeDataFile(contacts ? std::vector{person("Adams", "Ann"), person("Baker", "Bob")}
                                        : std::vector<ContactRecord>{}));
         if (syncSetUp)

@@ -22,42 +22,6 @@ class TestMainWindowEditing : public QObject
 
     TestFolder m_folder;
 
-    static QLineEdit *edit(TfrmMain &w, const char *name)
-    {
-        return w.findChild<QLineEdit *>(QString::fromLatin1(name));
-    }
-    static void click(TfrmMain &w, const char *name)
-    {
-        QTest::mouseClick(button(w, name), Qt::LeftButton);
-    }
-    // Clicks a list entry as the user would.
-    static void clickEntry(TfrmMain &w, int row)
-    {
-        const QRect rect = w.lstList->visualRect(w.lstList->model()->index(row, 0));
-        QTest::mouseClick(w.lstList->viewport(), Qt::LeftButton, {}, rect.center());
-    }
-    static void typeInto(TfrmMain &w, const char *name, const QString &text)
-    {
-        QLineEdit *e = edit(w, name);
-        e->setFocus();
-        e->selectAll();
-        QTest::keyClicks(e, text);
-    }
-    // The enabled states of Save, Delete, Print, the flags agreeing with them.
-    static QString commandStates(TfrmMain &w)
-    {
-        const bool save = button(w, "SaveBut")->isEnabled();
-        const bool del = button(w, "TrashBut")->isEnabled();
-        const bool print = button(w, "PrintBut")->isEnabled();
-        if (save != w.state().SaveEnabled || del != w.state().DeleteEnabled ||
-            print != w.state().PrintEnabled)
-            return QStringLiteral("flags disagree with buttons");
-        QString states;
-        for (bool on : {save, del, print})
-            states += on ? u'E' : u'D';
-        return states;
-    }
-
 private slots:
     void init() { m_folder.enter(); }
     void cleanup() { m_folder.leave(); }

@@ -169,8 +169,9 @@ private slots:
         QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(w.get(), &drop);
         QTRY_VERIFY(answers.done());
-        QCOMPARE(answers.texts.value(0), "Contacts added: 2. Duplicates not added: 1. Broken "
-                                         "cards: 0. Remarks on the data carried: 0.");
+        QCOMPARE(answers.texts.value(0),
+                 "Contacts added: 2. Duplicates not added: 1. Broken cards not added: 0. Read with "
+                 "a repair: 0. Remarks on the data carried: 0.");
         QCOMPARE(listTexts(*w), (QStringList{"Abel Anne", "Martin Paul", "Zola Emile"}));
         QVERIFY(w->lstList->isEnabled());
         QCOMPARE(readFile().size(), 4 * 764);

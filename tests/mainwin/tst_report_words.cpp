@@ -74,6 +74,14 @@ private slots:
             << QByteArray("N:Roy;Ann;;;\r\nEMAIL:a@x.org\r\nEMAIL:b@x.org")
             << QStringList{"e-mail b@x.org not kept (only one e-mail is kept)"}
             << QStringList{"courriel b@x.org non repris (un seul courriel est gardé)"};
+        QTest::newRow("a pager kept as the home phone")
+            << QByteArray("N:Roy;Ann;;;\r\nTEL;TYPE=cell:1\r\nTEL;TYPE=pager:2")
+            << QStringList{"phone 2 (pager) kept as the home phone"}
+            << QStringList{"téléphone 2 (pager) gardé comme téléphone du domicile"};
+        QTest::newRow("bytes read with a repair")
+            << QByteArray("N:Ren\xE9;Ann;;;")
+            << QStringList{"text that is not valid UTF-8, line 3: N"}
+            << QStringList{"un texte qui n'est pas de l'UTF-8 valide, ligne 3 : N"};
         QTest::newRow("bad birth date")
             << QByteArray("N:Roy;Ann;;;\r\nBDAY:1985-02-31")
             << QStringList{"birth date \u201C1985-02-31\u201D is not a whole valid date: not kept"}

@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QLocale>
 #include <QMessageBox>
 #include <QTemporaryDir>
@@ -136,6 +137,46 @@ inline QStringList listTexts(const vcq::TfrmMain &w)
 inline QWidget *button(vcq::TfrmMain &w, const char *name)
 {
     return w.findChild<QWidget *>(QString::fromLatin1(name));
+}
+
+inline QLineEdit *edit(vcq::TfrmMain &w, const char *name)
+{
+    return w.findChild<QLineEdit *>(QString::fromLatin1(name));
+}
+
+inline void click(vcq::TfrmMain &w, const char *name)
+{
+    QTest::mouseClick(button(w, name), Qt::LeftButton);
+}
+
+// Clicks a list entry as the user would.
+inline void clickEntry(vcq::TfrmMain &w, int row)
+{
+    const QRect rect = w.lstList->visualRect(w.lstList->model()->index(row, 0));
+    QTest::mouseClick(w.lstList->viewport(), Qt::LeftButton, {}, rect.center());
+}
+
+inline void typeInto(vcq::TfrmMain &w, const char *name, const QString &text)
+{
+    QLineEdit *e = edit(w, name);
+    e->setFocus();
+    e->selectAll();
+    QTest::keyClicks(e, text);
+}
+
+// The enabled states of Save, Delete, Print ("EED"...), the flags agreeing with them.
+inline QString commandStates(vcq::TfrmMain &w)
+{
+    const bool save = button(w, "SaveBut")->isEnabled();
+    const bool del = button(w, "TrashBut")->isEnabled();
+    const bool print = button(w, "PrintBut")->isEnabled();
+    if (save != w.state().SaveEnabled || del != w.state().DeleteEnabled ||
+        print != w.state().PrintEnabled)
+        return QStringLiteral("flags disagree with buttons");
+    QString states;
+    for (bool on : {save, del, print})
+        states += on ? u'E' : u'D';
+    return states;
 }
 
 } // namespace testutil

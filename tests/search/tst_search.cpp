@@ -161,7 +161,7 @@ private slots:
         SearchIndex index;
         for (int i = 0; i < int(records.size()); ++i)
             index.set(i + 1, records[std::size_t(i)] = make(i));
-        for (int i = 0; i < 2000; ++i) { // edits, enough to compact the block
+        for (int i = 0; i < 40000; ++i) { // edits, enough to compact the block
             const int r = int(random() % records.size());
             index.set(r + 1, records[std::size_t(r)] = make(r));
         }

@@ -47,7 +47,7 @@ public:
         path = folder + "/VCQ97.NAM";
         store.open(path.toStdString());
         store.loadContacts();
-        client.setCredentials(server.user(), server.password());
+        client.setCredentials(server.collectionUrl(), server.user(), server.password());
     }
 
     sync::SyncReport sync(std::function<void(const char *, int, int)> progress = {},

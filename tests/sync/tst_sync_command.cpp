@@ -177,6 +177,11 @@ private slots:
                                                  "--user", "u",     "--password-file",
                                                  "pw"}
                                   << "http";
+        QTest::newRow("plain http elsewhere")
+            << QStringList{"sync",   "setup", "http://carddav.invalid/",
+                           "--user", "u",     "--password-file",
+                           "pw"}
+            << "plain http";
         QTest::newRow("no password")
             << QStringList{"sync", "setup", "http://127.0.0.1:1/", "--user", "u"}
             << "--password-file";

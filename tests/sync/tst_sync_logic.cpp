@@ -3,6 +3,7 @@
 // merging two versions of a contact, recognising a contact in its slot, the
 // state file, and the card sent for an edit.
 #include "sync/dav_xml.h"
+#include "sync/origin.h"
 #include "sync/sync_engine.h"
 #include "sync/sync_state.h"
 
@@ -144,6 +145,69 @@ private slots:
     }
 
     // One field seen at the last sync (base), here and on the server.
+    // Where the password may go: a redirect is followed within its origin
+    // only, a listed href is taken only directly inside the collection.
+    void origins_data()
+    {
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<int>("redirect");
+        QTest::addColumn<bool>("member");
+        const QString book = "https://dav.example:8443/u/ab/";
+        QTest::newRow("same origin")
+            << book << "/u/ab/c.vcf" << int(RedirectVerdict::Follow) << true;
+        QTest::newRow("absolute, same") << book << "https://DAV.example:8443/u/ab/c%20d.vcf"
+                                        << int(RedirectVerdict::Follow) << true;
+        QTest::newRow("another port") << book << "https://dav.example:9443/u/ab/c.vcf"
+                                      << int(RedirectVerdict::OtherOrigin) << false;
+        QTest::newRow("another host") << book << "https://evil.example:8443/u/ab/c.vcf"
+                                      << int(RedirectVerdict::OtherOrigin) << false;
+        QTest::newRow("to http") << book << "http://dav.example:8443/u/ab/c.vcf"
+                                 << int(RedirectVerdict::Downgrade) << false;
+        QTest::newRow("default port")
+            << "http://h/ab/"
+            << "http://h:80/ab/c.vcf" << int(RedirectVerdict::Follow) << true;
+        QTest::newRow("up and out")
+            << book << "../../x.vcf" << int(RedirectVerdict::Follow) << false;
+        QTest::newRow("climbs back in")
+            << book << "/u/x/../ab/c.vcf" << int(RedirectVerdict::Follow) << true;
+        QTest::newRow("sub-folder") << book << "sub/c.vcf" << int(RedirectVerdict::Follow) << false;
+        QTest::newRow("the collection")
+            << book << "/u/ab/" << int(RedirectVerdict::Follow) << false;
+        QTest::newRow("encoded slash")
+            << book << "/u/ab/a%2Fb.vcf" << int(RedirectVerdict::Follow) << false;
+    }
+    void origins()
+    {
+        QFETCH(QString, from);
+        QFETCH(QString, to);
+        QFETCH(int, redirect);
+        QFETCH(bool, member);
+        const QUrl base(from);
+        QCOMPARE(int(judgeRedirect(base, base.resolved(QUrl(to)))), redirect);
+        QCOMPARE(isMemberHref(base, to), member);
+    }
+
+    void insecureHttp_data()
+    {
+        QTest::addColumn<QString>("url");
+        QTest::addColumn<bool>("insecure");
+        QTest::newRow("https") << "https://dav.example/" << false;
+        QTest::newRow("http elsewhere") << "http://dav.example/" << true;
+        QTest::newRow("http to an address") << "http://192.0.2.7:8080/" << true;
+        QTest::newRow("loopback v4") << "http://127.0.0.1:5232/" << false;
+        QTest::newRow("loopback range") << "http://127.4.5.6/" << false;
+        QTest::newRow("loopback v6") << "http://[::1]:5232/" << false;
+        QTest::newRow("localhost") << "http://LocalHost/" << false;
+        QTest::newRow("localhost lookalike") << "http://localhost.example/" << true;
+    }
+    void insecureHttp()
+    {
+        QFETCH(QString, url);
+        QFETCH(bool, insecure);
+        QCOMPARE(isInsecureHttp(QUrl(url)), insecure);
+    }
+
     void mergeThreeWay_data()
     {
         QTest::addColumn<QString>("base");
@@ -300,7 +364,9 @@ private slots:
         pending.href = "/alice/contacts/p.vcf";
         pending.onServer = false;
         pending.etag.clear();
+        pending.card = "BEGIN:VCARD\r\nPHOTO;ENCODING=b:\x80\xff\r\nEND:VCARD\r\n";
         state.entries = {e, pending};
+        state.leftOnServer = {{"/alice/contacts/big.vcf", "\"b\""}};
         QVERIFY(saveSyncState(path, state));
         SyncState back;
         QCOMPARE(loadSyncState(path, back), StateLoad::Loaded);

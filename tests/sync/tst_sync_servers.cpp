@@ -3,6 +3,7 @@
 // stricter Xandikos. The other device is curl, writing cards as a phone would.
 #include "sync_fixture.h"
 
+#include "store/undo_history.h"
 #include "sync/discovery.h"
 #include "sync/sync_state.h"
 
@@ -68,7 +69,7 @@ private slots:
         QFETCH(bool, fromCollection);
         DavServer &srv = server();
         sync::DavClient client;
-        client.setCredentials(srv.user(), srv.password());
+        client.setCredentials(srv.baseUrl(), srv.user(), srv.password());
         const auto found =
             sync::discoverAddressBook(client, fromCollection ? srv.collectionUrl() : srv.baseUrl());
         QCOMPARE(found.error.code, sync::SyncErrc::None);
@@ -217,6 +218,44 @@ private slots:
         QCOMPARE(report.deletedHere, 1);
         QVERIFY(desk.store.list().empty());
         QVERIFY(srv.cardNames().isEmpty());
+    }
+
+    // A sync that deleted a contact (gone from the server), undone: the contact
+    // is back in its own record, out of the bin, and the next sync sends it
+    // to the server again.
+    void undoOfASyncThatDeleted_data()
+    {
+        QTest::addColumn<QString>("serverName");
+        QTest::newRow("radicale") << "radicale";
+    }
+    void undoOfASyncThatDeleted()
+    {
+        DavServer &srv = server();
+        Desk desk(folder("desk"), srv);
+        UndoHistory history(desk.store);
+        const auto a = desk.store.add(contact("Arnaud", "Lea", {{Field::Phone1, "514"}}));
+        desk.store.add(contact("Blanc", "Marc"));
+        QCOMPARE(desk.sync().exitCode(), 0);
+        const ContactRecord arnaud = desk.store.recordAt(a);
+        for (const auto &[name, card] : serverCards(srv))
+            if (familyName(card) == "Arnaud")
+                QCOMPARE(srv.deleteCard(name) / 100, 2);
+        {
+            const UndoHistory::StepScope step(history, StepKind::Sync);
+            QCOMPARE(desk.sync().deletedHere, 1);
+        }
+        QCOMPARE(desk.store.bin().list().front().how, DeletedHow::Synced);
+
+        const UndoOutcome undone = history.undo();
+        QCOMPARE(undone.step.kind, StepKind::Sync);
+        QCOMPARE(undone.shown, std::vector<std::int32_t>{a});
+        QCOMPARE(desk.store.recordAt(a), arnaud);
+        QVERIFY(desk.store.bin().list().empty());
+        QCOMPARE(desk.sync().uploadedNew, 1);
+        std::set<std::string> names;
+        for (const auto &[name, card] : serverCards(srv))
+            names.insert(familyName(card));
+        QCOMPARE(names, (std::set<std::string>{"Arnaud", "Blanc"}));
     }
 
     // Both sides change the contact: a field changed on both sides takes the
@@ -542,7 +581,7 @@ private slots:
         QVERIFY2(m_server->start(), qPrintable(m_server->error()));
         Desk desk(folder("desk"), *m_server);
         desk.store.add(contact("Secret", "Sid"));
-        desk.client.setCredentials(m_server->user(), "wrong");
+        desk.client.setCredentials(m_server->baseUrl(), m_server->user(), "wrong");
         const auto report = desk.sync();
         QCOMPARE(report.error.code, sync::SyncErrc::Unauthorized);
         QCOMPARE(report.exitCode(), 2);
@@ -551,7 +590,7 @@ private slots:
         QVERIFY(sync::reportText(report, true).contains("401"));
 
         sync::DavClient client;
-        client.setCredentials(m_server->user(), "wrong");
+        client.setCredentials(m_server->baseUrl(), m_server->user(), "wrong");
         QCOMPARE(sync::discoverAddressBook(client, m_server->baseUrl()).error.code,
                  sync::SyncErrc::Unauthorized);
     }

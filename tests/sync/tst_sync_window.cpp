@@ -52,6 +52,35 @@ private slots:
     }
     void cleanup() { m_folder.leave(); }
 
+    // Plain http to another machine: said in red as it is typed, and Test
+    // asks first; refused, nothing is sent and the page says why.
+    void insecureAddressWarnsAndAsks()
+    {
+        const QString data = QDir::current().filePath("VCQ97.NAM");
+        SyncOptionsPage page([data] { return data; });
+        page.load();
+        page.txtServer->setText("http://carddav.invalid/dav/");
+        QVERIFY(page.lblInsecure->isVisibleTo(&page));
+        QVERIFY(page.lblInsecure->text().startsWith("Insecure"));
+        page.lblInsecure->ensurePolished();
+        QCOMPARE(page.lblInsecure->palette().color(QPalette::WindowText), QColor(0xc0, 0, 0));
+        page.txtServer->setText(m_server->baseUrl().toString());
+        QVERIFY(!page.lblInsecure->isVisibleTo(&page));
+
+        page.txtServer->setText("http://carddav.invalid/dav/");
+        page.txtUser->setText("u");
+        m_folder.watcher->answers << "Cancel"
+                                  << "Cancel";
+        QTest::mouseClick(page.btnTest, Qt::LeftButton);
+        QCOMPARE(m_folder.watcher->boxes.size(), 1);
+        QVERIFY2(m_folder.watcher->boxes[0].text.contains("in clear"),
+                 qPrintable(m_folder.watcher->boxes[0].text));
+        QVERIFY2(page.lblResult->text().contains("plain http"), qPrintable(page.lblResult->text()));
+        QVERIFY(!page.save());
+        QCOMPARE(m_folder.watcher->boxes.size(), 2);
+        QVERIFY(!QFile::exists(data + ".carddav"));
+    }
+
     void optionsPageTestsAndKeeps()
     {
         const QString data = QDir::current().filePath("VCQ97.NAM");
