@@ -14,7 +14,9 @@ void TfrmMain::openDuplicates()
         return;
     DuplicatesWindow window(
         m_dataFileName,
-        [this](const DuplicatesWindow::StoreChange &change) { return changeStore(change); },
+        [this](const DuplicatesWindow::StoreChange &change) {
+            return changeStore(change, StepKind::Merge);
+        },
         language(), this);
     window.find();
     window.exec();

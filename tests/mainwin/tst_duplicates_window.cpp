@@ -28,16 +28,14 @@ private slots:
 
     void mergeAndSetApart()
     {
-        QVERIFY(writeDataFile({
-            contact("C\xF4t\xE9", "\xC9milie",
-                    {{Field::Phone1, "01 23 45 67 89"}, {Field::City, "Paris"}}),
-            contact("COTE", "emilie",
-                    {{Field::Phone1, "+33 1 23 45 67 89"},
-                     {Field::Email, "e@x.fr"},
-                     {Field::City, "Lyon"}}),
-            contact("Martin", "Paul", {{Field::Email, "E@X.FR"}}),
-            contact("Dumont", "Bob"),
-        }));
+        const ContactRecord cote = contact(
+            "C\xF4t\xE9", "\xC9milie", {{Field::Phone1, "01 23 45 67 89"}, {Field::City, "Paris"}});
+        const ContactRecord other = contact("COTE", "emilie",
+                                            {{Field::Phone1, "+33 1 23 45 67 89"},
+                                             {Field::Email, "e@x.fr"},
+                                             {Field::City, "Lyon"}});
+        QVERIFY(writeDataFile({cote, other, contact("Martin", "Paul", {{Field::Email, "E@X.FR"}}),
+                               contact("Dumont", "Bob")}));
         auto w = startWindow();
         bool ran = false;
         m_folder.watcher.reset(); // this test answers its windows itself
@@ -100,6 +98,14 @@ private slots:
         QCOMPARE(listTexts(*w),
                  (QStringList{"C\u00f4t\u00e9 \u00c9milie", "Dumont Bob", "Martin Paul"}));
         QCOMPARE(readFile("VCQ97.NAM.notduplicates"), "1.0 3.0\n");
+
+        // The merge is one step: undone, both contacts are back as they were.
+        QCOMPARE(w->undoHistory().nextUndo()->kind, vcq::StepKind::Merge);
+        QCOMPARE(w->undoHistory().nextUndo()->contacts, std::size_t(2));
+        w->UndoClick();
+        QCOMPARE(recordAt(1), cote);
+        QCOMPARE(recordAt(2), other);
+        QCOMPARE(listTexts(*w).size(), 4);
         struct stat st {
         };
         QCOMPARE(::stat("VCQ97.NAM.notduplicates", &st), 0);
