@@ -43,6 +43,12 @@ std::vector<ListMenuEntry> listMenuEntries(const ListMenuState &state, Language 
                                !state.fileOpen ? noFile : state.syncNotReady);
     sync.separatorBefore = true;
     entries.push_back(sync);
+    entries.push_back(entry(
+        ListCommand::FindDuplicates, "actFindDuplicates",
+        TextPair{"Rechercher les doublons...", "Find duplicates..."}.in(language),
+        !state.fileOpen      ? noFile
+        : !state.hasContacts ? TextPair{"La liste est vide.", "The list is empty."}.in(language)
+                             : QString()));
 
     ListMenuEntry undo =
         entry(ListCommand::Undo, "actUndo", undoEntryText(state.nextUndo, language),
@@ -67,12 +73,6 @@ std::vector<ListMenuEntry> listMenuEntries(const ListMenuState &state, Language 
     search.separatorBefore = true;
     search.shortcut = QKeySequence::Find;
     entries.push_back(search);
-    entries.push_back(entry(
-        ListCommand::FindDuplicates, "actFindDuplicates",
-        TextPair{"Rechercher les doublons...", "Find duplicates..."}.in(language),
-        !state.fileOpen      ? noFile
-        : !state.hasContacts ? TextPair{"La liste est vide.", "The list is empty."}.in(language)
-                             : QString()));
     return entries;
 }
 

@@ -336,7 +336,8 @@ def merge_duplicates_from_menu(binary):
     with Program(binary, [cote, other, BAKER]) as p:
         p.click_row(0, ROW, button=3)
         p.wait_menu()
-        p.key("Up")  # the last entry
+        for _ in range(4):  # Import, Export all, Export this, (sync is greyed), Find duplicates
+            p.key("Down")
         p.key("Return")
         window = p.wait_window("^Find duplicates$")
         p.focus(window)

@@ -141,10 +141,14 @@ private slots:
         QFETCH(QStringList, texts);
         QFETCH(QStringList, tips);
         texts << "-" << (french ? "Rechercher..." : "Search..."); // always there
-        texts << QString(french ? "Rechercher les doublons..." : "Find duplicates...") +
-                     (contacts ? "" : " (greyed)");
+        // After the sync entry.
+        const int sync = int(texts.indexOf(QRegularExpression("Synchroni.*")));
+        texts.insert(sync + 1,
+                     QString(french ? "Rechercher les doublons..." : "Find duplicates...") +
+                         (contacts ? "" : " (greyed)"));
         if (!contacts)
-            tips << (french ? "La liste est vide." : "The list is empty.");
+            tips.insert(int(tips.indexOf(QRegularExpression("(Rien|Nothing).*"))),
+                        french ? "La liste est vide." : "The list is empty.");
         QVERIFY(writeDataFile(contacts ? std::vector{person("Adams", "Ann"), person("Baker", "Bob")}
                                        : std::vector<ContactRecord>{}));
         if (syncSetUp)
