@@ -4,6 +4,7 @@
 #include "bin_command.h"
 #include "birthdays_command.h"
 #include "command.h"
+#include "duplicates_command.h"
 #include "export_command.h"
 #include "import_command.h"
 #include "search_command.h"
@@ -15,8 +16,13 @@ namespace vcq::cli
 std::vector<Command> commands()
 {
     return {
-        importCommand(), exportCommand(), syncCommand(),
-        binCommand(),    searchCommand(), birthdaysCommand(),
+        importCommand(),
+        exportCommand(),
+        syncCommand(),
+        binCommand(),
+        searchCommand(),
+        birthdaysCommand(),
+        duplicatesCommand(),
     };
 }
 

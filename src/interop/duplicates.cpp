@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "duplicates.h"
 
+#include "search/text_fold.h"
+
 #include <array>
 #include <functional>
 
@@ -68,10 +70,7 @@ void appendContacts(const ContactRecord &c, std::string &out)
     for (Field f : {Field::Phone1, Field::Phone2, Field::Cell, Field::Phone3}) {
         const std::size_t at = out.size();
         out += '\0';
-        for (const char d : c.view(f)) {
-            if (d >= '0' && d <= '9')
-                out += d;
-        }
+        search::appendDigits(out, c.view(f));
         if (out.size() == at + 1)
             out.pop_back();
         else

@@ -43,6 +43,22 @@ std::vector<ListMenuEntry> listMenuEntries(const ListMenuState &state, Language 
                                !state.fileOpen ? noFile : state.syncNotReady);
     sync.separatorBefore = true;
     entries.push_back(sync);
+    entries.push_back(entry(
+        ListCommand::FindDuplicates, "actFindDuplicates",
+        TextPair{"Rechercher les doublons...", "Find duplicates..."}.in(language),
+        !state.fileOpen      ? noFile
+        : !state.hasContacts ? TextPair{"La liste est vide.", "The list is empty."}.in(language)
+                             : QString()));
+
+    // Finding and looking up come before the undo entries, which end the menu.
+    ListMenuEntry search =
+        entry(ListCommand::Search, "actSearch", t.menuSearch, state.fileOpen ? QString() : noFile);
+    search.separatorBefore = true;
+    search.shortcut = QKeySequence::Find;
+    entries.push_back(search);
+    entries.push_back(entry(ListCommand::Birthdays, "actBirthdays",
+                            TextPair{"Anniversaires...", "Birthdays..."}.in(language),
+                            state.fileOpen ? QString() : noFile));
 
     ListMenuEntry undo =
         entry(ListCommand::Undo, "actUndo", undoEntryText(state.nextUndo, language),
@@ -62,17 +78,6 @@ std::vector<ListMenuEntry> listMenuEntries(const ListMenuState &state, Language 
     entries.push_back(entry(ListCommand::DeletedContacts, "actDeletedContacts",
                             undoTexts(language).menuDeletedContacts,
                             state.fileOpen ? QString() : noFile));
-    ListMenuEntry search =
-        entry(ListCommand::Search, "actSearch", t.menuSearch, state.fileOpen ? QString() : noFile);
-    search.separatorBefore = true;
-    search.shortcut = QKeySequence::Find;
-    entries.push_back(search);
-
-    ListMenuEntry birthdays = entry(ListCommand::Birthdays, "actBirthdays",
-                                    TextPair{"Anniversaires...", "Birthdays..."}.in(language),
-                                    state.fileOpen ? QString() : noFile);
-    birthdays.separatorBefore = true;
-    entries.push_back(birthdays);
     return entries;
 }
 

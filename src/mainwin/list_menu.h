@@ -30,7 +30,8 @@ enum class ListCommand {
     Redo,
     DeletedContacts,
     Search,
-    Birthdays
+    Birthdays,
+    FindDuplicates
 };
 
 // What the entries depend on, as the window sees it when the menu opens.

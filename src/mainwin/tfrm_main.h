@@ -73,7 +73,9 @@ public:
     // For a change made to the data file from outside the form (a sync): runs
     // it on the open store, then shows the list again. Refused (false) while
     // the form holds unsaved edits or no data file is open.
-    bool changeStore(const std::function<void(ContactStore &, const std::string &path)> &change);
+    // The change is one step of the undo history, of that kind.
+    bool changeStore(const std::function<void(ContactStore &, const std::string &path)> &change,
+                     StepKind kind = StepKind::Sync);
     // The form differs from the contact it shows, or holds a new contact.
     bool hasUnsavedEdits() const;
     // The record number of the stored contact the form shows; -1 for none
@@ -90,6 +92,8 @@ public:
     // The search over the list (Ctrl+F, or the list's menu).
     ContactSearch &search() const { return *m_search; }
     void openSearch();
+    // "Find duplicates...": the window of groups, merges and pairs set apart.
+    void openDuplicates();
     const MainTexts &texts() const { return m_texts; }
 
     // Operations of the window.

@@ -235,6 +235,9 @@ void TfrmMain::runListCommand(ListCommand command)
         case ListCommand::ExportThis:
             ExportThisClick();
             break;
+        case ListCommand::FindDuplicates:
+            openDuplicates();
+            break;
         case ListCommand::SyncNow:
             if (m_syncEntry.run)
                 m_syncEntry.run();

@@ -12,13 +12,13 @@ namespace vcq
 {
 
 bool TfrmMain::changeStore(
-    const std::function<void(ContactStore &, const std::string &path)> &change)
+    const std::function<void(ContactStore &, const std::string &path)> &change, StepKind kind)
 {
     if (hasUnsavedEdits() || !m_store.isOpen())
         return false;
     checkOutsideChange();
     try {
-        const UndoHistory::StepScope step(*m_history, StepKind::Sync);
+        const UndoHistory::StepScope step(*m_history, kind);
         change(m_store, m_dataFileName);
     } catch (...) {
         reportError(std::current_exception());

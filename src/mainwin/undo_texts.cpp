@@ -28,6 +28,8 @@ QString stepWords(const StepSummary &step, Language language)
     case StepKind::Sync:
         return TextPair{"la synchronisation (%1 contacts)", "sync (%1 contacts)"}.in(language).arg(
             count);
+    case StepKind::Merge:
+        return TextPair{"la fusion (%1 contacts)", "merge (%1 contacts)"}.in(language).arg(count);
     case StepKind::Restore:
         return TextPair{"la restauration (%1 contacts)", "restore (%1 contacts)"}.in(language).arg(
             count);

@@ -157,7 +157,7 @@ UndoOutcome UndoHistory::replay(Step &step, bool backwards)
         how = std::nullopt; // still in the files it came from; redo brings it back
     else if (backwards && kind == StepKind::Add)
         how = DeletedHow::AddUndone;
-    else if (!backwards && kind == StepKind::Delete)
+    else if (!backwards && (kind == StepKind::Delete || kind == StepKind::Merge))
         how = DeletedHow::Deleted;
     else if (!backwards && kind == StepKind::Sync)
         how = DeletedHow::Synced;

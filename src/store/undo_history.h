@@ -23,7 +23,7 @@
 namespace vcq
 {
 
-enum class StepKind : std::uint8_t { Save, Add, Delete, Import, Sync, Restore };
+enum class StepKind : std::uint8_t { Save, Add, Delete, Import, Sync, Restore, Merge };
 
 struct StepSummary {
     StepKind kind = StepKind::Save;

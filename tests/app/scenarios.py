@@ -328,13 +328,44 @@ def search_then_save(binary):
         expect_records(p.data_file, [ADAMS, person("Baker", "Bob", City="Oslo"),
                                      person("C\u00f4t\u00e9", "\u00c9milie", City="Lyon")])
 
+def merge_duplicates_from_menu(binary):
+    """"Find duplicates..." in the list's menu: Merge (keyboard only) saves the
+    merged contact into the first and deletes the other."""
+    cote = person("Côté", "Émilie", Phone1="01 23 45 67 89", City="Paris")
+    other = person("COTE", "emilie", Phone1="+33 1 23 45 67 89", Email="e@x.fr", City="Lyon")
+    with Program(binary, [cote, other, BAKER]) as p:
+        p.click_row(0, ROW, button=3)
+        p.wait_menu()
+        for _ in range(4):  # Import, Export all, Export this, (sync is greyed), Find duplicates
+            p.key("Down")
+        p.key("Return")
+        window = p.wait_window("^Find duplicates$")
+        p.focus(window)
+
+        def confirm():
+            # Merge answers once the search has listed the group.
+            p.key("alt+m")
+            return p.windows("^Confirm$")
+        box = wait_for(confirm, "the merge's question")[0]
+        p.focus(box)
+        p.key("Return")
+        p.wait_no_window_id(box)
+        p.focus(window)
+        p.key("Escape")
+        p.wait_no_window_id(window)
+        p.quit()
+        expect_records(p.data_file, [
+            person("Côté", "Émilie", Phone1="01 23 45 67 89", City="Paris", Email="e@x.fr",
+                   Comment="Also: Lyon"),
+            record({"LastName": "@~"}), BAKER])
+
 
 SCENARIOS = {f.__name__: f for f in (
     right_click_then_save, blank_click_keeps_contact, import_from_row_menu,
     import_from_menu_key_french, import_from_shift_f10, export_right_clicked_contact,
     password_cancel_stores_centred_place, dialogs_follow_the_moved_window,
     failed_sync_save_keeps_options, insecure_sync_address_asked,
-    undo_and_bin_from_the_menu, search_then_save)}
+    undo_and_bin_from_the_menu, search_then_save, merge_duplicates_from_menu)}
 
 
 def main():

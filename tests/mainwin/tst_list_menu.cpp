@@ -140,8 +140,19 @@ private slots:
         QFETCH(bool, syncSetUp);
         QFETCH(QStringList, texts);
         QFETCH(QStringList, tips);
-        texts << "-" << (french ? "Rechercher..." : "Search...") // always there
-              << "-" << (french ? "Anniversaires..." : "Birthdays...");
+        // After the sync entry; then the finding entries before the undo ones.
+        const int sync = int(texts.indexOf(QRegularExpression("Synchroni.*")));
+        texts.insert(sync + 1,
+                     QString(french ? "Rechercher les doublons..." : "Find duplicates...") +
+                         (contacts ? "" : " (greyed)"));
+        const int undo = int(texts.indexOf(QRegularExpression("(Undo|Annuler).*")));
+        const QStringList finding = {"-", french ? "Rechercher..." : "Search...",
+                                     french ? "Anniversaires..." : "Birthdays..."};
+        for (int i = 0; i < finding.size(); ++i)
+            texts.insert(undo - 1 + i, finding[i]);
+        if (!contacts)
+            tips.insert(int(tips.indexOf(QRegularExpression("(Rien|Nothing).*"))),
+                        french ? "La liste est vide." : "The list is empty.");
         QVERIFY(writeDataFile(contacts ? std::vector{person("Adams", "Ann"), person("Baker", "Bob")}
                                        : std::vector<ContactRecord>{}));
         if (syncSetUp)
