@@ -12,6 +12,7 @@
 
 #include <QContextMenuEvent>
 #include <QMenu>
+#include <QRegularExpression>
 
 using namespace testutil;
 
