@@ -267,11 +267,7 @@ int runDuplicates(const QStringList &arguments, CommandContext &c)
                "contact modifié en dernier quand on le sait, sinon du premier, ou celle qui est "
                "remplie ; les valeurs des autres vont dans les remarques (« Aussi : ... »). Une "
                "copie du fichier de données est faite d'abord."));
-    const QCommandLineOption passwordFile(
-        "password-file",
-        c.text("Reads the password of a protected data file from FILE.",
-               "Lit le mot de passe d'un fichier de données protégé dans FICHIER."),
-        c.text("FILE", "FICHIER"));
+    const QCommandLineOption passwordFile = passwordFileOption(c);
     parser.addOptions({help, format, merge, passwordFile});
     if (const auto ended = parseCommand(parser, help, arguments, c))
         return *ended;
