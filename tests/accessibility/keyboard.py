@@ -14,9 +14,9 @@ MAIN = ['Contacts', 'Last Name', 'First Name', 'Organization', 'Address', 'City'
         'Fax/Data Phone', 'Other Phone', 'E-Mail', 'Status', 'Comments', 'Birthdate']
 OPTIONS = ['Save Screen Position', 'Protect Access with a password', 'Select Language',
            'Default City', 'Default State/Province', 'Default Country', 'Save', 'Cancel',
-           'About...']
+           'About...', 'Remind of birthdays at start-up']
 SYNC = ['CardDAV server:', 'User:', 'Password:', 'Test', 'Sync every N minutes', 'Save',
-        'Cancel', 'About...']
+        'Cancel', 'About...', 'Remind of birthdays at start-up']
 PRINT = ['Select print format', 'Print', 'Printer Setup', 'Cancel']
 DIALER = ['Number to call', 'Call', 'Cancel']
 ABOUT = ['Ok', 'http://www.vellora.example/']

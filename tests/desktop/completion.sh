@@ -25,8 +25,8 @@ spec=$(complete -p vellora-carnetique-97) || fail "no completion for vellora-car
 cases=(
     "ex|export"
     "i|import"
-    "s|sync"
-    "|anne.vcf bob.VCARD export folder import list.csv sync"
+    "s|search sync"
+    "|anne.vcf bin birthdays bob.VCARD duplicates export folder import list.csv search sync"
     "--v|--version"
     "import --a|--allow-duplicates"
     "import --report no|notes.txt"
