@@ -10,6 +10,8 @@
 #include <QFile>
 
 #include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -172,6 +174,16 @@ QCommandLineOption passwordFileOption(const CommandContext &c)
         c.text("Reads the password of a protected data file from FILE.",
                "Lit le mot de passe d'un fichier de données protégé dans FICHIER."),
         c.text("FILE", "FICHIER"));
+}
+
+bool writeOut(const CommandContext &c, const std::string &bytes)
+{
+    if (std::fwrite(bytes.data(), 1, bytes.size(), c.out) == bytes.size() &&
+        std::fflush(c.out) == 0)
+        return true;
+    c.error(c.text("Standard output: %1", "Sortie standard : %1")
+                .arg(QString::fromLocal8Bit(std::strerror(errno))));
+    return false;
 }
 
 QString terminalSafe(const QString &text)

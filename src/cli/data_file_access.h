@@ -52,6 +52,9 @@ private:
     QElapsedTimer m_since;
 };
 
+// Writes a command's whole output to standard output; false, with a message, when it cannot.
+bool writeOut(const CommandContext &context, const std::string &bytes);
+
 // Replaces control characters, which a file could use to drive the terminal.
 QString terminalSafe(const QString &text);
 

@@ -87,16 +87,6 @@ bool findIn(const CommandContext &c, const ContactSnapshot &snapshot, Found &fou
     return true;
 }
 
-bool writeOut(const CommandContext &c, const std::string &bytes)
-{
-    if (std::fwrite(bytes.data(), 1, bytes.size(), c.out) == bytes.size() &&
-        std::fflush(c.out) == 0)
-        return true;
-    c.error(c.text("Standard output: %1", "Sortie standard : %1")
-                .arg(QString::fromLocal8Bit(std::strerror(errno))));
-    return false;
-}
-
 std::string listing(const CommandContext &c, const ContactSnapshot &snapshot,
                     const std::vector<DuplicateGroup> &groups, bool csv)
 {

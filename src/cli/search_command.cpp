@@ -89,16 +89,6 @@ void appendMuttLine(std::string &out, const ContactRecord &r)
     out += trimmed(email) + '\t' + trimmed(name) + '\t' + trimmed(other) + '\n';
 }
 
-bool writeOut(const CommandContext &c, const std::string &bytes)
-{
-    if (std::fwrite(bytes.data(), 1, bytes.size(), c.out) == bytes.size() &&
-        std::fflush(c.out) == 0)
-        return true;
-    c.error(c.text("Standard output: %1", "Sortie standard : %1")
-                .arg(QString::fromLocal8Bit(std::strerror(errno))));
-    return false;
-}
-
 int runSearch(const QStringList &arguments, CommandContext &c)
 {
     QCommandLineParser parser;

@@ -17,8 +17,8 @@ touch anne.vcf bob.VCARD list.csv notes.txt
 
 # shellcheck source=/dev/null
 . "$2"
-spec=$(complete -p vellora-carnetique-97) || fail "no completion for vellora-carnetique-97"
-[[ $spec == *"-F _vellora_carnetique_97 "* ]] || fail "completion is $spec"
+installed=$(complete -p vellora-carnetique-97) || fail "no completion for vellora-carnetique-97"
+[[ $installed == *"-F _vellora_carnetique_97 "* ]] || fail "completion is $installed"
 
 # The words typed so far (the last one is where Tab is pressed), and what
 # Tab must offer, sorted, separated by blanks.
