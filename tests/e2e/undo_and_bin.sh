@@ -43,7 +43,10 @@ wait_for_record() {
 start_in() {
     mkdir -p "$1/config"
     cd "$1"
-    XDG_CONFIG_HOME="$1/config" LD_PRELOAD="${2:-}" "$program" >"$1/app.log" 2>&1 &
+    # A sanitizer build refuses a preloaded library ahead of its runtime unless told.
+    XDG_CONFIG_HOME="$1/config" LD_PRELOAD="${2:-}" \
+        ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0" \
+        "$program" >"$1/app.log" 2>&1 &
     app_pid=$!
     window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Vellora Carnetique 97$' |
         head -1) || fail "the main window did not appear"
