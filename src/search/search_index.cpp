@@ -202,23 +202,35 @@ std::vector<std::int32_t> SearchIndex::find(const SearchQuery &query,
     }
     // The longest word is likely the rarest: scan for it, then try the
     // other words on its hits only.
-    const auto longest =
-        std::max_element(query.words.begin(), query.words.end(),
-                         [](const SearchWord &a, const SearchWord &b) {
-                             return a.text.size() < b.text.size();
-                         });
-    std::vector<std::int32_t> hits;
+    const auto longest = std::max_element(
+        query.words.begin(), query.words.end(),
+        [](const SearchWord &a, const SearchWord &b) { return a.text.size() < b.text.size(); });
     const bool digitsToo = !longest->digits.empty() && longest->digits != longest->text;
-    for (const Block &b : m_blocks) {
-        const std::size_t before = hits.size();
-        scan(b, longest->text, hits);
-        if (digitsToo) {
-            // Found as text or among the digits: both passes, each contact once.
-            scan(b, longest->digits, hits);
-            std::sort(hits.begin() + std::ptrdiff_t(before), hits.end());
-            hits.erase(std::unique(hits.begin() + std::ptrdiff_t(before), hits.end()),
-                       hits.end());
+    const auto scanBlocks = [&](std::size_t first, std::size_t end,
+                                std::vector<std::int32_t> &hits) {
+        for (std::size_t i = first; i < end; ++i) {
+            const std::size_t before = hits.size();
+            scan(m_blocks[i], longest->text, hits);
+            if (digitsToo) {
+                // Found as text or among the digits: both passes, each contact once.
+                scan(m_blocks[i], longest->digits, hits);
+                std::sort(hits.begin() + std::ptrdiff_t(before), hits.end());
+                hits.erase(std::unique(hits.begin() + std::ptrdiff_t(before), hits.end()),
+                           hits.end());
+            }
         }
+    };
+    // A large index is scanned in two halves at once: the blocks never change
+    // during a search, and each half keeps its own hits.
+    std::vector<std::int32_t> hits, second;
+    const std::size_t half = m_blocks.size() >= 2 ? m_blocks.size() / 2 : m_blocks.size();
+    std::thread other;
+    if (half < m_blocks.size())
+        other = std::thread(scanBlocks, half, m_blocks.size(), std::ref(second));
+    scanBlocks(0, half, hits);
+    if (other.joinable()) {
+        other.join();
+        hits.insert(hits.end(), second.begin(), second.end());
     }
     if (query.words.size() == 1)
         return hits;

@@ -193,6 +193,34 @@ private slots:
         }
         QCOMPARE(index.size(), records.size() - (records.size() + 6) / 7);
     }
+
+    // An index of several blocks is scanned in halves at once; the halves
+    // together find what a pass over the records finds.
+    void largeIndexInHalves()
+    {
+        SearchIndex index;
+        std::vector<bool> plain555, plainZed;
+        const int count = 120000;
+        for (int i = 1; i <= count; ++i) {
+            const ContactRecord r =
+                contact({{Field::LastName, i % 97 == 0 ? "Zed" : "Long name of a contact"},
+                         {Field::Comment, QString(100, u'x')},
+                         {Field::Phone1, i % 13 == 0 ? "418-555-0188" : "123"}});
+            index.set(i, r);
+            plain555.push_back(recordMatches(parseQueryText(u"5550188"), r));
+            plainZed.push_back(recordMatches(parseQueryText(u"zed"), r));
+        }
+        QVERIFY(index.bytes() > 2 * (std::size_t(8) << 20)); // more than one block
+        for (const auto &[query, plain] : {std::pair{u"5550188", &plain555}, {u"zed", &plainZed}}) {
+            std::vector<std::int32_t> found = index.find(parseQueryText(query));
+            std::sort(found.begin(), found.end());
+            std::vector<std::int32_t> expected;
+            for (int i = 0; i < count; ++i)
+                if ((*plain)[std::size_t(i)])
+                    expected.push_back(i + 1);
+            QCOMPARE(found, expected);
+        }
+    }
 };
 
 QTEST_GUILESS_MAIN(TestSearch)
