@@ -79,11 +79,8 @@ int runBirthdays(const QStringList &arguments, CommandContext &c)
     parser.addOptions({help, days, invalid, passwordFile});
     if (const auto ended = parseCommand(parser, help, arguments, c))
         return *ended;
-    if (!parser.positionalArguments().isEmpty()) {
-        c.error(c.text("Unexpected argument \"%1\".", "Argument inattendu « %1 ».")
-                    .arg(terminalSafe(parser.positionalArguments().first())));
+    if (!noArguments(parser, c))
         return ExitFailure;
-    }
     bool number = false;
     const int span = parser.value(days).toInt(&number);
     if (!number || span < 0 || span > interop::kMaxBirthdaySpan) {

@@ -176,6 +176,15 @@ QCommandLineOption passwordFileOption(const CommandContext &c)
         c.text("FILE", "FICHIER"));
 }
 
+bool noArguments(const QCommandLineParser &parser, const CommandContext &c)
+{
+    if (parser.positionalArguments().isEmpty())
+        return true;
+    c.error(c.text("Unexpected argument \"%1\".", "Argument inattendu « %1 ».")
+                .arg(terminalSafe(parser.positionalArguments().first())));
+    return false;
+}
+
 bool writeOut(const CommandContext &c, const std::string &bytes)
 {
     if (std::fwrite(bytes.data(), 1, bytes.size(), c.out) == bytes.size() &&

@@ -10,6 +10,7 @@
 #include "store/io_error.h"
 
 #include <QCommandLineOption>
+#include <QCommandLineParser>
 #include <QElapsedTimer>
 #include <QString>
 
@@ -51,6 +52,9 @@ private:
     bool m_shown = false;
     QElapsedTimer m_since;
 };
+
+// True when the command was given no file or word; otherwise says which one is too many.
+bool noArguments(const QCommandLineParser &parser, const CommandContext &context);
 
 // Writes a command's whole output to standard output; false, with a message, when it cannot.
 bool writeOut(const CommandContext &context, const std::string &bytes);

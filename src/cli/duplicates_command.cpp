@@ -261,11 +261,8 @@ int runDuplicates(const QStringList &arguments, CommandContext &c)
     parser.addOptions({help, format, merge, passwordFile});
     if (const auto ended = parseCommand(parser, help, arguments, c))
         return *ended;
-    if (!parser.positionalArguments().isEmpty()) {
-        c.error(c.text("Unexpected argument \"%1\".", "Argument inattendu « %1 ».")
-                    .arg(terminalSafe(parser.positionalArguments().first())));
+    if (!noArguments(parser, c))
         return ExitFailure;
-    }
     const QString formatName = parser.value(format);
     if (formatName != "text" && formatName != "csv") {
         c.error(
