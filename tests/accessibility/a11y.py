@@ -4,7 +4,6 @@ the real program started in a scratch folder, its tree on the accessibility
 bus as a screen reader reads it, keys from the X server, and bounded waits."""
 import os
 import subprocess
-import sys
 import time
 
 import gi
@@ -115,27 +114,16 @@ class Program:
     """The real program, started in the current folder."""
 
     def __init__(self, binary):
-        env = dict(os.environ)
         self.log = open('program.log', 'w')
-        # Now and then (about one start in five on a loaded machine) the
-        # registry never lists a program whose bridge came up while it was
-        # busy; a later start is listed. The program itself is the same.
-        for attempt in (1, 2, 3):
-            self.process = subprocess.Popen([binary], env=env, stdout=self.log,
-                                            stderr=self.log)
-            try:
-                self.app = wait_for(self._application, 'the program on the accessibility bus',
-                                    timeout=15)
-                return
-            except Failure:
-                print('note: start %d of the program was not listed by the registry' % attempt,
-                      file=sys.stderr)
-                self.process.terminate()
-                self.process.wait()
-        desktop = pyatspi.Registry.getDesktop(0)
-        apps = ['%s (%s)' % (a.name, a.get_process_id()) for a in desktop if a is not None]
-        raise Failure('the program is not among %s; it said: %s' % (
-            apps, open('program.log').read()))
+        self.process = subprocess.Popen([binary], stdout=self.log, stderr=self.log)
+        try:
+            self.app = wait_for(self._application, 'the program on the accessibility bus')
+        except Failure:
+            desktop = pyatspi.Registry.getDesktop(0)
+            apps = ['%s (%s)' % (a.name, a.get_process_id()) for a in desktop if a is not None]
+            self.end()
+            raise Failure('the program is not among %s; it said: %s' % (
+                apps, open('program.log').read()))
 
     def _application(self):
         desktop = pyatspi.Registry.getDesktop(0)
