@@ -28,6 +28,7 @@ INTERACTIVE = {
     pyatspi.ROLE_RADIO_BUTTON, pyatspi.ROLE_COMBO_BOX, pyatspi.ROLE_TEXT,
     pyatspi.ROLE_ENTRY, pyatspi.ROLE_PASSWORD_TEXT, pyatspi.ROLE_LIST, pyatspi.ROLE_LIST_ITEM,
     pyatspi.ROLE_PAGE_TAB, pyatspi.ROLE_SPIN_BUTTON, pyatspi.ROLE_MENU_ITEM,
+    pyatspi.ROLE_TABLE, pyatspi.ROLE_TREE, pyatspi.ROLE_TREE_TABLE,
 }
 
 
@@ -302,3 +303,52 @@ def check_tab_cycle(window_name, expected):
     check(sorted(names) == sorted(expected) and any(
         names == expected[i:] + expected[:i] for i in range(len(expected))),
         '%s: Tab went %s, not round %s' % (window_name, [path_of(a) for a in visited], expected))
+
+
+def closed(window):
+    def hidden():
+        try:
+            return not has_state(window, pyatspi.STATE_SHOWING)
+        except GLib.Error:
+            return True  # gone
+    return hidden
+
+
+def open_menu(keys=('Menu',)):
+    """The list's menu, opened by the keys (menus are not windows on the bus:
+    a reader hears them shown); every entry is named."""
+    events = Events('object:state-changed:showing')
+    try:
+        key(*keys)
+        menu = wait_for(lambda: next((s for e, s in zip(events.seen, events.sources)
+                                      if e[2] == 1 and s.getRole() == pyatspi.ROLE_POPUP_MENU),
+                                     None), 'a menu after %s' % '+'.join(keys))
+    finally:
+        events.close()
+    entries = [item for item in menu if item.getRole() == pyatspi.ROLE_MENU_ITEM]
+    check(entries and all(item.name.strip() for item in entries),
+          'menu entries %s' % [item.name for item in entries])
+    return menu
+
+
+def close_menu(menu):
+    key('Escape')
+    wait_for(closed(menu), 'the menu to close')
+
+
+def choose(name):
+    """Opens the list's menu and goes down to the entry by the arrow keys."""
+    menu = open_menu()
+    entry = next((item for item in menu if item.name == name), None)
+    check(entry is not None, 'no entry "%s" in %s' % (name, [item.name for item in menu]))
+
+    def current():
+        return [item.name for item in menu if has_state(item, pyatspi.STATE_FOCUSED)]
+    for _ in range(menu.childCount):
+        if has_state(entry, pyatspi.STATE_FOCUSED):
+            key('Return')
+            return
+        before = current()
+        key('Down')
+        wait_for(lambda: current() not in ([], before), 'the menu to move past %s' % before)
+    raise Failure('the arrows never reached "%s"' % name)

@@ -7,11 +7,10 @@ import datetime
 import os
 import sys
 
-from a11y import (TITLE, Events, Failure, Program, check, check_tab_cycle, descendants, find,
-                  has_state, key, live_records, type_text, unnamed_controls, wait_for,
-                  write_data_file, write_language)
+from a11y import (TITLE, Failure, Program, check, check_tab_cycle, choose, close_menu, closed,
+                  descendants, find, has_state, key, live_records, open_menu, type_text,
+                  unnamed_controls, wait_for, write_data_file, write_language)
 import pyatspi
-from gi.repository import GLib
 
 MAIN = ['Contacts', 'Last Name', 'First Name', 'Organization', 'Address', 'City', 'Zip/Postal',
         'State/Province', 'Country', 'Home Phone', 'Call Home Phone', 'Work Phone',
@@ -64,55 +63,6 @@ def contacts():
     return [dict(LastName='Smith', FirstName='John', Phone1='555 0100', Birth=birthday),
             dict(LastName='Brown', FirstName='Bob'), dict(LastName='Brown', FirstName='Bob'),
             dict(LastName='Adams', FirstName='Ann'), dict(LastName='Clark', FirstName='Cy')]
-
-
-def closed(window):
-    def hidden():
-        try:
-            return not has_state(window, pyatspi.STATE_SHOWING)
-        except GLib.Error:
-            return True  # gone
-    return hidden
-
-
-def open_menu(keys=('Menu',)):
-    """The list's menu, opened by the keys (menus are not windows on the bus:
-    a reader hears them shown); every entry is named."""
-    events = Events('object:state-changed:showing')
-    try:
-        key(*keys)
-        menu = wait_for(lambda: next((s for e, s in zip(events.seen, events.sources)
-                                      if e[2] == 1 and s.getRole() == pyatspi.ROLE_POPUP_MENU),
-                                     None), 'a menu after %s' % '+'.join(keys))
-    finally:
-        events.close()
-    entries = [item for item in menu if item.getRole() == pyatspi.ROLE_MENU_ITEM]
-    check(entries and all(item.name.strip() for item in entries),
-          'menu entries %s' % [item.name for item in entries])
-    return menu
-
-
-def close_menu(menu):
-    key('Escape')
-    wait_for(closed(menu), 'the menu to close')
-
-
-def choose(name):
-    """Opens the list's menu and goes down to the entry by the arrow keys."""
-    menu = open_menu()
-    entry = next((item for item in menu if item.name == name), None)
-    check(entry is not None, 'no entry "%s" in %s' % (name, [item.name for item in menu]))
-
-    def current():
-        return [item.name for item in menu if has_state(item, pyatspi.STATE_FOCUSED)]
-    for _ in range(menu.childCount):
-        if has_state(entry, pyatspi.STATE_FOCUSED):
-            key('Return')
-            return
-        before = current()
-        key('Down')
-        wait_for(lambda: current() not in ([], before), 'the menu to move past %s' % before)
-    raise Failure('the arrows never reached "%s"' % name)
 
 
 def focus_on(acc, what):
