@@ -44,11 +44,12 @@ WINDOWS = [
               'Close'],
              ['Groupes de doublons', 'Contacts côte à côte', 'Fusionner', 'Pas des doublons',
               'Fermer']]),
-    dict(entry=['Deleted contacts...', 'Contacts supprimés...'],
-         title=['Deleted contacts', 'Contacts supprimés'], reads='Clark Cy', tabs=[
-             ['Deleted contacts', 'Restore', 'Empty the bin', 'Close'],
-             ['Contacts supprimés', 'Restaurer', 'Vider la corbeille', 'Fermer']]),
 ]
+BIN = dict(entry=['Deleted contacts...', 'Contacts supprimés...'],
+           title=['Deleted contacts', 'Contacts supprimés'], reads='Clark Cy', tabs=[
+               ['Deleted contacts', 'Restore', 'Empty the bin', 'Close'],
+               ['Contacts supprimés', 'Restaurer', 'Vider la corbeille', 'Fermer']])
+WINDOWS.append(BIN)
 IMPORT = dict(entry=['Import contacts...', 'Importer des contacts...'],
               title=['Import contacts', 'Importer des contacts'],
               report=['Import report', "Rapport d'importation"], tabs=[
@@ -120,7 +121,7 @@ def search(window, lst, language):
     focus_on(field, 'the search field')
     type_text('smi')
     wait_for(lambda: lst.childCount == 1 and field.description == '1 contact',
-             'the count (%r)' % field.description)
+             'one row, and the field saying "1 contact"')
     if language == 0:
         check_tab_cycle('main window, searching', ['Search'] + MAIN)
     key('Escape')
@@ -161,8 +162,8 @@ def check_window(program, lst, spec, language):
 
 def restore_by_enter(program, lst, language):
     """Enter on the bin's first row (the latest deleted) restores it alone."""
-    choose(WINDOWS[3]['entry'][language])
-    window = program.window(WINDOWS[3]['title'][language], roles=(pyatspi.ROLE_DIALOG,))
+    choose(BIN['entry'][language])
+    window = program.window(BIN['title'][language], roles=(pyatspi.ROLE_DIALOG,))
     rows = lst.childCount
     key('Return')
     wait_for(lambda: lst.childCount > rows, 'the contact restored')
