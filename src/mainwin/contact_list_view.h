@@ -49,6 +49,7 @@ private:
     int pageRows() const;
 
     mutable int m_rowHeight = 0; // 0: to be measured
+    int m_rowPictures = 0;       // the generation of the rows' pictures kept
 };
 
 } // namespace vcq
