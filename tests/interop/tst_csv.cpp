@@ -240,6 +240,15 @@ void TestCsv::brokenRows()
     QCOMPARE(problems,
              (QStringList{"unclosed-quote 0 3", "wrong-column-count 4 5", "bad-date 5 6"}));
 
+    // A last name whose first 30 characters are blanks is stored without
+    // them, not as nothing but blanks (which would not read back as ours).
+    const CsvReadResult padded =
+        readCsvContacts(header + "\t" + std::string(31, ' ') + "Padded,G\r\n");
+    QCOMPARE(padded.contacts.size(), std::size_t(1));
+    QCOMPARE(padded.contacts[0].mapped.record.get(Field::LastName), std::string("Padded"));
+    QCOMPARE(padded.contacts[0].mapped.losses.size(), std::size_t(1));
+    QCOMPARE(padded.contacts[0].mapped.losses[0].kind, LossKind::Cut);
+
     // A file in the suites' Western code page rather than UTF-8, with or
     // without a UTF-8 byte order mark before it.
     for (const std::string bom : {"", "\xEF\xBB\xBF"}) {
