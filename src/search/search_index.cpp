@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "search_index.h"
 
+#include "find_text.h"
+
 #include <algorithm>
 #include <array>
 #include <iterator>
@@ -163,10 +165,10 @@ void SearchIndex::scan(const Block &block, std::string_view needle,
     std::size_t at = 0;
     std::size_t slice = 0;
     while (at < size) {
-        const void *found = ::memmem(begin + at, size - at, needle.data(), needle.size());
+        const char *found = findText({begin + at, size - at}, needle);
         if (!found)
             break;
-        const auto offset = std::uint32_t(static_cast<const char *>(found) - begin);
+        const auto offset = std::uint32_t(found - begin);
         // Slices are in text order: most hits are near the one before.
         if (slice + 1 < block.starts.size() && block.starts[slice + 1] <= offset)
             slice = std::size_t(std::upper_bound(block.starts.begin() + std::ptrdiff_t(slice) + 1,

@@ -5,8 +5,8 @@ tree following Add, Save and Delete, and the events of a keyboard move."""
 import os
 import sys
 
-from a11y import (TITLE, Events, Failure, Program, check, descendants, find, has_state, key,
-                  live_records, text_of, type_text, unnamed_controls, wait_for,
+from a11y import (TITLE, Events, Failure, Program, check, choose, closed, descendants, find,
+                  has_state, key, live_records, text_of, type_text, unnamed_controls, wait_for,
                   write_data_file, write_language)
 import pyatspi
 
@@ -57,8 +57,6 @@ def check_names(window, language):
 
 def check_dialogs(program):
     """Each dialog the keyboard opens is a named dialog with named controls."""
-    def closed(window):
-        return lambda: not has_state(window, pyatspi.STATE_SHOWING)
     key('alt+o')
     options = program.window(TITLE, roles=(pyatspi.ROLE_DIALOG,))
     check(not unnamed_controls(options), 'Options: unnamed %s' % unnamed_controls(options))
@@ -128,7 +126,14 @@ def session(binary, language):
         check(live_records('VCQ97.NAM') == ['Smith', 'Côté', 'Adams'],
               'file holds %s' % live_records('VCQ97.NAM'))
 
-        # French chosen in Options: every control is renamed at once.
+        # Birthdays, opened once in English, and the search field are renamed
+        # with the rest when French is chosen in Options.
+        lst.queryComponent().grabFocus()
+        wait_for(lambda: has_state(lst, pyatspi.STATE_FOCUSED), 'the list focused')
+        choose('Birthdays...')
+        birthdays = program.window('Birthdays', roles=(pyatspi.ROLE_DIALOG,))
+        key('Escape')
+        wait_for(closed(birthdays), 'Birthdays to close')
         key('alt+o')
         options = program.window(TITLE, roles=(pyatspi.ROLE_DIALOG,))
         language = wait_for(lambda: find(options, pyatspi.ROLE_COMBO_BOX), 'the language list')
@@ -141,6 +146,15 @@ def session(binary, language):
         key('alt+s')
         wait_for(lambda: find(window, pyatspi.ROLE_PUSH_BUTTON, 'Nouveau'), 'French names')
         check_names(window, 1)
+        key('ctrl+f')
+        wait_for(lambda: find(window, pyatspi.ROLE_TEXT, 'Rechercher'), 'the search field renamed')
+        key('Escape')
+        wait_for(lambda: has_state(lst, pyatspi.STATE_FOCUSED), 'the list after the search')
+        choose('Anniversaires...')
+        birthdays = program.window('Anniversaires', roles=(pyatspi.ROLE_DIALOG,))
+        check(find(birthdays, pyatspi.ROLE_SPIN_BUTTON, 'Nombre de jours') is not None and
+              find(birthdays, pyatspi.ROLE_PUSH_BUTTON, 'Fermer') is not None,
+              'Birthdays not renamed: %s' % [a.name for a in descendants(birthdays)])
     finally:
         program.end()
 
