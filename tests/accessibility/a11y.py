@@ -4,6 +4,7 @@ the real program started in a scratch folder, its tree on the accessibility
 bus as a screen reader reads it, keys from the X server, and bounded waits."""
 import os
 import subprocess
+import sys
 import time
 
 import gi
@@ -352,3 +353,22 @@ def choose(name):
         key('Down')
         wait_for(lambda: current() not in ([], before), 'the menu to move past %s' % before)
     raise Failure('the arrows never reached "%s"' % name)
+
+
+def run_in_both_languages(session, done):
+    """Runs session(binary, language) for English then French, each in a
+    folder of its own, and says `done` when both pass; a failure ends the
+    program with its reason."""
+    try:
+        binary = sys.argv[1]
+        for language in (0, 1):
+            folder = 'lang%d' % language
+            os.makedirs(folder)
+            os.chdir(folder)
+            print('language %d' % language, flush=True)
+            session(binary, language)
+            os.chdir('..')
+        print(done)
+    except Failure as failure:
+        print('FAIL: %s' % failure, file=sys.stderr)
+        sys.exit(1)

@@ -5,11 +5,11 @@ Escape closes the dialogs; the Menu key and Shift+F10 open the list's menu,
 whose entries open the later windows, named in either language."""
 import datetime
 import os
-import sys
 
-from a11y import (TITLE, Failure, Program, check, check_tab_cycle, choose, close_menu, closed,
-                  descendants, find, has_state, key, live_records, open_menu, type_text,
-                  unnamed_controls, wait_for, write_data_file, write_language)
+from a11y import (TITLE, Program, check, check_tab_cycle, choose, close_menu, closed,
+                  descendants, find, has_state, key, live_records, open_menu,
+                  run_in_both_languages, type_text, unnamed_controls, wait_for, write_data_file,
+                  write_language)
 import pyatspi
 
 MAIN = ['Contacts', 'Last Name', 'First Name', 'Organization', 'Address', 'City', 'Zip/Postal',
@@ -218,21 +218,5 @@ def session(binary, language):
         program.end()
 
 
-def main():
-    binary = sys.argv[1]
-    for language in (0, 1):
-        folder = 'lang%d' % language
-        os.makedirs(folder)
-        os.chdir(folder)
-        print('language %d' % language, flush=True)
-        session(binary, language)
-        os.chdir('..')
-    print('keyboard: every window as expected in both languages')
-
-
 if __name__ == '__main__':
-    try:
-        main()
-    except Failure as failure:
-        print('FAIL: %s' % failure, file=sys.stderr)
-        sys.exit(1)
+    run_in_both_languages(session, 'keyboard: every window as expected in both languages')
