@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What a query matches: folding of case, accents and ligatures, words across
-// fields, phone numbers whatever their punctuation; and that the index
-// answers as a plain pass over the records does, narrowing included.
+// fields, phone numbers whatever their punctuation; and that the index and
+// the pass over a file's records answer as each record alone does.
 #include "core/cp1252.h"
 #include "search/query_text.h"
 #include "search/search_index.h"
+#include "search/substring_finder.h"
 
 #include <QTest>
 
@@ -144,6 +145,51 @@ private slots:
         QCOMPARE(parseQueryText(narrower).narrows(parseQueryText(broader)), narrows);
     }
 
+    // A record's text, folded a block at a time from its bytes, is the text
+    // its fields fold to one by one: whatever the bytes, the lengths (damaged
+    // ones too) and the record's bytes past each field's text.
+    void recordTextAsFields()
+    {
+        std::mt19937 random(26);
+        const std::string sample = "Aa Zz@[`{~\x7F\x01\t\x9C\x8C\xC6\xDF\xDE\xE9\xFF\x80-0189";
+        for (int i = 0; i < 3000; ++i) {
+            ContactRecord::Bytes bytes;
+            for (unsigned char &b : bytes)
+                b = i % 3 == 0 ? static_cast<unsigned char>(random())
+                               : static_cast<unsigned char>(sample[random() % sample.size()]);
+            for (const FieldLayout l : kFieldLayouts)
+                bytes[l.offset] = static_cast<unsigned char>(random() % (l.maxLength + 3));
+            const ContactRecord r = ContactRecord::fromBytes(bytes.data());
+            std::vector<std::string_view> fields, phones;
+            for (const Field f : kContactFields)
+                fields.push_back(r.view(f));
+            for (const Field f : {Field::Phone1, Field::Phone2, Field::Cell, Field::Phone3})
+                phones.push_back(r.view(f));
+            std::string expected, made;
+            appendContactText(expected, fields, phones);
+            appendRecordText(made, r);
+            QCOMPARE(made, expected);
+        }
+    }
+
+    // The finder agrees with a plain find, matches at either end of the
+    // text and across its blocks of 16 included.
+    void finderAsPlainFind()
+    {
+        std::mt19937 random(26);
+        for (int i = 0; i < 20000; ++i) {
+            std::string text(random() % 70, ' '), needle(1 + random() % 20, ' ');
+            for (char &c : text)
+                c = "abc"[random() % 3];
+            for (char &c : needle)
+                c = "abc"[random() % 3];
+            const auto at = std::string_view(text).find(needle);
+            const char *found =
+                SubstringFinder(needle).find(text.data(), text.data() + text.size());
+            QCOMPARE(found ? std::size_t(found - text.data()) : std::string_view::npos, at);
+        }
+    }
+
     // The index, a narrowed result and a plain pass over the records agree,
     // through edits and removals that leave old text behind.
     void indexAgreesWithRecords()
@@ -181,12 +227,15 @@ private slots:
             std::sort(v.begin(), v.end());
             return v;
         };
+        std::vector<ContactRecord> file{ContactRecord::newHeader()};
+        file.insert(file.end(), records.begin(), records.end());
         for (const char *query :
              {"c", "co", "coeur", "oe ann", "5550188", "555 01", "ss", "12", "strauss 1", ""}) {
             const QString text = QString::fromUtf8(query);
             const SearchQuery q = parseQueryText(text);
             const auto expected = plain(q);
             QCOMPARE(sorted(index.find(q)), expected);
+            QCOMPARE(matchingRecords(q, file.data(), 1, std::int64_t(file.size()), 2), expected);
             const auto broader = index.find(parseQueryText(text.left(1)));
             if (q.narrows(parseQueryText(text.left(1))))
                 QCOMPARE(sorted(index.find(q, &broader)), expected);

@@ -1,0 +1,45 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "substring_finder.h"
+
+#include <bit>
+#include <cstring>
+#include <string.h>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace vcq::search
+{
+
+const char *SubstringFinder::find(const char *begin, const char *end) const
+{
+    const std::size_t m = m_needle.size();
+    if (m == 0)
+        return begin;
+    if (std::size_t(end - begin) < m)
+        return nullptr;
+    if (m == 1)
+        return static_cast<const char *>(std::memchr(begin, m_needle[0], std::size_t(end - begin)));
+    const char *at = begin;
+#if defined(__SSE2__)
+    const __m128i first = _mm_set1_epi8(m_needle.front());
+    const __m128i last = _mm_set1_epi8(m_needle.back());
+    // Sixteen starting places at a time, as long as their last bytes lie in the text.
+    for (; std::size_t(end - at) >= 16 + m - 1; at += 16) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(at));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(at + m - 1));
+        auto both = unsigned(
+            _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, first), _mm_cmpeq_epi8(b, last))));
+        for (; both != 0; both &= both - 1) {
+            const char *start = at + std::countr_zero(both);
+            if (std::memcmp(start + 1, m_needle.data() + 1, m - 2) == 0)
+                return start;
+        }
+    }
+#endif
+    return static_cast<const char *>(
+        ::memmem(at, std::size_t(end - at), m_needle.data(), m_needle.size()));
+}
+
+} // namespace vcq::search
