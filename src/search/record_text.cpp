@@ -81,7 +81,7 @@ char *foldField(char *out, const unsigned char *text, std::size_t length)
 
 const std::size_t kRecordTextRoom = roomNeeded();
 
-char *recordTextInto(char *out, const ContactRecord &record)
+char *recordTextInto(char *out, const ContactRecord &record, bool phoneDigits)
 {
     const unsigned char *bytes = record.data();
     for (const Field f : kContactFields) {
@@ -91,6 +91,8 @@ char *recordTextInto(char *out, const ContactRecord &record)
         *out++ = kFieldEnd;
     }
     *out++ = kDigitsStart;
+    if (!phoneDigits)
+        return out;
     for (const Field f : kPhones) {
         out = digitsInto(out, record.view(f));
         *out++ = kFieldEnd;
