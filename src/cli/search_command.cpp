@@ -14,8 +14,11 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <new>
+#include <sys/mman.h>
 #include <thread>
 
 namespace vcq::cli
@@ -110,7 +113,8 @@ struct Line {
     std::int32_t record;
 };
 
-// The lines one thread made, kept in blocks that never move.
+// The lines one thread made, kept in blocks that never move, each asked to
+// be one huge page: a million lines fill 60 MB, 15,000 faults in small pages.
 class Part
 {
 public:
@@ -120,7 +124,13 @@ public:
     const char *keep(std::string_view text)
     {
         if (m_used + text.size() > kBlockBytes) {
-            m_blocks.push_back(std::make_unique_for_overwrite<char[]>(kBlockBytes));
+            void *block = std::aligned_alloc(kBlockBytes, kBlockBytes);
+            if (!block)
+                throw std::bad_alloc();
+#ifdef MADV_HUGEPAGE
+            ::madvise(block, kBlockBytes, MADV_HUGEPAGE);
+#endif
+            m_blocks.emplace_back(static_cast<char *>(block));
             m_used = 0;
         }
         char *at = m_blocks.back().get() + m_used;
@@ -130,8 +140,11 @@ public:
     }
 
 private:
-    static constexpr std::size_t kBlockBytes = std::size_t(1) << 20; // lines are far shorter
-    std::vector<std::unique_ptr<char[]>> m_blocks;
+    static constexpr std::size_t kBlockBytes = std::size_t(2) << 20; // lines are far shorter
+    struct Free {
+        void operator()(char *block) const { std::free(block); }
+    };
+    std::vector<std::unique_ptr<char[], Free>> m_blocks;
     std::size_t m_used = kBlockBytes;
 };
 
