@@ -94,7 +94,9 @@ char *recordTextInto(char *out, const ContactRecord &record, bool phoneDigits)
     if (!phoneDigits)
         return out;
     for (const Field f : kPhones) {
-        out = digitsInto(out, record.view(f));
+        const FieldLayout l = fieldLayout(f);
+        out = digitsInto(out, {reinterpret_cast<const char *>(bytes + l.offset + 1),
+                               std::min<std::size_t>(bytes[l.offset], l.maxLength)});
         *out++ = kFieldEnd;
     }
     return out;
