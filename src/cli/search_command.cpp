@@ -266,11 +266,12 @@ int runSearch(const QStringList &arguments, CommandContext &c)
     std::string out;
     MatchingLines found;
     std::size_t matched = 0;
+    std::jthread letGo;
     try {
         // Read under the shared lock when no copy of the program has the file
         // open, and let go of it before writing: a reader of the output that
         // stalls never keeps the program from starting.
-        const ContactSnapshot snapshot =
+        ContactSnapshot snapshot =
             readSnapshot(c.dataFilePath, SnapshotAccess::ShareWhenFree, SnapshotList::None);
         if (!accessGranted(c, snapshot.header, parser.value(passwordFile)))
             return ExitFailure;
@@ -304,6 +305,9 @@ int runSearch(const QStringList &arguments, CommandContext &c)
         } else {
             findLines(found, query, records, count, threads, kind);
             matched = found.order.size();
+            // The lines hold all they need: the file is let go of (unmapped,
+            // then unlocked) on a thread of its own while they are written.
+            letGo = std::jthread([done = std::move(snapshot)] {});
             if (kind == Format::Mutt) // the status line a mail client skips
                 out =
                     (matched == 1 ? c.text("1 contact found", "1 contact trouvé")
