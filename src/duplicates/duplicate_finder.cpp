@@ -246,6 +246,10 @@ void Finder::linkShared(std::span<const Entry> run, bool phones)
     }
 }
 
+// Beyond this many contacts of one name, they are too common a name to be
+// offered together as possibly one person.
+constexpr std::size_t kMostNamesakesOffered = 16;
+
 // Contacts of one name with nothing that tells them apart: one certain group.
 void Finder::linkNames(std::span<const Entry> run)
 {
@@ -265,7 +269,8 @@ void Finder::linkNames(std::span<const Entry> run)
             }
         if (same.size() < 2)
             continue;
-        // A contradiction anywhere in the set: no link by name alone.
+        // A contradiction anywhere in the set: no link by name alone, since
+        // a chain through a contact with no data would join two that differ.
         std::string email;
         std::array<PhoneKey, 4> phone{};
         bool contradiction = false;
@@ -287,19 +292,52 @@ void Finder::linkNames(std::span<const Entry> run)
             if (contradiction)
                 break;
         }
-        if (contradiction)
+        const auto reasons = [&](std::size_t x, std::size_t y) {
+            return SameName |
+                   (swapped(names[same[y]], names[same[x]]) ? std::uint32_t(SwappedName) : 0u);
+        };
+        if (contradiction) {
+            // Yet a contact that could be either of two namesakes is one of
+            // them: the name's set is offered as possible, unless it is too
+            // common a name to be a useful group.
+            if (same.size() > kMostNamesakesOffered)
+                continue;
+            struct Data {
+                std::string email;
+                std::array<PhoneKey, 4> phone;
+            };
+            std::vector<Data> data(same.size());
+            for (std::size_t m = 0; m < same.size(); ++m) {
+                const ContactRecord &r = record(run[same[m]].contact);
+                data[m].email = foldedEmail(r.view(Field::Email));
+                for (std::size_t f = 0; f < 4; ++f)
+                    data[m].phone[f] = phoneKey(r.view(kPhoneFields[f]));
+            }
+            const auto contradict = [](const Data &p, const Data &q) {
+                if (!p.email.empty() && !q.email.empty() && p.email != q.email)
+                    return true;
+                for (std::size_t f = 0; f < 4; ++f)
+                    if (!p.phone[f].national.empty() && !q.phone[f].national.empty() &&
+                        !samePhone(p.phone[f], q.phone[f]))
+                        return true;
+                return false;
+            };
+            for (std::size_t x = 1; x < same.size(); ++x)
+                for (std::size_t y = 0; y < x; ++y) {
+                    const std::uint32_t a = run[same[y]].contact, b = run[same[x]].contact;
+                    if (!contradict(data[x], data[y]) && !remembered(a, b) &&
+                        m_certain.find(a) != m_certain.find(b))
+                        link(a, b, reasons(x, y), false);
+                }
             continue;
+        }
         for (std::size_t x = 1; x < same.size(); ++x) {
             const std::uint32_t b = run[same[x]].contact;
             for (std::size_t y = 0; y < x; ++y) {
                 const std::uint32_t a = run[same[y]].contact;
                 if (remembered(a, b))
                     continue;
-                link(
-                    a, b,
-                    SameName |
-                        (swapped(names[same[y]], names[same[x]]) ? std::uint32_t(SwappedName) : 0u),
-                    true);
+                link(a, b, reasons(x, y), true);
                 break;
             }
         }

@@ -325,6 +325,16 @@ public:
             bytes = t.bytes;
         }
         const std::size_t max = fieldLayout(f).maxLength;
+        if (f == Field::LastName && bytes.size() > max) {
+            // Blanks up to the field's length would leave a contact with no
+            // name it can be found by: its name is kept, not the blanks.
+            const std::size_t name = bytes.find_first_not_of(" \t");
+            if (name != std::string_view::npos && name >= max) {
+                result.losses.push_back(
+                    {f, LossKind::Cut, std::string(property), cp1252ToUtf8(bytes.substr(0, name))});
+                bytes.remove_prefix(name);
+            }
+        }
         if (bytes.size() > max) {
             result.losses.push_back(
                 {f, LossKind::Cut, std::string(property), cp1252ToUtf8(bytes.substr(max))});

@@ -140,8 +140,11 @@ Prepared prepare(const VCardProperty &p, VCardVersion version)
 
     // A tel: URI is only a URI in 4.0; other versions take the number. A
     // text that only starts like one (VALUE=text) stays as it is, and so
-    // does a URI with no number, which would leave nothing.
+    // does a URI with no number, which would leave nothing. A number that
+    // itself starts with "tel:" (a link pasted as a number) is marked as
+    // text, or it would be taken for a URI again and lose that too.
     bool dropValueParameter = false;
+    bool markText = false;
     bool textValue = false;
     for (const std::string &v : p.parameterValues("VALUE"))
         textValue = textValue || equalsNoCase(v, "text");
@@ -149,6 +152,7 @@ Prepared prepare(const VCardProperty &p, VCardVersion version)
         startsWithNoCase(value, "tel:") && value.size() > 4) {
         value.erase(0, 4);
         dropValueParameter = true;
+        markText = startsWithNoCase(value, "tel:");
     }
     const bool dataUri = base64 && version == VCardVersion::V40;
     if (dataUri) {
@@ -195,6 +199,8 @@ Prepared prepare(const VCardProperty &p, VCardVersion version)
         out.parameters.push_back({"TYPE", types});
     if (preferred && version == VCardVersion::V40 && !hasPrefParameter)
         out.parameters.push_back({"PREF", {"1"}});
+    if (markText)
+        out.parameters.push_back({"VALUE", {"text"}});
     out.value = std::move(value);
     return out;
 }

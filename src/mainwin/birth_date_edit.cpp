@@ -40,13 +40,25 @@ QString BirthDateEdit::maskedText() const
 
 void BirthDateEdit::setMaskedText(const QString &text)
 {
-    // Start blank, then write each digit into its own place: a text with
-    // blanks between digits would otherwise be pushed together.
-    setText(QString());
-    for (int i = 0; i < kLength && i < text.size(); ++i) {
-        if (!isSeparator(i) && text[i].isDigit() && text[i].unicode() < 128) {
-            setCursorPosition(i);
-            insert(QString(text[i]));
+    // What the field shows for the text: each ASCII digit in its own place.
+    QString wanted(kLength, u' ');
+    for (int i = 0; i < kLength; ++i) {
+        if (isSeparator(i))
+            wanted[i] = u'-';
+        else if (i < text.size() && text[i].isDigit() && text[i].unicode() < 128)
+            wanted[i] = text[i];
+    }
+    // Shown already and unedited: writing it again would only tell a screen
+    // reader of nine changes that change nothing.
+    if (isModified() || maskedText() != wanted) {
+        // Start blank, then write each digit into its own place: a text with
+        // blanks between digits would otherwise be pushed together.
+        setText(QString());
+        for (int i = 0; i < kLength; ++i) {
+            if (wanted[i] != u' ' && !isSeparator(i)) {
+                setCursorPosition(i);
+                insert(QString(wanted[i]));
+            }
         }
     }
     setCursorPosition(0);

@@ -84,9 +84,10 @@ BirthdaysWindow::BirthdaysWindow(Source source, Language language, QWidget *pare
     layout->addWidget(buttons);
     resize(520, 360);
 
-    // The list first: arrows and Enter work at once; Tab reaches the span.
-    setTabOrder(lstBirthdays, spnDays);
-    setTabOrder(spnDays, buttons);
+    // Tab goes as the controls sit on screen; the focus starts on the list,
+    // where arrows and Enter work at once.
+    setTabOrder(spnDays, lstBirthdays);
+    setTabOrder(lstBirthdays, buttons->button(QDialogButtonBox::Close));
     lstBirthdays->setFocus();
 
     connect(spnDays, &QSpinBox::valueChanged, this, &BirthdaysWindow::refresh);

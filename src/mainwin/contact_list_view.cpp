@@ -5,12 +5,23 @@
 
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPixmapCache>
 #include <QScrollBar>
+#include <QSet>
 
 #include <algorithm>
 
 namespace vcq
 {
+
+namespace
+{
+
+// How many rows' texts are remembered as shown before, for a picture to be
+// kept the next time they are shown.
+constexpr qsizetype kRowsRemembered = 4096;
+
+} // namespace
 
 ContactListView::ContactListView(QWidget *parent) : QAbstractItemView(parent)
 {
@@ -196,6 +207,9 @@ void ContactListView::changeEvent(QEvent *event)
 {
     if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
         m_rowHeight = 0;
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange ||
+        event->type() == QEvent::PaletteChange)
+        ++m_rowPictures; // rows drawn before look otherwise now
     QAbstractItemView::changeEvent(event);
 }
 
@@ -230,6 +244,10 @@ void ContactListView::paintEvent(QPaintEvent *event)
     const int last = std::min(count - 1, top + event->rect().bottom() / h);
     const QModelIndex current = currentIndex();
     const bool focused = hasFocus();
+    const qreal ratio = devicePixelRatio();
+    const QColor base = viewport()->palette().color(viewport()->backgroundRole());
+    if (m_shownBefore.size() > kRowsRemembered)
+        m_shownBefore.clear();
     for (int row = first; row <= last; ++row) {
         const QModelIndex index = model()->index(row, 0, rootIndex());
         QStyleOptionViewItem o = option;
@@ -240,7 +258,35 @@ void ContactListView::paintEvent(QPaintEvent *event)
             o.state |= QStyle::State_HasFocus;
         if (!isEnabled())
             o.state &= ~QStyle::State_Enabled;
-        itemDelegate()->paint(&painter, o, index);
+        // A row shown before is kept as a picture: after a command most
+        // rows only move, and laying their text out again each time was the
+        // largest part of a command's cost. A row shown for the first time
+        // (a jump far down the list) is drawn straight away.
+        const QString text = index.data(Qt::DisplayRole).toString();
+        if (!m_shownBefore.contains(text)) {
+            m_shownBefore.insert(text);
+            itemDelegate()->paint(&painter, o, index);
+            continue;
+        }
+        const QString key = QStringLiteral("vcq-row:%1:%2:%3:%4:%5")
+                                .arg(m_rowPictures)
+                                .arg(int(o.state))
+                                .arg(o.rect.width())
+                                .arg(ratio)
+                                .arg(text);
+        QPixmap picture;
+        if (!QPixmapCache::find(key, &picture)) {
+            picture = QPixmap(o.rect.size() * ratio);
+            picture.setDevicePixelRatio(ratio);
+            picture.fill(base);
+            QPainter rowPainter(&picture);
+            QStyleOptionViewItem at = o;
+            at.rect.moveTo(0, 0);
+            itemDelegate()->paint(&rowPainter, at, index);
+            rowPainter.end();
+            QPixmapCache::insert(key, picture);
+        }
+        painter.drawPixmap(o.rect.topLeft(), picture);
     }
 }
 

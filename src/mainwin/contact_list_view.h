@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QAbstractItemView>
+#include <QSet>
 
 namespace vcq
 {
@@ -49,6 +50,8 @@ private:
     int pageRows() const;
 
     mutable int m_rowHeight = 0; // 0: to be measured
+    int m_rowPictures = 0;       // the generation of the rows' pictures kept
+    QSet<QString> m_shownBefore; // the rows' texts shown lately
 };
 
 } // namespace vcq

@@ -49,7 +49,10 @@ DeletedContactsDialog::DeletedContactsDialog(QWidget *parent, Language language,
 
     connect(lstDeleted, &QTreeWidget::itemSelectionChanged, this,
             &DeletedContactsDialog::followSelection);
-    connect(lstDeleted, &QTreeWidget::itemActivated, btnRestore, &QPushButton::click);
+    // Enter on the list goes on to the dialog, which presses its default
+    // button: the chosen contacts are restored once. A double-click likewise.
+    btnRestore->setDefault(true);
+    connect(lstDeleted, &QTreeWidget::itemDoubleClicked, btnRestore, &QPushButton::click);
     connect(btnRestore, &QPushButton::clicked, this, [this] {
         std::vector<std::uint64_t> numbers;
         for (const QTreeWidgetItem *item : lstDeleted->selectedItems())

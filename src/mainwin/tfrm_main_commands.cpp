@@ -117,7 +117,12 @@ void TfrmMain::showField(Field f, const std::string &bytes)
     FieldShown how = FieldShown::ByteForByte;
     if (QLineEdit *e = lineEditOf(f)) {
         // The postal code field shows everything in upper case, set or typed.
-        e->setText(f == Field::Zip ? toUpperCp1252(text) : text);
+        const QString shown = f == Field::Zip ? toUpperCp1252(text) : text;
+        // A field that already shows it, unedited, is left alone: setting it
+        // again would redraw it and tell a screen reader its text went and
+        // came back, for every empty field of every contact shown.
+        if (e->text() != shown || e->isModified() || e->isUndoAvailable())
+            e->setText(shown);
     } else if (f == Field::Comment) {
         const QScopedValueRollback filling(m_fillingComment, true);
         txtComment->setPlainText(text);

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "search_index.h"
 
-#include "substring_finder.h"
+#include "find_text.h"
 
 #include <algorithm>
 #include <iterator>
@@ -44,7 +44,6 @@ void matchPart(const SearchQuery &query, const ContactRecord *records, std::int6
                std::int64_t to, const Found &found)
 {
     const SearchWord &lead = leadWord(query);
-    const SubstringFinder text(lead.text), digits(lead.digits);
     // A phone's digits are searched as well, when they are not the word itself.
     const bool digitsToo = !lead.digits.empty() && lead.digits != lead.text;
     const bool phoneDigits = std::any_of(query.words.begin(), query.words.end(),
@@ -72,9 +71,9 @@ void matchPart(const SearchQuery &query, const ContactRecord *records, std::int6
         }
         const std::string_view all(begin, std::size_t(end - begin));
         hit.assign(owners.size(), 0);
-        forEachSliceHolding(text, all, starts, [&hit](std::size_t i) { hit[i] = 1; });
+        forEachSliceHolding(all, starts, lead.text, [&hit](std::size_t i) { hit[i] = 1; });
         if (digitsToo)
-            forEachSliceHolding(digits, all, starts, [&hit](std::size_t i) { hit[i] = 1; });
+            forEachSliceHolding(all, starts, lead.digits, [&hit](std::size_t i) { hit[i] = 1; });
         for (std::size_t i = 0; i < owners.size(); ++i) {
             if (!hit[i])
                 continue;
@@ -230,7 +229,6 @@ std::vector<std::int32_t> SearchIndex::find(const SearchQuery &query,
         return result;
     }
     const SearchWord &lead = leadWord(query);
-    const SubstringFinder text(lead.text), digits(lead.digits);
     const bool digitsToo = !lead.digits.empty() && lead.digits != lead.text;
     const auto scanBlocks = [&](std::size_t first, std::size_t end,
                                 std::vector<std::int32_t> &hits) {
@@ -241,10 +239,10 @@ std::vector<std::int32_t> SearchIndex::find(const SearchQuery &query,
                 if (block.owners[slice] >= 0)
                     hits.push_back(block.owners[slice]);
             };
-            forEachSliceHolding(text, block.text, block.starts, keep);
+            forEachSliceHolding(block.text, block.starts, lead.text, keep);
             if (digitsToo) {
                 // Found as text or among the digits: both passes, each contact once.
-                forEachSliceHolding(digits, block.text, block.starts, keep);
+                forEachSliceHolding(block.text, block.starts, lead.digits, keep);
                 std::sort(hits.begin() + std::ptrdiff_t(before), hits.end());
                 hits.erase(std::unique(hits.begin() + std::ptrdiff_t(before), hits.end()),
                            hits.end());

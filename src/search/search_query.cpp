@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "search_query.h"
 
+#include "find_text.h"
 #include "text_fold.h"
 
 #include <algorithm>
@@ -28,7 +29,7 @@ SearchWord makeWord(std::string text)
 
 bool holds(std::string_view haystack, std::string_view needle)
 {
-    return ::memmem(haystack.data(), haystack.size(), needle.data(), needle.size()) != nullptr;
+    return findText(haystack, needle) != nullptr;
 }
 
 } // namespace

@@ -153,6 +153,9 @@ private:
     void createNew(const std::string &path);
     void requireUnchangedSize(off_t &size) const;
     void scanRecords(bool listContacts);
+    // After a batch write failed: each slot gets its bytes of before again
+    // where it can, and the list is read anew from what the file holds.
+    void rollBack(const std::vector<std::pair<std::int32_t, const ContactRecord *>> &before);
     void scanRecordRange(bool listContacts);
     void requireOpen() const;
     // Logs slots about to be given to new contacts after a deletion.

@@ -236,19 +236,10 @@ std::size_t ContactStore::removeMany(const std::vector<std::int32_t> &recordNumb
         if (m_sync(m_fd) != 0)
             throw StoreError::fromErrno(errno != 0 ? errno : EIO, IoOp::Write);
     } catch (...) {
-        // Put back what can be put back, then list what the file holds.
+        std::vector<std::pair<std::int32_t, const ContactRecord *>> before;
         for (const DeletedContact &c : going)
-            try {
-                writeAll(m_fd, c.record.data(), kRecordSize, offsetOf(c.slot));
-            } catch (const StoreError &) {
-            }
-        m_sync(m_fd);
-        m_stamp = currentStamp();
-        try {
-            scanRecords(true);
-        } catch (const StoreError &) {
-            m_slotsKnown = false;
-        }
+            before.emplace_back(c.slot, &c.record);
+        rollBack(before);
         throw;
     }
     m_stamp = currentStamp();
@@ -258,6 +249,24 @@ std::size_t ContactStore::removeMany(const std::vector<std::int32_t> &recordNumb
         for (std::size_t i = 0; i < going.size(); ++i)
             m_observer->slotWritten(going[i].slot, &going[i].record, nullptr, binEntries[i]);
     return going.size();
+}
+
+void ContactStore::rollBack(
+    const std::vector<std::pair<std::int32_t, const ContactRecord *>> &before)
+{
+    // Put back what can be put back, then list what the file holds.
+    for (const auto &[slot, record] : before)
+        try {
+            writeAll(m_fd, record->data(), kRecordSize, offsetOf(slot));
+        } catch (const StoreError &) {
+        }
+    m_sync(m_fd);
+    m_stamp = currentStamp();
+    try {
+        scanRecords(true);
+    } catch (const StoreError &) {
+        m_slotsKnown = false;
+    }
 }
 
 bool ContactStore::isFreeSlot(std::int32_t slot)
@@ -304,18 +313,10 @@ ContactStore::putBack(const std::vector<std::pair<std::int32_t, ContactRecord>> 
         if (m_sync(m_fd) != 0)
             throw StoreError::fromErrno(errno != 0 ? errno : EIO, IoOp::Write);
     } catch (...) {
+        std::vector<std::pair<std::int32_t, const ContactRecord *>> before;
         for (const std::int32_t slot : slots)
-            try {
-                writeAll(m_fd, tombstone.data(), kRecordSize, offsetOf(slot));
-            } catch (const StoreError &) {
-            }
-        m_sync(m_fd);
-        m_stamp = currentStamp();
-        try {
-            scanRecords(true);
-        } catch (const StoreError &) {
-            m_slotsKnown = false;
-        }
+            before.emplace_back(slot, &tombstone);
+        rollBack(before);
         throw;
     }
     m_stamp = currentStamp();

@@ -29,6 +29,7 @@ INTERACTIVE = {
     pyatspi.ROLE_RADIO_BUTTON, pyatspi.ROLE_COMBO_BOX, pyatspi.ROLE_TEXT,
     pyatspi.ROLE_ENTRY, pyatspi.ROLE_PASSWORD_TEXT, pyatspi.ROLE_LIST, pyatspi.ROLE_LIST_ITEM,
     pyatspi.ROLE_PAGE_TAB, pyatspi.ROLE_SPIN_BUTTON, pyatspi.ROLE_MENU_ITEM,
+    pyatspi.ROLE_TABLE, pyatspi.ROLE_TREE, pyatspi.ROLE_TREE_TABLE,
 }
 
 
@@ -115,27 +116,16 @@ class Program:
     """The real program, started in the current folder."""
 
     def __init__(self, binary):
-        env = dict(os.environ)
         self.log = open('program.log', 'w')
-        # Now and then (about one start in five on a loaded machine) the
-        # registry never lists a program whose bridge came up while it was
-        # busy; a later start is listed. The program itself is the same.
-        for attempt in (1, 2, 3):
-            self.process = subprocess.Popen([binary], env=env, stdout=self.log,
-                                            stderr=self.log)
-            try:
-                self.app = wait_for(self._application, 'the program on the accessibility bus',
-                                    timeout=15)
-                return
-            except Failure:
-                print('note: start %d of the program was not listed by the registry' % attempt,
-                      file=sys.stderr)
-                self.process.terminate()
-                self.process.wait()
-        desktop = pyatspi.Registry.getDesktop(0)
-        apps = ['%s (%s)' % (a.name, a.get_process_id()) for a in desktop if a is not None]
-        raise Failure('the program is not among %s; it said: %s' % (
-            apps, open('program.log').read()))
+        self.process = subprocess.Popen([binary], stdout=self.log, stderr=self.log)
+        try:
+            self.app = wait_for(self._application, 'the program on the accessibility bus')
+        except Failure:
+            desktop = pyatspi.Registry.getDesktop(0)
+            apps = ['%s (%s)' % (a.name, a.get_process_id()) for a in desktop if a is not None]
+            self.end()
+            raise Failure('the program is not among %s; it said: %s' % (
+                apps, open('program.log').read()))
 
     def _application(self):
         desktop = pyatspi.Registry.getDesktop(0)
@@ -314,3 +304,71 @@ def check_tab_cycle(window_name, expected):
     check(sorted(names) == sorted(expected) and any(
         names == expected[i:] + expected[:i] for i in range(len(expected))),
         '%s: Tab went %s, not round %s' % (window_name, [path_of(a) for a in visited], expected))
+
+
+def closed(window):
+    def hidden():
+        try:
+            return not has_state(window, pyatspi.STATE_SHOWING)
+        except GLib.Error:
+            return True  # gone
+    return hidden
+
+
+def open_menu(keys=('Menu',)):
+    """The list's menu, opened by the keys (menus are not windows on the bus:
+    a reader hears them shown); every entry is named."""
+    events = Events('object:state-changed:showing')
+    try:
+        key(*keys)
+        menu = wait_for(lambda: next((s for e, s in zip(events.seen, events.sources)
+                                      if e[2] == 1 and s.getRole() == pyatspi.ROLE_POPUP_MENU),
+                                     None), 'a menu after %s' % '+'.join(keys))
+    finally:
+        events.close()
+    entries = [item for item in menu if item.getRole() == pyatspi.ROLE_MENU_ITEM]
+    check(entries and all(item.name.strip() for item in entries),
+          'menu entries %s' % [item.name for item in entries])
+    return menu
+
+
+def close_menu(menu):
+    key('Escape')
+    wait_for(closed(menu), 'the menu to close')
+
+
+def choose(name):
+    """Opens the list's menu and goes down to the entry by the arrow keys."""
+    menu = open_menu()
+    entry = next((item for item in menu if item.name == name), None)
+    check(entry is not None, 'no entry "%s" in %s' % (name, [item.name for item in menu]))
+
+    def current():
+        return [item.name for item in menu if has_state(item, pyatspi.STATE_FOCUSED)]
+    for _ in range(menu.childCount):
+        if has_state(entry, pyatspi.STATE_FOCUSED):
+            key('Return')
+            return
+        before = current()
+        key('Down')
+        wait_for(lambda: current() not in ([], before), 'the menu to move past %s' % before)
+    raise Failure('the arrows never reached "%s"' % name)
+
+
+def run_in_both_languages(session, done):
+    """Runs session(binary, language) for English then French, each in a
+    folder of its own, and says `done` when both pass; a failure ends the
+    program with its reason."""
+    try:
+        binary = sys.argv[1]
+        for language in (0, 1):
+            folder = 'lang%d' % language
+            os.makedirs(folder)
+            os.chdir(folder)
+            print('language %d' % language, flush=True)
+            session(binary, language)
+            os.chdir('..')
+        print(done)
+    except Failure as failure:
+        print('FAIL: %s' % failure, file=sys.stderr)
+        sys.exit(1)

@@ -30,6 +30,25 @@ bus_pid=$!
 read -r -t 20 address <&4 || fail "no session bus"
 export DBUS_SESSION_BUS_ADDRESS="$address"
 
+status_is_on() {
+    dbus-send --session --print-reply=literal --dest=org.a11y.Bus /org/a11y/bus \
+        org.freedesktop.DBus.Properties.Get string:org.a11y.Status "string:$1" 2>/dev/null |
+        grep -q 'boolean true'
+}
+# A program turns its bridge on only when the launcher says a reader runs. Now
+# and then (about one start in fifteen) the launcher's own flags leave it
+# saying not; it is then told so as a reader's switch tells it, and asked back.
+switched_on() {
+    local property
+    for property in IsEnabled ScreenReaderEnabled; do
+        status_is_on "$property" && continue
+        dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus \
+            org.freedesktop.DBus.Properties.Set string:org.a11y.Status "string:$property" \
+            variant:boolean:true >/dev/null 2>&1
+        status_is_on "$property" || return 1
+    done
+}
+
 # The accessibility bus, switched on as a running screen reader switches it on.
 /usr/libexec/at-spi-bus-launcher --launch-immediately --a11y=1 --screen-reader=1 \
     >"$scratch/launcher.log" 2>&1 &
@@ -40,7 +59,7 @@ for _ in $(seq 1 400); do
     # The registry, which lists the programs to readers, is up before any program starts.
     if [ -n "$a11y_bus" ] && dbus-send --bus="$a11y_bus" --print-reply \
         --dest=org.a11y.atspi.Registry /org/a11y/atspi/accessible/root \
-        org.freedesktop.DBus.Peer.Ping >/dev/null 2>&1; then
+        org.freedesktop.DBus.Peer.Ping >/dev/null 2>&1 && switched_on; then
         "$@"
         exit $?
     fi

@@ -11,7 +11,7 @@ import os
 import subprocess
 import sys
 
-from program import Failure, Program, person, wait_for
+from program import Failure, Program, person, run_scenario, wait_for
 from scenarios import ROW, expect, expect_records, replace_field
 
 NOTIFICATIONS = "org.freedesktop.Notifications"
@@ -119,16 +119,5 @@ def reminder_turned_off(binary):
 SCENARIOS = {f.__name__: f for f in (reminder_once_and_chosen_contact, reminder_turned_off)}
 
 
-def main():
-    binary, name = sys.argv[1], sys.argv[2]
-    try:
-        SCENARIOS[name](binary)
-    except Failure as e:
-        print("FAIL: %s: %s" % (name, e), file=sys.stderr)
-        return 1
-    print("%s: as expected" % name)
-    return 0
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(run_scenario(SCENARIOS))

@@ -8,6 +8,7 @@ import os
 import shutil
 import signal
 import subprocess
+import sys
 import tempfile
 import time
 
@@ -332,3 +333,16 @@ class Program:
             raise Failure("the program did not end")
         if code != 0:
             raise Failure("the program ended with %d: %s" % (code, open(self.log).read()))
+
+
+def run_scenario(scenarios):
+    """Runs the scenario the command line names (binary, name) and says how
+    it went; the exit status for the test."""
+    binary, name = sys.argv[1], sys.argv[2]
+    try:
+        scenarios[name](binary)
+    except Failure as e:
+        print("FAIL: %s: %s" % (name, e), file=sys.stderr)
+        return 1
+    print("%s: as expected" % name)
+    return 0

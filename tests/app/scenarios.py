@@ -10,7 +10,7 @@ import subprocess
 import sys
 
 from program import (FIELDS, TITLE, Failure, Program, field, person, record, records,
-                     wait_for)
+                     run_scenario, wait_for)
 
 # The list box's row height on the test desktop (Qt's default font there).
 ROW = 13
@@ -368,16 +368,5 @@ SCENARIOS = {f.__name__: f for f in (
     undo_and_bin_from_the_menu, search_then_save, merge_duplicates_from_menu)}
 
 
-def main():
-    binary, name = sys.argv[1], sys.argv[2]
-    try:
-        SCENARIOS[name](binary)
-    except Failure as e:
-        print("FAIL: %s: %s" % (name, e), file=sys.stderr)
-        return 1
-    print("%s: as expected" % name)
-    return 0
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(run_scenario(SCENARIOS))

@@ -124,6 +124,12 @@ private slots:
             << QStringList{"Roy|Lea|||a@x.fr", "Roy|Lea|||b@x.fr"} << "";
         QTest::newRow("same name, home phones differ")
             << QStringList{"Roy|Lea|0612345678", "Roy|Lea|0699999999"} << "";
+        QTest::newRow("one of two namesakes, which is unknown")
+            << QStringList{"Roy|Lea|0612345678", "Roy|Lea|0699999999", "Roy|Léa"}
+            << "possible 1 2 3 (name)";
+        QTest::newRow("namesakes that all differ")
+            << QStringList{"Roy|Lea|0612345678", "Roy|Lea|0699999999", "Roy|Lea|0611111111||l@x.fr"}
+            << "";
         QTest::newRow("different names, same phone")
             << QStringList{"Roy|Lea|0612345678", "Martin|Paul|+33 6 12 34 56 78"}
             << "possible 1 2 (home)";

@@ -180,12 +180,13 @@ void TestCsv::unknownHeader()
 }
 
 // Our own set written and read back gives every field byte for byte: any
-// byte, outer blanks, a field of blanks, line breaks, " ::: ", birth dates
-// partial or impossible as the edit form lets them be.
+// byte (NUL, a lone CR or LF too), outer blanks, a field of blanks, line
+// breaks, " ::: ", birth dates partial or impossible as the edit form lets
+// them be.
 void TestCsv::ownSetRoundTrip()
 {
     std::string all;
-    for (int b = 0x20; b <= 0xFF; ++b)
+    for (int b = 0x00; b <= 0xFF; ++b)
         all += static_cast<char>(b);
     std::vector<ContactRecord> contacts;
     const char *births[] = {"14-07-85", "29-02-  ", "  -  -  ", "00-00-00", "31-02-85", "  -  -85"};
@@ -239,6 +240,15 @@ void TestCsv::brokenRows()
                         .arg(p.line);
     QCOMPARE(problems,
              (QStringList{"unclosed-quote 0 3", "wrong-column-count 4 5", "bad-date 5 6"}));
+
+    // A last name whose first 30 characters are blanks is stored without
+    // them, not as nothing but blanks (which would not read back as ours).
+    const CsvReadResult padded =
+        readCsvContacts(header + "\t" + std::string(31, ' ') + "Padded,G\r\n");
+    QCOMPARE(padded.contacts.size(), std::size_t(1));
+    QCOMPARE(padded.contacts[0].mapped.record.get(Field::LastName), std::string("Padded"));
+    QCOMPARE(padded.contacts[0].mapped.losses.size(), std::size_t(1));
+    QCOMPARE(padded.contacts[0].mapped.losses[0].kind, LossKind::Cut);
 
     // A file in the suites' Western code page rather than UTF-8, with or
     // without a UTF-8 byte order mark before it.

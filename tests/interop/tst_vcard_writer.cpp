@@ -173,6 +173,9 @@ void TestVCardWriter::convertsParameters_data()
         << std::string("PHOTO:data:image/jpeg;base64,AAAA");
     QTest::newRow("tel uri to 3.0") << v40("TEL;VALUE=uri;TYPE=cell:tel:+33-6-12")
                                     << VCardVersion::V30 << std::string("TEL;TYPE=cell:+33-6-12");
+    QTest::newRow("tel uri of a tel: number to 3.0")
+        << v40("TEL;VALUE=uri;TYPE=cell:tel:tel:+33-6-12") << VCardVersion::V30
+        << std::string("TEL;TYPE=cell;VALUE=text:tel:+33-6-12");
     QTest::newRow("tel uri stays in 4.0")
         << v40("TEL;VALUE=uri;TYPE=cell:tel:+33-6-12") << VCardVersion::V40
         << std::string("TEL;VALUE=uri;TYPE=cell:tel:+33-6-12");

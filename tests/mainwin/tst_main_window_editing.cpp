@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QPlainTextEdit>
+#include <QSignalSpy>
 #include <QTextCursor>
 #include <QToolButton>
 
@@ -87,6 +88,32 @@ private slots:
         QCOMPARE(commandStates(*w), QStringLiteral("EEE"));
         click(*w, "SaveBut");
         QCOMPARE(readFile().size(), 2 * 764);
+    }
+
+    // A field that already shows the next contact's text is left alone (no
+    // change for a screen reader to hear), unless it was edited: it then
+    // shows the stored text again.
+    void sameTextIsLeftAloneUnlessEdited()
+    {
+        const std::map<Field, std::string> same{{Field::City, "Laval"}, {Field::Birth, "01-02-03"}};
+        QVERIFY(writeDataFile({contact("Abel", "A", same), contact("Baker", "B", same)}));
+        auto w = startWindow();
+        QLineEdit *city = edit(*w, "txtCity");
+        QSignalSpy cityChanged(city, &QLineEdit::textChanged);
+        QSignalSpy birthChanged(w->txtBirth, &QLineEdit::textChanged);
+        clickEntry(*w, 1);
+        QCOMPARE(edit(*w, "txtLastName")->text(), QStringLiteral("Baker"));
+        QCOMPARE(cityChanged.count(), 0);
+        QCOMPARE(birthChanged.count(), 0);
+
+        typeInto(*w, "txtCity", QStringLiteral("Lavaltrie"));
+        w->txtBirth->setFocus();
+        w->txtBirth->setCursorPosition(0);
+        QTest::keyClicks(w->txtBirth, QStringLiteral("9"));
+        clickEntry(*w, 0);
+        QCOMPARE(city->text(), QStringLiteral("Laval"));
+        QCOMPARE(w->txtBirth->maskedText(), QStringLiteral("01-02-03"));
+        QVERIFY(!city->isModified() && !w->txtBirth->isModified());
     }
 
     void quickDialFollowsThePhoneFields()

@@ -188,16 +188,21 @@ private slots:
         const QByteArray before = readFile();
         clickEntry(*w, 0);
         click(*w, "TrashBut");
+        clickEntry(*w, 0);
+        click(*w, "TrashBut");
         QStringList seen;
         m_folder.watcher->onDialog = [&](QDialog *d) {
             auto *bin = qobject_cast<vcq::DeletedContactsDialog *>(d);
             QVERIFY(bin);
             seen << bin->lstDeleted->topLevelItem(0)->text(1);
+            // Enter on the list restores the chosen contact, and only it.
+            QTest::keyClick(bin->lstDeleted, Qt::Key_Return);
+            seen << bin->lstDeleted->topLevelItem(0)->text(1);
             bin->btnRestore->click();
             seen << bin->lstDeleted->topLevelItem(0)->text(1);
         };
         w->DeletedContactsClick();
-        QCOMPARE(seen, QStringList({"Brown Bo", "The bin is empty."}));
+        QCOMPARE(seen, QStringList({"Clark Cy", "Brown Bo", "The bin is empty."}));
         QCOMPARE(readFile(), before); // back in its own slot, byte for byte
         QCOMPARE(shownName(*w), QStringLiteral("Brown Bo"));
         QCOMPARE(w->undoHistory().nextUndo()->kind, vcq::StepKind::Restore);

@@ -227,12 +227,15 @@ private slots:
         QTest::newRow("add at the end") << "add-end";
         QTest::newRow("rewrite") << "rewrite";
         QTest::newRow("remove") << "remove";
+        QTest::newRow("remove several") << "remove-many";
+        QTest::newRow("put back into a deleted slot") << "put-back";
     }
     void aFailedSyncRollsTheWriteBack()
     {
         QFETCH(QString, command);
-        makeFile(command == "add-reuse" ? std::vector<std::string>{"Abel", "@~", "Clark"}
-                                        : std::vector<std::string>{"Abel", "Clark"});
+        makeFile(command == "add-reuse" || command == "put-back"
+                     ? std::vector<std::string>{"Abel", "@~", "Clark"}
+                     : std::vector<std::string>{"Abel", "Clark"});
         const QByteArray before = readFile(path());
         ContactStore store;
         store.open(spath());
@@ -247,6 +250,10 @@ private slots:
                 store.add(person("Dunn", "d"));
             else if (command == "rewrite")
                 store.rewrite(1, person("Abelard", "a"));
+            else if (command == "remove-many")
+                store.removeMany({1, 2}, DeletedHow::Deleted);
+            else if (command == "put-back")
+                store.putBack({{2, person("Dunn", "d")}});
             else
                 store.remove(1);
             QFAIL("a write whose sync failed was reported as done");
