@@ -4,32 +4,12 @@
 #include "find_text.h"
 
 #include <algorithm>
-#include <array>
 #include <iterator>
 #include <limits>
-#include <string.h>
 #include <thread>
 
 namespace vcq::search
 {
-
-namespace
-{
-
-constexpr Field kPhones[] = {Field::Phone1, Field::Phone2, Field::Cell, Field::Phone3};
-
-} // namespace
-
-void appendRecordText(std::string &out, const ContactRecord &record)
-{
-    std::array<std::string_view, kContactFieldCount> fields;
-    for (std::size_t i = 0; i < fields.size(); ++i)
-        fields[i] = record.view(kContactFields[i]);
-    std::array<std::string_view, std::size(kPhones)> phones;
-    for (std::size_t i = 0; i < phones.size(); ++i)
-        phones[i] = record.view(kPhones[i]);
-    appendContactText(out, fields, phones);
-}
 
 bool recordMatches(const SearchQuery &query, const ContactRecord &record)
 {
@@ -40,36 +20,107 @@ bool recordMatches(const SearchQuery &query, const ContactRecord &record)
     return textMatches(query, text);
 }
 
-std::vector<std::int32_t>
-matchingRecords(const SearchQuery &query, std::int64_t first, std::int64_t end,
-                const std::function<const ContactRecord &(std::int64_t)> &at, unsigned threads)
+namespace
+{
+
+// The longest word is likely the rarest: it is looked for through much text
+// at once, the other words only in the contacts where it was found.
+const SearchWord &leadWord(const SearchQuery &query)
+{
+    return *std::max_element(
+        query.words.begin(), query.words.end(),
+        [](const SearchWord &a, const SearchWord &b) { return a.text.size() < b.text.size(); });
+}
+
+// Records whose text is made and searched at a time: it stays in the cache.
+constexpr std::int64_t kChunkRecords = 256;
+// Records asked of the memory ahead of their turn: the processor's own
+// prefetching stops at each page, a few records apart.
+constexpr std::int64_t kAhead = 8;
+
+// The matches among records[from, to), in order.
+template <typename Found>
+void matchPart(const SearchQuery &query, const ContactRecord *records, std::int64_t from,
+               std::int64_t to, const Found &found)
+{
+    const SearchWord &lead = leadWord(query);
+    // A phone's digits are searched as well, when they are not the word itself.
+    const bool digitsToo = !lead.digits.empty() && lead.digits != lead.text;
+    const bool phoneDigits = std::any_of(query.words.begin(), query.words.end(),
+                                         [](const SearchWord &w) { return !w.digits.empty(); });
+    std::string buffer(std::size_t(kChunkRecords) * kRecordTextRoom, '\0');
+    std::vector<std::uint32_t> starts;
+    std::vector<std::int32_t> owners;
+    std::vector<char> hit;
+    for (std::int64_t chunk = from; chunk < to; chunk += kChunkRecords) {
+        starts.clear();
+        owners.clear();
+        char *const begin = buffer.data();
+        char *end = begin;
+        for (std::int64_t n = chunk; n < std::min(to, chunk + kChunkRecords); ++n) {
+            if (n + kAhead < to) {
+                const char *ahead = reinterpret_cast<const char *>(&records[n + kAhead]);
+                for (std::size_t line = 0; line < kRecordSize; line += 64)
+                    __builtin_prefetch(ahead + line);
+            }
+            if (records[n].isTombstone())
+                continue;
+            starts.push_back(std::uint32_t(end - begin));
+            owners.push_back(std::int32_t(n));
+            end = recordTextInto(end, records[n], phoneDigits);
+        }
+        const std::string_view all(begin, std::size_t(end - begin));
+        hit.assign(owners.size(), 0);
+        forEachSliceHolding(all, starts, lead.text, [&hit](std::size_t i) { hit[i] = 1; });
+        if (digitsToo)
+            forEachSliceHolding(all, starts, lead.digits, [&hit](std::size_t i) { hit[i] = 1; });
+        for (std::size_t i = 0; i < owners.size(); ++i) {
+            if (!hit[i])
+                continue;
+            const std::size_t sliceEnd = i + 1 < starts.size() ? starts[i + 1] : all.size();
+            if (query.words.size() == 1 ||
+                textMatches(query, all.substr(starts[i], sliceEnd - starts[i])))
+                found(owners[i]);
+        }
+    }
+}
+
+} // namespace
+
+void forEachMatch(const SearchQuery &query, const ContactRecord *records, std::int64_t first,
+                  std::int64_t end, unsigned threads,
+                  const std::function<void(unsigned part, std::int32_t recordNumber)> &found)
 {
     end = std::min<std::int64_t>(end, std::int64_t(std::numeric_limits<std::int32_t>::max()) + 1);
-    const auto part = [&](std::int64_t from, std::int64_t to, std::vector<std::int32_t> &out) {
-        std::string text;
-        for (std::int64_t n = from; n < to; ++n) {
-            const ContactRecord &r = at(n);
-            if (r.isTombstone())
-                continue;
-            text.clear();
-            appendRecordText(text, r);
-            if (textMatches(query, text))
-                out.push_back(std::int32_t(n));
-        }
-    };
     const std::int64_t count = std::max<std::int64_t>(0, end - first);
+    const auto part = [&](unsigned p, std::int64_t from, std::int64_t to) {
+        const auto foundHere = [&found, p](std::int32_t n) { found(p, n); };
+        if (!query.empty()) {
+            matchPart(query, records, from, to, foundHere);
+            return;
+        }
+        for (std::int64_t n = from; n < to; ++n)
+            if (!records[n].isTombstone())
+                foundHere(std::int32_t(n));
+    };
     // A thread is worth starting for many records only.
     threads = unsigned(std::clamp<std::int64_t>(count / 20000, 1, std::max(1u, threads)));
-    std::vector<std::vector<std::int32_t>> found(threads);
     std::vector<std::thread> workers;
     const std::int64_t step = (count + threads - 1) / threads;
     for (unsigned t = 1; t < threads; ++t)
-        workers.emplace_back(part, first + t * step, std::min(end, first + (t + 1) * step),
-                             std::ref(found[t]));
-    part(first, std::min(end, first + step), found[0]);
+        workers.emplace_back(part, t, first + t * step, std::min(end, first + (t + 1) * step));
+    part(0, first, std::min(end, first + step));
     for (std::thread &w : workers)
         w.join();
-    for (unsigned t = 1; t < threads; ++t)
+}
+
+std::vector<std::int32_t> matchingRecords(const SearchQuery &query, const ContactRecord *records,
+                                          std::int64_t first, std::int64_t end, unsigned threads)
+{
+    std::vector<std::vector<std::int32_t>> found(std::max(1u, threads));
+    forEachMatch(query, records, first, end, threads,
+                 [&found](unsigned part, std::int32_t n) { found[part].push_back(n); });
+    for (std::size_t t = 1; t < found.size(); ++t)
         found[0].insert(found[0].end(), found[t].begin(), found[t].end());
     return std::move(found[0]);
 }
@@ -91,9 +142,10 @@ void SearchIndex::set(std::int32_t recordNumber, const ContactRecord &record)
     if (recordNumber < 0)
         return;
     remove(recordNumber);
-    m_scratch.clear();
-    appendRecordText(m_scratch, record);
-    if (m_blocks.empty() || m_blocks.back().text.size() + m_scratch.size() > kBlockBytes) {
+    m_scratch.resize(kRecordTextRoom);
+    const std::string_view searchable(
+        m_scratch.data(), std::size_t(recordTextInto(m_scratch.data(), record) - m_scratch.data()));
+    if (m_blocks.empty() || m_blocks.back().text.size() + searchable.size() > kBlockBytes) {
         m_blocks.emplace_back();
         m_blocks.back().text.reserve(kBlockBytes);
     }
@@ -101,10 +153,10 @@ void SearchIndex::set(std::int32_t recordNumber, const ContactRecord &record)
     if (std::size_t(recordNumber) >= m_slices.size())
         m_slices.resize(std::size_t(recordNumber) + 1, Slice{0, 0, 0, 0});
     m_slices[std::size_t(recordNumber)] =
-        Slice{m_blocks.size() - 1, block.text.size(), m_scratch.size(), 1};
+        Slice{m_blocks.size() - 1, block.text.size(), searchable.size(), 1};
     block.starts.push_back(std::uint32_t(block.text.size()));
     block.owners.push_back(recordNumber);
-    block.text.append(m_scratch);
+    block.text.append(searchable);
     ++m_count;
 }
 
@@ -155,32 +207,6 @@ std::size_t SearchIndex::bytes() const
     return total;
 }
 
-void SearchIndex::scan(const Block &block, std::string_view needle,
-                       std::vector<std::int32_t> &hits) const
-{
-    // One pass over the block; a hit names the slice it falls in, and the
-    // pass goes on after that slice, so each contact counts once.
-    const char *const begin = block.text.data();
-    const std::size_t size = block.text.size();
-    std::size_t at = 0;
-    std::size_t slice = 0;
-    while (at < size) {
-        const char *found = findText({begin + at, size - at}, needle);
-        if (!found)
-            break;
-        const auto offset = std::uint32_t(found - begin);
-        // Slices are in text order: most hits are near the one before.
-        if (slice + 1 < block.starts.size() && block.starts[slice + 1] <= offset)
-            slice = std::size_t(std::upper_bound(block.starts.begin() + std::ptrdiff_t(slice) + 1,
-                                                 block.starts.end(), offset) -
-                                block.starts.begin()) -
-                    1;
-        if (block.owners[slice] >= 0)
-            hits.push_back(block.owners[slice]);
-        at = slice + 1 < block.starts.size() ? block.starts[slice + 1] : size;
-    }
-}
-
 std::vector<std::int32_t> SearchIndex::find(const SearchQuery &query,
                                             const std::vector<std::int32_t> *within) const
 {
@@ -202,20 +228,21 @@ std::vector<std::int32_t> SearchIndex::find(const SearchQuery &query,
                     result.push_back(owner);
         return result;
     }
-    // The longest word is likely the rarest: scan for it, then try the
-    // other words on its hits only.
-    const auto longest = std::max_element(
-        query.words.begin(), query.words.end(),
-        [](const SearchWord &a, const SearchWord &b) { return a.text.size() < b.text.size(); });
-    const bool digitsToo = !longest->digits.empty() && longest->digits != longest->text;
+    const SearchWord &lead = leadWord(query);
+    const bool digitsToo = !lead.digits.empty() && lead.digits != lead.text;
     const auto scanBlocks = [&](std::size_t first, std::size_t end,
                                 std::vector<std::int32_t> &hits) {
         for (std::size_t i = first; i < end; ++i) {
+            const Block &block = m_blocks[i];
             const std::size_t before = hits.size();
-            scan(m_blocks[i], longest->text, hits);
+            const auto keep = [&](std::size_t slice) {
+                if (block.owners[slice] >= 0)
+                    hits.push_back(block.owners[slice]);
+            };
+            forEachSliceHolding(block.text, block.starts, lead.text, keep);
             if (digitsToo) {
                 // Found as text or among the digits: both passes, each contact once.
-                scan(m_blocks[i], longest->digits, hits);
+                forEachSliceHolding(block.text, block.starts, lead.digits, keep);
                 std::sort(hits.begin() + std::ptrdiff_t(before), hits.end());
                 hits.erase(std::unique(hits.begin() + std::ptrdiff_t(before), hits.end()),
                            hits.end());

@@ -5,6 +5,7 @@
 // thread, and keeps it current as contacts change.
 #pragma once
 
+#include "record_text.h"
 #include "search_query.h"
 #include "store/contact_record.h"
 
@@ -16,16 +17,19 @@
 namespace vcq::search
 {
 
-// The searchable text of one contact.
-void appendRecordText(std::string &out, const ContactRecord &record);
 bool recordMatches(const SearchQuery &query, const ContactRecord &record);
 
-// The numbers in [first, end) of the live records that match, ascending,
-// worked out on up to `threads` threads. `at` gives a record by number and
-// is called from those threads.
-std::vector<std::int32_t>
-matchingRecords(const SearchQuery &query, std::int64_t first, std::int64_t end,
-                const std::function<const ContactRecord &(std::int64_t)> &at, unsigned threads);
+// Calls found(part, recordNumber) for each live record of records[first, end)
+// that matches, worked out on up to `threads` threads, each taking one part
+// of the records: part 0 the first, and so on. Each part's calls come from
+// its own thread, in ascending record order. `records` are the file's
+// records by number, one after the other.
+void forEachMatch(const SearchQuery &query, const ContactRecord *records, std::int64_t first,
+                  std::int64_t end, unsigned threads,
+                  const std::function<void(unsigned part, std::int32_t recordNumber)> &found);
+// The numbers of those records, ascending.
+std::vector<std::int32_t> matchingRecords(const SearchQuery &query, const ContactRecord *records,
+                                          std::int64_t first, std::int64_t end, unsigned threads);
 
 class SearchIndex
 {
@@ -65,7 +69,6 @@ private:
     {
         return {m_blocks[s.block].text.data() + s.start, std::size_t(s.length)};
     }
-    void scan(const Block &block, std::string_view needle, std::vector<std::int32_t> &hits) const;
     void compact(std::size_t block);
 
     std::vector<Block> m_blocks;

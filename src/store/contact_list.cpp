@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "contact_list.h"
 
+#include "prefix_sort.h"
+
 #include <algorithm>
 #include <bit>
 #include <cstdlib>
@@ -25,41 +27,6 @@ namespace
 // Below this many contacts a second thread costs more than it saves.
 constexpr std::size_t kSecondThreadFrom = 20000;
 
-// Eight bytes from `from` as a big-endian number: compares like the bytes.
-std::uint64_t bigEndianPrefix(const unsigned char *bytes, std::size_t size, std::size_t from)
-{
-    if (from + 8 <= size) {
-        std::uint64_t p;
-        std::memcpy(&p, bytes + from, 8);
-        if constexpr (std::endian::native == std::endian::little)
-            p = __builtin_bswap64(p);
-        return p;
-    }
-    std::uint64_t p = 0;
-    for (std::size_t i = from; i < from + 8; ++i)
-        p = (p << 8) | (i < size ? bytes[i] : 0u);
-    return p;
-}
-
-std::uint64_t prefixOf(std::string_view key, std::size_t from = 0)
-{
-    return bigEndianPrefix(reinterpret_cast<const unsigned char *>(key.data()), key.size(), from);
-}
-
-// Forms a display key into `out` (kDisplayKeyMax bytes); returns its length.
-std::size_t formKey(char *out, std::string_view lastName, std::string_view firstName)
-{
-    const std::string_view last = lastName.substr(0, 31);
-    std::memcpy(out, last.data(), last.size());
-    std::size_t n = last.size();
-    if (n < 31)
-        out[n++] = ' ';
-    const std::string_view first = firstName.substr(0, kDisplayKeyMax - n);
-    if (!first.empty())
-        std::memcpy(out + n, first.data(), first.size());
-    return n + first.size();
-}
-
 // The 16 contact fields, each a length byte and its text.
 std::string packFields(const ContactRecord &record)
 {
@@ -78,64 +45,6 @@ std::string unpackField(const std::string &packed, Field f)
     for (int i = 0; i < static_cast<int>(f); ++i)
         at += 1 + static_cast<unsigned char>(packed[at]);
     return packed.substr(at + 1, static_cast<unsigned char>(packed[at]));
-}
-
-// Orders items by their 16-byte prefix (p0, then p1, both big-endian) and
-// items with equal prefixes by `tie`.
-template <class Item, class Tie> bool prefixBefore(const Item &a, const Item &b, const Tie &tie)
-{
-    if (a.p0 != b.p0)
-        return a.p0 < b.p0;
-    if (a.p1 != b.p1)
-        return a.p1 < b.p1;
-    return tie(a, b);
-}
-
-// Sorts [first, last) by prefixBefore: in place, one prefix byte at a time
-// from the first (passing over bytes all the items share), down to runs
-// small enough for a comparison sort. Keys share few leading bytes, so most
-// items are placed in two or three passes instead of the seventeen rounds of
-// comparisons a comparison sort spends on 100,000 items, and the passes
-// below the first work on runs that stay in the cache.
-template <class Item, class Tie>
-void sortByPrefix(Item *first, Item *last, int digit, const Tie &tie)
-{
-    constexpr std::ptrdiff_t kSmallRun = 64;
-    while (last - first > kSmallRun && digit < 16) {
-        const std::uint64_t Item::*word = digit < 8 ? &Item::p0 : &Item::p1;
-        const int shift = 56 - 8 * (digit % 8);
-        const auto byteOf = [word, shift](const Item &item) {
-            return static_cast<std::size_t>((item.*word >> shift) & 0xFF);
-        };
-        std::array<std::size_t, 256> count{};
-        for (const Item *p = first; p != last; ++p)
-            ++count[byteOf(*p)];
-        if (count[byteOf(*first)] == static_cast<std::size_t>(last - first)) {
-            ++digit; // every item has the same byte here
-            continue;
-        }
-        std::array<std::size_t, 256> next{}, end{};
-        for (std::size_t b = 0, sum = 0; b < 256; ++b) {
-            next[b] = sum;
-            sum += count[b];
-            end[b] = sum;
-        }
-        for (std::size_t b = 0; b < 256; ++b) {
-            while (next[b] < end[b]) {
-                const std::size_t d = byteOf(first[next[b]]);
-                if (d == b)
-                    ++next[b];
-                else
-                    std::swap(first[next[b]], first[next[d]++]);
-            }
-        }
-        for (std::size_t b = 0; b < 256; ++b)
-            if (count[b] > 1)
-                sortByPrefix(first + (end[b] - count[b]), first + end[b], digit + 1, tie);
-        return;
-    }
-    std::sort(first, last,
-              [&tie](const Item &a, const Item &b) { return prefixBefore(a, b, tie); });
 }
 
 } // namespace
@@ -250,7 +159,7 @@ ContactList::Id ContactList::newNode(std::int64_t recordNumber, std::string_view
     n.PrintHeight = 0;
     n.PrintPanel = 0;
     n.m_sequence = m_nextSequence++;
-    n.m_keyLength = static_cast<std::uint8_t>(formKey(n.m_key, lastName, firstName));
+    n.m_keyLength = static_cast<std::uint8_t>(formDisplayKey(n.m_key, lastName, firstName));
     n.DisplayKey = std::string_view(n.m_key, n.m_keyLength);
     n.m_prefix = prefixOf(n.DisplayKey);
 
@@ -469,7 +378,7 @@ bool ContactList::update(std::int64_t recordNumber, const ContactRecord &record)
     ContactNode &n = node(id);
     char key[kDisplayKeyMax];
     const std::size_t length =
-        formKey(key, record.view(Field::LastName), record.view(Field::FirstName));
+        formDisplayKey(key, record.view(Field::LastName), record.view(Field::FirstName));
     const std::string_view newKey(key, length);
     if (newKey == n.DisplayKey) {
         // Same key, same place: the order does not depend on the other fields.

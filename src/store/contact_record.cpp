@@ -67,16 +67,25 @@ bool isReservedLastName(std::string_view lastName)
     return trimBlanksAndControls(lastName) == kTombstoneMark;
 }
 
-std::string displayKey(std::string_view lastName, std::string_view firstName)
+std::size_t formDisplayKey(char *out, std::string_view lastName, std::string_view firstName)
 {
     // The last name and its blank are cut to 31 together, then the whole to 61.
-    std::string key;
-    key.reserve(kDisplayKeyMax);
-    key.append(lastName.substr(0, 31));
-    if (key.size() < 31)
-        key += ' ';
-    key.append(firstName.substr(0, kDisplayKeyMax - key.size()));
-    return key;
+    const std::string_view last = lastName.substr(0, 31);
+    if (!last.empty()) // an empty view may carry no pointer at all
+        std::memcpy(out, last.data(), last.size());
+    std::size_t n = last.size();
+    if (n < 31)
+        out[n++] = ' ';
+    const std::string_view first = firstName.substr(0, kDisplayKeyMax - n);
+    if (!first.empty())
+        std::memcpy(out + n, first.data(), first.size());
+    return n + first.size();
+}
+
+std::string displayKey(std::string_view lastName, std::string_view firstName)
+{
+    char key[kDisplayKeyMax];
+    return std::string(key, formDisplayKey(key, lastName, firstName));
 }
 
 std::string displayKey(const ContactRecord &record)

@@ -115,4 +115,7 @@ std::string displayKey(const ContactRecord &record);
 
 inline constexpr std::size_t kDisplayKeyMax = 61;
 
+// The same key formed into `out` (room for kDisplayKeyMax bytes); answers its length.
+std::size_t formDisplayKey(char *out, std::string_view lastName, std::string_view firstName);
+
 } // namespace vcq

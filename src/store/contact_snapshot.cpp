@@ -112,13 +112,16 @@ RecordBytes readRecords(const ReadOnlyFile &file)
 }
 
 // The file's own pages, read-only: no copy. Only under the shared lock,
-// which keeps every copy of the program from writing meanwhile.
+// which keeps every copy of the program from writing meanwhile. The pages
+// are mapped as the reader comes to them, many per fault: no slower than
+// mapping them all at once, and a reader on several threads maps its parts
+// at the same time.
 RecordBytes mapRecords(const ReadOnlyFile &file)
 {
     const std::size_t size = file.wholeBytes();
     if (size == 0)
         throw StoreError::of(StoreErrc::WrongFileFormat);
-    return mapped(::mmap(nullptr, size, PROT_READ, MAP_SHARED | MAP_POPULATE, file.fd(), 0), size,
+    return mapped(::mmap(nullptr, size, PROT_READ, MAP_SHARED, file.fd(), 0), size,
                   size / kRecordSize);
 }
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What a query matches: folding of case, accents and ligatures, words across
-// fields, phone numbers whatever their punctuation; and that the index
-// answers as a plain pass over the records does, narrowing included.
+// fields, phone numbers whatever their punctuation; and that the index and
+// the pass over a file's records answer as each record alone does.
 #include "core/cp1252.h"
 #include "search/find_text.h"
 #include "search/query_text.h"
@@ -145,15 +145,40 @@ private slots:
         QCOMPARE(parseQueryText(narrower).narrows(parseQueryText(broader)), narrows);
     }
 
-    // The index, a narrowed result and a plain pass over the records agree,
-    // through edits and removals that leave old text behind.
+    // A record's text, folded a block at a time from its bytes, is the text
+    // its fields fold to one by one: whatever the bytes, the lengths (damaged
+    // ones too) and the record's bytes past each field's text.
+    void recordTextAsFields()
+    {
+        std::mt19937 random(26);
+        const std::string sample = "Aa Zz@[`{~\x7F\x01\t\x9C\x8C\xC6\xDF\xDE\xE9\xFF\x80-0189";
+        for (int i = 0; i < 3000; ++i) {
+            ContactRecord::Bytes bytes;
+            for (unsigned char &b : bytes)
+                b = i % 3 == 0 ? static_cast<unsigned char>(random())
+                               : static_cast<unsigned char>(sample[random() % sample.size()]);
+            for (const FieldLayout l : kFieldLayouts)
+                bytes[l.offset] = static_cast<unsigned char>(random() % (l.maxLength + 3));
+            const ContactRecord r = ContactRecord::fromBytes(bytes.data());
+            std::vector<std::string_view> fields, phones;
+            for (const Field f : kContactFields)
+                fields.push_back(r.view(f));
+            for (const Field f : {Field::Phone1, Field::Phone2, Field::Cell, Field::Phone3})
+                phones.push_back(r.view(f));
+            std::string expected, made;
+            appendContactText(expected, fields, phones);
+            appendRecordText(made, r);
+            QCOMPARE(made, expected);
+        }
+    }
+
     // The word finder against the standard one, on texts of two letters where
     // near misses abound, at every length around its sixteen-byte steps.
     void findTextAgreesWithFind()
     {
         std::mt19937 rng(97);
         for (int round = 0; round < 20000; ++round) {
-            std::string text(rng() % 70, 'a'), word(1 + rng() % 6, 'a');
+            std::string text(rng() % 70, 'a'), word(1 + rng() % 12, 'a');
             for (char &c : text)
                 c = "ab"[rng() % 2];
             for (char &c : word)
@@ -166,6 +191,8 @@ private slots:
         QVERIFY(!search::findText("", "a"));
     }
 
+    // The index, a narrowed result and a plain pass over the records agree,
+    // through edits and removals that leave old text behind.
     void indexAgreesWithRecords()
     {
         std::mt19937 random(7);
@@ -201,12 +228,15 @@ private slots:
             std::sort(v.begin(), v.end());
             return v;
         };
+        std::vector<ContactRecord> file{ContactRecord::newHeader()};
+        file.insert(file.end(), records.begin(), records.end());
         for (const char *query :
              {"c", "co", "coeur", "oe ann", "5550188", "555 01", "ss", "12", "strauss 1", ""}) {
             const QString text = QString::fromUtf8(query);
             const SearchQuery q = parseQueryText(text);
             const auto expected = plain(q);
             QCOMPARE(sorted(index.find(q)), expected);
+            QCOMPARE(matchingRecords(q, file.data(), 1, std::int64_t(file.size()), 2), expected);
             const auto broader = index.find(parseQueryText(text.left(1)));
             if (q.narrows(parseQueryText(text.left(1))))
                 QCOMPARE(sorted(index.find(q, &broader)), expected);

@@ -4,9 +4,11 @@
 // gives them, and each output format read back (vCard by an independent reader).
 #include "store/contact_store.h"
 
+#include "common/data_file.h"
 #include "common/process_run.h"
 
 #include <QProcessEnvironment>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -37,13 +39,15 @@ class TestSearchCommand : public QObject
     QTemporaryDir m_dir;
     ContactStore m_running; // holds the lock, as an open window does
 
-    test::ProcessRun search(const QStringList &arguments, const char *language = "C.UTF-8")
+    test::ProcessRun search(const QStringList &arguments, const char *language = "C.UTF-8",
+                            const QString &folder = {})
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "LANGUAGE"})
             env.remove(name);
         env.insert("LC_ALL", language);
-        return test::runProcess(VCQ_BINARY, QStringList{"search"} + arguments, env, m_dir.path());
+        return test::runProcess(VCQ_BINARY, QStringList{"search"} + arguments, env,
+                                folder.isEmpty() ? m_dir.path() : folder);
     }
 
 private slots:
@@ -100,6 +104,33 @@ private slots:
         QVERIFY2(fr.out.startsWith("1 contact trouvé\n"), qPrintable(fr.out));
         // A match without an e-mail is no match for a mail client.
         QCOMPARE(search({"--format", "mutt", "coeur"}).exit, 1);
+    }
+
+    // Enough contacts to be searched on several threads: the lines come in
+    // the order the list holds them (the order the export formats, which go
+    // through the list, print them), contacts of the same name and names
+    // alike in their first 16 bytes included.
+    void orderOfTheList()
+    {
+        QTemporaryDir dir; // no copy of the program holds it: the file is mapped
+        const char *const names[] = {"Same", "Longer last name", "Longer last namf", "Other"};
+        std::vector<ContactRecord> records;
+        for (int i = 0; i < 45000; ++i)
+            records.push_back(person(names[i % 4], i % 3 ? "Ann" : "Bob", "",
+                                     ("n" + std::to_string(i) + "@x").c_str()));
+        QVERIFY(test::writeDataFile(records, dir.filePath("VCQ97.NAM")));
+        const QRegularExpression email("n[0-9]+@x");
+        const auto emails = [&email](const QString &out) {
+            QStringList found;
+            for (auto it = email.globalMatch(out); it.hasNext();)
+                found += it.next().captured();
+            return found;
+        };
+        const auto lines = search({"@x"}, "C.UTF-8", dir.path());
+        const auto csv = search({"--format", "csv", "@x"}, "C.UTF-8", dir.path());
+        QCOMPARE(lines.exit, 0);
+        QCOMPARE(lines.out.count('\n'), 45000);
+        QCOMPARE(emails(lines.out), emails(csv.out));
     }
 
     void exportFormats()
