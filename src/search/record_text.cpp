@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstring>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -77,21 +78,35 @@ char *foldField(char *out, const unsigned char *text, std::size_t length)
 #endif
 }
 
+// One field's text as written, a block at a time.
+char *copyField(char *out, const unsigned char *text, std::size_t length)
+{
+#if defined(__SSE2__)
+    for (std::size_t at = 0; at < length; at += kBlock)
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(out + at),
+                         _mm_loadu_si128(reinterpret_cast<const __m128i *>(text + at)));
+#else
+    std::memcpy(out, text, length);
+#endif
+    return out + length;
+}
+
 } // namespace
 
 const std::size_t kRecordTextRoom = roomNeeded();
 
-char *recordTextInto(char *out, const ContactRecord &record, bool phoneDigits)
+char *recordTextInto(char *out, const ContactRecord &record, TextForm form)
 {
     const unsigned char *bytes = record.data();
     for (const Field f : kContactFields) {
         const FieldLayout l = fieldLayout(f);
-        out = foldField(out, bytes + l.offset + 1,
-                        std::min<std::size_t>(bytes[l.offset], l.maxLength));
+        const std::size_t length = std::min<std::size_t>(bytes[l.offset], l.maxLength);
+        out = form.folded ? foldField(out, bytes + l.offset + 1, length)
+                          : copyField(out, bytes + l.offset + 1, length);
         *out++ = kFieldEnd;
     }
     *out++ = kDigitsStart;
-    if (!phoneDigits)
+    if (!form.phoneDigits)
         return out;
     for (const Field f : kPhones) {
         const FieldLayout l = fieldLayout(f);

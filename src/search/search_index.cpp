@@ -46,8 +46,11 @@ void matchPart(const SearchQuery &query, const ContactRecord *records, std::int6
     const SearchWord &lead = leadWord(query);
     // A phone's digits are searched as well, when they are not the word itself.
     const bool digitsToo = !lead.digits.empty() && lead.digits != lead.text;
-    const bool phoneDigits = std::any_of(query.words.begin(), query.words.end(),
-                                         [](const SearchWord &w) { return !w.digits.empty(); });
+    TextForm form;
+    form.folded = !std::all_of(query.words.begin(), query.words.end(),
+                               [](const SearchWord &w) { return foundUnfolded(w.text); });
+    form.phoneDigits = std::any_of(query.words.begin(), query.words.end(),
+                                   [](const SearchWord &w) { return !w.digits.empty(); });
     std::string buffer(std::size_t(kChunkRecords) * kRecordTextRoom, '\0');
     std::vector<std::uint32_t> starts;
     std::vector<std::int32_t> owners;
@@ -67,7 +70,7 @@ void matchPart(const SearchQuery &query, const ContactRecord *records, std::int6
                 continue;
             starts.push_back(std::uint32_t(end - begin));
             owners.push_back(std::int32_t(n));
-            end = recordTextInto(end, records[n], phoneDigits);
+            end = recordTextInto(end, records[n], form);
         }
         const std::string_view all(begin, std::size_t(end - begin));
         hit.assign(owners.size(), 0);

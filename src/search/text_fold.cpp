@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "text_fold.h"
 
+#include <algorithm>
 #include <array>
 
 namespace vcq::search
@@ -65,6 +66,23 @@ struct Folding {
 
 constexpr Folding kFolding;
 
+// The bytes that only fold from themselves, to themselves alone.
+struct OwnFolding {
+    std::array<bool, 256> only{};
+
+    constexpr OwnFolding()
+    {
+        for (int c = 0; c < 256; ++c)
+            only[c] = kFolding.to[c][0] == char(c) && kFolding.to[c][1] == 0;
+        for (int b = 0; b < 256; ++b)
+            for (const char c : kFolding.to[b])
+                if (c != 0 && static_cast<unsigned char>(c) != b)
+                    only[static_cast<unsigned char>(c)] = false;
+    }
+};
+
+constexpr OwnFolding kOwnFolding;
+
 bool isDigit(char c)
 {
     return c >= '0' && c <= '9';
@@ -98,6 +116,12 @@ std::string folded(std::string_view cp1252)
     out.reserve(cp1252.size());
     appendFolded(out, cp1252);
     return out;
+}
+
+bool foundUnfolded(std::string_view word)
+{
+    return std::all_of(word.begin(), word.end(),
+                       [](char c) { return kOwnFolding.only[static_cast<unsigned char>(c)]; });
 }
 
 char *digitsInto(char *out, std::string_view text)

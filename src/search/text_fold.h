@@ -18,6 +18,12 @@ void appendFolded(std::string &out, std::string_view cp1252);
 char *foldInto(char *out, std::string_view cp1252);
 std::string folded(std::string_view cp1252);
 
+// Whether a word is found in folded text exactly where it stands in the text
+// as written: each of its bytes folds to itself and is what no other byte
+// folds to (digits and most punctuation; not letters, not the blank, which
+// control bytes fold to).
+bool foundUnfolded(std::string_view word);
+
 // Appends the decimal digits of the text, in order.
 void appendDigits(std::string &out, std::string_view text);
 // The same into a buffer with room for the text; answers its end.

@@ -147,11 +147,18 @@ private slots:
 
     // A record's text, folded a block at a time from its bytes, is the text
     // its fields fold to one by one: whatever the bytes, the lengths (damaged
-    // ones too) and the record's bytes past each field's text.
+    // ones too) and the record's bytes past each field's text. A word made of
+    // bytes that only fold from themselves is found in the fields as written
+    // exactly where it is found in them folded.
     void recordTextAsFields()
     {
+        const char *const unfolded[] = {"0", "18", "5-5", "(5", "-0.1", "@", "+3", "/"};
+        for (const char *word : unfolded)
+            QVERIFY(foundUnfolded(word));
+        for (const char *word : {"a", "1 2", "\x01", "e5"})
+            QVERIFY(!foundUnfolded(word));
         std::mt19937 random(26);
-        const std::string sample = "Aa Zz@[`{~\x7F\x01\t\x9C\x8C\xC6\xDF\xDE\xE9\xFF\x80-0189";
+        const std::string sample = "Aa Zz@[`{~\x7F\x01\t\x9C\x8C\xC6\xDF\xDE\xE9\xFF\x80-0189(.+/";
         for (int i = 0; i < 3000; ++i) {
             ContactRecord::Bytes bytes;
             for (unsigned char &b : bytes)
@@ -169,6 +176,11 @@ private slots:
             appendContactText(expected, fields, phones);
             appendRecordText(made, r);
             QCOMPARE(made, expected);
+            std::string written(kRecordTextRoom, '\0');
+            written.resize(
+                std::size_t(recordTextInto(written.data(), r, {.folded = false}) - written.data()));
+            for (const char *word : unfolded)
+                QCOMPARE(findText(written, word) != nullptr, findText(made, word) != nullptr);
         }
     }
 
@@ -230,8 +242,8 @@ private slots:
         };
         std::vector<ContactRecord> file{ContactRecord::newHeader()};
         file.insert(file.end(), records.begin(), records.end());
-        for (const char *query :
-             {"c", "co", "coeur", "oe ann", "5550188", "555 01", "ss", "12", "strauss 1", ""}) {
+        for (const char *query : {"c", "co", "coeur", "oe ann", "5550188", "555 01", "ss", "12",
+                                  "strauss 1", "(514)", "-0188 +33", ""}) {
             const QString text = QString::fromUtf8(query);
             const SearchQuery q = parseQueryText(text);
             const auto expected = plain(q);
