@@ -143,18 +143,18 @@ def delete_two(program, lst, language):
         focus_on(lst, 'the list after a deletion')
 
 
-def check_window(program, lst, spec, language):
-    if 'keys' in spec:
-        key(spec['keys'])
+def check_window(program, lst, expected, language):
+    if 'keys' in expected:
+        key(expected['keys'])
     else:
-        choose(spec['entry'][language])
-    title = spec['title'][language]
+        choose(expected['entry'][language])
+    title = expected['title'][language]
     window = program.window(title, roles=(pyatspi.ROLE_DIALOG,))
     check(not unnamed_controls(window), '%s: unnamed %s' % (title, unnamed_controls(window)))
-    if spec['reads']:
-        check(any(spec['reads'] in a.name for a in descendants(window)),
-              '%s does not read "%s"' % (title, spec['reads']))
-    check_tab_cycle(title, spec['tabs'][language])
+    if expected['reads']:
+        check(any(expected['reads'] in a.name for a in descendants(window)),
+              '%s does not read "%s"' % (title, expected['reads']))
+    check_tab_cycle(title, expected['tabs'][language])
     key('Escape')
     wait_for(closed(window), '%s to close on Escape' % title)
     focus_on(lst, 'the list after %s' % title)
@@ -210,8 +210,8 @@ def session(binary, language):
         check(undo is not None and has_state(undo, pyatspi.STATE_ENABLED),
               'no "%s" in %s' % (UNDO[language], [item.name for item in menu]))
         close_menu(menu)
-        for spec in WINDOWS:
-            check_window(program, lst, spec, language)
+        for expected in WINDOWS:
+            check_window(program, lst, expected, language)
         restore_by_enter(program, lst, language)
         import_by_keyboard(program, lst, language)
     finally:
