@@ -22,20 +22,6 @@ namespace
 
 using namespace vcq;
 
-// A file just written is flushed and read once, so that no benchmark pays
-// for its writing back or finds it half out of the page cache.
-void settle(const std::string &path)
-{
-    const int fd = ::open(path.c_str(), O_RDONLY);
-    if (fd < 0)
-        return;
-    ::fdatasync(fd);
-    std::vector<char> buffer(1 << 20);
-    while (::read(fd, buffer.data(), buffer.size()) > 0) {
-    }
-    ::close(fd);
-}
-
 std::string dataFile(int contacts)
 {
     static std::map<int, std::string> made;
@@ -45,7 +31,7 @@ std::string dataFile(int contacts)
                 ("vcq_bench_" + std::to_string(contacts) + ".NAM"))
                    .string();
         test::writeRandomDataFile(path, contacts);
-        settle(path);
+        test::settleFile(path);
     }
     return path;
 }
@@ -55,7 +41,7 @@ void BM_PlainRead(benchmark::State &state)
     const std::string path = dataFile(static_cast<int>(state.range(0))) + ".copy";
     if (!std::filesystem::exists(path)) {
         test::copyInBlocks(dataFile(static_cast<int>(state.range(0))), path);
-        settle(path);
+        test::settleFile(path);
     }
     std::vector<char> buffer(1 << 20);
     for (auto _ : state) {

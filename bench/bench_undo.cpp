@@ -58,6 +58,7 @@ vcq::TfrmMain &window(std::int64_t contacts)
         shared.reset();
         const std::string copy = dataFile(contacts) + ".edit";
         vcq::test::copyInBlocks(dataFile(contacts), copy);
+        vcq::test::settleFile(copy);
         ::unlink((copy + ".bin").c_str());
         shared = std::make_unique<vcq::TfrmMain>();
         shared->setDataFileName(copy);

@@ -2,12 +2,14 @@
 #include "contact_list_view.h"
 
 #include "contact_list_accessible.h"
+#include "plain_row_painter.h"
 
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPixmapCache>
 #include <QScrollBar>
 #include <QSet>
+#include <QStyledItemDelegate>
 
 #include <algorithm>
 
@@ -265,7 +267,7 @@ void ContactListView::paintEvent(QPaintEvent *event)
         const QString text = index.data(Qt::DisplayRole).toString();
         if (!m_shownBefore.contains(text)) {
             m_shownBefore.insert(text);
-            itemDelegate()->paint(&painter, o, index);
+            drawRow(&painter, o, index, text);
             continue;
         }
         const QString key = QStringLiteral("vcq-row:%1:%2:%3:%4:%5")
@@ -282,12 +284,27 @@ void ContactListView::paintEvent(QPaintEvent *event)
             QPainter rowPainter(&picture);
             QStyleOptionViewItem at = o;
             at.rect.moveTo(0, 0);
-            itemDelegate()->paint(&rowPainter, at, index);
+            drawRow(&rowPainter, at, index, text);
             rowPainter.end();
             QPixmapCache::insert(key, picture);
         }
         painter.drawPixmap(o.rect.topLeft(), picture);
     }
+}
+
+void ContactListView::drawRow(QPainter *painter, const QStyleOptionViewItem &option,
+                              const QModelIndex &index, const QString &text) const
+{
+    // A plain row's text is drawn as the stock delegate draws it, laid out
+    // once; the rest (and any other delegate) is left to the delegate.
+    if (itemDelegate()->metaObject() == &QStyledItemDelegate::staticMetaObject) {
+        QStyleOptionViewItem plain = option;
+        plain.text = text;
+        plain.features |= QStyleOptionViewItem::HasDisplay;
+        if (paintPlainRow(painter, plain, this))
+            return;
+    }
+    itemDelegate()->paint(painter, option, index);
 }
 
 } // namespace vcq

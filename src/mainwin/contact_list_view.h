@@ -48,6 +48,8 @@ private:
     int topRow() const;
     // Rows that fit whole in the viewport, at least one.
     int pageRows() const;
+    void drawRow(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index,
+                 const QString &text) const;
 
     mutable int m_rowHeight = 0; // 0: to be measured
     int m_rowPictures = 0;       // the generation of the rows' pictures kept

@@ -9,6 +9,7 @@
 
 #include "widgets/explorer_button.h"
 #include <QComboBox>
+#include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QScopedValueRollback>
@@ -125,7 +126,8 @@ void TfrmMain::showField(Field f, const std::string &bytes)
             e->setText(shown);
     } else if (f == Field::Comment) {
         const QScopedValueRollback filling(m_fillingComment, true);
-        txtComment->setPlainText(text);
+        if (txtComment->document()->isUndoAvailable() || txtComment->toPlainText() != text)
+            txtComment->setPlainText(text);
         how = FieldShown::LineBreaks;
     } else if (f == Field::Birth) {
         txtBirth->setMaskedText(text);
@@ -160,7 +162,14 @@ std::string TfrmMain::fieldBytes(Field f) const
 
 void TfrmMain::setStatusText(const QString &text)
 {
-    cboFilter->setCurrentIndex(text.isEmpty() ? -1 : cboFilter->findText(text));
+    const int index = text.isEmpty() ? -1 : cboFilter->findText(text);
+    // Left alone when it already shows it, as the other fields are: setting
+    // it again emptied and refilled it, which a screen reader hears.
+    const QLineEdit *edit = cboFilter->lineEdit();
+    if (cboFilter->currentIndex() == index && cboFilter->currentText() == text &&
+        !edit->isModified() && !edit->isUndoAvailable())
+        return;
+    cboFilter->setCurrentIndex(index);
     cboFilter->setEditText(text);
 }
 
@@ -343,17 +352,34 @@ void TfrmMain::RemoveItem(bool writeTombstone)
     const int row = shownRow(); // -1 when a search hides it
     {
         // The file first: when the write fails, the screen keeps the contact.
-        // The view moves its current entry off the removed one; that is no click.
+        // The entry shown next is made current before, so that the list's
+        // current entry moves once (a reader hears one move, not two); the
+        // view's own move off a removed entry would be no click either.
         const QScopedValueRollback<bool> quiet(m_selectingByProgram, true);
-        if (!m_store.remove(std::int32_t(m_shownRecord)))
+        QItemSelectionModel *selection = lstList->selectionModel();
+        const int next = row > 0 ? row - 1 : 1; // the entry after the first becomes the first
+        if (row >= 0 && next < m_listModel->count())
+            selection->setCurrentIndex(m_listModel->index(next),
+                                       QItemSelectionModel::ClearAndSelect);
+        if (!m_store.remove(std::int32_t(m_shownRecord))) {
+            if (row >= 0)
+                selection->setCurrentIndex(m_listModel->index(row),
+                                           QItemSelectionModel::ClearAndSelect);
             return;
+        }
     }
-    clearControls();
     rememberShown(-1, {});
     if (m_listModel->count() > 0) {
         SetPosListe(row > 0 ? row - 1 : 0);
+        // Each field takes the next contact's text in place, left alone when
+        // it is the same: emptying the form first made every field change twice.
         FillTextBox();
-    } else if (!m_store.list().empty()) {
+        if (m_shownRecord < 0)
+            clearControls();
+        return;
+    }
+    clearControls();
+    if (!m_store.list().empty()) {
         // A search shows none of the contacts left: none is shown to act on.
         setSaveEnabled(false);
         setDeleteEnabled(false);

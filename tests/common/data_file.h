@@ -17,6 +17,9 @@
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace vcq::test
 {
 
@@ -82,9 +85,9 @@ inline ContactRecord recordAt(int n, const QString &path = kDataFile)
 inline ContactRecord randomContact(std::mt19937 &rng)
 {
     // Accents and ligatures among them, for the search to fold.
-    static const char *const lasts[] = {"Tremblay", "Gagnon", "Roy",    "C\xF4t\xE9", "Bouchard",
-                                        "Gauthier", "Morin",  "Lavoie", "Fortin",     "Smith",
-                                        "C\x9Cur", "Stra\xDF" "er"};
+    static const char *const lasts[] = {"Tremblay", "Gagnon",   "Roy",     "C\xF4t\xE9",
+                                        "Bouchard", "Gauthier", "Morin",   "Lavoie",
+                                        "Fortin",   "Smith",    "C\x9Cur", "Stra\337er"};
     std::uniform_int_distribution<int> pick(0, 11), digit(0, 9), letter(0, 25);
     auto word = [&](int n) {
         std::string s(1, char('A' + letter(rng)));
@@ -158,6 +161,20 @@ inline bool copyInBlocks(const std::string &from, const std::string &to)
     if (in)
         std::fclose(in);
     return ok;
+}
+
+// A file just written is flushed and read once, so that no benchmark pays
+// for its writing back or finds it half out of the page cache.
+inline void settleFile(const std::string &path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY);
+    if (fd < 0)
+        return;
+    ::fdatasync(fd);
+    std::vector<char> buffer(kWriteBlock);
+    while (::read(fd, buffer.data(), buffer.size()) > 0) {
+    }
+    ::close(fd);
 }
 
 } // namespace vcq::test

@@ -95,22 +95,38 @@ private slots:
     // shows the stored text again.
     void sameTextIsLeftAloneUnlessEdited()
     {
-        const std::map<Field, std::string> same{{Field::City, "Laval"}, {Field::Birth, "01-02-03"}};
-        QVERIFY(writeDataFile({contact("Abel", "A", same), contact("Baker", "B", same)}));
+        const std::map<Field, std::string> same{{Field::City, "Laval"},
+                                                {Field::Birth, "01-02-03"},
+                                                {Field::Status, "Client"},
+                                                {Field::Comment, "Met in Laval"}};
+        QVERIFY(writeDataFile(
+            {contact("Abel", "A", same), contact("Baker", "B", same), contact("Cole", "C", same)}));
         auto w = startWindow();
         QLineEdit *city = edit(*w, "txtCity");
         QSignalSpy cityChanged(city, &QLineEdit::textChanged);
         QSignalSpy birthChanged(w->txtBirth, &QLineEdit::textChanged);
+        QSignalSpy statusChanged(w->cboFilter, &QComboBox::editTextChanged);
+        QSignalSpy commentChanged(w->txtComment, &QPlainTextEdit::textChanged);
+        const auto noneChanged = [&] {
+            return cityChanged.count() + birthChanged.count() + statusChanged.count() +
+                       commentChanged.count() ==
+                   0;
+        };
         clickEntry(*w, 1);
         QCOMPARE(edit(*w, "txtLastName")->text(), QStringLiteral("Baker"));
-        QCOMPARE(cityChanged.count(), 0);
-        QCOMPARE(birthChanged.count(), 0);
+        QVERIFY(noneChanged());
+        // Deleting shows the neighbour in the same fields, never emptied between.
+        click(*w, "TrashBut");
+        QCOMPARE(edit(*w, "txtLastName")->text(), QStringLiteral("Abel"));
+        QVERIFY(noneChanged());
+        QCOMPARE(w->cboFilter->currentText(), QStringLiteral("Client"));
 
         typeInto(*w, "txtCity", QStringLiteral("Lavaltrie"));
         w->txtBirth->setFocus();
         w->txtBirth->setCursorPosition(0);
         QTest::keyClicks(w->txtBirth, QStringLiteral("9"));
-        clickEntry(*w, 0);
+        clickEntry(*w, 1);
+        QCOMPARE(edit(*w, "txtLastName")->text(), QStringLiteral("Cole"));
         QCOMPARE(city->text(), QStringLiteral("Laval"));
         QCOMPARE(w->txtBirth->maskedText(), QStringLiteral("01-02-03"));
         QVERIFY(!city->isModified() && !w->txtBirth->isModified());
@@ -235,7 +251,10 @@ private slots:
         auto w = startWindow();
         clickEntry(*w, row);
         const QString shown = listTexts(*w)[row];
+        // The list's current entry moves once, straight to the one shown next.
+        QSignalSpy moves(w->lstList->selectionModel(), &QItemSelectionModel::currentChanged);
         click(*w, "TrashBut");
+        QCOMPARE(moves.count(), 1);
         QCOMPARE(m_folder.watcher->boxes.size(), 1);
         const SeenBox question = m_folder.watcher->boxes[0];
         QCOMPARE(question.title, QStringLiteral("Confirm"));
