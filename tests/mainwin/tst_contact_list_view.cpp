@@ -90,6 +90,19 @@ private slots:
         QCOMPARE(m_view->verticalScrollBar()->value(), top);
         QCOMPARE(m_view->verticalScrollBar()->maximum(), 998 - 10);
     }
+
+    void itsFontFollowsTheWindowsUnshaped()
+    {
+        QWidget window;
+        window.setFont(QFont(QStringLiteral("DejaVu Serif"), 13));
+        auto *view = new ContactListView(&window);
+        QCOMPARE(view->font().family(), QStringLiteral("DejaVu Serif"));
+        QCOMPARE(view->font().pointSize(), 13);
+        QVERIFY(view->font().styleStrategy() & QFont::PreferNoShaping);
+        window.setFont(QFont(QStringLiteral("DejaVu Sans"), 9));
+        QCOMPARE(view->font().family(), QStringLiteral("DejaVu Sans"));
+        QCOMPARE(view->font().pointSize(), 9);
+    }
 };
 
 QTEST_MAIN(TestContactListView)
