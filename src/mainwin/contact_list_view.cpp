@@ -213,6 +213,15 @@ void ContactListView::scrollContentsBy(int, int)
     viewport()->update();
 }
 
+void ContactListView::verticalScrollbarValueChanged(int value)
+{
+    // The base class asks the X server where the pointer is, to follow a
+    // hover, on every scroll; a scroll by keys or by a command, the pointer
+    // elsewhere, needs no round trip.
+    if (viewport()->underMouse())
+        QAbstractItemView::verticalScrollbarValueChanged(value);
+}
+
 void ContactListView::changeEvent(QEvent *event)
 {
     if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)

@@ -43,6 +43,9 @@ protected:
                           const QItemSelection &deselected) override;
     void focusInEvent(QFocusEvent *event) override;
 
+protected slots:
+    void verticalScrollbarValueChanged(int value) override;
+
 private:
     int rowCount() const;
     int topRow() const;
