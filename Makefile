@@ -57,6 +57,7 @@ bench: deps
 	@./bench/startup $(BENCH_BUILD) || true
 	@./bench/interop_compare $(BENCH_BUILD) || true
 	@./bench/search_compare $(BENCH_BUILD) || true
+	@./bench/search_memory $(BENCH_BUILD) || true
 	@./bench/accessibility $(BENCH_BUILD) || true
 
 # Qt comes from Debian's g++ build: clang++ uses the same libstdc++, so the

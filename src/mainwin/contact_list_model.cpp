@@ -75,9 +75,9 @@ bool ContactListModel::shown(std::size_t displayRow) const
 
 void ContactListModel::shiftRows(std::size_t from, int by)
 {
-    for (std::size_t &r : m_rows)
+    for (std::uint32_t &r : m_rows)
         if (r >= from)
-            r = static_cast<std::size_t>(static_cast<std::int64_t>(r) + by);
+            r = static_cast<std::uint32_t>(static_cast<std::int64_t>(r) + by);
 }
 
 int ContactListModel::rowCount(const QModelIndex &parent) const
@@ -168,7 +168,7 @@ void ContactListModel::afterInsert()
     if (m_filtered) {
         // A contact added while filtered is shown: the user just made it.
         shiftRows(m_pending, 1);
-        m_rows.insert(m_rows.begin() + filteredRow(m_pending), m_pending);
+        m_rows.insert(m_rows.begin() + filteredRow(m_pending), std::uint32_t(m_pending));
     }
     endInsertRows();
     emit contactTouched(m_list.displayAt(m_pending).RecordNumber, false);
@@ -203,20 +203,20 @@ void ContactListModel::beforeMove(std::size_t from, std::size_t to)
     int f = static_cast<int>(from), t = static_cast<int>(to);
     if (m_filtered) {
         // The rows as they will be: the contact taken out, then put at `to`.
-        std::vector<std::size_t> rows = m_rows;
+        std::vector<std::uint32_t> rows = m_rows;
         const auto at = std::lower_bound(rows.begin(), rows.end(), from);
         if (m_signalled)
             rows.erase(at);
-        for (std::size_t &r : rows)
+        for (std::uint32_t &r : rows)
             if (r > from)
                 --r;
-        for (std::size_t &r : rows)
+        for (std::uint32_t &r : rows)
             if (r >= to)
                 ++r;
         const auto dest = std::lower_bound(rows.begin(), rows.end(), to);
         t = static_cast<int>(dest - rows.begin());
         if (m_signalled)
-            rows.insert(dest, to);
+            rows.insert(dest, std::uint32_t(to));
         f = filteredRow(from);
         m_next = std::move(rows);
     }

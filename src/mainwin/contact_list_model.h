@@ -77,10 +77,12 @@ private:
     const ContactList &m_list;
     DisplayCollation m_collation;
     bool m_filtered = false;
-    std::vector<std::size_t> m_rows; // display rows shown, ascending, when filtered
-    bool m_signalled = false;        // the pending change was told to the view
-    std::size_t m_pending = 0;       // its display row
-    std::vector<std::size_t> m_next; // the shown rows after a pending move
+    // Display rows shown, ascending, when filtered (32 bits: a record
+    // number is 32 bits too, and a million of them is half the memory).
+    std::vector<std::uint32_t> m_rows;
+    bool m_signalled = false;          // the pending change was told to the view
+    std::size_t m_pending = 0;         // its display row
+    std::vector<std::uint32_t> m_next; // the shown rows after a pending move
     int m_resetDepth = 0;
     int m_movedTo = -1; // a move that the view sees as a change in place
 };

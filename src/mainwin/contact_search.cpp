@@ -12,6 +12,7 @@
 #include <QTimer>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
 
@@ -34,6 +35,10 @@ std::shared_ptr<search::SearchIndex> buildIndex(const std::string &path,
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return index;
+    struct stat st {
+    };
+    if (::fstat(fd, &st) == 0 && st.st_size > 0)
+        index->reserve(std::size_t(st.st_size) / kRecordSize);
     constexpr std::size_t kBatch = 4096;
     std::vector<unsigned char> buffer(kBatch * kRecordSize);
     std::int64_t record = 1; // after the header
@@ -247,6 +252,8 @@ void ContactSearch::runQuery()
         return;
     }
     const bool narrow = m_lastValid && query.narrows(m_lastQuery);
+    if (!narrow)
+        m_lastResult = {}; // not held beside the new result
     m_lastResult = m_index->find(query, narrow ? &m_lastResult : nullptr);
     m_lastQuery = query;
     m_lastValid = true;

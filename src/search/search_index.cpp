@@ -140,6 +140,11 @@ SearchIndex::SearchIndex()
     static_assert(sizeof(Slice) == 8);
 }
 
+void SearchIndex::reserve(std::size_t records)
+{
+    m_slices.reserve(records);
+}
+
 void SearchIndex::set(std::int32_t recordNumber, const ContactRecord &record)
 {
     if (recordNumber < 0)
@@ -233,40 +238,62 @@ std::vector<std::int32_t> SearchIndex::find(const SearchQuery &query,
     }
     const SearchWord &lead = leadWord(query);
     const bool digitsToo = !lead.digits.empty() && lead.digits != lead.text;
-    const auto scanBlocks = [&](std::size_t first, std::size_t end,
-                                std::vector<std::int32_t> &hits) {
+    // Every hit goes straight into the result, each half of the blocks into
+    // a room of its own that can hold all of that half's contacts: a query
+    // that matches a million never holds its hits twice.
+    const std::size_t half = m_blocks.size() >= 2 ? m_blocks.size() / 2 : m_blocks.size();
+    const auto contactsIn = [this](std::size_t first, std::size_t end) {
+        std::size_t n = 0;
+        for (std::size_t i = first; i < end; ++i)
+            n += m_blocks[i].owners.size();
+        return n;
+    };
+    const std::size_t secondAt = contactsIn(0, half);
+    result.resize(secondAt + contactsIn(half, m_blocks.size()));
+    const auto scanBlocks = [&](std::size_t first, std::size_t end, std::int32_t *out) {
+        std::int32_t *const start = out;
         for (std::size_t i = first; i < end; ++i) {
             const Block &block = m_blocks[i];
-            const std::size_t before = hits.size();
-            const auto keep = [&](std::size_t slice) {
+            std::int32_t *const before = out;
+            forEachSliceHolding(block.text, block.starts, lead.text, [&](std::size_t slice) {
                 if (block.owners[slice] >= 0)
-                    hits.push_back(block.owners[slice]);
-            };
-            forEachSliceHolding(block.text, block.starts, lead.text, keep);
-            if (digitsToo) {
-                // Found as text or among the digits: both passes, each contact once.
-                forEachSliceHolding(block.text, block.starts, lead.digits, keep);
-                std::sort(hits.begin() + std::ptrdiff_t(before), hits.end());
-                hits.erase(std::unique(hits.begin() + std::ptrdiff_t(before), hits.end()),
-                           hits.end());
-            }
+                    *out++ = block.owners[slice];
+            });
+            if (!digitsToo)
+                continue;
+            // Found as text or among the digits: both passes, each contact
+            // once; the block's room holds each of its contacts once.
+            std::vector<std::int32_t> asDigits;
+            forEachSliceHolding(block.text, block.starts, lead.digits, [&](std::size_t slice) {
+                if (block.owners[slice] >= 0)
+                    asDigits.push_back(block.owners[slice]);
+            });
+            std::sort(before, out);
+            std::sort(asDigits.begin(), asDigits.end());
+            std::vector<std::int32_t> both;
+            std::set_union(before, out, asDigits.begin(), asDigits.end(), std::back_inserter(both));
+            out = std::copy(both.begin(), both.end(), before);
         }
+        return std::size_t(out - start);
     };
     // A large index is scanned in two halves at once: the blocks never change
-    // during a search, and each half keeps its own hits.
-    std::vector<std::int32_t> hits, second;
-    const std::size_t half = m_blocks.size() >= 2 ? m_blocks.size() / 2 : m_blocks.size();
+    // during a search.
+    std::size_t secondFound = 0;
     std::thread other;
     if (half < m_blocks.size())
-        other = std::thread(scanBlocks, half, m_blocks.size(), std::ref(second));
-    scanBlocks(0, half, hits);
-    if (other.joinable()) {
+        other = std::thread(
+            [&] { secondFound = scanBlocks(half, m_blocks.size(), result.data() + secondAt); });
+    const std::size_t firstFound = scanBlocks(0, half, result.data());
+    if (other.joinable())
         other.join();
-        hits.insert(hits.end(), second.begin(), second.end());
-    }
+    std::copy_n(result.begin() + std::ptrdiff_t(secondAt), secondFound,
+                result.begin() + std::ptrdiff_t(firstFound));
+    result.resize(firstFound + secondFound);
+    if (result.capacity() > 2 * result.size() + 4096)
+        result.shrink_to_fit();
     if (query.words.size() == 1)
-        return hits;
-    return find(query, &hits);
+        return result;
+    return find(query, &result);
 }
 
 } // namespace vcq::search

@@ -35,6 +35,9 @@ class SearchIndex
 {
 public:
     SearchIndex();
+    // Room for records numbered below `records`, taken at once: a growing
+    // table would briefly hold its old copy beside the new one.
+    void reserve(std::size_t records);
     // Adds or replaces a contact's text.
     void set(std::int32_t recordNumber, const ContactRecord &record);
     void remove(std::int32_t recordNumber);

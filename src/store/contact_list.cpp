@@ -702,10 +702,10 @@ std::int64_t ContactList::displayRowOf(std::int64_t recordNumber) const
     return static_cast<std::int64_t>(displayRow(node(id)));
 }
 
-std::vector<std::size_t>
+std::vector<std::uint32_t>
 ContactList::displayRowsOf(const std::vector<std::int32_t> &recordNumbers) const
 {
-    std::vector<std::size_t> rows;
+    std::vector<std::uint32_t> rows;
     if (!m_collation || recordNumbers.empty())
         return rows;
     // Marked by node, so the pass reads the order's ids and this bitmap only.
@@ -719,7 +719,7 @@ ContactList::displayRowsOf(const std::vector<std::int32_t> &recordNumbers) const
         }
     }
     rows.reserve(count);
-    std::size_t row = 0;
+    std::uint32_t row = 0;
     for (auto it = m_display.begin(); it != m_display.end() && rows.size() < count; ++it, ++row)
         if (wanted[*it])
             rows.push_back(row);

@@ -209,7 +209,7 @@ public:
     std::int64_t displayRowOf(std::int64_t recordNumber) const;
     // The display rows of the given contacts, ascending, in one pass over the
     // order that reads no contact; numbers of no listed contact are passed over.
-    std::vector<std::size_t> displayRowsOf(const std::vector<std::int32_t> &recordNumbers) const;
+    std::vector<std::uint32_t> displayRowsOf(const std::vector<std::int32_t> &recordNumbers) const;
 
 private:
     using Id = ContactOrder::Id;
