@@ -205,6 +205,7 @@ private:
     std::string fieldBytes(Field f) const;
     QString fieldText(Field f) const;
     QLineEdit *lineEditOf(Field f) const;
+    QWidget *widgetOf(Field f) const; // the field's control, whatever its kind
     void clearControls();
     void setStatusText(const QString &text);
     int selectedStatusIndex() const;

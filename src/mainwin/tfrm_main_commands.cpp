@@ -6,6 +6,7 @@
 #include "birth_date_edit.h"
 #include "core/cp1252.h"
 #include "core/message_boxes.h"
+#include "quiet_fill.h"
 
 #include "widgets/explorer_button.h"
 #include <QComboBox>
@@ -92,6 +93,20 @@ QLineEdit *TfrmMain::lineEditOf(Field f) const
     }
 }
 
+QWidget *TfrmMain::widgetOf(Field f) const
+{
+    switch (f) {
+    case Field::Comment:
+        return txtComment;
+    case Field::Birth:
+        return txtBirth;
+    case Field::Status:
+        return cboFilter;
+    default:
+        return lineEditOf(f);
+    }
+}
+
 QString TfrmMain::fieldText(Field f) const
 {
     if (const QLineEdit *e = lineEditOf(f))
@@ -116,6 +131,7 @@ void TfrmMain::showField(Field f, const std::string &bytes)
 {
     const QString text = fromCp1252(bytes);
     FieldShown how = FieldShown::ByteForByte;
+    const QuietFill quiet(widgetOf(f));
     if (QLineEdit *e = lineEditOf(f)) {
         // The postal code field shows everything in upper case, set or typed.
         const QString shown = f == Field::Zip ? toUpperCp1252(text) : text;

@@ -93,7 +93,8 @@ def session(binary, language):
         last = find(window, pyatspi.ROLE_TEXT, 'Last Name')
         check(text_of(last) == 'Adams', 'form shows %r' % text_of(last))
 
-        events = Events('object:state-changed:focused', 'object:state-changed:selected')
+        events = Events('object:state-changed:focused', 'object:state-changed:selected',
+                        'object:text-changed', 'object:text-caret-moved')
         key('Home')  # the list holds the focus at start
         key('Down')
         events.wait('object:state-changed:focused', 'Côté Émilie')
@@ -102,11 +103,20 @@ def session(binary, language):
         focus = [lst[i].name for i in range(lst.childCount)
                  if lst[i].getState().contains(pyatspi.STATE_FOCUSED)]
         check(focus == ['Côté Émilie'], 'focused %s' % focus)
+        # The form's fields, which the user is not in, change without a word
+        # (the row was said); their texts are there when the reader comes.
+        said = [e for e in events.seen if e[0].startswith('object:text')]
+        check(not said, 'fields out of focus announced %s' % said)
+        check(text_of(last) == 'Côté', 'form shows %r' % text_of(last))
         events.close()
 
-        # Add, save under a new name, delete: the tree follows each.
+        # Add, save under a new name, delete: the tree follows each. What is
+        # typed in the field that has the focus is heard.
+        events = Events('object:text-changed:insert')
         key('alt+n')
         type_text('Zed')
+        events.wait('object:text-changed:insert', 'Last Name', 2)
+        events.close()
         key('Tab')
         type_text('Zoe')
         key('alt+s')
