@@ -3,6 +3,7 @@
 
 #include "contact_list_accessible.h"
 #include "plain_row_painter.h"
+#include "quiet_change.h"
 
 #include <QFont>
 #include <QPaintEvent>
@@ -111,6 +112,8 @@ void ContactListView::scrollTo(const QModelIndex &index, ScrollHint hint)
         newTop = row - page / 2;
         break;
     }
+    // A reader follows the current row, not the scroll bar it moves.
+    const QuietChange quiet(verticalScrollBar());
     verticalScrollBar()->setValue(newTop);
 }
 

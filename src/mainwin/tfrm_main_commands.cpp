@@ -6,7 +6,7 @@
 #include "birth_date_edit.h"
 #include "core/cp1252.h"
 #include "core/message_boxes.h"
-#include "quiet_fill.h"
+#include "quiet_change.h"
 
 #include "widgets/explorer_button.h"
 #include <QComboBox>
@@ -131,7 +131,7 @@ void TfrmMain::showField(Field f, const std::string &bytes)
 {
     const QString text = fromCp1252(bytes);
     FieldShown how = FieldShown::ByteForByte;
-    const QuietFill quiet(widgetOf(f));
+    const QuietChange quiet(widgetOf(f));
     if (QLineEdit *e = lineEditOf(f)) {
         // The postal code field shows everything in upper case, set or typed.
         const QString shown = f == Field::Zip ? toUpperCp1252(text) : text;

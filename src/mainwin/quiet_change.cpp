@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "quiet_fill.h"
+#include "quiet_change.h"
 
 #include <QApplication>
 #include <QWidget>
@@ -10,9 +10,9 @@ namespace vcq
 namespace
 {
 
-QuietFill *current = nullptr;
+QuietChange *current = nullptr;
 
-bool isTextEvent(QAccessible::Event type)
+bool isTextOrValueEvent(QAccessible::Event type)
 {
     switch (type) {
     case QAccessible::TextInserted:
@@ -20,6 +20,7 @@ bool isTextEvent(QAccessible::Event type)
     case QAccessible::TextUpdated:
     case QAccessible::TextCaretMoved:
     case QAccessible::TextSelectionChanged:
+    case QAccessible::ValueChanged:
         return true;
     default:
         return false;
@@ -28,55 +29,56 @@ bool isTextEvent(QAccessible::Event type)
 
 } // namespace
 
-QuietFill::QuietFill(QWidget *field)
+QuietChange::QuietChange(QWidget *control)
 {
     // Without a reader nothing is sent: nothing to hold back.
-    if (field == nullptr || !QAccessible::isActive())
+    if (control == nullptr || !QAccessible::isActive())
         return;
-    m_field = field;
+    m_control = control;
     m_outer = current;
     current = this;
-    m_previous = QAccessible::installUpdateHandler(&QuietFill::handle);
+    m_previous = QAccessible::installUpdateHandler(&QuietChange::handle);
 }
 
-QuietFill::~QuietFill()
+QuietChange::~QuietChange()
 {
-    if (m_field == nullptr)
+    if (m_control == nullptr)
         return;
     QAccessible::installUpdateHandler(m_previous);
     current = m_outer;
 }
 
-bool QuietFill::holdsBack(const QAccessibleEvent *event) const
+bool QuietChange::holdsBack(const QAccessibleEvent *event) const
 {
-    if (!isTextEvent(event->type()) || !event->object() || !event->object()->isWidgetType())
+    if (!isTextOrValueEvent(event->type()) || !event->object() || !event->object()->isWidgetType())
         return false;
     const auto *source = static_cast<const QWidget *>(event->object());
-    if (source != m_field && !m_field->isAncestorOf(source))
+    if (source != m_control && !m_control->isAncestorOf(source))
         return false;
     const QWidget *focus = QApplication::focusWidget();
     return focus == nullptr ||
            (focus != source && !focus->isAncestorOf(source) && !source->isAncestorOf(focus));
 }
 
-void QuietFill::handle(QAccessibleEvent *event)
+void QuietChange::handle(QAccessibleEvent *event)
 {
-    for (const QuietFill *quiet = current; quiet != nullptr; quiet = quiet->m_outer)
+    for (const QuietChange *quiet = current; quiet != nullptr; quiet = quiet->m_outer)
         if (quiet->holdsBack(event))
             return;
     // Anything else goes on to where it went before: the handler that was
     // there, or (with none) the platform's bridge, reached by asking again
     // without this one. Filling a field changes no table, so a table's own
     // bookkeeping, which Qt does before calling the handler, is never done twice.
-    QuietFill *const outermost = [] {
-        QuietFill *q = current;
+    // (Neither does scrolling the list, which has no table interface.)
+    QuietChange *const outermost = [] {
+        QuietChange *q = current;
         while (q->m_outer != nullptr)
             q = q->m_outer;
         return q;
     }();
     QAccessible::installUpdateHandler(outermost->m_previous);
     QAccessible::updateAccessibility(event);
-    QAccessible::installUpdateHandler(&QuietFill::handle);
+    QAccessible::installUpdateHandler(&QuietChange::handle);
 }
 
 } // namespace vcq
