@@ -112,10 +112,14 @@ def session(binary, language):
 
         # Add, save under a new name, delete: the tree follows each. What is
         # typed in the field that has the focus is heard.
-        events = Events('object:text-changed:insert')
+        events = Events('object:text-changed')
         key('alt+n')
         type_text('Zed')
         events.wait('object:text-changed:insert', 'Last Name', 2)
+        # So is a field the program clears while the user is in it.
+        key('alt+n')
+        events.wait('object:text-changed:delete', 'Last Name', 0)
+        type_text('Zed')
         events.close()
         key('Tab')
         type_text('Zoe')
