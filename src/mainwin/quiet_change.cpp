@@ -11,6 +11,8 @@ namespace
 {
 
 QuietChange *current = nullptr;
+// What handled the events before the outermost QuietChange took them.
+QAccessible::UpdateHandler before = nullptr;
 
 bool isTextOrValueEvent(QAccessible::Event type)
 {
@@ -36,16 +38,18 @@ QuietChange::QuietChange(QWidget *control)
         return;
     m_control = control;
     m_outer = current;
+    if (m_outer == nullptr)
+        before = QAccessible::installUpdateHandler(&QuietChange::handle);
     current = this;
-    m_previous = QAccessible::installUpdateHandler(&QuietChange::handle);
 }
 
 QuietChange::~QuietChange()
 {
     if (m_control == nullptr)
         return;
-    QAccessible::installUpdateHandler(m_previous);
     current = m_outer;
+    if (m_outer == nullptr)
+        QAccessible::installUpdateHandler(before);
 }
 
 bool QuietChange::holdsBack(const QAccessibleEvent *event) const
@@ -70,13 +74,7 @@ void QuietChange::handle(QAccessibleEvent *event)
     // without this one. Filling a field changes no table, so a table's own
     // bookkeeping, which Qt does before calling the handler, is never done twice.
     // (Neither does scrolling the list, which has no table interface.)
-    QuietChange *const outermost = [] {
-        QuietChange *q = current;
-        while (q->m_outer != nullptr)
-            q = q->m_outer;
-        return q;
-    }();
-    QAccessible::installUpdateHandler(outermost->m_previous);
+    QAccessible::installUpdateHandler(before);
     QAccessible::updateAccessibility(event);
     QAccessible::installUpdateHandler(&QuietChange::handle);
 }

@@ -32,7 +32,6 @@ private:
 
     QWidget *m_control = nullptr;
     QuietChange *m_outer = nullptr;
-    QAccessible::UpdateHandler m_previous = nullptr;
 };
 
 } // namespace vcq
