@@ -19,7 +19,7 @@ printf 'BEGIN:VCARD\r\nVERSION:3.0\r\nN:Durand;Anne;;;\r\nFN:Anne Durand\r\nEND:
 focus() {
     local id
     id=$(timeout 20 xdotool search --sync --onlyvisible --name "^$1\$" | head -1) ||
-        fail "no window \"$1\""
+        fail "no window \"$1\"; the program said: $(cat "$scratch/app.log" 2>/dev/null)"
     xdotool windowfocus --sync "$id"
 }
 
