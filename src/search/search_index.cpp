@@ -33,10 +33,9 @@ const SearchWord &leadWord(const SearchQuery &query)
 }
 
 // Records whose text is made and searched at a time: it stays in the cache.
+// They are read in order; asking the memory for records ahead by hand cost
+// more than it saved (the command line's search at 100k, 1-3 ms slower).
 constexpr std::int64_t kChunkRecords = 256;
-// Records asked of the memory ahead of their turn: the processor's own
-// prefetching stops at each page, a few records apart.
-constexpr std::int64_t kAhead = 8;
 
 // The matches among records[from, to), in order.
 template <typename Found>
@@ -61,11 +60,6 @@ void matchPart(const SearchQuery &query, const ContactRecord *records, std::int6
         char *const begin = buffer.data();
         char *end = begin;
         for (std::int64_t n = chunk; n < std::min(to, chunk + kChunkRecords); ++n) {
-            if (n + kAhead < to) {
-                const char *ahead = reinterpret_cast<const char *>(&records[n + kAhead]);
-                for (std::size_t line = 0; line < kRecordSize; line += 64)
-                    __builtin_prefetch(ahead + line);
-            }
             if (records[n].isTombstone())
                 continue;
             starts.push_back(std::uint32_t(end - begin));
