@@ -246,6 +246,7 @@ std::vector<std::int32_t> SearchIndex::find(const SearchQuery &query,
     result.resize(secondAt + contactsIn(half, m_blocks.size()));
     const auto scanBlocks = [&](std::size_t first, std::size_t end, std::int32_t *out) {
         std::int32_t *const start = out;
+        std::vector<std::int32_t> asDigits, both; // reused block after block
         for (std::size_t i = first; i < end; ++i) {
             const Block &block = m_blocks[i];
             std::int32_t *const before = out;
@@ -257,14 +258,14 @@ std::vector<std::int32_t> SearchIndex::find(const SearchQuery &query,
                 continue;
             // Found as text or among the digits: both passes, each contact
             // once; the block's room holds each of its contacts once.
-            std::vector<std::int32_t> asDigits;
+            asDigits.clear();
+            both.clear();
             forEachSliceHolding(block.text, block.starts, lead.digits, [&](std::size_t slice) {
                 if (block.owners[slice] >= 0)
                     asDigits.push_back(block.owners[slice]);
             });
             std::sort(before, out);
             std::sort(asDigits.begin(), asDigits.end());
-            std::vector<std::int32_t> both;
             std::set_union(before, out, asDigits.begin(), asDigits.end(), std::back_inserter(both));
             out = std::copy(both.begin(), both.end(), before);
         }
